@@ -1,0 +1,101 @@
+// Quorrelphone's effect: two inputs summed to mono, a step of height `buzz` added
+// while the sum rises above 1 - `sens`, then a 400 Hz highpass and a 3000 Hz
+// lowpass to both outputs. Nine programs, MIDI learn, bank and preset chunks.
+#pragma once
+
+#include <cstdint>
+
+#include "effect/ParameterRecords.h"
+#include "host/EditorBase.h"
+#include "host/EffectHostServices.h"
+
+namespace qp {
+
+class OnePoleFilter;
+
+constexpr Int32 kUniqueId = fourCharCode('1', '0', '2', '8');
+constexpr const char* kProductName = "Quorrelphone";
+constexpr const char* kVendorName = "Veltmarsk";
+constexpr Int32 kVendorVersion = 1;
+
+constexpr Int32 kSensIndex = 0;
+constexpr Int32 kBuzzIndex = 1;
+// Pseudo-parameter indexes through which the editor sends commands.
+constexpr Int32 kAboutBoxIndex = 4;
+constexpr Int32 kMenuCommandIndex = 5;
+constexpr Int32 kPresetsMenuIndex = 6;
+constexpr Int32 kLearnCommandIndex = 13;
+
+// The editor the effect creates at construction. The product installs the real
+// editor's maker; with none installed the effect has no editor (and says so in
+// its flags). A maker that returns null counts as a failed editor allocation.
+void setEditorFactory(EditorFactory factory);
+EditorFactory editorFactory();
+
+// Set when a constructed effect failed to create its editor; never cleared, so
+// every later `main` in the process refuses too.
+bool editorCreationFailed();
+
+class BuzzEffect final : public EffectHostServices {
+public:
+    explicit BuzzEffect(HostCallback callback);
+    ~BuzzEffect() override;
+
+    // Base operations.
+    void setParameter(Int32 index, float value) override;
+    float getParameter(Int32 index) override;
+    void process(float** inputs, float** outputs, Int32 sampleFrames) override;
+    void processReplacing(float** inputs, float** outputs, Int32 sampleFrames) override;
+    void setProgram(Int32 program) override;
+    void setProgramName(char* name) override;
+    void getProgramName(char* name) override;
+    void getParamLabel(Int32 index, char* label) override;
+    void getParamDisplay(Int32 index, char* text) override;
+    void getParamName(Int32 index, char* text) override;
+    Int32 getChunk(void** data, bool isPreset) override;
+    Int32 setChunk(void* data, Int32 byteSize, bool isPreset) override;
+    void setSampleRate(float sampleRate) override;
+    void setBlockSize(Int32 blockSize) override;
+    void resume() override;
+    Int32 processEvents(VstEvents* events) override;
+    bool getProgramNameIndexed(Int32 category, Int32 index, char* text) override;
+    bool copyProgram(Int32 destination) override;
+    bool getOutputProperties(Int32 index, VstPinProperties* properties) override;
+    bool getEffectName(char* name) override;
+    bool getVendorString(char* text) override;
+    bool getProductString(char* text) override;
+    Int32 getVendorVersion() override;
+    IntPtr vendorSpecific(Int32 index, IntPtr value, void* ptr, float opt) override;
+    Int32 canDo(const char* text) override;
+
+    // Operations this effect adds.
+    virtual void renderReplacing(float** inputs, float** outputs, Int32 sampleFrames);
+    virtual void renderAccumulating(float** inputs, float** outputs, Int32 sampleFrames);
+    virtual void getProgramNameAt(char* text, Int32 program);
+    virtual void setupParameters();
+    virtual float currentParameterValue(Int32 index);
+    virtual void defineParameter(Int32 index, const char* name, float defaultValue,
+                                 std::uint8_t perProgram, std::uint8_t unbounded,
+                                 std::uint8_t keepDefault);
+    virtual void loadDefaultBank(std::uint16_t resourceId, bool tryUserFile, bool ask);
+    virtual void loadSettings();
+    virtual void handleCommand(Int32 index, float value);
+    virtual void loadBankBlock(const void* data, Int32 byteSize);
+    virtual void handleNote(Int32 note, Int32 velocity, bool on);
+    virtual Int32 learnedController(Int32 parameter);
+
+    const ParameterBlock& block() const { return block_; }
+    Int32 learnTarget() const { return learnTarget_; }
+
+private:
+    void setupDsp();
+
+    ParameterBlock block_{};
+    Int32 learnTarget_ = -1;
+    float* outputPair_ = nullptr;
+    std::uint8_t notReady_ = 1;
+    OnePoleFilter* highpass_ = nullptr;
+    OnePoleFilter* lowpass_ = nullptr;
+};
+
+}  // namespace qp

@@ -1,0 +1,44 @@
+// The parameter and program records. Their byte layout is what bank and preset
+// chunks carry, so hosts' saved projects depend on it: never reorder or resize.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace qp {
+
+constexpr int kNameSize = 24;  // 23 characters and the terminator
+constexpr int kParameterCount = 2;
+constexpr int kProgramCount = 9;
+
+struct ParameterRecord {
+    std::uint8_t perProgram;   // 1: the live value is the current program's
+    std::uint8_t unbounded;    // 1: setParameter does not clamp to 0..1
+    std::uint8_t keepDefault;  // 1: the default is kept in the user settings
+    std::uint8_t padding;
+    float value;
+    std::int32_t learnedController;  // MIDI controller number, 0 = none
+    char name[kNameSize];
+};
+
+struct ProgramRecord {
+    char name[kNameSize];
+    float values[kParameterCount];
+};
+
+// Two parameter records followed by nine programs: the 360-byte bank chunk.
+struct ParameterBlock {
+    ParameterRecord parameters[kParameterCount];
+    ProgramRecord programs[kProgramCount];
+};
+
+static_assert(sizeof(ParameterRecord) == 36);
+static_assert(offsetof(ParameterRecord, value) == 4);
+static_assert(offsetof(ParameterRecord, learnedController) == 8);
+static_assert(offsetof(ParameterRecord, name) == 12);
+static_assert(sizeof(ProgramRecord) == 32);
+static_assert(offsetof(ProgramRecord, values) == 24);
+static_assert(sizeof(ParameterBlock) == 360);
+static_assert(offsetof(ParameterBlock, programs) == 72);
+
+}  // namespace qp
