@@ -70,14 +70,33 @@ public:
     EditorBase* editor() const { return editor_; }
 
     // Called by an editor while it is being constructed: the effect takes ownership
-    // and announces the editor to the host through effFlagsHasEditor.
+    // and announces the editor to the host through effFlagsHasEditor. A different
+    // editor attached earlier is destroyed, as the effect owns only one.
     void attachEditor(EditorBase* editor);
+    // Called by an editor that is destroyed while still attached: the effect forgets
+    // it (and no longer announces an editor), so it is never destroyed twice.
+    void detachEditor(EditorBase* editor);
 
     // The effect object behind a record handed out by this layer.
     static EffectBase* fromRecord(AEffect* record);
 
 protected:
     void setFlag(Int32 flag, bool state);
+
+    // Sends one request to the host; 0 when there is no host callback.
+    IntPtr callHost(Int32 opcode, Int32 index = 0, IntPtr value = 0, void* ptr = nullptr,
+                    float opt = 0.0f);
+
+    // Text for the host is written by the operations into a zeroed scratch buffer of
+    // kTextScratchLen bytes; only copyTextToHost touches the host's buffer, and it
+    // copies at most capacity - 1 characters and a terminator, so no operation can
+    // write past the interface's text limits.
+    static constexpr int kTextScratchLen = 256;
+    static void copyTextToHost(void* hostBuffer, const char* text, int capacity);
+
+    // Truncation toward zero that is defined for every input: NaN gives 0 and
+    // values beyond the int32 range saturate.
+    static Int32 truncateToInt32(double value);
 
     float sampleRate_ = 44100.0f;
     EditorBase* editor_ = nullptr;

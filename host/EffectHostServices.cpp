@@ -1,0 +1,573 @@
+#include "host/EffectHostServices.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "host/EditorBase.h"
+
+namespace qp {
+
+const char* const hostCapabilityNames[17] = {
+    "sendVstEvents",   "sendVstMidiEvent", "sendVstTimeInfo",   "receiveVstEvents",
+    "receiveVstMidiEvent", "receiveVstTimeInfo", "reportConnectionChanges", "acceptIOChanges",
+    "sizeWindow",      "asyncProcessing",  "offline",           "supplyIdle",
+    "supportShell",    "openFileSelector", "editFile",          "closeFileSelector",
+    "startStopProcess",
+};
+
+const char* const effectCapabilityNames[26] = {
+    "sendVstEvents", "sendVstMidiEvent",  "sendVstTimeInfo", "receiveVstEvents",
+    "receiveVstMidiEvent", "receiveVstTimeInfo", "offline",   "plugAsChannelInsert",
+    "plugAsSend",    "mixDryWet",         "noRealTime",      "multipass",
+    "metapass",      "1in1out",           "1in2out",         "2in1out",
+    "2in2out",       "2in4out",           "4in2out",         "4in4out",
+    "4in8out",       "8in4out",           "8in8out",         "midiProgramNames",
+    "conformsToWindowRules", "bypass",
+};
+
+namespace {
+
+// The plug-in interface has no limit of its own for error texts and shell plug-in
+// names; the product-string limit is the smallest buffer hosts are known to give.
+constexpr int kMaxErrorTextLen = kMaxVendorTextLen;
+constexpr int kMaxShellNameLen = kMaxVendorTextLen;
+
+constexpr unsigned kLowByte = 0xff;
+
+// No speaker layout a host describes comes near this; the cap keeps a wild channel
+// count from turning into gigabytes (or an overflowing size) of arrangement.
+constexpr Int32 kMaxSpeakerChannels = 1024;
+constexpr std::size_t kArrangementHeaderSize = offsetof(VstSpeakerArrangement, speakers);
+
+IntPtr fromBool(bool value) { return value ? 1 : 0; }
+
+VstKeyCode keyCodeFrom(Int32 index, IntPtr value, Int32 modifier) {
+    VstKeyCode key{};
+    key.character = index;
+    key.virt = static_cast<unsigned char>(std::uintptr_t(value) & kLowByte);
+    key.modifier = static_cast<unsigned char>(unsigned(modifier) & kLowByte);
+    return key;
+}
+
+}  // namespace
+
+EffectHostServices::EffectHostServices(HostCallback callback, Int32 programCount,
+                                       Int32 parameterCount)
+    : EffectBase(callback, programCount, parameterCount) {}
+
+EffectHostServices::~EffectHostServices() = default;
+
+// --- Opcodes 25 to 76; everything else goes to EffectBase ---------------------
+
+IntPtr EffectHostServices::dispatcher(Int32 opcode, Int32 index, IntPtr value, void* ptr, float opt) {
+    if (opcode < effProcessEvents || opcode > effLastOpcode) {
+        return EffectBase::dispatcher(opcode, index, value, ptr, opt);
+    }
+
+    // As in EffectBase: text for the host is written into a zeroed scratch buffer and
+    // copied cut to the interface's limit, and only when the operation succeeded.
+    char scratch[kTextScratchLen];
+    auto textToHost = [&](int capacity, auto&& write) -> IntPtr {
+        if (ptr == nullptr) {
+            return 0;
+        }
+        std::memset(scratch, 0, sizeof(scratch));
+        const bool written = write(scratch);
+        if (written) {
+            copyTextToHost(ptr, scratch, capacity);
+        }
+        return fromBool(written);
+    };
+    auto pinToHost = [&](auto&& describe) -> IntPtr {
+        if (ptr == nullptr) {
+            return 0;
+        }
+        // The slack catches a label written past its 64 bytes; the host's record only
+        // ever receives its own 128 bytes, with the label terminated within them.
+        struct {
+            VstPinProperties pin;
+            char slack[kTextScratchLen];
+        } local{};
+        std::memcpy(&local.pin, ptr, sizeof(local.pin));
+        if (!describe(&local.pin)) {
+            return 0;
+        }
+        local.pin.label[kMaxPinLabelLen - 1] = '\0';
+        std::memcpy(ptr, &local.pin, sizeof(local.pin));
+        return 1;
+    };
+    const bool hasPtr = ptr != nullptr;
+
+    switch (opcode) {
+        case effProcessEvents:
+            return hasPtr ? processEvents(static_cast<VstEvents*>(ptr)) : 0;
+        case effCanBeAutomated:
+            return fromBool(canBeAutomated(index));
+        case effString2Parameter:
+            return hasPtr ? fromBool(string2Parameter(index, static_cast<char*>(ptr))) : 0;
+        case effGetNumProgramCategories:
+            return getNumProgramCategories();
+        case effGetProgramNameIndexed:
+            return textToHost(kMaxProgramNameLen, [&](char* text) {
+                return getProgramNameIndexed(Int32(value), index, text);
+            });
+        case effCopyProgram:
+            return fromBool(copyProgram(index));
+        case effConnectInput:
+            connectInput(index, value != 0);
+            return 1;
+        case effConnectOutput:
+            connectOutput(index, value != 0);
+            return 1;
+        case effGetInputProperties:
+            return pinToHost([&](VstPinProperties* pin) { return getInputProperties(index, pin); });
+        case effGetOutputProperties:
+            return pinToHost([&](VstPinProperties* pin) { return getOutputProperties(index, pin); });
+        case effGetPlugCategory:
+            return getPlugCategory();
+        case effGetCurrentPosition:
+            return getCurrentPosition();
+        case effGetDestinationBuffer:
+            return reinterpret_cast<IntPtr>(getDestinationBuffer());
+        case effOfflineNotify:
+            return hasPtr ? fromBool(offlineNotify(static_cast<VstAudioFile*>(ptr), Int32(value),
+                                                   index != 0))
+                          : 0;
+        case effOfflinePrepare:
+            return hasPtr ? fromBool(offlinePrepare(static_cast<VstOfflineTask*>(ptr), Int32(value)))
+                          : 0;
+        case effOfflineRun:
+            return hasPtr ? fromBool(offlineRun(static_cast<VstOfflineTask*>(ptr), Int32(value))) : 0;
+        case effProcessVarIo:
+            return hasPtr ? fromBool(processVarIo(ptr)) : 0;
+        case effSetSpeakerArrangement:
+            if (!hasPtr || value == 0) {
+                return 0;
+            }
+            return fromBool(setSpeakerArrangement(reinterpret_cast<VstSpeakerArrangement*>(value),
+                                                  static_cast<VstSpeakerArrangement*>(ptr)));
+        case effSetBlockSizeAndSampleRate:
+            setBlockSizeAndSampleRate(Int32(value), opt);
+            return 1;
+        case effSetBypass:
+            return fromBool(setBypass(value != 0));
+        case effGetEffectName:
+            return textToHost(kMaxEffectNameLen, [&](char* text) { return getEffectName(text); });
+        case effGetErrorText:
+            return textToHost(kMaxErrorTextLen, [&](char* text) { return getErrorText(text); });
+        case effGetVendorString:
+            return textToHost(kMaxVendorTextLen, [&](char* text) { return getVendorString(text); });
+        case effGetProductString:
+            return textToHost(kMaxVendorTextLen, [&](char* text) { return getProductString(text); });
+        case effGetVendorVersion:
+            return getVendorVersion();
+        case effVendorSpecific:
+            // Vendor requests define their own arguments; ptr may rightly be null.
+            return vendorSpecific(index, value, ptr, opt);
+        case effCanDo:
+            return hasPtr ? canDo(static_cast<const char*>(ptr)) : 0;
+        case effGetTailSize:
+            return getTailSize();
+        case effIdle:
+            return effectIdle();
+        case effGetIcon:
+            return reinterpret_cast<IntPtr>(getIcon());
+        case effSetViewPosition:
+            return fromBool(setViewPosition(index, Int32(value)));
+        case effGetParameterProperties:
+            return hasPtr ? fromBool(getParameterProperties(index, ptr)) : 0;
+        case effKeysRequired:
+            // The interface asks the question the other way round.
+            return fromBool(!keysRequired());
+        case effGetVstVersion:
+            return getVstVersion();
+        case effEditKeyDown:
+        case effEditKeyUp: {
+            EditorBase* editor = getEditor();
+            if (editor == nullptr) {
+                return 0;
+            }
+            VstKeyCode key = keyCodeFrom(index, value, truncateToInt32(opt));
+            return opcode == effEditKeyDown ? editor->keyDown(key) : editor->keyUp(key);
+        }
+        case effSetEditKnobMode: {
+            EditorBase* editor = getEditor();
+            return editor != nullptr ? editor->setKnobMode(Int32(value)) : 0;
+        }
+        case effGetMidiProgramName:
+            return hasPtr ? getMidiProgramName(index, ptr) : 0;
+        case effGetCurrentMidiProgram:
+            return hasPtr ? getCurrentMidiProgram(index, ptr) : 0;
+        case effGetMidiProgramCategory:
+            return hasPtr ? getMidiProgramCategory(index, ptr) : 0;
+        case effHasMidiProgramsChanged:
+            return fromBool(hasMidiProgramsChanged(index));
+        case effGetMidiKeyName:
+            return hasPtr ? fromBool(getMidiKeyName(index, ptr)) : 0;
+        case effBeginSetProgram:
+            return fromBool(beginSetProgram());
+        case effEndSetProgram:
+            return fromBool(endSetProgram());
+        case effGetSpeakerArrangement:
+            if (!hasPtr || value == 0) {
+                return 0;
+            }
+            return fromBool(getSpeakerArrangement(reinterpret_cast<VstSpeakerArrangement**>(value),
+                                                  static_cast<VstSpeakerArrangement**>(ptr)));
+        case effShellGetNextPlugin: {
+            if (!hasPtr) {
+                return 0;
+            }
+            std::memset(scratch, 0, sizeof(scratch));
+            const Int32 id = getNextShellPlugin(scratch);
+            copyTextToHost(ptr, scratch, kMaxShellNameLen);
+            return id;
+        }
+        case effStartProcess:
+            return startProcess();
+        case effStopProcess:
+            return stopProcess();
+        case effSetTotalSampleToProcess:
+            return setTotalSampleToProcess(Int32(value));
+        case effSetPanLaw:
+            return fromBool(setPanLaw(Int32(value), opt));
+        case effBeginLoadBank:
+            return hasPtr ? beginLoadBank(ptr) : 0;
+        case effBeginLoadProgram:
+            return hasPtr ? beginLoadProgram(ptr) : 0;
+        default:
+            return 0;
+    }
+}
+
+// --- Default operations ------------------------------------------------------
+
+EditorBase* EffectHostServices::getEditor() { return editor_; }
+
+Int32 EffectHostServices::processEvents(VstEvents*) { return 0; }
+bool EffectHostServices::canBeAutomated(Int32) { return true; }
+bool EffectHostServices::string2Parameter(Int32, char*) { return false; }
+float EffectHostServices::getChannelParameter(Int32, Int32) { return 0.0f; }
+Int32 EffectHostServices::getNumProgramCategories() { return 1; }
+bool EffectHostServices::getProgramNameIndexed(Int32, Int32, char*) { return false; }
+bool EffectHostServices::copyProgram(Int32) { return false; }
+void EffectHostServices::connectInput(Int32, bool) {}
+void EffectHostServices::connectOutput(Int32, bool) {}
+bool EffectHostServices::getInputProperties(Int32, VstPinProperties*) { return false; }
+bool EffectHostServices::getOutputProperties(Int32, VstPinProperties*) { return false; }
+
+Int32 EffectHostServices::getPlugCategory() {
+    return (record_.flags & effFlagsIsSynth) != 0 ? kPlugCategSynth : kPlugCategUnknown;
+}
+
+void EffectHostServices::setFlagExtIsAsync(bool state) { setFlag(effFlagsExtIsAsync, state); }
+void EffectHostServices::setFlagExtHasBuffer(bool state) { setFlag(effFlagsExtHasBuffer, state); }
+void EffectHostServices::setFlagIsSynth(bool state) { setFlag(effFlagsIsSynth, state); }
+void EffectHostServices::setFlagNoSoundInStop(bool state) { setFlag(effFlagsNoSoundInStop, state); }
+
+Int32 EffectHostServices::getCurrentPosition() { return 0; }
+float* EffectHostServices::getDestinationBuffer() { return nullptr; }
+bool EffectHostServices::offlineNotify(VstAudioFile*, Int32, bool) { return false; }
+bool EffectHostServices::offlinePrepare(VstOfflineTask*, Int32) { return false; }
+bool EffectHostServices::offlineRun(VstOfflineTask*, Int32) { return false; }
+void* EffectHostServices::getInputSpeakerArrangementQuery() { return nullptr; }
+void* EffectHostServices::getOutputSpeakerArrangementQuery() { return nullptr; }
+bool EffectHostServices::processVarIo(void*) { return false; }
+
+bool EffectHostServices::setSpeakerArrangement(VstSpeakerArrangement*, VstSpeakerArrangement*) {
+    return false;
+}
+
+bool EffectHostServices::getSpeakerArrangement(VstSpeakerArrangement** input,
+                                               VstSpeakerArrangement** output) {
+    if (input != nullptr) {
+        *input = nullptr;
+    }
+    if (output != nullptr) {
+        *output = nullptr;
+    }
+    return false;
+}
+
+void EffectHostServices::setBlockSizeAndSampleRate(Int32 blockSize, float sampleRate) {
+    blockSize_ = blockSize;
+    sampleRate_ = sampleRate;
+}
+
+bool EffectHostServices::setBypass(bool) { return false; }
+bool EffectHostServices::getEffectName(char*) { return false; }
+bool EffectHostServices::getErrorText(char*) { return false; }
+bool EffectHostServices::getVendorString(char*) { return false; }
+bool EffectHostServices::getProductString(char*) { return false; }
+Int32 EffectHostServices::getVendorVersion() { return 0; }
+IntPtr EffectHostServices::vendorSpecific(Int32, IntPtr, void*, float) { return 0; }
+Int32 EffectHostServices::canDo(const char*) { return 0; }
+void* EffectHostServices::getIcon() { return nullptr; }
+bool EffectHostServices::setViewPosition(Int32, Int32) { return false; }
+Int32 EffectHostServices::getTailSize() { return 0; }
+Int32 EffectHostServices::effectIdle() { return 0; }
+bool EffectHostServices::getParameterProperties(Int32, void*) { return false; }
+bool EffectHostServices::keysRequired() { return false; }
+Int32 EffectHostServices::getVstVersion() { return 2300; }
+Int32 EffectHostServices::getMidiProgramName(Int32, void*) { return 0; }
+Int32 EffectHostServices::getCurrentMidiProgram(Int32, void*) { return -1; }
+Int32 EffectHostServices::getMidiProgramCategory(Int32, void*) { return 0; }
+bool EffectHostServices::hasMidiProgramsChanged(Int32) { return false; }
+bool EffectHostServices::getMidiKeyName(Int32, void*) { return false; }
+bool EffectHostServices::beginSetProgram() { return false; }
+bool EffectHostServices::endSetProgram() { return false; }
+Int32 EffectHostServices::setTotalSampleToProcess(Int32 value) { return value; }
+Int32 EffectHostServices::getNextShellPlugin(char*) { return 0; }
+Int32 EffectHostServices::startProcess() { return 0; }
+Int32 EffectHostServices::stopProcess() { return 0; }
+bool EffectHostServices::setPanLaw(Int32, float) { return false; }
+Int32 EffectHostServices::beginLoadBank(void*) { return 0; }
+Int32 EffectHostServices::beginLoadProgram(void*) { return 0; }
+
+// --- Host services -----------------------------------------------------------
+
+IntPtr EffectHostServices::hostWantMidi(Int32 filter) { return callHost(audioMasterWantMidi, 0, filter); }
+
+VstTimeInfo* EffectHostServices::hostGetTime(Int32 filter) {
+    return reinterpret_cast<VstTimeInfo*>(callHost(audioMasterGetTime, 0, filter));
+}
+
+Int32 EffectHostServices::hostTempoAt(Int32 samplePosition) {
+    return Int32(callHost(audioMasterTempoAt, 0, samplePosition));
+}
+
+Int32 EffectHostServices::hostGetNumAutomatableParameters() {
+    return Int32(callHost(audioMasterGetNumAutomatableParameters));
+}
+
+Int32 EffectHostServices::hostGetParameterQuantization() {
+    return Int32(callHost(audioMasterGetParameterQuantization));
+}
+
+bool EffectHostServices::hostIOChanged() { return callHost(audioMasterIOChanged) != 0; }
+bool EffectHostServices::hostNeedIdle() { return callHost(audioMasterNeedIdle) != 0; }
+
+bool EffectHostServices::hostSizeWindow(Int32 width, Int32 height) {
+    return callHost(audioMasterSizeWindow, width, height) != 0;
+}
+
+// Only a positive answer replaces the stored value: a host that does not know says 0.
+// The stored value changes without setSampleRate, so no signal-processing state hears
+// of it; the host announces real changes with effSetSampleRate.
+float EffectHostServices::hostGetSampleRate() {
+    const IntPtr answer = callHost(audioMasterGetSampleRate);
+    if (answer > 0) {
+        sampleRate_ = float(answer);
+    }
+    return sampleRate_;
+}
+
+Int32 EffectHostServices::hostGetBlockSize() {
+    const IntPtr answer = callHost(audioMasterGetBlockSize);
+    if (answer > 0) {
+        blockSize_ = Int32(answer);
+    }
+    return blockSize_;
+}
+
+Int32 EffectHostServices::hostGetInputLatency() { return Int32(callHost(audioMasterGetInputLatency)); }
+Int32 EffectHostServices::hostGetOutputLatency() { return Int32(callHost(audioMasterGetOutputLatency)); }
+
+AEffect* EffectHostServices::hostGetPreviousPlug() {
+    return reinterpret_cast<AEffect*>(callHost(audioMasterGetPreviousPlug));
+}
+
+AEffect* EffectHostServices::hostGetNextPlug() {
+    return reinterpret_cast<AEffect*>(callHost(audioMasterGetNextPlug));
+}
+
+Int32 EffectHostServices::hostWillReplaceOrAccumulate() {
+    return Int32(callHost(audioMasterWillReplaceOrAccumulate));
+}
+
+Int32 EffectHostServices::hostGetCurrentProcessLevel() {
+    return Int32(callHost(audioMasterGetCurrentProcessLevel));
+}
+
+Int32 EffectHostServices::hostGetAutomationState() { return Int32(callHost(audioMasterGetAutomationState)); }
+
+bool EffectHostServices::hostOfflineRead(VstOfflineTask* task, Int32 option, bool readSource) {
+    return callHost(audioMasterOfflineRead, readSource ? 1 : 0, option, task) != 0;
+}
+
+bool EffectHostServices::hostOfflineWrite(VstOfflineTask* task, Int32 option) {
+    return callHost(audioMasterOfflineWrite, 0, option, task) != 0;
+}
+
+bool EffectHostServices::hostOfflineStart(VstAudioFile* files, Int32 fileCount, Int32 newFileCount) {
+    return callHost(audioMasterOfflineStart, newFileCount, fileCount, files) != 0;
+}
+
+bool EffectHostServices::hostOfflineGetCurrentPass() {
+    return callHost(audioMasterOfflineGetCurrentPass) != 0;
+}
+
+bool EffectHostServices::hostOfflineGetCurrentMetaPass() {
+    return callHost(audioMasterOfflineGetCurrentMetaPass) != 0;
+}
+
+void EffectHostServices::hostSetOutputSampleRate(float sampleRate) {
+    callHost(audioMasterSetOutputSampleRate, 0, 0, nullptr, sampleRate);
+}
+
+VstSpeakerArrangement* EffectHostServices::hostGetInputSpeakerArrangement() {
+    return reinterpret_cast<VstSpeakerArrangement*>(callHost(audioMasterGetInputSpeakerArrangement));
+}
+
+VstSpeakerArrangement* EffectHostServices::hostGetOutputSpeakerArrangement() {
+    return reinterpret_cast<VstSpeakerArrangement*>(callHost(audioMasterGetOutputSpeakerArrangement));
+}
+
+// The host writes into a scratch buffer, not the caller's: a host that ignores the
+// 64-byte limit cannot overrun the caller. text must hold kMaxVendorTextLen bytes.
+bool EffectHostServices::hostGetVendorString(char* text) {
+    if (text == nullptr || hostCallback_ == nullptr) {
+        return false;
+    }
+    char scratch[kTextScratchLen] = {};
+    const bool answered = callHost(audioMasterGetVendorString, 0, 0, scratch) != 0;
+    copyTextToHost(text, scratch, kMaxVendorTextLen);
+    return answered;
+}
+
+bool EffectHostServices::hostGetProductString(char* text) {
+    if (text == nullptr || hostCallback_ == nullptr) {
+        return false;
+    }
+    char scratch[kTextScratchLen] = {};
+    const bool answered = callHost(audioMasterGetProductString, 0, 0, scratch) != 0;
+    copyTextToHost(text, scratch, kMaxVendorTextLen);
+    return answered;
+}
+
+Int32 EffectHostServices::hostGetVendorVersion() { return Int32(callHost(audioMasterGetVendorVersion)); }
+
+IntPtr EffectHostServices::hostVendorSpecificCall(Int32 index, IntPtr value, void* ptr, float opt) {
+    return callHost(audioMasterVendorSpecific, index, value, ptr, opt);
+}
+
+// Hosts answer 1 for yes, 0 for "do not know" and, some of them, -1 for yes as well.
+bool EffectHostServices::hostCanDo(const char* text) {
+    if (text == nullptr) {
+        return false;
+    }
+    return callHost(audioMasterCanDo, 0, 0, const_cast<char*>(text)) != 0;
+}
+
+Int32 EffectHostServices::hostGetLanguage() { return Int32(callHost(audioMasterGetLanguage)); }
+
+void* EffectHostServices::hostOpenWindow(VstWindow* window) {
+    return reinterpret_cast<void*>(callHost(audioMasterOpenWindow, 0, 0, window));
+}
+
+bool EffectHostServices::hostCloseWindow(VstWindow* window) {
+    return callHost(audioMasterCloseWindow, 0, 0, window) != 0;
+}
+
+void* EffectHostServices::hostGetDirectory() {
+    return reinterpret_cast<void*>(callHost(audioMasterGetDirectory));
+}
+
+bool EffectHostServices::hostUpdateDisplay() { return callHost(audioMasterUpdateDisplay) != 0; }
+
+bool EffectHostServices::hostBeginEdit(Int32 index) { return callHost(audioMasterBeginEdit, index) != 0; }
+
+bool EffectHostServices::hostEndEdit(Int32 index) { return callHost(audioMasterEndEdit, index) != 0; }
+
+bool EffectHostServices::hostOpenFileSelector(VstFileSelect* select) {
+    if (select == nullptr) {
+        return false;
+    }
+    return callHost(audioMasterOpenFileSelector, 0, 0, select) != 0;
+}
+
+// --- Speaker arrangements ----------------------------------------------------
+// An arrangement is one block of 8 + 112 x channels bytes from malloc, so that the
+// host or another module can free what it receives.
+
+bool EffectHostServices::createSpeakerArrangement(VstSpeakerArrangement** arrangement,
+                                                  Int32 channelCount) {
+    if (arrangement == nullptr) {
+        return false;
+    }
+    if (*arrangement != nullptr) {
+        std::free(*arrangement);
+        *arrangement = nullptr;
+    }
+    if (channelCount < 0 || channelCount > kMaxSpeakerChannels) {
+        return false;
+    }
+    const std::size_t size =
+        kArrangementHeaderSize + sizeof(VstSpeakerProperties) * std::size_t(channelCount);
+    void* block = std::malloc(size);
+    if (block == nullptr) {
+        return false;
+    }
+    std::memset(block, 0, size);
+    *arrangement = static_cast<VstSpeakerArrangement*>(block);
+    (*arrangement)->numChannels = channelCount;
+    return true;
+}
+
+bool EffectHostServices::releaseSpeakerArrangement(VstSpeakerArrangement** arrangement) {
+    if (arrangement != nullptr && *arrangement != nullptr) {
+        std::free(*arrangement);
+        *arrangement = nullptr;
+    }
+    return true;
+}
+
+bool EffectHostServices::copySpeakerProperties(VstSpeakerProperties* to, VstSpeakerProperties* from) {
+    if (to == nullptr || from == nullptr) {
+        return false;
+    }
+    // The name comes from a host: bounded, so a missing terminator ends it at 63.
+    const void* end = std::memchr(from->name, '\0', sizeof(from->name) - 1);
+    const std::size_t nameLength = end != nullptr
+                                       ? std::size_t(static_cast<const char*>(end) - from->name)
+                                       : sizeof(from->name) - 1;
+    std::memmove(to->name, from->name, nameLength);
+    to->name[nameLength] = '\0';
+    to->type = from->type;
+    to->azimuth = from->azimuth;
+    to->elevation = from->elevation;
+    to->radius = from->radius;
+    to->reserved = from->reserved;
+    std::memmove(to->future, from->future, sizeof(to->future));
+    return true;
+}
+
+bool EffectHostServices::copySpeakerArrangement(VstSpeakerArrangement** to, VstSpeakerArrangement* from) {
+    if (from == nullptr || to == nullptr) {
+        return false;
+    }
+    // Releasing the destination would free the source too: a copy onto itself is done.
+    if (*to == from) {
+        return true;
+    }
+    if (!releaseSpeakerArrangement(to)) {
+        return false;
+    }
+    if (!createSpeakerArrangement(to, from->numChannels)) {
+        return false;
+    }
+    (*to)->type = from->type;
+    // The speakers run past the declared array, to numChannels entries: walked by
+    // pointer rather than subscript.
+    VstSpeakerProperties* destination = (*to)->speakers;
+    VstSpeakerProperties* source = from->speakers;
+    for (Int32 i = 0; i < (*to)->numChannels; ++i) {
+        if (!copySpeakerProperties(destination + i, source + i)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace qp
