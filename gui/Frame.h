@@ -1,0 +1,131 @@
+// The root of the toolkit: the one view that owns a native child window inside
+// the window the host gave the editor, holds the child views in the order they
+// were added, and turns window messages into calls on them.
+//
+// Drawing goes in the order added (later views on top) and a press goes to the
+// last-added view under the cursor. Redrawing is lazy: idle() redraws only dirty
+// views, and does nothing until the window has been painted once. Drags do not
+// return to the message loop; controls keep the window alive through doIdle(),
+// which lands in the owner's wait().
+//
+// Ownership: the frame owns its children (addView takes over the creator's
+// reference; removeAllViews(true) at destruction releases them), retains its
+// background bitmap, and neither retains nor releases the modal view. It owns its
+// native window and destroys it at destruction. Everything runs on the thread
+// that owns the host's editor window.
+#pragma once
+
+#include <cstdint>
+
+#include "gui/NativeHandles.h"
+#include "gui/View.h"
+
+struct IDropTarget;
+
+namespace qp {
+
+class Bitmap;
+
+// Makes the OLE drop target that the frame registers for its window. The platform
+// holds the only reference (taken by registration, dropped by revocation), so the
+// target must start with a count of 0. Installed once by the product; without a
+// factory the frame's window takes no drops.
+using DropTargetFactory = IDropTarget* (*)(Frame* frame);
+
+class Frame : public View {
+public:
+    // With no parent window no native window is made: the frame holds views but
+    // never paints, and idle does nothing.
+    Frame(const Rect& size, NativeWindow parentWindow, FrameOwner* owner);
+    ~Frame() override;
+
+    void draw(DrawContext* context) override;
+    void drawArea(DrawContext* context, const Rect& area) override;
+    void mouseDown(DrawContext* context, Point where) override;
+    void update(DrawContext* context) override;
+    std::int32_t keyDown(VstKeyCode& key) override;
+    std::int32_t keyUp(VstKeyCode& key) override;
+    bool drop(const char* const* items, std::int32_t count, std::int32_t type, Point where) override;
+    // The point given is not used: the wheel goes to the view under the cursor,
+    // with the cursor's location, whether or not that view takes the mouse.
+    bool wheel(DrawContext* context, Point where, float distance) override;
+    FrameOwner* getEditor() const override;
+
+    virtual bool addView(View* view);
+    virtual bool removeView(View* view, const bool& releaseIt = true);
+    virtual bool removeAllViews(const bool& releaseIt = true);
+    virtual bool isChild(View* view) const;
+    virtual std::int32_t getViewCount() const;
+    virtual View* getView(std::int32_t index) const;
+
+    // Draws that child at once; any other view, or none, redraws the whole frame.
+    void redrawView(View* view);
+    void idle();
+    bool anyViewDirty() const;
+    // Fails (false) when another modal view is set; none always succeeds.
+    bool setModalView(View* view);
+    View* getModalView() const { return modalView_; }
+    // The old edit view, if any, loses focus; the new one is not told.
+    void setEditView(View* view);
+    View* getEditView() const { return editView_; }
+    void setBackground(Bitmap* background);
+    Bitmap* getBackground() const { return background_; }
+
+    void beginEdit(std::int32_t tag);
+    void endEdit(std::int32_t tag);
+    void doIdleProcessing();
+    // The system tick count, or 0 without an owner.
+    std::int32_t getTicks() const;
+    std::int32_t getKnobMode() const;
+    View* getViewUnderMouse() const;
+    // The cursor relative to the window's top-left corner (screen coordinates
+    // without a window). Always true.
+    bool getMouseLocation(Point& where) const;
+    // 0 the default cursor, 1 wait, 2..6 the sizing cursors; others do nothing.
+    void setCursor(std::int32_t type);
+    bool enableDrop(bool enable);
+
+    NativeWindow getWindow() const { return window_; }
+    NativeWindow getParentWindow() const { return parentWindow_; }
+    bool isOpen() const { return open_; }
+    bool isFirstDrawPending() const { return firstDrawPending_; }
+
+    static void setDropTargetFactory(DropTargetFactory factory);
+
+private:
+    friend class FrameWindowClass;
+
+    // The message side, called by the window procedure.
+    std::intptr_t handleMessage(NativeWindow window, std::uint32_t message, std::uintptr_t wParam,
+                                std::intptr_t lParam, bool& handled);
+    void windowDestroyed();
+
+    // The one walk from the top (last added) to the bottom that press, wheel, drop
+    // and key routing share: the first child for which accept answers true.
+    template <class Accept>
+    View* topmostChild(Accept&& accept) const {
+        for (std::int32_t i = viewCount_ - 1; i >= 0; --i) {
+            if (accept(views_[i]))
+                return views_[i];
+        }
+        return nullptr;
+    }
+
+    FrameOwner* owner_;
+    NativeWindow parentWindow_;
+    Bitmap* background_ = nullptr;
+    std::int32_t viewCount_ = 0;
+    std::int32_t capacity_ = 0;
+    View** views_ = nullptr;
+    View* modalView_ = nullptr;
+    View* editView_ = nullptr;
+    bool firstDrawPending_ = true;
+    bool open_ = true;
+    bool dropActive_ = false;
+    NativeWindow window_ = nullptr;
+    NativeModule drawingLibrary_ = nullptr;
+    void* defaultCursor_ = nullptr;
+    IDropTarget* dropTarget_ = nullptr;
+};
+
+}  // namespace qp

@@ -1,0 +1,26 @@
+// What the frame needs from whoever created it (the editor), kept as a small
+// interface so the toolkit does not depend on the editor. The editor's gui base
+// implements it; a frame without an owner simply skips these calls.
+#pragma once
+
+#include <cstdint>
+
+namespace qp {
+
+class FrameOwner {
+public:
+    // Bracket a mouse drag of the control with this tag; they reach the host as
+    // the begin and end of an automation gesture.
+    virtual void beginEdit(std::int32_t tag) = 0;
+    virtual void endEdit(std::int32_t tag) = 0;
+    // One step of idle work inside a control's tracking loop: redraw dirty views
+    // now and then, dispatch a pending paint, give the host idle time.
+    virtual void wait() = 0;
+    // The toolkit-wide knob mode (2: linear dragging).
+    virtual std::int32_t getKnobMode() const = 0;
+
+protected:
+    ~FrameOwner() = default;
+};
+
+}  // namespace qp
