@@ -6,12 +6,11 @@
 #include <cstdint>
 
 #include "effect/ParameterRecords.h"
+#include "effect/dsp/OnePoleFilter.h"
 #include "host/EditorBase.h"
 #include "host/EffectHostServices.h"
 
 namespace qp {
-
-class OnePoleFilter;
 
 constexpr Int32 kUniqueId = fourCharCode('1', '0', '2', '8');
 constexpr const char* kProductName = "Quorrelphone";
@@ -46,6 +45,7 @@ public:
     float getParameter(Int32 index) override;
     void process(float** inputs, float** outputs, Int32 sampleFrames) override;
     void processReplacing(float** inputs, float** outputs, Int32 sampleFrames) override;
+    Int32 getProgram() override;
     void setProgram(Int32 program) override;
     void setProgramName(char* name) override;
     void getProgramName(char* name) override;
@@ -89,13 +89,25 @@ public:
 
 private:
     void setupDsp();
+    void setRecordDefaults();
+    template <typename Deliver>
+    void render(float** inputs, float** outputs, Int32 sampleFrames, Deliver deliver);
+
+    // The parameter values and the current program are written by the host's
+    // automation and the editor while the audio thread reads them per sample; all
+    // such accesses go through these (relaxed atomics over the plain fields, so
+    // the block keeps the byte layout the chunks copy).
+    Int32 loadCurrentProgram();
+    void storeCurrentProgram(Int32 program);
+    float& liveValue(Int32 index);
 
     ParameterBlock block_{};
     Int32 learnTarget_ = -1;
-    float* outputPair_ = nullptr;
     std::uint8_t notReady_ = 1;
-    OnePoleFilter* highpass_ = nullptr;
-    OnePoleFilter* lowpass_ = nullptr;
+    // Members rather than allocations: the sample loop reaches them without an
+    // indirection and construction cannot half-fail.
+    OnePoleFilter highpass_;
+    OnePoleFilter lowpass_;
 };
 
 }  // namespace qp

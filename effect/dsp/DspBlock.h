@@ -16,6 +16,11 @@ public:
     // tuned for that rate unless its owner sets another one after constructing it.
     DspBlock();
     virtual ~DspBlock();
+
+    // A copy carries the block's state and leaves the shared rate alone, which is
+    // how a sample loop keeps a filter in locals and writes it back once.
+    DspBlock(const DspBlock&) = default;
+    DspBlock& operator=(const DspBlock&) = default;
 };
 
 }  // namespace qp

@@ -18,6 +18,8 @@ public:
 
     OnePoleFilter();
     ~OnePoleFilter() override;
+    OnePoleFilter(const OnePoleFilter&) = default;
+    OnePoleFilter& operator=(const OnePoleFilter&) = default;
 
     // 1 (kHighpass) makes processSample return the highpass output; any other
     // value the lowpass output.

@@ -1,0 +1,369 @@
+// The effect object: construction, identity, parameters and programs, and the
+// sample loop. MIDI and settings live in BuzzEffectMidi.cpp, chunks in
+// BuzzEffectChunks.cpp.
+#include "effect/BuzzEffect.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace qp {
+
+namespace {
+
+constexpr Int32 kChannelCount = 2;
+constexpr float kHighpassFrequency = 400.0f;
+constexpr float kLowpassFrequency = 3000.0f;
+
+// Added to every mono sum: silence reaches the gate and the filters as 1e-11, not
+// as exact zeros, so the filter states settle on a tiny normal value instead of
+// decaying through the subnormal range.
+constexpr double kSilenceOffset = 1e-11;
+
+constexpr float kDefaultValue = 0.5f;
+// What a record holds before setupParameters defines it.
+constexpr float kUndefinedValue = 1.0f;
+constexpr const char* kUndefinedParameterName = " ";
+constexpr const char* kInitialProgramName = "Init";
+constexpr const char* kParameterLabel = " ";
+
+// The mouse-wheel request some hosts pass through effVendorSpecific.
+constexpr Int32 kWheelRequest = fourCharCode('s', 't', 'C', 'A');
+constexpr IntPtr kWheelValue = fourCharCode('W', 'h', 'e', 'e');
+
+constexpr const char* kPinLabelFormat = "%s %1d";
+
+std::atomic<EditorFactory> installedEditorFactory{nullptr};
+std::atomic<bool> editorFailed{false};
+
+bool isParameterIndex(Int32 index) { return index >= 0 && index < kParameterCount; }
+bool isProgramIndex(Int32 index) { return index >= 0 && index < kProgramCount; }
+
+static_assert(std::atomic_ref<float>::is_always_lock_free);
+static_assert(std::atomic_ref<Int32>::is_always_lock_free);
+
+float loadShared(float& value) { return std::atomic_ref<float>(value).load(std::memory_order_relaxed); }
+void storeShared(float& value, float newValue) {
+    std::atomic_ref<float>(value).store(newValue, std::memory_order_relaxed);
+}
+
+// Fills a record's name field completely, so a chunk of the block carries no
+// stale bytes after the terminator.
+void setRecordName(char (&field)[kNameSize], const char* text) {
+    std::memset(field, 0, sizeof field);
+    if (text != nullptr) {
+        const void* end = std::memchr(text, '\0', kNameSize - 1);
+        const std::size_t length =
+            end != nullptr ? std::size_t(static_cast<const char*>(end) - text) : kNameSize - 1;
+        std::memcpy(field, text, length);
+    }
+}
+
+}  // namespace
+
+void setEditorFactory(EditorFactory factory) { installedEditorFactory.store(factory); }
+EditorFactory editorFactory() { return installedEditorFactory.load(); }
+bool editorCreationFailed() { return editorFailed.load(); }
+
+// --- construction -----------------------------------------------------------------
+
+BuzzEffect::BuzzEffect(HostCallback callback)
+    : EffectHostServices(callback, kProgramCount, kParameterCount) {
+    setRecordDefaults();
+    setupParameters();
+    setFlagProgramChunks(true);
+
+    notReady_ = 1;
+    setupDsp();
+
+    loadSettings();
+
+    if (callback != nullptr) {
+        setNumInputs(kChannelCount);
+        setNumOutputs(kChannelCount);
+        setFlagCanReplacing(true);
+        setFlagCanMono(true);
+        setFlagHasVu(true);
+        setUniqueId(kUniqueId);
+    }
+
+    // The editor attaches itself while it is being constructed (which also sets
+    // effFlagsHasEditor); the effect owns it from then on.
+    if (EditorFactory makeEditor = editorFactory()) {
+        if (EditorBase* editor = makeEditor(this)) {
+            editor_ = editor;
+        } else {
+            editorFailed.store(true);
+        }
+    }
+
+    // Brings the editor's controls and everything derived from the values in step
+    // with program 0.
+    storeCurrentProgram(0);
+    for (Int32 index = 0; index < kParameterCount; ++index) {
+        setParameter(index, currentParameterValue(index));
+    }
+}
+
+// The filters go with the object's members; the base layers destroy the editor.
+BuzzEffect::~BuzzEffect() { notReady_ = 1; }
+
+void BuzzEffect::setRecordDefaults() {
+    for (ParameterRecord& parameter : block_.parameters) {
+        parameter.perProgram = 1;
+        parameter.unbounded = 0;
+        parameter.keepDefault = 0;
+        parameter.padding = 0;
+        parameter.value = kUndefinedValue;
+        parameter.learnedController = 0;
+        setRecordName(parameter.name, kUndefinedParameterName);
+    }
+    for (ProgramRecord& program : block_.programs) {
+        setRecordName(program.name, kInitialProgramName);
+        std::fill(std::begin(program.values), std::end(program.values), kUndefinedValue);
+    }
+}
+
+void BuzzEffect::setupDsp() {
+    notReady_ = 1;
+    learnTarget_ = -1;
+    // The filters were constructed with the object, and each construction reset the
+    // shared rate to 44100 Hz; the effect's own rate is still the base's 44100 Hz
+    // here. So both coefficients are for 44100 Hz, and they stay so whatever rate
+    // the host sets later.
+    setDspSampleRate(sampleRate_);
+    highpass_.setType(OnePoleFilter::kHighpass);
+    highpass_.setFrequency(kHighpassFrequency);
+    lowpass_.setType(OnePoleFilter::kLowpass);
+    lowpass_.setFrequency(kLowpassFrequency);
+    notReady_ = 0;
+}
+
+// --- identity ---------------------------------------------------------------------
+
+bool BuzzEffect::getEffectName(char* name) {
+    copyTextToHost(name, kProductName, kMaxEffectNameLen);
+    return name != nullptr;
+}
+
+bool BuzzEffect::getProductString(char* text) {
+    copyTextToHost(text, kProductName, kMaxVendorTextLen);
+    return text != nullptr;
+}
+
+bool BuzzEffect::getVendorString(char* text) {
+    copyTextToHost(text, kVendorName, kMaxVendorTextLen);
+    return text != nullptr;
+}
+
+Int32 BuzzEffect::getVendorVersion() { return kVendorVersion; }
+
+bool BuzzEffect::getOutputProperties(Int32 index, VstPinProperties* properties) {
+    if (properties == nullptr || index < 0 || index >= kChannelCount) {
+        return false;
+    }
+    std::snprintf(properties->label, sizeof properties->label, kPinLabelFormat, kProductName,
+                  int(index + 1));
+    properties->flags = kVstPinIsActive | kVstPinIsStereo;
+    return true;
+}
+
+IntPtr BuzzEffect::vendorSpecific(Int32 index, IntPtr value, void*, float opt) {
+    if (editor_ != nullptr && index == kWheelRequest && value == kWheelValue) {
+        return editor_->wheel(opt) ? 1 : 0;
+    }
+    return 0;
+}
+
+Int32 BuzzEffect::canDo(const char* text) {
+    if (text != nullptr &&
+        (std::strcmp(text, "receiveVstEvents") == 0 || std::strcmp(text, "receiveVstMidiEvent") == 0)) {
+        return 1;
+    }
+    return -1;
+}
+
+// --- parameters -------------------------------------------------------------------
+
+Int32 BuzzEffect::loadCurrentProgram() {
+    return std::atomic_ref<Int32>(currentProgram_).load(std::memory_order_relaxed);
+}
+
+void BuzzEffect::storeCurrentProgram(Int32 program) {
+    std::atomic_ref<Int32>(currentProgram_).store(program, std::memory_order_relaxed);
+}
+
+float& BuzzEffect::liveValue(Int32 index) {
+    return block_.parameters[index].perProgram ? block_.programs[loadCurrentProgram()].values[index]
+                                                : block_.parameters[index].value;
+}
+
+void BuzzEffect::setParameter(Int32 index, float value) {
+    // A NaN is neither a value nor a command: stored, it would close the gate or
+    // poison the output for as long as the program lives; as a command number its
+    // conversion to an integer is undefined.
+    if (std::isnan(value)) {
+        return;
+    }
+    handleCommand(index, value);
+    if (isParameterIndex(index)) {
+        if (!block_.parameters[index].unbounded) {
+            value = std::clamp(value, 0.0f, 1.0f);
+        }
+        storeShared(liveValue(index), value);
+    }
+    if (editor_ != nullptr) {
+        editor_->setParameter(index, value);
+    }
+}
+
+float BuzzEffect::getParameter(Int32 index) {
+    return isParameterIndex(index) ? currentParameterValue(index) : 0.0f;
+}
+
+float BuzzEffect::currentParameterValue(Int32 index) {
+    return isParameterIndex(index) ? loadShared(liveValue(index)) : 0.0f;
+}
+
+void BuzzEffect::defineParameter(Int32 index, const char* name, float defaultValue,
+                                 std::uint8_t perProgram, std::uint8_t unbounded,
+                                 std::uint8_t keepDefault) {
+    if (!isParameterIndex(index)) {
+        return;
+    }
+    ParameterRecord& parameter = block_.parameters[index];
+    storeShared(parameter.value, defaultValue);
+    parameter.perProgram = perProgram;
+    parameter.unbounded = unbounded;
+    parameter.keepDefault = keepDefault;
+    setRecordName(parameter.name, name);
+}
+
+void BuzzEffect::setupParameters() {
+    defineParameter(kSensIndex, "sens", kDefaultValue, 1, 0, 0);
+    defineParameter(kBuzzIndex, "buzz", kDefaultValue, 1, 0, 0);
+    for (ProgramRecord& program : block_.programs) {
+        for (Int32 index = 0; index < kParameterCount; ++index) {
+            storeShared(program.values[index], loadShared(block_.parameters[index].value));
+        }
+    }
+}
+
+void BuzzEffect::getParamName(Int32 index, char* text) {
+    copyTextToHost(text, isParameterIndex(index) ? block_.parameters[index].name : "",
+                   kMaxParamTextLen);
+}
+
+void BuzzEffect::getParamLabel(Int32, char* label) {
+    copyTextToHost(label, kParameterLabel, kMaxParamTextLen);
+}
+
+void BuzzEffect::getParamDisplay(Int32 index, char* text) {
+    char display[kTextScratchLen] = {};
+    if (isParameterIndex(index)) {
+        floatToText(currentParameterValue(index), display);
+    }
+    copyTextToHost(text, display, kMaxParamTextLen);
+}
+
+// --- programs ---------------------------------------------------------------------
+
+Int32 BuzzEffect::getProgram() { return loadCurrentProgram(); }
+
+void BuzzEffect::setProgram(Int32 program) {
+    // The dispatcher only passes valid numbers; other callers (MIDI program
+    // changes, chunks) are held to the same range, as the number indexes the block.
+    if (!isProgramIndex(program)) {
+        return;
+    }
+    storeCurrentProgram(program);
+    // Re-applying the stored values clamps them and moves the editor's controls.
+    for (Int32 index = 0; index < kParameterCount; ++index) {
+        setParameter(index, currentParameterValue(index));
+    }
+}
+
+void BuzzEffect::setProgramName(char* name) {
+    if (name != nullptr) {
+        setRecordName(block_.programs[loadCurrentProgram()].name, name);
+    }
+}
+
+void BuzzEffect::getProgramName(char* name) {
+    copyTextToHost(name, block_.programs[loadCurrentProgram()].name, kMaxProgramNameLen);
+}
+
+bool BuzzEffect::getProgramNameIndexed(Int32, Int32 index, char* text) {
+    if (!isProgramIndex(index)) {
+        return false;
+    }
+    copyTextToHost(text, block_.programs[index].name, kMaxProgramNameLen);
+    return true;
+}
+
+bool BuzzEffect::copyProgram(Int32) { return false; }
+
+// --- processing -------------------------------------------------------------------
+
+void BuzzEffect::setSampleRate(float sampleRate) { sampleRate_ = sampleRate; }
+
+void BuzzEffect::setBlockSize(Int32 blockSize) { blockSize_ = blockSize; }
+
+void BuzzEffect::resume() { hostWantMidi(1); }
+
+void BuzzEffect::process(float** inputs, float** outputs, Int32 sampleFrames) {
+    if (!notReady_) {
+        renderAccumulating(inputs, outputs, sampleFrames);
+    }
+}
+
+void BuzzEffect::processReplacing(float** inputs, float** outputs, Int32 sampleFrames) {
+    if (!notReady_) {
+        renderReplacing(inputs, outputs, sampleFrames);
+    }
+}
+
+void BuzzEffect::renderReplacing(float** inputs, float** outputs, Int32 sampleFrames) {
+    render(inputs, outputs, sampleFrames, [](float& out, float sample) { out = sample; });
+}
+
+void BuzzEffect::renderAccumulating(float** inputs, float** outputs, Int32 sampleFrames) {
+    render(inputs, outputs, sampleFrames, [](float& out, float sample) { out += sample; });
+}
+
+template <typename Deliver>
+void BuzzEffect::render(float** inputs, float** outputs, Int32 sampleFrames, Deliver deliver) {
+    if (sampleFrames <= 0 || inputs == nullptr || outputs == nullptr || inputs[0] == nullptr ||
+        inputs[1] == nullptr || outputs[0] == nullptr || outputs[1] == nullptr) {
+        return;
+    }
+    // Inputs and outputs may be the same arrays (in-place hosts): each sample is
+    // read before it is written.
+    const float* in0 = inputs[0];
+    const float* in1 = inputs[1];
+    float* out0 = outputs[0];
+    float* out1 = outputs[1];
+    // The filters run as locals so their state stays in registers rather than being
+    // reloaded after every output store; they are written back once.
+    OnePoleFilter highpass = highpass_;
+    OnePoleFilter lowpass = lowpass_;
+
+    for (Int32 n = 0; n < sampleFrames; ++n) {
+        const float mono = float(double(in0[n]) + double(in1[n]) + kSilenceOffset);
+        // The signed sum is compared, so only the part of the waveform above the
+        // threshold opens the gate, and a NaN sum leaves it closed. The parameters
+        // are read every sample: a change applies from the next one.
+        const double threshold = 1.0 - double(currentParameterValue(kSensIndex));
+        const float step = threshold < double(mono) ? currentParameterValue(kBuzzIndex) : 0.0f;
+        const float sample = lowpass.processSample(highpass.processSample(step + mono));
+        deliver(out0[n], sample);
+        deliver(out1[n], sample);
+    }
+
+    highpass_ = highpass;
+    lowpass_ = lowpass;
+}
+
+}  // namespace qp
