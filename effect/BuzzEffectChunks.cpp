@@ -1,14 +1,206 @@
-// Bank and preset chunks and the default bank. (Being written.)
+// Bank and preset chunks, and the default-bank loader.
+//
+// Chunks come from hosts' files and projects and are untrusted. A chunk is
+// copied into a staging copy first, checked there, and only then published into
+// the live block: the audio thread reads the parameter values per sample and
+// must never meet a half-written or non-finite value. Everything else in the
+// block (names, flags, the padding byte, bytes after a name's terminator) is
+// kept byte for byte, so a bank handed back by the host comes back unchanged.
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+
 #include "effect/BuzzEffect.h"
+#include "effect/RecordNames.h"
+#include "host/Platform.h"
 
 namespace qp {
 
-Int32 BuzzEffect::getChunk(void**, bool) { return 0; }
-Int32 BuzzEffect::setChunk(void*, Int32, bool) { return 1; }
-void BuzzEffect::loadBankBlock(const void*, Int32) {}
-void BuzzEffect::getProgramNameAt(char* text, Int32) {
-    if (text) text[0] = 0;
+namespace {
+
+constexpr Int32 kBankChunkSize = Int32(sizeof(ParameterBlock));   // 360
+constexpr Int32 kPresetChunkSize = Int32(sizeof(ProgramRecord));  // 32
+constexpr std::uint32_t kFactoryBankSize = sizeof(ProgramRecord) * kProgramCount;  // 288
+constexpr std::uint32_t kModulePathSize = 1024;
+
+constexpr const char* kWrongPresetSize = "Can't load preset, wrong file size!";
+constexpr const char* kWrongBankSize = "Can't load bank, wrong file size!";
+constexpr const char* kReloadUserBankQuestion = "Reload from User-Default bank? (No = Loads Factory Bank)";
+constexpr const char* kBankResourceType = "Bank";
+constexpr const char* kUserBankExtension = "bnk";
+constexpr std::size_t kReplacedSuffixLength = 3;
+
+float loadValue(float& field) { return std::atomic_ref<float>(field).load(std::memory_order_relaxed); }
+void storeValue(float& field, float value) {
+    std::atomic_ref<float>(field).store(value, std::memory_order_relaxed);
 }
-void BuzzEffect::loadDefaultBank(std::uint16_t, bool, bool) {}
+Int32 loadController(Int32& field) { return std::atomic_ref<Int32>(field).load(std::memory_order_relaxed); }
+void storeController(Int32& field, Int32 value) {
+    std::atomic_ref<Int32>(field).store(value, std::memory_order_relaxed);
+}
+
+// Both parameters of this effect range over 0..1. A loaded value outside it is
+// limited, and one that is no number at all (NaN) becomes 0, as the lower end.
+float loadedValue(float value) {
+    if (!(value >= 0.0f)) return 0.0f;
+    return value > 1.0f ? 1.0f : value;
+}
+
+void checkProgram(ProgramRecord& program) {
+    for (float& value : program.values) value = loadedValue(value);
+}
+
+// The effect defines no unbounded parameter, and a bank cannot make one: an
+// unbounded parameter would let the host's automation store any float, NaN and
+// infinities included, where the sample loop reads it.
+void checkBlock(ParameterBlock& block) {
+    for (ParameterRecord& parameter : block.parameters) {
+        parameter.unbounded = 0;
+        parameter.value = loadedValue(parameter.value);
+    }
+    for (ProgramRecord& program : block.programs) checkProgram(program);
+}
+
+void snapshotProgram(ProgramRecord& copy, ProgramRecord& live) {
+    std::memcpy(copy.name, live.name, kNameSize);
+    for (int i = 0; i < kParameterCount; ++i) copy.values[i] = loadValue(live.values[i]);
+}
+
+void snapshotBlock(ParameterBlock& copy, ParameterBlock& live) {
+    for (int p = 0; p < kParameterCount; ++p) {
+        ParameterRecord& from = live.parameters[p];
+        ParameterRecord& to = copy.parameters[p];
+        to.perProgram = from.perProgram;
+        to.unbounded = from.unbounded;
+        to.keepDefault = from.keepDefault;
+        to.padding = from.padding;
+        to.value = loadValue(from.value);
+        to.learnedController = loadController(from.learnedController);
+        std::memcpy(to.name, from.name, kNameSize);
+    }
+    for (int i = 0; i < kProgramCount; ++i) snapshotProgram(copy.programs[i], live.programs[i]);
+}
+
+void publishProgram(ProgramRecord& live, const ProgramRecord& checked) {
+    std::memcpy(live.name, checked.name, kNameSize);
+    for (int i = 0; i < kParameterCount; ++i) storeValue(live.values[i], checked.values[i]);
+}
+
+void publishBlock(ParameterBlock& live, const ParameterBlock& checked) {
+    for (int p = 0; p < kParameterCount; ++p) {
+        const ParameterRecord& from = checked.parameters[p];
+        ParameterRecord& to = live.parameters[p];
+        to.perProgram = from.perProgram;
+        to.unbounded = from.unbounded;
+        to.keepDefault = from.keepDefault;
+        to.padding = from.padding;
+        storeValue(to.value, from.value);
+        storeController(to.learnedController, from.learnedController);
+        std::memcpy(to.name, from.name, kNameSize);
+    }
+    for (int i = 0; i < kProgramCount; ++i) publishProgram(live.programs[i], checked.programs[i]);
+}
+
+bool validProgram(Int32 program) { return program >= 0 && program < kProgramCount; }
+
+}  // namespace
+
+Int32 BuzzEffect::getChunk(void** data, bool isPreset) {
+    if (!data) return 0;
+    // The host reads the live block itself; nothing is copied.
+    if (!isPreset) {
+        *data = &block_;
+        return kBankChunkSize;
+    }
+    const Int32 program = loadCurrentProgram();
+    if (!validProgram(program)) {
+        *data = nullptr;
+        return 0;
+    }
+    *data = &block_.programs[program];
+    return kPresetChunkSize;
+}
+
+Int32 BuzzEffect::setChunk(void* data, Int32 byteSize, bool isPreset) {
+    if (isPreset) {
+        // A negative size, taken as unsigned, is far too large; a shorter preset
+        // overwrites only its first bytes (the name, then the first value...).
+        const Int32 program = loadCurrentProgram();
+        if (!data || std::uint32_t(byteSize) > std::uint32_t(kPresetChunkSize)) {
+            showError(kWrongPresetSize);
+        } else if (validProgram(program)) {
+            ProgramRecord staged;
+            snapshotProgram(staged, block_.programs[program]);
+            std::memcpy(&staged, data, std::size_t(byteSize));
+            checkProgram(staged);
+            publishProgram(block_.programs[program], staged);
+            setProgram(program);
+        }
+    } else {
+        loadBankBlock(data, byteSize);
+        // Whether or not the bank was taken, the parameters and the editor
+        // follow the current program again.
+        const Int32 program = loadCurrentProgram();
+        if (validProgram(program)) setProgram(program);
+    }
+    if (editor_) {
+        editor_->requestUpdate();
+        editor_->refreshLearnedControllers();
+    }
+    return 1;
+}
+
+void BuzzEffect::loadBankBlock(const void* data, Int32 byteSize) {
+    if (!data || byteSize != kBankChunkSize) {
+        showError(kWrongBankSize);
+        return;
+    }
+    ParameterBlock staged;
+    std::memcpy(&staged, data, sizeof staged);
+    checkBlock(staged);
+    publishBlock(block_, staged);
+}
+
+void BuzzEffect::getProgramNameAt(char* text, Int32 program) {
+    if (!text) return;
+    if (validProgram(program)) {
+        copyRecordName(text, block_.programs[program].name);
+    } else {
+        text[0] = 0;
+    }
+}
+
+void BuzzEffect::loadDefaultBank(std::uint16_t resourceId, bool tryUserFile, bool ask) {
+    Platform& platform = currentPlatform();
+    ParameterBlock staged;
+    snapshotBlock(staged, block_);
+    if (tryUserFile) {
+        char path[kModulePathSize];
+        if (platform.moduleFileName(path, sizeof path)) {
+            const std::size_t length = std::strlen(path);
+            // "Quorrelphone.dll" -> "Quorrelphone.bnk": the user's bank lies beside the library.
+            if (length >= kReplacedSuffixLength) {
+                std::memcpy(path + length - kReplacedSuffixLength, kUserBankExtension, kReplacedSuffixLength);
+                // A shorter file overwrites only as many bytes as it has.
+                if (platform.readFileStart(path, &staged, sizeof staged) >= 0) {
+                    if (!ask || askYesNo(kReloadUserBankQuestion)) {
+                        checkBlock(staged);
+                        publishBlock(block_, staged);
+                        return;
+                    }
+                    snapshotBlock(staged, block_);
+                }
+            }
+        }
+    }
+    const void* resource = nullptr;
+    std::uint32_t resourceSize = 0;
+    if (platform.findResource(kBankResourceType, resourceId, &resource, &resourceSize) && resource) {
+        // Nine program images; a shorter resource replaces only what it holds.
+        std::memcpy(staged.programs, resource, std::min(resourceSize, kFactoryBankSize));
+        checkBlock(staged);
+        publishBlock(block_, staged);
+    }
+}
 
 }  // namespace qp
