@@ -98,7 +98,8 @@ private:
     // The message side, called by the window procedure.
     std::intptr_t handleMessage(NativeWindow window, std::uint32_t message, std::uintptr_t wParam,
                                 std::intptr_t lParam, bool& handled);
-    void windowDestroyed();
+    bool growViews();
+    void dropEditView();
 
     // The one walk from the top (last added) to the bottom that press, wheel, drop
     // and key routing share: the first child for which accept answers true.
@@ -123,9 +124,9 @@ private:
     bool open_ = true;
     bool dropActive_ = false;
     NativeWindow window_ = nullptr;
+    bool usesWindowClass_ = false;
     NativeModule drawingLibrary_ = nullptr;
     void* defaultCursor_ = nullptr;
-    IDropTarget* dropTarget_ = nullptr;
 };
 
 }  // namespace qp

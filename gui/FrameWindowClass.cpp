@@ -1,0 +1,72 @@
+#include "gui/FrameWindowClass.h"
+
+#include <cstdio>
+
+#include "gui/DrawContext.h"
+#include "gui/Frame.h"
+#include "gui/GuiModule.h"
+#include "gui/NativeObjects.h"
+
+namespace qp {
+
+namespace {
+
+// "Plugin" + 8 hex digits + terminator fits with room to spare.
+constexpr std::size_t classNameSize = 24;
+char className[classNameSize] = {};
+std::int32_t users = 0;
+
+LRESULT CALLBACK frameWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+}  // namespace
+
+void FrameWindowClass::acquire() {
+    if (++users != 1)
+        return;
+    HINSTANCE module = guiModule();
+    std::snprintf(className, classNameSize, "Plugin%08x", unsigned(reinterpret_cast<std::uintptr_t>(module)));
+
+    WNDCLASSA windowClass = {};
+    windowClass.style = CS_GLOBALCLASS;
+    windowClass.lpfnWndProc = frameWindowProcedure;
+    windowClass.hInstance = module;
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = className;
+    native::registerClass(&windowClass);
+
+    setSwappedButtons(GetSystemMetrics(SM_SWAPBUTTON) > 0);
+}
+
+void FrameWindowClass::release() {
+    if (users <= 0 || --users != 0)
+        return;
+    native::unregisterClass(className, guiModule());
+}
+
+const char* FrameWindowClass::name() { return className; }
+
+std::int32_t FrameWindowClass::useCount() { return users; }
+
+std::intptr_t FrameWindowClass::dispatch(Frame* frame, NativeWindow window, std::uint32_t message,
+                                         std::uintptr_t wParam, std::intptr_t lParam, bool& handled) {
+    return frame->handleMessage(window, message, wParam, lParam, handled);
+}
+
+namespace {
+
+LRESULT CALLBACK frameWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // None before the frame stored itself and after it cleared itself.
+    auto* frame = reinterpret_cast<Frame*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (frame) {
+        bool handled = false;
+        const std::intptr_t answer = FrameWindowClass::dispatch(frame, window, message, wParam, lParam, handled);
+        if (handled)
+            return answer;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+}  // namespace qp

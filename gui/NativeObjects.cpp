@@ -1,0 +1,171 @@
+#include "gui/NativeObjects.h"
+
+#include <ole2.h>
+
+#include <atomic>
+
+namespace qp::native {
+
+namespace {
+
+std::atomic<std::int32_t> counts[std::size_t(Kind::count)];
+
+void add(Kind kind, std::int32_t delta) {
+    counts[std::size_t(kind)].fetch_add(delta, std::memory_order_relaxed);
+}
+
+template <class Handle>
+Handle counted(Kind kind, Handle handle) {
+    if (handle)
+        add(kind, 1);
+    return handle;
+}
+
+bool gdiKind(HGDIOBJ object, Kind& kind) {
+    switch (GetObjectType(object)) {
+    case OBJ_PEN:
+    case OBJ_EXTPEN:
+        kind = Kind::pen;
+        return true;
+    case OBJ_BRUSH:
+        kind = Kind::brush;
+        return true;
+    case OBJ_FONT:
+        kind = Kind::font;
+        return true;
+    case OBJ_BITMAP:
+        kind = Kind::bitmap;
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+std::int32_t liveCount(Kind kind) { return counts[std::size_t(kind)].load(std::memory_order_relaxed); }
+
+std::int32_t liveTotal() {
+    std::int32_t total = 0;
+    for (const auto& c : counts)
+        total += c.load(std::memory_order_relaxed);
+    return total;
+}
+
+HPEN createPen(int style, int width, COLORREF color) { return counted(Kind::pen, CreatePen(style, width, color)); }
+
+HBRUSH createSolidBrush(COLORREF color) { return counted(Kind::brush, CreateSolidBrush(color)); }
+
+HFONT createFontIndirect(const LOGFONTA* font) { return counted(Kind::font, CreateFontIndirectA(font)); }
+
+HBITMAP loadBitmap(HINSTANCE module, int resourceId) {
+    return counted(Kind::bitmap, LoadBitmapA(module, MAKEINTRESOURCEA(resourceId)));
+}
+
+HBITMAP createCompatibleBitmap(HDC dc, int width, int height) {
+    return counted(Kind::bitmap, CreateCompatibleBitmap(dc, width, height));
+}
+
+HBITMAP createBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits) {
+    return counted(Kind::bitmap, CreateBitmap(width, height, planes, bitsPerPixel, bits));
+}
+
+HBITMAP createDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits) {
+    return counted(Kind::bitmap, CreateDIBSection(dc, info, usage, bits, nullptr, 0));
+}
+
+BOOL deleteObject(HGDIOBJ object) {
+    Kind kind;
+    // Stock objects report a kind too, but deleting them is a no-op that must not
+    // be counted as freeing something we made.
+    if (!object || !gdiKind(object, kind))
+        return FALSE;
+    const BOOL done = DeleteObject(object);
+    if (done)
+        add(kind, -1);
+    return done;
+}
+
+HDC createCompatibleDC(HDC dc) { return counted(Kind::memoryDC, CreateCompatibleDC(dc)); }
+
+BOOL deleteDC(HDC dc) {
+    const BOOL done = dc ? DeleteDC(dc) : FALSE;
+    if (done)
+        add(Kind::memoryDC, -1);
+    return done;
+}
+
+HDC getDC(HWND window) { return counted(Kind::windowDC, GetDC(window)); }
+
+int releaseDC(HWND window, HDC dc) {
+    const int done = dc ? ReleaseDC(window, dc) : 0;
+    if (dc)
+        add(Kind::windowDC, -1);
+    return done;
+}
+
+HDC beginPaint(HWND window, PAINTSTRUCT* paint) { return counted(Kind::windowDC, BeginPaint(window, paint)); }
+
+BOOL endPaint(HWND window, const PAINTSTRUCT* paint) {
+    if (paint->hdc)
+        add(Kind::windowDC, -1);
+    return EndPaint(window, paint);
+}
+
+HWND createWindowEx(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y,
+                    int width, int height, HWND parent, HMENU menu, HINSTANCE module, void* param) {
+    return counted(Kind::window, CreateWindowExA(exStyle, className, title, style, x, y, width, height, parent,
+                                                 menu, module, param));
+}
+
+BOOL destroyWindow(HWND window) {
+    const BOOL done = window ? DestroyWindow(window) : FALSE;
+    if (done)
+        add(Kind::window, -1);
+    return done;
+}
+
+void windowDestroyedElsewhere() { add(Kind::window, -1); }
+
+HMENU createPopupMenu() { return counted(Kind::menu, CreatePopupMenu()); }
+
+HMENU createMenu() { return counted(Kind::menu, CreateMenu()); }
+
+BOOL destroyMenu(HMENU menu) {
+    const BOOL done = menu ? DestroyMenu(menu) : FALSE;
+    if (done)
+        add(Kind::menu, -1);
+    return done;
+}
+
+HMODULE loadLibrary(const char* name) { return counted(Kind::library, LoadLibraryA(name)); }
+
+BOOL freeLibrary(HMODULE module) {
+    const BOOL done = module ? FreeLibrary(module) : FALSE;
+    if (done)
+        add(Kind::library, -1);
+    return done;
+}
+
+ATOM registerClass(const WNDCLASSA* windowClass) { return counted(Kind::windowClass, RegisterClassA(windowClass)); }
+
+BOOL unregisterClass(const char* className, HINSTANCE module) {
+    const BOOL done = UnregisterClassA(className, module);
+    if (done)
+        add(Kind::windowClass, -1);
+    return done;
+}
+
+HRESULT oleInitialize() {
+    // Counted as a call, not as a success: every OleInitialize is paired with one
+    // OleUninitialize whatever it answered, and the count shows that pairing.
+    add(Kind::oleInit, 1);
+    return OleInitialize(nullptr);
+}
+
+void oleUninitialize() {
+    OleUninitialize();
+    add(Kind::oleInit, -1);
+}
+
+}  // namespace qp::native

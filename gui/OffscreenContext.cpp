@@ -1,0 +1,47 @@
+#include "gui/OffscreenContext.h"
+
+#include "gui/Frame.h"
+#include "gui/NativeObjects.h"
+
+namespace qp {
+
+OffscreenContext::OffscreenContext(Frame* frame, std::int32_t width, std::int32_t height, Color background)
+    : DrawContext(frame, nullptr, nullptr), height_(height), width_(width), backgroundColor_(background) {
+    // The frame's window gives the screen's colour format; without one, the
+    // screen's device context (GetDC of no window) gives the same format.
+    HWND window = frame ? frame->getWindow() : nullptr;
+    HDC windowDC = native::getDC(window);
+    HDC memory = native::createCompatibleDC(windowDC);
+    surface_ = native::createCompatibleBitmap(windowDC, width, height);
+    previousBitmap_ = SelectObject(memory, surface_);
+    native::releaseDC(window, windowDC);
+    setDeviceContext(memory);
+
+    const Rect all(0, 0, width, height);
+    setFillColor(background);
+    setLineColor(background);
+    fillRect(all);
+    drawRectOutline(all);
+}
+
+OffscreenContext::~OffscreenContext() {
+    HDC memory = getDeviceContext();
+    // Put the original 1x1 bitmap back first: a bitmap still selected into a DC
+    // cannot be deleted, and DeleteDC does not deselect on every platform.
+    if (memory && previousBitmap_)
+        SelectObject(memory, previousBitmap_);
+    native::deleteDC(memory);
+    setDeviceContext(nullptr);
+    if (ownsSurface_)
+        native::deleteObject(surface_);
+}
+
+void OffscreenContext::copyTo(DrawContext* dest, Rect destRect, Point source) {
+    if (!dest)
+        return;
+    const Point offset = dest->getOffset();
+    BitBlt(dest->getDeviceContext(), destRect.left + offset.h, destRect.top + offset.v, destRect.width(),
+           destRect.height(), getDeviceContext(), source.h, source.v, SRCCOPY);
+}
+
+}  // namespace qp
