@@ -85,6 +85,7 @@ TEST_F(FreshEffect, EveryOpcodeAnswersAsTheTableSays) {
         {effOfflinePrepare, 0},
         {effOfflineRun, 0},
         {effProcessVarIo, 0},
+        {effSetSpeakerArrangement, 0},
         {effSetBlockSizeAndSampleRate, 1, 0, 512, 44100.0f},
         {effSetBypass, 0, 0, 1},
         {effGetEffectName, 1},

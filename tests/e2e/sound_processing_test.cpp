@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -73,7 +74,9 @@ protected:
             std::copy_n(in0.begin() + start, frames, block.in[0].begin());
             std::copy_n(in1.begin() + start, frames, block.in[1].begin());
             target.processReplacing(block);
-            EXPECT_EQ(block.out[0], block.out[1]);
+            // Bitwise, so that a NaN on both outputs counts as the same sample.
+            EXPECT_EQ(std::memcmp(block.out[0].data(), block.out[1].data(), frames * sizeof(float)),
+                      0);
             result.insert(result.end(), block.out[0].begin(), block.out[0].end());
         }
         return result;
@@ -90,7 +93,7 @@ TEST_F(Sound, FirstSampleFromRestMatchesTheWorkedExample) {
 }
 
 TEST_F(Sound, FollowsTheReferenceChainThroughParameterChanges) {
-    const std::vector<float> in0 = voice(6000, 0.45);
+    const std::vector<float> in0 = voice(6000, 0.5);
     std::vector<float> in1(in0.size());
     for (std::size_t n = 0; n < in0.size(); ++n) in1[n] = in0[n] * 0.8f;
 
