@@ -1,0 +1,136 @@
+# Usage: cmake -DDLL=<file> -DOBJDUMP=<objdump> -DRESULT=<xml> -P CheckDllContract.cmake
+# Reads the DLL's PE headers with objdump -p, checks them, writes the outcome as
+# GoogleTest XML (so the results count with the other suites) and fails when a
+# check fails.
+cmake_minimum_required(VERSION 3.25)
+
+foreach(required DLL OBJDUMP RESULT)
+    if(NOT ${required})
+        message(FATAL_ERROR "CheckDllContract: ${required} is not set")
+    endif()
+endforeach()
+
+# Libraries every Windows version since XP carries in its system directory.
+set(system_libraries
+    kernel32.dll user32.dll gdi32.dll advapi32.dll ole32.dll oleaut32.dll shell32.dll
+    comctl32.dll comdlg32.dll msvcrt.dll msimg32.dll winmm.dll shlwapi.dll version.dll
+    imm32.dll uxtheme.dll winspool.drv ws2_32.dll)
+
+set(case_names)
+set(case_failures)
+
+# Records one test case; an empty message means it passed.
+macro(report name failure)
+    list(APPEND case_names "${name}")
+    string(REPLACE ";" "," flat_failure "${failure}")
+    list(APPEND case_failures "${flat_failure}|")
+endmacro()
+
+if(NOT EXISTS "${DLL}")
+    set(dump "")
+    set(dump_error "the library ${DLL} was not built")
+else()
+    execute_process(COMMAND "${OBJDUMP}" -p "${DLL}"
+                    OUTPUT_VARIABLE dump ERROR_VARIABLE dump_stderr RESULT_VARIABLE dump_result)
+    set(dump_error "")
+    if(NOT dump_result EQUAL 0)
+        set(dump_error "objdump failed (${dump_result}): ${dump_stderr}")
+    endif()
+endif()
+
+# --- a 32-bit DLL ----------------------------------------------------------------
+set(failure "${dump_error}")
+if(NOT failure)
+    if(NOT dump MATCHES "file format pei-i386")
+        set(failure "not a 32-bit x86 PE image")
+    elseif(NOT dump MATCHES "\n[ \t]+DLL[ \t]*\n")
+        set(failure "the image is not marked as a DLL")
+    endif()
+endif()
+report(IsA32BitWindowsDll "${failure}")
+
+# --- exports ---------------------------------------------------------------------
+set(failure "${dump_error}")
+set(exports)
+if(NOT failure)
+    string(FIND "${dump}" "[Ordinal/Name Pointer] Table" table_start)
+    if(table_start EQUAL -1)
+        set(failure "the library has no export table")
+    else()
+        string(SUBSTRING "${dump}" ${table_start} -1 table)
+        string(REGEX MATCH "^[^\n]*\n(([ \t]+\\[[ 0-9]+\\][^\n]*\n)*)" table "${table}")
+        string(REGEX MATCHALL "\\[[ 0-9]+\\] +[^\n]+" entries "${CMAKE_MATCH_1}")
+        foreach(entry ${entries})
+            string(REGEX REPLACE "^\\[[ 0-9]+\\] +" "" name "${entry}")
+            string(STRIP "${name}" name)
+            list(APPEND exports "${name}")
+        endforeach()
+        string(REGEX MATCH "Export Address Table[ \t]+([0-9a-fA-F]+)" unused "${dump}")
+        set(address_count "${CMAKE_MATCH_1}")
+        if(NOT exports STREQUAL "main")
+            set(failure "exports are [${exports}], expected exactly [main]")
+        elseif(NOT address_count MATCHES "^0*1$")
+            set(failure "the export address table has ${address_count} entries (ordinal-only exports?)")
+        endif()
+    endif()
+endif()
+report(ExportsOnlyMain "${failure}")
+
+# --- imports ---------------------------------------------------------------------
+set(failure "${dump_error}")
+if(NOT failure)
+    string(REGEX MATCHALL "DLL Name: [^\n]+" imported "${dump}")
+    set(foreign)
+    foreach(line ${imported})
+        string(REGEX REPLACE "^DLL Name: " "" library "${line}")
+        string(STRIP "${library}" library)
+        string(TOLOWER "${library}" lower)
+        if(NOT lower IN_LIST system_libraries)
+            list(APPEND foreign "${library}")
+        endif()
+    endforeach()
+    if(NOT imported)
+        set(failure "no import table found")
+    elseif(foreign)
+        set(failure "imports libraries that Windows does not provide: ${foreign}")
+    endif()
+endif()
+report(ImportsOnlyWindowsSystemLibraries "${failure}")
+
+# --- results ---------------------------------------------------------------------
+list(LENGTH case_names total)
+set(failed 0)
+set(cases_xml "")
+math(EXPR last "${total} - 1")
+foreach(i RANGE ${last})
+    list(GET case_names ${i} name)
+    list(GET case_failures ${i} failure)
+    string(REGEX REPLACE "\\|$" "" failure "${failure}")
+    if(failure)
+        math(EXPR failed "${failed} + 1")
+        string(REPLACE "&" "&amp;" failure "${failure}")
+        string(REPLACE "<" "&lt;" failure "${failure}")
+        string(REPLACE "\"" "&quot;" failure "${failure}")
+        string(APPEND cases_xml
+               "    <testcase name=\"${name}\" classname=\"DllContract\" status=\"run\" result=\"completed\">\n"
+               "      <failure message=\"${failure}\" type=\"\"/>\n    </testcase>\n")
+        message(STATUS "[  FAILED  ] DllContract.${name}: ${failure}")
+    else()
+        string(APPEND cases_xml
+               "    <testcase name=\"${name}\" classname=\"DllContract\" status=\"run\" result=\"completed\"/>\n")
+        message(STATUS "[       OK ] DllContract.${name}")
+    endif()
+endforeach()
+
+get_filename_component(result_dir "${RESULT}" DIRECTORY)
+file(MAKE_DIRECTORY "${result_dir}")
+file(WRITE "${RESULT}"
+     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+     "<testsuites tests=\"${total}\" failures=\"${failed}\" name=\"qp_dll_contract\">\n"
+     "  <testsuite name=\"DllContract\" tests=\"${total}\" failures=\"${failed}\">\n"
+     "${cases_xml}"
+     "  </testsuite>\n</testsuites>\n")
+
+if(failed GREATER 0)
+    message(FATAL_ERROR "${failed} of ${total} DLL contract checks failed")
+endif()
