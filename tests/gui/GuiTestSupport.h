@@ -1,0 +1,283 @@
+// Shared pieces of the GUI tests: the test bitmaps' pixel rules, a readable
+// 32-bit surface, real top-level and host windows, a recording view and a fake
+// frame owner.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "gui/Color.h"
+#include "gui/DrawContext.h"
+#include "gui/FrameOwner.h"
+#include "gui/View.h"
+
+namespace qp::test {
+
+// gui_tests.rc; the pixel rules are those of bitmaps/make_bitmaps.py.
+constexpr int patternBitmapId = 101;
+constexpr int patternWidth = 16;
+constexpr int patternHeight = 8;
+constexpr int faceBitmapId = 102;
+constexpr int faceWidth = 64;
+constexpr int faceHeight = 48;
+constexpr int missingBitmapId = 4321;
+
+inline Color patternPixel(int x, int y) {
+    switch ((x + y) % 3) {
+    case 0:
+        return colorGreen;
+    case 1:
+        return colorWhite;
+    default:
+        return makeColor(std::uint8_t(x * 16 % 256), std::uint8_t(y * 30 % 256), 200);
+    }
+}
+
+inline Color facePixel(int x, int y) { return makeColor(std::uint8_t(x * 4 % 256), std::uint8_t(y * 5 % 256), 77); }
+
+inline Color fromNative(COLORREF c) { return makeColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+
+// A memory device context over a top-down 32-bit DIB whose pixels the test reads
+// straight from memory. Made with the plain API, not the toolkit's counted
+// wrappers: it is the test's own object, not the toolkit's.
+class Surface {
+public:
+    Surface(int width, int height, Color background = colorBlack) : width_(width), height_(height) {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        dc_ = CreateCompatibleDC(nullptr);
+        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+        previous_ = SelectObject(dc_, bitmap_);
+        fill(background);
+    }
+    ~Surface() {
+        SelectObject(dc_, previous_);
+        DeleteObject(bitmap_);
+        DeleteDC(dc_);
+    }
+    Surface(const Surface&) = delete;
+    Surface& operator=(const Surface&) = delete;
+
+    HDC dc() const { return dc_; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+    Color pixel(int x, int y) const {
+        GdiFlush();
+        const std::uint32_t p = bits_[y * width_ + x];
+        return makeColor(std::uint8_t(p >> 16), std::uint8_t(p >> 8), std::uint8_t(p));
+    }
+    void fill(Color c) {
+        GdiFlush();
+        const std::uint32_t p = (std::uint32_t(c.red) << 16) | (std::uint32_t(c.green) << 8) | c.blue;
+        for (int i = 0; i < width_ * height_; ++i)
+            bits_[i] = p;
+    }
+    std::vector<std::uint32_t> snapshot() const {
+        GdiFlush();
+        return std::vector<std::uint32_t>(bits_, bits_ + width_ * height_);
+    }
+    // The first and last columns holding any pixel other than c; -1 if none.
+    int firstColumnNot(Color c) const {
+        for (int x = 0; x < width_; ++x)
+            for (int y = 0; y < height_; ++y)
+                if (!(pixel(x, y) == c))
+                    return x;
+        return -1;
+    }
+    int lastColumnNot(Color c) const {
+        for (int x = width_ - 1; x >= 0; --x)
+            for (int y = 0; y < height_; ++y)
+                if (!(pixel(x, y) == c))
+                    return x;
+        return -1;
+    }
+
+private:
+    int width_;
+    int height_;
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+    std::uint32_t* bits_ = nullptr;
+};
+
+// A visible top-level window with a child window inside it, as a host gives an
+// editor: frames under test are made inside host().
+class TestWindows {
+public:
+    static constexpr int topLeftX = 120;
+    static constexpr int topLeftY = 90;
+    static constexpr int hostX = 7;
+    static constexpr int hostY = 5;
+
+    TestWindows(int width = 320, int height = 240) {
+        registerClass();
+        top_ = CreateWindowExA(0, className, "qp gui test", WS_OVERLAPPED | WS_VISIBLE | WS_CLIPCHILDREN,
+                               topLeftX, topLeftY, width + 40, height + 60, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+        host_ = CreateWindowExA(0, className, "host", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, hostX, hostY, width,
+                                height, top_, nullptr, GetModuleHandleA(nullptr), nullptr);
+        SetForegroundWindow(top_);
+        pumpFor(50);
+    }
+    ~TestWindows() {
+        if (top_)
+            DestroyWindow(top_);
+        pumpFor(10);
+    }
+    TestWindows(const TestWindows&) = delete;
+    TestWindows& operator=(const TestWindows&) = delete;
+
+    HWND top() const { return top_; }
+    HWND host() const { return host_; }
+    // Destroys the host's child window early, as a host that tears down its own
+    // window before closing the editor does.
+    void destroyHost() {
+        DestroyWindow(host_);
+        host_ = nullptr;
+    }
+
+    static void pump() {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    static void pumpFor(int ms) {
+        const DWORD start = GetTickCount();
+        do {
+            pump();
+            Sleep(2);
+        } while (GetTickCount() - start < DWORD(ms));
+    }
+
+    // The window's top-left corner on the screen.
+    static POINT screenOrigin(HWND window) {
+        RECT r;
+        GetWindowRect(window, &r);
+        return POINT{r.left, r.top};
+    }
+
+    static Color windowPixel(HWND window, int x, int y) {
+        HDC dc = GetDC(window);
+        const COLORREF c = GetPixel(dc, x, y);
+        ReleaseDC(window, dc);
+        return fromNative(c);
+    }
+
+private:
+    static constexpr const char* className = "QpGuiTestWindow";
+
+    static void registerClass() {
+        static bool registered = false;
+        if (registered)
+            return;
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+        wc.lpszClassName = className;
+        RegisterClassA(&wc);
+        registered = true;
+    }
+
+    HWND top_ = nullptr;
+    HWND host_ = nullptr;
+};
+
+// A view that paints its whole closed rectangle in one colour and writes what
+// happens to it into a shared log ("A draw", "B press", ...).
+class RecordingView : public View {
+public:
+    RecordingView(const Rect& size, std::string name, Color color, std::vector<std::string>* log,
+                  int* destroyed = nullptr)
+        : View(size), name_(std::move(name)), color_(color), log_(log), destroyed_(destroyed) {}
+    ~RecordingView() override {
+        if (destroyed_)
+            ++*destroyed_;
+    }
+
+    void draw(DrawContext* context) override {
+        record("draw");
+        context->setFillColor(color_);
+        context->setLineColor(color_);
+        context->fillRect(size_);
+        context->drawRectOutline(size_);
+        View::draw(context);
+    }
+    void mouseDown(DrawContext* context, Point where) override {
+        record("press");
+        lastPress = where;
+        lastButtons = context ? context->pollMouseButtons() : -1;
+    }
+    std::int32_t keyDown(VstKeyCode&) override {
+        record("key");
+        return keyAnswer;
+    }
+    std::int32_t keyUp(VstKeyCode&) override {
+        record("keyup");
+        return keyAnswer;
+    }
+    bool wheel(DrawContext*, Point where, float distance) override {
+        record("wheel");
+        lastWheel = where;
+        lastDistance = distance;
+        return true;
+    }
+    bool drop(const char* const*, std::int32_t, std::int32_t, Point) override {
+        record("drop");
+        return dropAnswer;
+    }
+    void loseFocus(DrawContext*) override { record("loseFocus"); }
+    bool attached(View* parent) override {
+        record("attached");
+        return View::attached(parent);
+    }
+    bool removed(View* parent) override {
+        record("removed");
+        return View::removed(parent);
+    }
+
+    Point lastPress{-1, -1};
+    std::int32_t lastButtons = 0;
+    Point lastWheel{-1, -1};
+    float lastDistance = 0;
+    std::int32_t keyAnswer = -1;
+    bool dropAnswer = false;
+
+private:
+    void record(const char* what) {
+        if (log_)
+            log_->push_back(name_ + " " + what);
+    }
+
+    std::string name_;
+    Color color_;
+    std::vector<std::string>* log_;
+    int* destroyed_;
+};
+
+class FakeOwner : public FrameOwner {
+public:
+    void beginEdit(std::int32_t tag) override { calls.push_back("begin " + std::to_string(tag)); }
+    void endEdit(std::int32_t tag) override { calls.push_back("end " + std::to_string(tag)); }
+    void wait() override { ++waits; }
+    std::int32_t getKnobMode() const override { return knobMode; }
+
+    std::vector<std::string> calls;
+    int waits = 0;
+    std::int32_t knobMode = 2;
+};
+
+}  // namespace qp::test
