@@ -17,10 +17,12 @@ KNOB_RADIUS = 40.0
 COMMAND_AREA = (12, 117, 240, 158)
 WELL_RADIUS = 43.5
 LIP_WIDTH = 2.0
-LABEL_BASELINE = 116
+LABEL_BASELINE = 12
+LABEL_SIZE = 7.0
 LEFT_MARGIN = 14
-LOGO_SIZE = 16.0
-LOGO_WEIGHT = 1.9
+LOGO_SIZE = 17.2
+LOGO_BASELINE = 147
+LOGO_WEIGHT = 2.1
 LOGO_TRACKING = 2.4
 
 # The key light comes from the upper left, as on the knob.
@@ -60,13 +62,13 @@ def _well(canvas, cx, cy):
 
 
 def _scale_marks(canvas, cx, cy):
-    """Dots at the two ends and the middle of the knob's travel."""
+    """Dots at the two ends of the knob's travel."""
     r = WELL_RADIUS + LIP_WIDTH + 3.2
-    for degrees in (-135.0, 0.0, 135.0):
+    for degrees in (-135.0, 135.0):
         a = math.radians(degrees)
         x = cx + r * math.sin(a)
         y = cy - r * math.cos(a)
-        size = 1.25 if degrees == 0.0 else 1.1
+        size = 1.1
         canvas.fill_sdf((x - 3, y - 3, x + 3, y + 3), lambda px, py: math.hypot(px - x, py - y) - size,
                         panel.SILK)
 
@@ -102,7 +104,7 @@ def _voice_picture(canvas, left, top, right, bottom):
 
     def voice(x):
         t = (x - left - 4.0) / (right - left - 8.0)
-        phase = 2.0 * math.pi * 3.0 * t + 0.35
+        phase = 2.0 * math.pi * 3.0 * t - 0.9
         return 0.78 * math.sin(phase) + 0.3 * math.sin(2.0 * phase + 0.9)
 
     # The same chain as the audio: a step while the voice is above the level, then a
@@ -138,11 +140,10 @@ def render():
     for rect, label in zip(KNOB_RECTS, KNOB_LABELS):
         cx, cy = knob_centre(rect)
         _scale_marks(canvas, cx, cy)
-        panel.silk_text(canvas, label, panel.centred_left(label, cx, tracking=2), LABEL_BASELINE, tracking=2)
+        panel.label_text(canvas, label, cx - panel.label_width(label, LABEL_SIZE) / 2.0, LABEL_BASELINE, LABEL_SIZE)
 
-    panel.silk_text(canvas, "VELTMARSK", LEFT_MARGIN, 11, panel.SILK_DIM, tracking=2)
-    _voice_picture(canvas, LEFT_MARGIN, 19, 104, 103)
-    panel.silk_text(canvas, "buzzing reed voice", LEFT_MARGIN, LABEL_BASELINE, panel.SILK_DIM)
+    panel.label_text(canvas, "Veltmarsk", LEFT_MARGIN, LABEL_BASELINE, LABEL_SIZE, panel.SILK_DIM)
+    _voice_picture(canvas, LEFT_MARGIN, 19, 104, 107)
 
-    panel.brass_text(canvas, "Quorrelphone", LEFT_MARGIN, 148, LOGO_SIZE, LOGO_WEIGHT, LOGO_TRACKING)
+    panel.brass_text(canvas, "Quorrelphone", LEFT_MARGIN, LOGO_BASELINE, LOGO_SIZE, LOGO_WEIGHT, LOGO_TRACKING)
     return canvas.rows()

@@ -74,7 +74,7 @@ def _cap_colour(dx, dy, r, theta):
     along = math.cos(theta - _LIGHT_ANGLE)
     bowtie = along * along
     towards_light = -(dx * _L[0] + dy * _L[1]) / _CAP
-    level = 132.0 + 20.0 * towards_light + 58.0 * bowtie ** 5 + 16.0 * bowtie
+    level = 118.0 + 24.0 * towards_light + 82.0 * bowtie ** 6 + 20.0 * bowtie
     level += 9.0 * _ring_texture(r)
     level *= 1.0 - 0.12 * clamp((r - 22.0) / (_CAP - 22.0))
     return (level, level + 2.0, level + 6.0)

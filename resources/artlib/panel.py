@@ -1,7 +1,8 @@
 """The visual language shared by the face and the about picture: a brushed graphite
-plate with a bevelled edge, brass lettering and light silk-screened labels."""
+plate with a bevelled edge, brass lettering and light silk-screened labels, all
+lettering in the one geometric stroke typeface."""
 
-from . import pixelfont, strokefont
+from . import strokefont
 from .canvas import Canvas, clamp, hash01, mix
 
 PLATE_TOP = (58.0, 56.0, 56.0)
@@ -25,7 +26,11 @@ def brushed_plate(width, height, seed):
             streak = acc / (2 * reach + 1)
             grain = raw[x + reach] * 0.18
             v = row_shift + streak * 22.0 + grain * 6.0
-            canvas.set(x, y, (base[0] + v, base[1] + v, base[2] + v * 1.05))
+            # a light fall-off towards the edges, as under a lamp above the plate's middle
+            ex = (x + 0.5) / width * 2.0 - 1.0
+            ey = (y + 0.5) / height * 2.0 - 1.0
+            k = 1.0 - 0.16 * (ex * ex * 0.7 + ey * ey * 0.3)
+            canvas.set(x, y, ((base[0] + v) * k, (base[1] + v) * k, (base[2] + v * 1.05) * k))
             acc += raw[x + 2 * reach + 1] - raw[x]
     return canvas
 
@@ -73,14 +78,13 @@ def brass_text(canvas, text, left, baseline, size, weight, tracking):
     return mask
 
 
-def silk_text(canvas, text, left, baseline, colour=SILK, tracking=1):
-    """Silk-screened pixel text: ink with a faint dark edge below so it reads on the
-    brushed plate."""
-    mask = pixelfont.text_mask(text, left, baseline, tracking)
-    canvas.apply_mask(mask, (0.0, 0.0, 0.0), 0.45, 0, 1)
+def label_text(canvas, text, left, baseline, size, colour=SILK, weight=2.4, tracking=3.0):
+    """Silk-screened lettering in the logo's typeface, for names on the plate."""
+    mask = strokefont.text_mask(text, left, baseline, size, weight, tracking)
+    canvas.apply_mask(mask, (0.0, 0.0, 0.0), 0.5, 0, 1)
     canvas.apply_mask(mask, colour)
     return mask
 
 
-def centred_left(text, centre, tracking=1):
-    return int(round(centre - pixelfont.text_width(text, tracking) / 2.0))
+def label_width(text, size, weight=2.4, tracking=3.0):
+    return strokefont.text_width(text, size, weight, tracking)

@@ -96,7 +96,7 @@ def _advance_total(text, tracking):
     total = 0.0
     for i, ch in enumerate(text):
         if ch == " ":
-            total += SPACE_WIDTH
+            total += SPACE_WIDTH + tracking
             continue
         lo, hi = _extent(ch)
         total += hi - lo
@@ -118,7 +118,7 @@ def text_mask(text, left, baseline, size, weight, tracking, slant=0.0):
     pen = 0.0
     for i, ch in enumerate(text):
         if ch == " ":
-            pen += SPACE_WIDTH
+            pen += SPACE_WIDTH + tracking
             continue
         lo, hi = _extent(ch)
         for line in _polylines(ch):
