@@ -1,0 +1,33 @@
+// A plug-in library loaded the way a host loads it: LoadLibrary, the `main`
+// entry, and a host callback that answers like a plain offline host. The record
+// is checked before anyone uses it; a library that is no VST 2 plug-in is
+// refused with the reason.
+#pragma once
+
+#include <string>
+
+#include "host/PluginInterface.h"
+
+namespace qp::tools {
+
+class PluginLibrary {
+public:
+    PluginLibrary() = default;
+    // Closes the effect (effClose) and unloads the library.
+    ~PluginLibrary();
+
+    PluginLibrary(const PluginLibrary&) = delete;
+    PluginLibrary& operator=(const PluginLibrary&) = delete;
+
+    // The plug-in beside the running executable.
+    static std::string defaultPath();
+
+    bool load(const std::string& path, std::string* error);
+    AEffect* effect() const { return effect_; }
+
+private:
+    void* module_ = nullptr;
+    AEffect* effect_ = nullptr;
+};
+
+}  // namespace qp::tools
