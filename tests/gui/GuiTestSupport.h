@@ -111,7 +111,7 @@ private:
 };
 
 // A visible top-level window with a child window inside it, as a host gives an
-// editor: frames under test are made inside host().
+// editor: frames under test are made inside host(). Hosts are at most 600 x 420.
 class TestWindows {
 public:
     static constexpr int topLeftX = 120;
@@ -120,19 +120,15 @@ public:
     static constexpr int hostY = 5;
 
     TestWindows(int width = 320, int height = 240) {
-        registerClass();
-        top_ = CreateWindowExA(0, className, "qp gui test", WS_OVERLAPPED | WS_VISIBLE | WS_CLIPCHILDREN,
-                               topLeftX, topLeftY, width + 40, height + 60, nullptr, nullptr,
-                               GetModuleHandleA(nullptr), nullptr);
+        top_ = sharedTopWindow();
         host_ = CreateWindowExA(0, className, "host", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, hostX, hostY, width,
                                 height, top_, nullptr, GetModuleHandleA(nullptr), nullptr);
-        SetForegroundWindow(top_);
-        pumpFor(50);
+        pumpFor(20);
     }
     ~TestWindows() {
-        if (top_)
-            DestroyWindow(top_);
-        pumpFor(10);
+        if (host_)
+            DestroyWindow(host_);
+        pumpFor(5);
     }
     TestWindows(const TestWindows&) = delete;
     TestWindows& operator=(const TestWindows&) = delete;
@@ -178,10 +174,13 @@ public:
 private:
     static constexpr const char* className = "QpGuiTestWindow";
 
-    static void registerClass() {
-        static bool registered = false;
-        if (registered)
-            return;
+    // One top-level window serves every test of the run: under Wine without a
+    // window manager, destroying a top-level window stalls for about two seconds,
+    // while child windows come and go at once.
+    static HWND sharedTopWindow() {
+        static HWND top = nullptr;
+        if (top && IsWindow(top))
+            return top;
         WNDCLASSA wc = {};
         wc.lpfnWndProc = DefWindowProcA;
         wc.hInstance = GetModuleHandleA(nullptr);
@@ -189,7 +188,10 @@ private:
         wc.hbrBackground = reinterpret_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
         wc.lpszClassName = className;
         RegisterClassA(&wc);
-        registered = true;
+        top = CreateWindowExA(0, className, "qp gui test", WS_OVERLAPPED | WS_VISIBLE | WS_CLIPCHILDREN, topLeftX,
+                              topLeftY, 640, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        pumpFor(50);
+        return top;
     }
 
     HWND top_ = nullptr;
