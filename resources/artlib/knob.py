@@ -89,7 +89,10 @@ def _chamfer_colour(theta):
 def _skirt_colour(theta, r, phase):
     # A cone falling away from the chamfer; each knurl ridge tilts the surface along the
     # circumference, so the ridges catch the light and turn with the knob.
-    slope = math.radians(34.0 + 18.0 * (r - _SKIRT) / (_RIM - _SKIRT))
+    # the outermost pixel or so rolls over into a rounded lip that catches the light
+    t = (r - _SKIRT) / (_RIM - _SKIRT)
+    lip = clamp((t - 0.78) / 0.22)
+    slope = math.radians(34.0 + 18.0 * t + 26.0 * lip * lip)
     s = math.sin(slope)
     c = math.cos(slope)
     ridge = 0.45 * math.sin(phase)
