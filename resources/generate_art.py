@@ -82,7 +82,7 @@ def check():
                 if f.read() != read(name):
                     stale.append(name)
     if stale:
-        print("generate_art --check: FAILED: %s differ from what the generator makes; "
+        print("generate_art --check: FAILED: not what the generator makes: %s; "
               "run python3 resources/generate_art.py and commit the result" % ", ".join(stale))
         return 1
     print("generate_art --check: ok (3 bitmaps match the generator; sizes, format, 91 knob frames, "

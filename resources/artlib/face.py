@@ -4,7 +4,7 @@ name over the command-menu area (the name is what the user clicks for the menu).
 
 import math
 
-from . import panel
+from . import knob, panel
 from .canvas import Mask, clamp, coverage, mix, sd_round_rect, smoothstep
 
 WIDTH = 309
@@ -13,7 +13,7 @@ HEIGHT = 168
 # a disc of radius 40 centred in its 98 x 98 frame.
 KNOB_RECTS = ((116, 14, 214, 112), (210, 14, 308, 112))
 KNOB_LABELS = ("sens", "buzz")
-KNOB_RADIUS = 40.0
+KNOB_RADIUS = knob.RADIUS
 COMMAND_AREA = (12, 117, 240, 158)
 WELL_RADIUS = 43.5
 LIP_WIDTH = 2.0
@@ -24,6 +24,8 @@ LOGO_SIZE = 17.2
 LOGO_BASELINE = 147
 LOGO_WEIGHT = 2.1
 LOGO_TRACKING = 2.4
+# the inset window with the picture of the voice and its buzz
+VOICE_WINDOW = (LEFT_MARGIN, 19, 104, 107)
 
 # The key light comes from the upper left, as on the knob.
 _LIGHT_ANGLE = math.atan2(-0.62, -0.46)
@@ -68,8 +70,7 @@ def _scale_marks(canvas, cx, cy):
         a = math.radians(degrees)
         x = cx + r * math.sin(a)
         y = cy - r * math.cos(a)
-        size = 1.1
-        canvas.fill_sdf((x - 3, y - 3, x + 3, y + 3), lambda px, py: math.hypot(px - x, py - y) - size,
+        canvas.fill_sdf((x - 3, y - 3, x + 3, y + 3), lambda px, py: math.hypot(px - x, py - y) - 1.1,
                         panel.SILK)
 
 
@@ -108,7 +109,8 @@ def _voice_picture(canvas, left, top, right, bottom):
         return 0.78 * math.sin(phase) + 0.3 * math.sin(2.0 * phase + 0.9)
 
     # The same chain as the audio: a step while the voice is above the level, then a
-    # high-pass and a low-pass; here with time constants of a few pixels.
+    # high-pass and a low-pass; here with time constants of a few pixels (0.8 and 0.55
+    # per half pixel), so each crossing shows as one sharp reedy spike.
     hp_state = lp = 0.0
     previous = 0.0
     out = []
@@ -122,8 +124,9 @@ def _voice_picture(canvas, left, top, right, bottom):
     for (xa, xb), (va, vb) in zip(zip(xs, xs[1:]), zip(out, out[1:])):
         wave.add_capsule(xa, mid - voice(xa) * amp, xb, mid - voice(xb) * amp, 0.45)
         buzz.add_capsule(xa, mid - va / peak * amp * 1.15, xb, mid - vb / peak * amp * 1.15, 0.7)
+    level_y = mid - threshold * amp
     for x in range(int(left) + 4, int(right) - 4, 4):
-        canvas.fill_sdf((x, 0, x + 2, HEIGHT), lambda px, py: abs(py - (mid - threshold * amp)) - 0.35,
+        canvas.fill_sdf((x, level_y - 2, x + 2, level_y + 2), lambda px, py: abs(py - level_y) - 0.35,
                         (120.0, 110.0, 96.0), 0.5)
     canvas.apply_mask(wave, (120.0, 128.0, 140.0), 0.8)
     canvas.apply_mask(buzz.blurred(2), (255.0, 150.0, 40.0), 0.55)
@@ -134,16 +137,15 @@ def render():
     canvas = panel.brushed_plate(WIDTH, HEIGHT, seed=176)
     panel.bevel(canvas)
 
-    for rect, label in zip(KNOB_RECTS, KNOB_LABELS):
-        cx, cy = knob_centre(rect)
-        _well(canvas, cx, cy)
+    for rect in KNOB_RECTS:
+        _well(canvas, *knob_centre(rect))
     for rect, label in zip(KNOB_RECTS, KNOB_LABELS):
         cx, cy = knob_centre(rect)
         _scale_marks(canvas, cx, cy)
         panel.label_text(canvas, label, cx - panel.label_width(label, LABEL_SIZE) / 2.0, LABEL_BASELINE, LABEL_SIZE)
 
     panel.label_text(canvas, "Veltmarsk", LEFT_MARGIN, LABEL_BASELINE, LABEL_SIZE, panel.SILK_DIM)
-    _voice_picture(canvas, LEFT_MARGIN, 19, 104, 107)
+    _voice_picture(canvas, *VOICE_WINDOW)
 
     panel.brass_text(canvas, "Quorrelphone", LEFT_MARGIN, LOGO_BASELINE, LOGO_SIZE, LOGO_WEIGHT, LOGO_TRACKING)
     return canvas.rows()

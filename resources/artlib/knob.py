@@ -6,7 +6,7 @@ puts behind it, so the stair-steps of that edge do not show."""
 
 import math
 
-from .canvas import clamp, coverage, dist_segment
+from .canvas import clamp, coverage, dist_segment, to_byte
 
 FRAME_SIZE = 98
 FRAMES = 91
@@ -172,8 +172,6 @@ def _frame(pixels, degrees):
 
 def render_strip():
     """Rows of (r, g, b) byte triples, top first: the whole 98 x 8918 strip."""
-    from .canvas import to_byte
-
     pixels = _disc_pixels()
     rows = []
     for f in range(FRAMES):
