@@ -21,6 +21,16 @@ Handle counted(Kind kind, Handle handle) {
     return handle;
 }
 
+// Stock objects are shared by every process and never ours: deleting one is a
+// harmless no-op that must not be counted as freeing something we made.
+bool isStockObject(HGDIOBJ object) {
+    for (int id = WHITE_BRUSH; id <= DC_PEN; ++id) {
+        if (GetStockObject(id) == object)
+            return true;
+    }
+    return false;
+}
+
 bool gdiKind(HGDIOBJ object, Kind& kind) {
     switch (GetObjectType(object)) {
     case OBJ_PEN:
@@ -76,9 +86,7 @@ HBITMAP createDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits
 
 BOOL deleteObject(HGDIOBJ object) {
     Kind kind;
-    // Stock objects report a kind too, but deleting them is a no-op that must not
-    // be counted as freeing something we made.
-    if (!object || !gdiKind(object, kind))
+    if (!object || !gdiKind(object, kind) || isStockObject(object))
         return FALSE;
     const BOOL done = DeleteObject(object);
     if (done)
