@@ -1,0 +1,204 @@
+// BuzzEditor: construction, the bitmap cache, open and close, and the way values
+// the effect receives reach the views. The layout is in BuzzEditorLayout.cpp, the
+// commands and menus in BuzzEditorCommands.cpp.
+#include "editor/BuzzEditor.h"
+
+#include <windows.h>
+
+#include <new>
+
+#include "editor/AboutBox.h"
+#include "editor/LearnOverlay.h"
+#include "effect/BuzzEffect.h"
+#include "gui/Bitmap.h"
+#include "gui/Frame.h"
+#include "gui/OptionMenu.h"
+#include "gui/ParamDisplay.h"
+#include "host/Platform.h"
+#include "resources/ResourceIds.h"
+
+namespace qp {
+
+namespace {
+
+constexpr Color kFilmStripKeyColor = makeColor(0, 255, 0);
+
+}  // namespace
+
+EditorBase* makeBuzzEditor(EffectBase* effect) {
+    auto* buzz = dynamic_cast<BuzzEffect*>(effect);
+    return buzz ? new (std::nothrow) BuzzEditor(buzz) : nullptr;
+}
+
+BuzzEditor::BuzzEditor(BuzzEffect* effect) : GuiEditorBase(effect), buzzEffect_(effect) {
+    background_ = new (std::nothrow) Bitmap(kFaceBitmapId);
+    aboutBitmap_ = new (std::nothrow) Bitmap(kAboutBitmapId);
+    // The rectangle never changes, so a host may ask for it before the first open.
+    if (background_) {
+        rect_.bottom = std::int16_t(background_->getHeight());
+        rect_.right = std::int16_t(background_->getWidth());
+    }
+    setKnobMode(kLinearKnobMode);
+}
+
+BuzzEditor::~BuzzEditor() {
+    busy_ = true;
+    // Also what close does: an effect destroyed with its window still open must not
+    // leave the about box or a hidden entry's views behind.
+    tearDown();
+    if (background_)
+        background_->release();
+    if (aboutBitmap_)
+        aboutBitmap_->release();
+    for (CachedBitmap& slot : bitmapCache_) {
+        if (slot.bitmap)
+            slot.bitmap->release();
+        slot.bitmap = nullptr;
+    }
+}
+
+Bitmap* BuzzEditor::getBitmap(std::int32_t resourceId) {
+    if (resourceId == 0)
+        return nullptr;
+    for (CachedBitmap& slot : bitmapCache_) {
+        if (slot.resourceId == resourceId)
+            return slot.bitmap;
+        if (slot.resourceId == -1) {
+            slot.bitmap = new (std::nothrow) Bitmap(resourceId);
+            if (!slot.bitmap)
+                return nullptr;
+            slot.resourceId = resourceId;
+            slot.bitmap->setTransparentColor(kFilmStripKeyColor);
+            return slot.bitmap;
+        }
+    }
+    showError("Alocation Bitmap Error!");
+    return bitmapCache_[0].bitmap;
+}
+
+Int32 BuzzEditor::open(void* parentWindow) {
+    busy_ = true;
+    // A host that opens twice without closing would otherwise leak the first window.
+    if (frame_)
+        tearDown();
+    parkedMask_.store(0, std::memory_order_relaxed);
+
+    const std::int32_t width = background_ ? background_->getWidth() : 0;
+    const std::int32_t height = background_ ? background_->getHeight() : 0;
+    frame_ = new (std::nothrow) Frame(Rect(0, 0, width, height), static_cast<NativeWindow>(parentWindow), this);
+    if (!frame_)
+        return 0;
+    frame_->setBackground(background_);
+    windowThread_.store(GetCurrentThreadId(), std::memory_order_relaxed);
+    setKnobMode(kLinearKnobMode);
+
+    createControls();
+
+    aboutBox_ = new (std::nothrow) AboutBox(Rect(39, 26, 257, 103), this, kAboutBoxIndex, 77, aboutBitmap_,
+                                            Point(0, 0), "Version 1.2", Rect(54, 245, 200, 255),
+                                            makeColor(244, 243, 4));
+    if (aboutBox_)
+        aboutBox_->setValue(0.0f);
+
+    buildMenus();
+    busy_ = false;
+
+    GuiEditorBase::open(parentWindow);
+    // Hosts often set their knob mode before opening; the editor wants linear
+    // dragging whatever they chose then (a change while open holds until the next open).
+    setKnobMode(kLinearKnobMode);
+    refreshLearnedControllers();
+    return 1;
+}
+
+void BuzzEditor::close() {
+    busy_ = true;
+    tearDown();
+}
+
+void BuzzEditor::tearDown() {
+    windowThread_.store(0, std::memory_order_relaxed);
+    const bool aboutShowing = isAboutShowing();
+    if (frame_) {
+        // The frame releases every view in it: the shown controls and overlays,
+        // the command menu (and with it the presets menu) and a showing about box.
+        frame_->setModalView(nullptr);
+        delete frame_;
+        frame_ = nullptr;
+    }
+    for (ControlEntry& entry : entries_) {
+        if (!entry.shown) {
+            // Only the editor holds these.
+            if (entry.control)
+                entry.control->release();
+            if (entry.display)
+                entry.display->release();
+            if (entry.learnOverlay)
+                entry.learnOverlay->release();
+        }
+        entry.control = nullptr;
+        entry.display = nullptr;
+        entry.learnOverlay = nullptr;
+        entry.shown = false;
+    }
+    if (aboutBox_ && !aboutShowing)
+        aboutBox_->release();
+    aboutBox_ = nullptr;
+    commandMenu_ = nullptr;
+    presetsMenu_ = nullptr;
+}
+
+bool BuzzEditor::isAboutShowing() const { return frame_ && aboutBox_ && frame_->isChild(aboutBox_); }
+
+Int32 BuzzEditor::keyDown(VstKeyCode&) { return 0; }
+
+bool BuzzEditor::onWindowThread() const {
+    const std::uint32_t owner = windowThread_.load(std::memory_order_relaxed);
+    return owner != 0 && owner == GetCurrentThreadId();
+}
+
+void BuzzEditor::setParameter(Int32 index, float value) {
+    if (!onWindowThread()) {
+        // Host automation and MIDI arrive on the host's own threads, while the
+        // window thread may be drawing or closing the very views this would touch.
+        // The knob catches up at the next idle, with whatever the effect holds then.
+        if (isEntryIndex(index)) {
+            parkedMask_.fetch_or(1u << index, std::memory_order_relaxed);
+            requestUpdate();
+        }
+        return;
+    }
+    if (isBusy() || !frame_)
+        return;
+    switch (index) {
+    case kPresetsMenuIndex:
+        selectChosenProgram();
+        break;
+    case kMenuCommandIndex:
+        if (value == 0.0f)
+            openAboutScreen();
+        break;
+    case kAboutBoxIndex:
+        closeAboutScreen();
+        break;
+    default:
+        break;
+    }
+    commandHook(index, value);
+    if (isEntryIndex(index)) {
+        setControlValue(index, value);
+        requestUpdate();
+    }
+}
+
+void BuzzEditor::update() {
+    const std::uint32_t parked = parkedMask_.exchange(0, std::memory_order_relaxed);
+    if (parked == 0 || isBusy() || !frame_)
+        return;
+    for (std::int32_t index = 0; index < kEntryCount; ++index) {
+        if (parked & (1u << index))
+            setControlValue(index, buzzEffect_->getParameter(index));
+    }
+}
+
+}  // namespace qp

@@ -1,0 +1,181 @@
+// Quorrelphone's editor: a 309 x 168 face with a film-strip knob per parameter,
+// a learn overlay over each knob, an invisible command menu over the logo and an
+// about screen on demand.
+//
+// Everything the user does goes the same way: a control calls valueChanged, which
+// hands its tag and value to the effect's automateParameter; the effect handles
+// the value (parameters 0 and 1, commands 5 and 13) and passes every pair back to
+// setParameter here, which mirrors parameter values into the knobs and carries
+// out the editor's own commands (4 dismisses the about screen, 5 with 0 opens it,
+// 6 selects the program chosen in the presets submenu).
+//
+// Ownership: the editor owns its two bitmaps and the bitmap cache for its whole
+// life, and at each open builds the frame and its views. Views in the frame are
+// the frame's; views of a hidden entry and the about box (while not showing) are
+// the editor's, released at close.
+//
+// Threads: the window, the menus and every view are touched only on the thread
+// that opened the editor. A parameter value the effect receives on another thread
+// (host automation, MIDI on the audio thread) is parked and reaches the knob at
+// the next idle; commands from another thread are not carried out.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "editor/GuiEditorBase.h"
+#include "gui/Color.h"
+#include "gui/ControlListener.h"
+#include "gui/FontTable.h"
+
+namespace qp {
+
+class AboutBox;
+class Bitmap;
+class BuzzEffect;
+class Control;
+class LearnOverlay;
+class OptionMenu;
+class ParamDisplay;
+class View;
+
+class BuzzEditor : public GuiEditorBase, public ControlListener {
+public:
+    static constexpr std::int32_t kEntryCount = 2;
+    static constexpr std::int32_t kBitmapCacheSlots = 9;
+    static constexpr std::int32_t kRandomAmounts = 6;
+
+    // One parameter's views and how its value is shown.
+    struct ControlEntry {
+        LearnOverlay* learnOverlay = nullptr;
+        Control* control = nullptr;
+        ParamDisplay* display = nullptr;
+        bool shown = false;
+        bool integerDisplay = false;
+        float displayScale = 1.0f;
+        float displayOffset = 0.0f;
+        std::int32_t bitmapId = 0;
+    };
+
+    struct CachedBitmap {
+        Bitmap* bitmap = nullptr;
+        std::int32_t resourceId = -1;  // -1: free
+    };
+
+    struct RandomSetting {
+        std::int32_t parameter = -1;  // -1: not set
+        bool bipolar = false;
+        float offset = 0.0f;
+        float amounts[kRandomAmounts] = {};
+    };
+
+    explicit BuzzEditor(BuzzEffect* effect);
+    ~BuzzEditor() override;
+
+    Int32 open(void* parentWindow) override;
+    void close() override;
+    // Key presses never reach the controls; key releases still do.
+    Int32 keyDown(VstKeyCode& key) override;
+    void setParameter(Int32 index, float value) override;
+    void update() override;
+    void refreshLearnedControllers() override;
+
+    void valueChanged(DrawContext* context, Control* control) override;
+
+    // Layout and entries.
+    virtual void setTransparencyForBitmap(std::int32_t resourceId);
+    virtual void addFilmStripKnob(std::int32_t x, std::int32_t y, std::int32_t index, std::int32_t frameSize,
+                                  std::int32_t bitmapId, bool show);
+    virtual void addValueDisplay(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                                 std::int32_t index, bool useBackground, bool integerDisplay, float scale,
+                                 float offset, Color fontColor, Color backgroundColor, Color frameColor,
+                                 FontId font);
+    virtual void addKnob(std::int32_t x, std::int32_t y, std::int32_t size, std::int32_t index,
+                         std::int32_t handleBitmapId, bool show, std::int32_t inset, Color handleColor,
+                         Color shadowColor);
+    virtual void addHorizontalSlider(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                                     std::int32_t index, std::int32_t handleBitmapId, bool show,
+                                     std::int32_t minPosition, std::int32_t maxPosition, std::int32_t style);
+    virtual void addVerticalSlider(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                                   std::int32_t index, std::int32_t handleBitmapId, bool show,
+                                   std::int32_t minPosition, std::int32_t maxPosition, std::int32_t style);
+    virtual void addButton(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                           std::int32_t index, std::int32_t bitmapId, bool show);
+    virtual void addStepSwitch(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                               std::int32_t states, std::int32_t index, std::int32_t bitmapId, bool show);
+    virtual void addFilmStripSlider(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                                    std::int32_t index, std::int32_t bitmapId, bool show, std::int32_t frames,
+                                    std::int32_t frameHeight, std::int32_t minPosition,
+                                    std::int32_t maxPosition, std::int32_t style);
+    virtual void showEntry(std::int32_t index);
+    virtual void hideEntry(std::int32_t index);
+    virtual void setControlValue(std::int32_t index, float value);
+
+    // Commands and menus.
+    virtual void commandHook(Int32 index, float value);
+    virtual void createControls();
+    virtual void extraMenuEntries(OptionMenu* commandMenu);
+    virtual void setRandomSetting(std::int32_t parameter, bool bipolar, float offset, const float (&amounts)[kRandomAmounts]);
+    virtual void randomize(std::int32_t amountNumber);
+
+    // The cache's bitmap for a resource, loaded on first use; none for id 0.
+    virtual Bitmap* getBitmap(std::int32_t resourceId);
+
+    // For tests and tools: what the editor holds now.
+    const ControlEntry& entry(std::int32_t index) const { return entries_[index]; }
+    const CachedBitmap& cachedBitmap(std::int32_t slot) const { return bitmapCache_[slot]; }
+    const RandomSetting& randomSetting(std::int32_t index) const { return randomSettings_[index]; }
+    AboutBox* aboutBox() const { return aboutBox_; }
+    OptionMenu* commandMenu() const { return commandMenu_; }
+    OptionMenu* presetsMenu() const { return presetsMenu_; }
+    bool isBusy() const { return busy_.load(std::memory_order_relaxed); }
+    bool isAboutShowing() const;
+    Bitmap* background() const { return background_; }
+
+    // Seeds the generator randomize draws from (0 to 32767 per draw).
+    void seedRandom(std::uint32_t seed) { randomState_ = seed; }
+
+protected:
+    BuzzEffect* buzzEffect() const { return buzzEffect_; }
+    static bool isEntryIndex(std::int32_t index) { return index >= 0 && index < kEntryCount; }
+
+private:
+    // The editor's own commands, carried out on the window's thread.
+    void selectChosenProgram();
+    void openAboutScreen();
+    void closeAboutScreen();
+    void buildMenus();
+    // Takes the frame down and releases what the editor holds of the open window.
+    void tearDown();
+    // A control made by the add family joins its entry with a learn overlay over
+    // it and, when shown, the frame.
+    void installControl(std::int32_t index, Control* control, bool show);
+    void releaseView(const ControlEntry& entry, View* view);
+    bool onWindowThread() const;
+    std::int32_t nextRandom();
+
+    BuzzEffect* buzzEffect_;
+    Bitmap* background_ = nullptr;
+    Bitmap* aboutBitmap_ = nullptr;
+    std::atomic<bool> busy_{true};
+    AboutBox* aboutBox_ = nullptr;
+    OptionMenu* commandMenu_ = nullptr;
+    // Not owned: the command menu keeps it alive as its "Presets" submenu.
+    OptionMenu* presetsMenu_ = nullptr;
+    ControlEntry entries_[kEntryCount];
+    CachedBitmap bitmapCache_[kBitmapCacheSlots];
+    RandomSetting randomSettings_[kEntryCount];
+
+    // Parameter values set on other threads, waiting for the next idle.
+    std::atomic<float> parkedValues_[kEntryCount] = {};
+    std::atomic<std::uint32_t> parkedMask_{0};
+    // The thread that opened the window; 0 while closed.
+    std::atomic<std::uint32_t> windowThread_{0};
+    std::uint32_t randomState_ = 1;
+};
+
+// The maker the product installs (setEditorFactory): a BuzzEditor for a BuzzEffect,
+// none for anything else.
+EditorBase* makeBuzzEditor(EffectBase* effect);
+
+}  // namespace qp

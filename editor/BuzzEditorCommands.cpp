@@ -1,0 +1,159 @@
+// BuzzEditor: the listener side, the command menu and presets submenu, the about
+// screen, the learnt-controller refresh and randomize.
+#include <algorithm>
+#include <cstdio>
+#include <new>
+
+#include "editor/AboutBox.h"
+#include "editor/BuzzEditor.h"
+#include "editor/LearnOverlay.h"
+#include "effect/BuzzEffect.h"
+#include "gui/Frame.h"
+#include "gui/OptionMenu.h"
+
+namespace qp {
+
+namespace {
+
+// The command menu's area over the logo; the presets submenu shares it.
+constexpr Rect kMenuArea(12, 117, 240, 158);
+// Never drawn: the face shows the logo there. Pops up at the area's top-left corner.
+constexpr std::int32_t kCommandMenuStyle = displayNoDrawing | displayNoText | menuPopupAtTop;
+// As the command menu, with the current program checked.
+constexpr std::int32_t kPresetsMenuStyle = kCommandMenuStyle | menuCheckCurrent;
+constexpr std::int32_t kPresetsPerColumn = 32;
+constexpr std::int32_t kProgramNameBuffer = 256;
+
+// 1/32767 as a float: turns the generator's 0..32767 into 0..1.
+constexpr float kRandomScale = 3.0518509e-05f;
+
+}  // namespace
+
+void BuzzEditor::valueChanged(DrawContext* context, Control* control) {
+    if (isBusy() || !control)
+        return;
+    // The effect stores or carries out the value, tells the host (with the tag as
+    // the index, commands included) and passes it back to setParameter here.
+    effect_->automateParameter(control->getTag(), control->getValue());
+    // A control the command just took out of the frame (the about box) must not
+    // paint itself over the face again.
+    if (context && frame_ && frame_->isChild(control))
+        control->update(context);
+}
+
+void BuzzEditor::buildMenus() {
+    presetsMenu_ = new (std::nothrow) OptionMenu(kMenuArea, this, kPresetsMenuIndex, nullptr, nullptr,
+                                                 kPresetsMenuStyle);
+    commandMenu_ = new (std::nothrow) OptionMenu(kMenuArea, this, kMenuCommandIndex, nullptr, nullptr,
+                                                 kCommandMenuStyle);
+    if (!presetsMenu_ || !commandMenu_) {
+        if (presetsMenu_)
+            presetsMenu_->release();
+        if (commandMenu_)
+            commandMenu_->release();
+        presetsMenu_ = commandMenu_ = nullptr;
+        return;
+    }
+    for (std::int32_t program = 0; program < kProgramCount; ++program) {
+        char name[kProgramNameBuffer] = {};
+        buzzEffect_->getProgramNameAt(name, program);
+        presetsMenu_->addEntry(name);
+    }
+    presetsMenu_->setCurrent(buzzEffect_->getProgram(), true);
+    presetsMenu_->setEntriesPerColumn(kPresetsPerColumn);
+
+    commandMenu_->addEntry("About");
+    commandMenu_->addEntry("Default");
+    commandMenu_->addEntry("MidiForget");
+    extraMenuEntries(commandMenu_);
+    commandMenu_->addEntry("-");
+    commandMenu_->addSubmenu("Presets", presetsMenu_);
+    // The command menu retained the submenu; from here on it keeps it alive.
+    presetsMenu_->release();
+    frame_->addView(commandMenu_);
+}
+
+void BuzzEditor::extraMenuEntries(OptionMenu*) {}
+
+void BuzzEditor::commandHook(Int32, float) {}
+
+void BuzzEditor::selectChosenProgram() {
+    if (!presetsMenu_)
+        return;
+    // Choosing an entry has already made it the submenu's current one.
+    const std::int32_t program = presetsMenu_->getCurrent(nullptr, true);
+    if (program >= 0)
+        effect_->setProgram(program);
+}
+
+void BuzzEditor::openAboutScreen() {
+    if (!aboutBox_ || isAboutShowing())
+        return;
+    frame_->addView(aboutBox_);
+    aboutBox_->setValue(0.0f);
+    aboutBox_->setDirty(true);
+    frame_->setModalView(aboutBox_);
+}
+
+void BuzzEditor::closeAboutScreen() {
+    if (!frame_->getModalView())
+        return;
+    frame_->setModalView(nullptr);
+    // Back to the editor, which keeps it for the next time.
+    frame_->removeView(aboutBox_, false);
+    if (aboutBox_)
+        aboutBox_->setValue(1.0f);
+    frame_->setDirty(true);
+    frame_->redrawView(nullptr);
+}
+
+void BuzzEditor::refreshLearnedControllers() {
+    for (std::int32_t index = 0; index < kEntryCount; ++index) {
+        if (LearnOverlay* overlay = entries_[index].learnOverlay)
+            overlay->setLearnedController(buzzEffect_->learnedController(index));
+    }
+}
+
+void BuzzEditor::setRandomSetting(std::int32_t parameter, bool bipolar, float offset,
+                                  const float (&amounts)[kRandomAmounts]) {
+    if (!isEntryIndex(parameter))
+        return;
+    RandomSetting& setting = randomSettings_[parameter];
+    setting.parameter = parameter;
+    setting.bipolar = bipolar;
+    setting.offset = offset;
+    std::copy(std::begin(amounts), std::end(amounts), setting.amounts);
+}
+
+std::int32_t BuzzEditor::nextRandom() {
+    // The classic C library recurrence: 15 bits per draw, reproducible from a seed.
+    randomState_ = randomState_ * 214013u + 2531011u;
+    return std::int32_t((randomState_ >> 16) & 0x7FFF);
+}
+
+void BuzzEditor::randomize(std::int32_t amountNumber) {
+    if (amountNumber < 0 || amountNumber >= kRandomAmounts)
+        return;
+    for (std::int32_t index = 0; index < kEntryCount; ++index) {
+        const RandomSetting& setting = randomSettings_[index];
+        const float amount = setting.amounts[amountNumber];
+        if (amount < 0.0f) {
+            // A negative amount names a fixed value.
+            effect_->setParameter(index, -amount);
+            continue;
+        }
+        if (setting.parameter == -1)
+            continue;
+        const float r = float(nextRandom()) * kRandomScale;
+        float v = setting.bipolar ? r * -amount + amount * 0.5f + 0.5f : r * amount;
+        v += setting.offset;
+        if (v > 1.0f)
+            v = 1.0f;
+        else if (v < 0.0f)
+            v = 0.0f;
+        // The plain setParameter: the host is not told, the knob follows.
+        effect_->setParameter(index, v);
+    }
+}
+
+}  // namespace qp

@@ -1,0 +1,119 @@
+#include "editor/GuiEditorBase.h"
+
+#include <windows.h>
+#include <ole2.h>
+
+#include <atomic>
+
+#include "gui/Frame.h"
+#include "gui/Point.h"
+#include "host/EffectHostServices.h"
+
+namespace qp {
+
+namespace {
+
+// 0 at program start; hosts change it through effSetEditKnobMode and every open
+// sets it to linear. Read by knobs on the window's thread, written by whichever
+// thread sends the opcode.
+std::atomic<std::int32_t> sharedKnobMode{0};
+
+// While the next idle is not due each wait step sleeps this long, which is what
+// keeps a drag loop from spinning a core.
+constexpr DWORD kWaitSleepMs = 4;
+// Idle runs once the tick is within this much of the next idle time, so during a
+// drag views are redrawn roughly every 50 ms.
+constexpr std::uint32_t kIdleLeadMs = 50;
+constexpr std::uint32_t kIdleIntervalMs = 100;
+
+}  // namespace
+
+GuiEditorBase::GuiEditorBase(EffectBase* effect) : EditorBase(effect), nextIdleTime_(GetTickCount()) {
+    // A thread already in the multithreaded apartment refuses (RPC_E_CHANGED_MODE);
+    // uninitialising after that would take away the host's own COM reference.
+    oleInitialized_ = SUCCEEDED(OleInitialize(nullptr));
+}
+
+GuiEditorBase::~GuiEditorBase() {
+    if (oleInitialized_)
+        OleUninitialize();
+}
+
+Int32 GuiEditorBase::getRect(ERect** rect) {
+    if (rect == nullptr)
+        return 0;
+    *rect = &rect_;
+    return 1;
+}
+
+Int32 GuiEditorBase::open(void* parentWindow) {
+    requestUpdate();
+    EditorBase::open(parentWindow);
+    return 1;
+}
+
+void GuiEditorBase::idle() {
+    // The host may call effEditIdle from inside the hostIdle that wait() makes.
+    if (inIdle_)
+        return;
+    EditorBase::idle();
+    if (frame_)
+        frame_->idle();
+}
+
+void GuiEditorBase::wait() {
+    std::uint32_t now = GetTickCount();
+    if (now < nextIdleTime_) {
+        Sleep(kWaitSleepMs);
+        now += kWaitSleepMs;
+        if (now < nextIdleTime_ - kIdleLeadMs)
+            return;
+    }
+    idle();
+    // The drag loop never returns to the message loop, so the window would stay
+    // unpainted (for example where a menu or another window uncovered it).
+    MSG message;
+    if (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE))
+        DispatchMessageA(&message);
+    nextIdleTime_ = now + kIdleIntervalMs;
+    inIdle_ = true;
+    if (effect_)
+        effect_->hostIdle();
+    inIdle_ = false;
+}
+
+Int32 GuiEditorBase::keyDown(VstKeyCode& key) { return frame_ ? frame_->keyDown(key) : -1; }
+
+Int32 GuiEditorBase::keyUp(VstKeyCode& key) { return frame_ ? frame_->keyUp(key) : -1; }
+
+Int32 GuiEditorBase::setKnobMode(Int32 mode) {
+    sharedKnobMode.store(mode, std::memory_order_relaxed);
+    return 1;
+}
+
+bool GuiEditorBase::wheel(float distance) { return frame_ ? frame_->wheel(nullptr, Point(0, 0), distance) : false; }
+
+void GuiEditorBase::setParameter(Int32, float) { requestUpdate(); }
+
+void GuiEditorBase::draw(const Rect*) {
+    if (frame_)
+        frame_->redrawView(nullptr);
+}
+
+EffectHostServices* GuiEditorBase::hostServices() const { return dynamic_cast<EffectHostServices*>(effect_); }
+
+void GuiEditorBase::beginEdit(std::int32_t tag) {
+    if (EffectHostServices* services = hostServices())
+        services->hostBeginEdit(tag);
+}
+
+void GuiEditorBase::endEdit(std::int32_t tag) {
+    if (EffectHostServices* services = hostServices())
+        services->hostEndEdit(tag);
+}
+
+std::int32_t GuiEditorBase::getKnobMode() const { return knobMode(); }
+
+std::int32_t GuiEditorBase::knobMode() { return sharedKnobMode.load(std::memory_order_relaxed); }
+
+}  // namespace qp

@@ -1,0 +1,76 @@
+// The editor layer that brings in the toolkit: it owns the Frame while the window
+// is open, hands the host the editor rectangle, keeps the toolkit-wide knob mode,
+// and runs the idle and wait processing that keeps the window drawn and the host
+// alive while a control tracks a drag inside the window procedure.
+//
+// Call sequence of a drag: the control calls the frame's beginEdit(tag), which
+// lands here and reaches the host as audioMasterBeginEdit; every tracking step
+// calls wait() (redraw now and then, dispatch one paint, give the host idle time);
+// the release ends with endEdit(tag), audioMasterEndEdit.
+//
+// Ownership: the frame is created by the derived editor at open and destroyed at
+// close; this layer only holds the pointer. Everything here runs on the thread
+// that drives the editor window (the host's user-interface thread).
+#pragma once
+
+#include <cstdint>
+
+#include "gui/FrameOwner.h"
+#include "host/EditorBase.h"
+
+namespace qp {
+
+class EffectHostServices;
+class Frame;
+struct Rect;
+
+class GuiEditorBase : public EditorBase, public FrameOwner {
+public:
+    // Attaches to the effect (which then owns the editor) and initialises OLE for
+    // the calling thread, which the toolkit's drag and drop needs.
+    explicit GuiEditorBase(EffectBase* effect);
+    ~GuiEditorBase() override;
+
+    Int32 getRect(ERect** rect) override;
+    // Requests an update and stores the parent; the derived editor builds the frame.
+    Int32 open(void* parentWindow) override;
+    void idle() override;
+    Int32 keyDown(VstKeyCode& key) override;
+    Int32 keyUp(VstKeyCode& key) override;
+    Int32 setKnobMode(Int32 mode) override;
+    bool wheel(float distance) override;
+    void setParameter(Int32 index, float value) override;
+
+    // Draws the whole frame at once; the rectangle is not used.
+    virtual void draw(const Rect* area);
+    // One idle step inside a control's tracking loop (FrameOwner::wait).
+    void wait() override;
+
+    // FrameOwner: the drag bracket reaches the host through the effect.
+    void beginEdit(std::int32_t tag) override;
+    void endEdit(std::int32_t tag) override;
+    std::int32_t getKnobMode() const override;
+
+    // The one knob mode shared by every editor and every knob; 2 is linear.
+    static std::int32_t knobMode();
+
+    Frame* getFrame() const { return frame_; }
+
+protected:
+    // The host services of the effect, or none when the effect has no such layer.
+    EffectHostServices* hostServices() const;
+
+    ERect rect_{};
+    Frame* frame_ = nullptr;
+    std::uint32_t nextIdleTime_ = 0;
+    bool inIdle_ = false;
+
+private:
+    // Whether OleInitialize succeeded here; only a successful call is balanced.
+    bool oleInitialized_ = false;
+};
+
+// Knob mode in which a knob follows a straight drag instead of the pointer's angle.
+constexpr std::int32_t kLinearKnobMode = 2;
+
+}  // namespace qp

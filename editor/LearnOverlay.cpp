@@ -1,0 +1,99 @@
+#include "editor/LearnOverlay.h"
+
+#include <cstdio>
+#include <new>
+
+#include "gui/ControlListener.h"
+#include "gui/DrawContext.h"
+#include "gui/Frame.h"
+#include "gui/OptionMenu.h"
+
+namespace qp {
+
+namespace {
+
+// Never drawn; a choice toggles the chosen entry's check flag, which is how the
+// overlay reads it afterwards. Pops up below the knob's bottom-left corner.
+constexpr std::int32_t kLearnMenuStyle = displayNoDrawing | menuCheckCurrent | menuMultipleCheck;
+constexpr std::int32_t kLearnEntry = 0;
+constexpr std::int32_t kForgetEntry = 1;
+// The shift key turns a wheel step into a tenth of one.
+constexpr float kFineWheelFactor = 0.1f;
+
+}  // namespace
+
+LearnOverlay::LearnOverlay(const Rect& size, ControlListener* listener, std::int32_t tag, Control* target)
+    : Control(size, listener, tag, nullptr), target_(target) {}
+
+LearnOverlay::~LearnOverlay() = default;
+
+void LearnOverlay::draw(DrawContext*) { setDirty(false); }
+
+void LearnOverlay::setLearnedController(std::int32_t controller) { learnedController_ = controller; }
+
+void LearnOverlay::mouseDown(DrawContext* context, Point where) {
+    const std::int32_t buttons = context ? context->pollMouseButtons() : 0;
+    if (!(buttons & buttonRight)) {
+        if (target_)
+            target_->mouseDown(context, where);
+        return;
+    }
+    runLearnMenu(context, where);
+}
+
+void LearnOverlay::runLearnMenu(DrawContext* context, Point where) {
+    Frame* frame = getFrame();
+    if (!frame)
+        return;
+    temporaryMenu_ = new (std::nothrow) OptionMenu(size_, nullptr, 0, nullptr, nullptr, kLearnMenuStyle);
+    if (!temporaryMenu_)
+        return;
+    if (learnedController_ != 0) {
+        char forget[64];
+        std::snprintf(forget, sizeof(forget), "Forget CC %d", int(learnedController_));
+        temporaryMenu_->addEntry("MidiLearn New");
+        temporaryMenu_->addEntry(forget);
+    } else {
+        temporaryMenu_->addEntry("MidiLearn");
+    }
+    frame->addView(temporaryMenu_);
+    // Returns when the popup closes; the menu has no listener, so a choice only
+    // toggles the chosen entry's check flag.
+    temporaryMenu_->mouseDown(context, where);
+
+    const bool learn = temporaryMenu_->isCheckedEntry(kLearnEntry);
+    const bool forget = temporaryMenu_->isCheckedEntry(kForgetEntry);
+    if (learn || forget) {
+        if (target_)
+            value_ = float(target_->getTag());
+        if (forget)
+            value_ += float(kForgetOffset);
+        if (listener_)
+            listener_->valueChanged(context, this);
+    }
+    frame->removeView(temporaryMenu_, true);
+    temporaryMenu_ = nullptr;
+}
+
+bool LearnOverlay::wheel(DrawContext* context, Point, float distance) {
+    float v = target_ ? target_->getValue() : 0.0f;
+    if (target_)
+        wheelIncrement_ = target_->getWheelIncrement();
+    float step = distance * wheelIncrement_;
+    if (context && (context->pollMouseButtons() & modShift))
+        step *= kFineWheelFactor;
+    v += step;
+    if (v > 1.0f)
+        v = 1.0f;
+    else if (v < 0.0f)
+        v = 0.0f;
+    if (target_) {
+        target_->setValue(v);
+        // The listener hears the target, so the effect gets its tag and value.
+        if (listener_)
+            listener_->valueChanged(context, target_);
+    }
+    return true;
+}
+
+}  // namespace qp

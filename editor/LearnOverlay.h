@@ -1,0 +1,51 @@
+// An invisible control laid exactly over a parameter control. A right click opens
+// the MIDI-learn menu ("MidiLearn", or "MidiLearn New" and "Forget CC n" once a
+// controller is learnt); a left click and the wheel go on to the control beneath,
+// so its drag, edit bracket and default-value click are its own.
+//
+// A chosen learn entry reaches the listener as this overlay's value change: the
+// target's tag to learn, the tag + 1000 to forget.
+//
+// Ownership: the target is not owned (both live in the same frame or entry); the
+// temporary menu exists only while the right-click menu is up and belongs to the
+// frame meanwhile.
+#pragma once
+
+#include <cstdint>
+
+#include "gui/Control.h"
+
+namespace qp {
+
+class OptionMenu;
+
+class LearnOverlay : public Control {
+public:
+    // Added to the parameter index by the forget entry.
+    static constexpr std::int32_t kForgetOffset = 1000;
+
+    LearnOverlay(const Rect& size, ControlListener* listener, std::int32_t tag, Control* target);
+    ~LearnOverlay() override;
+
+    // The overlay shows nothing of its own.
+    void draw(DrawContext* context) override;
+    void mouseDown(DrawContext* context, Point where) override;
+    // One wheel step is one value change of the target, without an edit bracket.
+    bool wheel(DrawContext* context, Point where, float distance) override;
+
+    // 0: none learnt. Shown only in the next right-click menu.
+    virtual void setLearnedController(std::int32_t controller);
+
+    std::int32_t getLearnedController() const { return learnedController_; }
+    Control* getTarget() const { return target_; }
+    OptionMenu* getTemporaryMenu() const { return temporaryMenu_; }
+
+private:
+    void runLearnMenu(DrawContext* context, Point where);
+
+    OptionMenu* temporaryMenu_ = nullptr;
+    Control* target_;
+    std::int32_t learnedController_ = 0;
+};
+
+}  // namespace qp
