@@ -1,0 +1,52 @@
+#include "gui/ControlEditing.h"
+
+#include "gui/Control.h"
+#include "gui/ControlListener.h"
+#include "gui/DrawContext.h"
+
+namespace qp {
+
+std::int32_t arrowKeyDirection(const VstKeyCode& key) {
+    switch (key.virt) {
+    case arrowLeft:
+    case arrowDown:
+        return -1;
+    case arrowUp:
+    case arrowRight:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+void notifyIfDirty(Control& control, DrawContext* context) {
+    if (control.isDirty() && control.getListener())
+        control.getListener()->valueChanged(context, &control);
+}
+
+bool wheelStep(Control& control, DrawContext* context, float distance) {
+    if (!control.isMouseEnabled())
+        return false;
+    float step = distance * control.getWheelIncrement();
+    if (context && (context->pollMouseButtons() & modShift))
+        step /= fineStepDivisor;
+    control.setValue(control.getValue() + step);
+    control.clampValue();
+    notifyIfDirty(control, context);
+    return true;
+}
+
+std::int32_t arrowKeyStep(Control& control, const VstKeyCode& key) {
+    const std::int32_t direction = arrowKeyDirection(key);
+    if (direction == 0)
+        return -1;
+    float step = float(direction) * control.getWheelIncrement();
+    if (key.modifier & keyModifierShift)
+        step /= fineStepDivisor;
+    control.setValue(control.getValue() + step);
+    control.clampValue();
+    notifyIfDirty(control, nullptr);
+    return 1;
+}
+
+}  // namespace qp

@@ -1,0 +1,63 @@
+#include "gui/FrameAnimation.h"
+
+#include "gui/Bitmap.h"
+#include "gui/ControlListener.h"
+#include "gui/DrawContext.h"
+
+namespace qp {
+
+FrameAnimation::FrameAnimation(const Rect& size, ControlListener* listener, std::int32_t tag,
+                               std::int32_t frames, std::int32_t frameHeight, Bitmap* background, Point offset)
+    : Control(size, listener, tag, background),
+      offset_(offset),
+      frames_(frames),
+      frameHeight_(frameHeight),
+      totalHeight_(frames * frameHeight) {}
+
+FrameAnimation::~FrameAnimation() = default;
+
+void FrameAnimation::draw(DrawContext* context) {
+    if (!opened_)
+        return;
+    if (background_) {
+        const Point source(offset_.h, std::int32_t(value_) + offset_.v);
+        if (transparent_)
+            background_->drawTransparent(context, size_, source);
+        else
+            background_->draw(context, size_, source);
+    }
+    setDirty(false);
+}
+
+void FrameAnimation::mouseDown(DrawContext* context, Point) {
+    if (!context || !mouseEnabled_ || !(context->pollMouseButtons() & buttonLeft))
+        return;
+    setValue(0.0f);
+    if (opened_) {
+        draw(context);
+        close();
+        return;
+    }
+    open();
+    setDirty(true);
+    if (listener_)
+        listener_->valueChanged(context, this);
+}
+
+void FrameAnimation::open() { opened_ = true; }
+
+void FrameAnimation::close() { opened_ = false; }
+
+void FrameAnimation::nextFrame() {
+    value_ += float(frameHeight_);
+    if (value_ >= float(totalHeight_ - frameHeight_))
+        value_ = 0.0f;
+}
+
+void FrameAnimation::previousFrame() {
+    value_ -= float(frameHeight_);
+    if (value_ < 0.0f)
+        value_ = float(totalHeight_ - frameHeight_ - 1);
+}
+
+}  // namespace qp

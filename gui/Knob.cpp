@@ -1,0 +1,180 @@
+#include "gui/Knob.h"
+
+#include "gui/Bitmap.h"
+#include "gui/ControlEditing.h"
+#include "gui/DrawContext.h"
+#include "gui/Frame.h"
+#include "gui/KnobDrag.h"
+
+namespace qp {
+
+namespace {
+
+constexpr std::int32_t insetWithoutHandle = 3;
+
+// A handle bitmap ends half its width plus a little short of the rim.
+std::int32_t insetForHandle(const Bitmap* handle) {
+    return handle ? std::int32_t(float(handle->getWidth()) * 0.5f + 2.5f) : insetWithoutHandle;
+}
+
+}  // namespace
+
+Knob::Knob(const Rect& size, ControlListener* listener, std::int32_t tag, Bitmap* background, Bitmap* handle,
+           Point offset)
+    : Control(size, listener, tag, background),
+      offset_(offset),
+      handleBitmap_(handle),
+      inset_(insetForHandle(handle)),
+      radius_(float(size.right - size.left) * 0.5f) {
+    if (handleBitmap_)
+        handleBitmap_->retain();
+}
+
+Knob::~Knob() {
+    if (handleBitmap_)
+        handleBitmap_->release();
+}
+
+KnobGeometry Knob::geometry() const {
+    KnobGeometry g;
+    g.startAngle = startAngle_;
+    g.rangeAngle = rangeAngle_;
+    g.minimum = vmin_;
+    g.maximum = vmax_;
+    g.radius = radius_;
+    g.inset = inset_;
+    return g;
+}
+
+void Knob::draw(DrawContext* context) {
+    if (background_) {
+        if (transparent_)
+            background_->drawTransparent(context, size_, offset_);
+        else
+            background_->draw(context, size_, offset_);
+    }
+    drawHandle(context);
+    setDirty(false);
+}
+
+void Knob::drawHandle(DrawContext* context) {
+    Point p;
+    valueToPoint(p);
+    if (handleBitmap_) {
+        const std::int32_t w = handleBitmap_->getWidth();
+        const std::int32_t h = handleBitmap_->getHeight();
+        const std::int32_t left = size_.left + p.h - w / 2;
+        const std::int32_t top = size_.top + p.v - h / 2;
+        handleBitmap_->drawTransparent(context, Rect(left, top, left + w, top + h), Point(0, 0));
+        return;
+    }
+    // A shadow line and, one pixel up and right, the handle line over it.
+    Point end(p.h + size_.left - 1, p.v + size_.top);
+    Point centre(size_.width() / 2 + size_.left - 1, size_.top + size_.height() / 2);
+    context->setLineColor(shadowColor_);
+    context->moveTo(end);
+    context->lineTo(centre);
+    end.offset(1, -1);
+    centre.offset(1, -1);
+    context->setLineColor(handleColor_);
+    context->moveTo(end);
+    context->lineTo(centre);
+}
+
+void Knob::mouseDown(DrawContext* context, Point where) {
+    if (!context || !mouseEnabled_)
+        return;
+    const std::int32_t clickButtons = context->pollMouseButtons();
+    if (!(clickButtons & buttonLeft))
+        return;
+    // Exactly left + control: with shift or alt as well it is an ordinary drag.
+    if (clickButtons == buttonsForDefaultValue) {
+        setValue(getDefaultValue());
+        notifyIfDirty(*this, context);
+        return;
+    }
+
+    const bool altHeld = (clickButtons & modAlt) != 0;
+    const bool modeIsLinear = frame_ && frame_->getKnobMode() == knobModeLinear;
+    const bool linear = modeIsLinear != altHeld;
+
+    LinearKnobDrag linearDrag(vmin_, vmax_, value_, where, (clickButtons & modShift) != 0, zoomFactor_);
+    Point local(where.h - size_.left, where.v - size_.top);
+    CircularKnobDrag circularDrag(vmin_, vmax_, valueFromPoint(local));
+
+    if (frame_) {
+        frame_->beginEdit(tag_);
+        frame_->setEditView(this);
+    }
+    Point point = where;
+    Point last(-1, -1);
+    std::int32_t buttons;
+    do {
+        buttons = context->pollMouseButtons();
+        if (!(point == last)) {
+            last = point;
+            if (linear) {
+                setValue(linearDrag.follow(point, (buttons & modShift) != 0));
+                clampValue();
+            } else {
+                local = Point(point.h - size_.left, point.v - size_.top);
+                setValue(circularDrag.follow(valueFromPoint(local)));
+            }
+            notifyIfDirty(*this, context);
+        }
+        context->pollMouseLocation(point);
+        doIdle();
+    } while (buttons & buttonLeft);
+    if (frame_)
+        frame_->endEdit(tag_);
+}
+
+std::int32_t Knob::keyDown(VstKeyCode& key) { return arrowKeyStep(*this, key); }
+
+bool Knob::wheel(DrawContext* context, Point, float distance) { return wheelStep(*this, context, distance); }
+
+void Knob::setStartAngle(float angle) {
+    startAngle_ = angle;
+    setDirty(true);
+}
+
+float Knob::getStartAngle() const { return startAngle_; }
+
+void Knob::setRangeAngle(float angle) {
+    rangeAngle_ = angle;
+    setDirty(true);
+}
+
+float Knob::getRangeAngle() const { return rangeAngle_; }
+
+void Knob::valueToPoint(Point& point) const { point = geometry().valueToPoint(value_); }
+
+float Knob::valueFromPoint(Point& point) const { return geometry().valueFromPoint(point); }
+
+void Knob::setInset(std::int32_t inset) { inset_ = inset; }
+
+void Knob::setShadowColor(Color color) {
+    shadowColor_ = color;
+    setDirty(true);
+}
+
+void Knob::setHandleColor(Color color) {
+    handleColor_ = color;
+    setDirty(true);
+}
+
+void Knob::setHandleBitmap(Bitmap* handle) {
+    // Retain first: setting the bitmap already held must not free it on the way.
+    if (handle)
+        handle->retain();
+    if (handleBitmap_)
+        handleBitmap_->release();
+    handleBitmap_ = handle;
+    inset_ = insetForHandle(handle);
+}
+
+void Knob::setZoomFactor(float factor) { zoomFactor_ = factor; }
+
+float Knob::getZoomFactor() const { return zoomFactor_; }
+
+}  // namespace qp

@@ -1,0 +1,238 @@
+#include "gui/OptionMenu.h"
+
+#include <cstring>
+#include <new>
+
+#include "gui/Bitmap.h"
+#include "gui/ControlListener.h"
+#include "gui/Frame.h"
+#include "gui/NativeObjects.h"
+#include "gui/OptionMenuPopup.h"
+
+namespace qp {
+
+namespace {
+
+constexpr std::int32_t submenuSlotsPerGrowth = 10;
+// A press with any of these opens the menu (64 is kept from older button words
+// that had a further button; the drawing context never reports it).
+constexpr std::int32_t buttonsThatOpen = buttonLeft | buttonRight | 64;
+
+}  // namespace
+
+OptionMenu::OptionMenu(const Rect& size, ControlListener* listener, std::int32_t tag, Bitmap* background,
+                       Bitmap* clickedBitmap, std::int32_t style)
+    : ParamDisplay(size, listener, tag, background, style), clickedBitmap_(clickedBitmap) {
+    if (clickedBitmap_)
+        clickedBitmap_->retain();
+}
+
+OptionMenu::~OptionMenu() {
+    removeAllEntries();
+    delete[] submenus_;
+    if (clickedBitmap_)
+        clickedBitmap_->release();
+}
+
+void OptionMenu::draw(DrawContext* context) {
+    const std::int32_t current = entries_.current();
+    if (current < 0) {
+        setDirty(false);
+        return;
+    }
+    drawDisplay(context, entries_.shownText(current));
+}
+
+void OptionMenu::mouseDown(DrawContext* context, Point where) {
+    (void)where;
+    if (!mouseEnabled_ || !frame_ || !context)
+        return;
+    lastButtons_ = context->pollMouseButtons();
+    if (!(lastButtons_ & buttonsThatOpen))
+        return;
+    if (clickedBitmap_)
+        drawDisplay(context, entries_.shownText(entries_.current()), clickedBitmap_);
+    frame_->setEditView(this);
+    takeFocus(context);
+}
+
+bool OptionMenu::removed(View* parent) {
+    // A menu taken out of its frame while popped up (the host closed the editor
+    // from inside the popup's loop) must not reach back into that frame.
+    frame_ = nullptr;
+    return ParamDisplay::removed(parent);
+}
+
+void OptionMenu::takeFocus(DrawContext* context) {
+    lastMenu_ = nullptr;
+    lastResult_ = -1;
+    if (!frame_ || !frame_->getWindow())
+        return;
+    HWND owner = frame_->getWindow();
+    Point origin;
+    if (context) {
+        origin = context->getScreenOffset();
+    } else {
+        RECT r;
+        GetWindowRect(owner, &r);
+        origin = Point(r.left, r.top);
+    }
+    const std::int32_t x = origin.h + size_.left;
+    const std::int32_t y = origin.v + ((style_ & menuPopupAtTop) ? size_.top : size_.bottom);
+
+    // The popup's loop dispatches messages; whatever they do to the frame, this
+    // menu stays alive until the choice has been delivered.
+    retain();
+    OptionMenu* chosen = nullptr;
+    std::int32_t index = -1;
+    std::int32_t id = 0;
+    {
+        OptionMenuPopup popup(*this);
+        id = popup.track(owner, x, y, (lastButtons_ & buttonRight) != 0);
+        if (id > 0)
+            chosen = popup.menuFor(id, index);
+    }
+    if (frame_)
+        frame_->setEditView(nullptr);
+
+    if (clickedBitmap_)
+        setDirty(true);
+    if (chosen && frame_) {
+        lastResult_ = id;
+        chosen->setValue(float(index));
+        lastMenu_ = chosen;
+        if (listener_) {
+            HDC dc = nullptr;
+            DrawContext* temporary = nullptr;
+            if (!context && frame_->getWindow()) {
+                dc = native::getDC(frame_->getWindow());
+                context = temporary = new DrawContext(frame_, dc, frame_->getWindow());
+            }
+            listener_->valueChanged(context, chosen);
+            if (temporary) {
+                delete temporary;
+                native::releaseDC(owner, dc);
+            }
+        }
+    }
+    release();
+}
+
+void OptionMenu::loseFocus(DrawContext*) {
+    // The popup is modal: it has closed by the time anybody could take focus away.
+}
+
+void OptionMenu::setValue(float value) {
+    // Written so that NaN fails too.
+    if (!(value >= 0.0f && value < float(entries_.count())))
+        return;
+    const std::int32_t index = std::int32_t(value);
+    entries_.setCurrent(index);
+    if (style_ & menuMultipleCheck)
+        entries_.check(index, !entries_.isChecked(index));
+    ParamDisplay::setValue(value);
+    setDirty(true);
+}
+
+bool OptionMenu::addEntry(const char* text, std::int32_t index) { return entries_.add(text, index); }
+
+bool OptionMenu::growSubmenus() {
+    const std::int32_t capacity = submenuCapacity_ + submenuSlotsPerGrowth;
+    OptionMenu** grown = new (std::nothrow) OptionMenu*[std::size_t(capacity)];
+    if (!grown)
+        return false;
+    for (std::int32_t i = 0; i < submenuCount_; ++i)
+        grown[i] = submenus_[i];
+    delete[] submenus_;
+    submenus_ = grown;
+    submenuCapacity_ = capacity;
+    return true;
+}
+
+bool OptionMenu::addSubmenu(const char* title, OptionMenu* submenu) {
+    if (!title || !submenu || entries_.count() >= OptionMenuEntries::maxEntries)
+        return false;
+    if (submenuCount_ == submenuCapacity_ && !growSubmenus())
+        return false;
+    if (!entries_.addSubmenuTitle(title))
+        return false;
+    submenus_[submenuCount_++] = submenu;
+    submenu->retain();
+    return true;
+}
+
+OptionMenu* OptionMenu::getSubmenu(std::int32_t k) const {
+    return (k >= 0 && k < submenuCount_) ? submenus_[k] : nullptr;
+}
+
+void OptionMenu::releaseSubmenu(std::int32_t k) {
+    if (k < 0 || k >= submenuCount_)
+        return;
+    OptionMenu* gone = submenus_[k];
+    for (std::int32_t i = k; i + 1 < submenuCount_; ++i)
+        submenus_[i] = submenus_[i + 1];
+    --submenuCount_;
+    gone->release();
+}
+
+std::int32_t OptionMenu::getCurrent(char* text, bool countSeparators) const {
+    const std::int32_t current = entries_.currentCounted(countSeparators);
+    if (current >= 0 && text)
+        std::memcpy(text, entries_.text(entries_.current()), std::strlen(entries_.text(entries_.current())) + 1);
+    return current;
+}
+
+bool OptionMenu::setCurrent(std::int32_t index, bool countSeparators) {
+    if (!entries_.setCurrentCounted(index, countSeparators))
+        return false;
+    setDirty(true);
+    return true;
+}
+
+bool OptionMenu::getEntry(std::int32_t index, char* text) const {
+    const char* entry = entries_.text(index);
+    if (!entry || !text)
+        return false;
+    std::memcpy(text, entry, std::strlen(entry) + 1);
+    return true;
+}
+
+bool OptionMenu::setEntry(std::int32_t index, const char* text) { return entries_.setText(index, text); }
+
+bool OptionMenu::removeEntry(std::int32_t index) {
+    // The submenu of a removed "-M" entry goes with it, so the remaining
+    // submenu entries keep their own submenus.
+    const std::int32_t ordinal = entries_.submenuOrdinal(index);
+    if (!entries_.remove(index))
+        return false;
+    if (ordinal >= 0)
+        releaseSubmenu(ordinal);
+    return true;
+}
+
+bool OptionMenu::removeAllEntries() {
+    entries_.removeAll();
+    while (submenuCount_ > 0)
+        releaseSubmenu(submenuCount_ - 1);
+    return true;
+}
+
+std::int32_t OptionMenu::getNumEntries() const { return entries_.count(); }
+
+std::int32_t OptionMenu::getIndex(const char* text) const { return entries_.indexOf(text); }
+
+bool OptionMenu::checkEntry(std::int32_t index, bool state) { return entries_.check(index, state); }
+
+bool OptionMenu::checkEntryAlone(std::int32_t index) { return entries_.checkAlone(index); }
+
+bool OptionMenu::isCheckedEntry(std::int32_t index) const { return entries_.isChecked(index); }
+
+void OptionMenu::setEntriesPerColumn(std::int32_t entries) { entriesPerColumn_ = entries; }
+
+std::int32_t OptionMenu::getEntriesPerColumn() const { return entriesPerColumn_; }
+
+MenuScheme* OptionMenu::getMenuScheme() const { return scheme_; }
+
+void OptionMenu::setPrefixNumbers(std::int32_t style) { entries_.setPrefixStyle(style); }
+
+}  // namespace qp

@@ -1,0 +1,94 @@
+#include "gui/OptionMenuPopup.h"
+
+#include <algorithm>
+
+#include "gui/NativeObjects.h"
+#include "gui/OptionMenu.h"
+
+namespace qp {
+
+OptionMenuPopup::OptionMenuPopup(OptionMenu& root) {
+    std::vector<OptionMenu*> path;
+    build(root, path);
+}
+
+OptionMenuPopup::~OptionMenuPopup() {
+    for (const Block& block : blocks_) {
+        for (int position = GetMenuItemCount(block.native) - 1; position >= 0; --position) {
+            if (GetSubMenu(block.native, position))
+                RemoveMenu(block.native, UINT(position), MF_BYPOSITION);
+        }
+    }
+    for (const Block& block : blocks_)
+        native::destroyMenu(block.native);
+}
+
+HMENU__* OptionMenuPopup::build(OptionMenu& menu, std::vector<OptionMenu*>& path) {
+    HMENU native = native::createPopupMenu();
+    if (!native)
+        return nullptr;
+    const OptionMenuEntries& entries = menu.entries();
+    const std::int32_t count = entries.count();
+    const std::int32_t first = nextId_;
+    nextId_ += count;
+    blocks_.push_back(Block{&menu, first, count, native});
+    path.push_back(&menu);
+
+    const std::int32_t perColumn = menu.getEntriesPerColumn();
+    const bool columns = count < columnBreakEntryLimit && perColumn > 0;
+    const std::int32_t checkStyle = menu.getStyle();
+    for (std::int32_t i = 0; i < count; ++i) {
+        const std::int32_t id = first + i;
+        if (id >= idLimit)
+            break;
+        const char* text = entries.text(i);
+        UINT flags = MF_STRING;
+        if (columns && i != 0 && i % perColumn == 0)
+            flags |= MF_MENUBREAK;
+        if (OptionMenuEntries::isSeparator(text)) {
+            AppendMenuA(native, (flags & MF_MENUBREAK) | MF_SEPARATOR, UINT_PTR(id), nullptr);
+        } else if (OptionMenuEntries::isSubmenuTitle(text)) {
+            OptionMenu* submenu = menu.getSubmenu(entries.submenuOrdinal(i));
+            if (!submenu || std::find(path.begin(), path.end(), submenu) != path.end())
+                continue;
+            HMENU popup = build(*submenu, path);
+            if (popup)
+                AppendMenuA(native, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(popup), text + 2);
+        } else if (OptionMenuEntries::isGreyed(text)) {
+            AppendMenuA(native, flags | MF_GRAYED, UINT_PTR(id), text + 2);
+        } else if (OptionMenuEntries::isTitle(text)) {
+            AppendMenuA(native, flags | MF_DISABLED, UINT_PTR(id), text + 2);
+        } else {
+            const bool checked = ((checkStyle & menuMultipleCheck) && entries.isChecked(i)) ||
+                                 ((checkStyle & menuCheckCurrent) && i == entries.current());
+            AppendMenuA(native, flags | (checked ? MF_CHECKED : MF_UNCHECKED), UINT_PTR(id), text);
+        }
+    }
+    path.pop_back();
+    return native;
+}
+
+std::int32_t OptionMenuPopup::track(NativeWindow owner, std::int32_t x, std::int32_t y, bool rightButton) {
+    HMENU menu = nativeMenu();
+    if (!menu)
+        return 0;
+    // The choice comes back as the answer, so no command message is posted to
+    // the owner (nothing has to be fished out of its queue afterwards).
+    const UINT flags = TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY |
+                       (rightButton ? TPM_RIGHTBUTTON : TPM_LEFTBUTTON);
+    const BOOL chosen = TrackPopupMenu(menu, flags, x, y, 0, owner, nullptr);
+    return (chosen > 0 && chosen < idLimit) ? std::int32_t(chosen) : 0;
+}
+
+OptionMenu* OptionMenuPopup::menuFor(std::int32_t id, std::int32_t& index) const {
+    for (const Block& block : blocks_) {
+        if (id >= block.first && id < block.first + block.count) {
+            index = id - block.first;
+            return block.menu;
+        }
+    }
+    index = -1;
+    return nullptr;
+}
+
+}  // namespace qp

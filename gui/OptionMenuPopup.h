@@ -1,0 +1,63 @@
+// The native popup menu of an OptionMenu and its submenus, for one popup.
+//
+// Command identifiers are numbered consecutively: the root menu takes the first
+// block (one identifier per entry, separators included), then each submenu, in
+// the order met, depth first. A submenu that contains a menu it is already
+// inside is left out rather than followed for ever.
+//
+// Ownership: every native menu made here is destroyed exactly once, by the
+// destructor (popups are detached from their parents first, so destroying a
+// parent never takes a child with it behind the counting's back).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "gui/NativeHandles.h"
+
+struct HMENU__;
+
+namespace qp {
+
+class OptionMenu;
+
+class OptionMenuPopup {
+public:
+    explicit OptionMenuPopup(OptionMenu& root);
+    ~OptionMenuPopup();
+    OptionMenuPopup(const OptionMenuPopup&) = delete;
+    OptionMenuPopup& operator=(const OptionMenuPopup&) = delete;
+
+    HMENU__* nativeMenu() const { return blocks_.empty() ? nullptr : blocks_.front().native; }
+    // Shows the menu with its top-left corner at (x, y) on the screen and returns
+    // when it closes: the chosen identifier, or 0.
+    std::int32_t track(NativeWindow owner, std::int32_t x, std::int32_t y, bool rightButton);
+    // The menu whose block holds id (the root first, then submenus depth first)
+    // and the entry's index in it; none for an identifier outside every block.
+    OptionMenu* menuFor(std::int32_t id, std::int32_t& index) const;
+    // Native menus made for this popup.
+    std::int32_t menuCount() const { return std::int32_t(blocks_.size()); }
+
+    // Identifiers start here (0 means "nothing chosen") and stay below the
+    // limit a command message can carry.
+    static constexpr std::int32_t firstId = 1;
+    static constexpr std::int32_t idLimit = 0x10000;
+    // Column breaks are left out for menus this long: the platform lays those
+    // out in columns by itself.
+    static constexpr std::int32_t columnBreakEntryLimit = 160;
+
+private:
+    struct Block {
+        OptionMenu* menu;
+        std::int32_t first;
+        std::int32_t count;
+        HMENU__* native;
+    };
+
+    HMENU__* build(OptionMenu& menu, std::vector<OptionMenu*>& path);
+
+    std::vector<Block> blocks_;
+    std::int32_t nextId_ = firstId;
+};
+
+}  // namespace qp

@@ -1,0 +1,151 @@
+#include "gui/ParamDisplay.h"
+
+#include <cstdio>
+
+#include "gui/Bitmap.h"
+
+namespace qp {
+
+ParamDisplay::ParamDisplay(const Rect& size, Bitmap* background, std::int32_t style)
+    : ParamDisplay(size, nullptr, 0, background, style) {}
+
+ParamDisplay::ParamDisplay(const Rect& size, ControlListener* listener, std::int32_t tag, Bitmap* background,
+                           std::int32_t style)
+    : Control(size, listener, tag, background), style_(style) {
+    // A display that never draws must not keep the frame's idle busy either.
+    if (style_ & displayNoDrawing)
+        setDirty(false);
+}
+
+ParamDisplay::~ParamDisplay() = default;
+
+void ParamDisplay::draw(DrawContext* context) {
+    char text[displayTextSize] = {};
+    if (valueToTextWithData_)
+        valueToTextWithData_(value_, text, userData_);
+    else if (valueToText_)
+        valueToText_(value_, text);
+    else
+        std::snprintf(text, sizeof(text), "%2.2f", double(value_));
+    // Conversions are outside code: never trust them to terminate the text.
+    text[displayTextSize - 1] = '\0';
+    drawDisplay(context, text);
+}
+
+void ParamDisplay::drawDisplay(DrawContext* context, const char* text, Bitmap* clickedBitmap) {
+    setDirty(false);
+    if ((style_ & displayNoDrawing) || !context)
+        return;
+
+    const bool border = (style_ & (displayBorderSunken | displayBorderRaised)) != 0;
+    Bitmap* picture = clickedBitmap ? clickedBitmap : background_;
+    if (picture) {
+        if (transparent_)
+            picture->drawTransparent(context, size_, backgroundOffset_);
+        else
+            picture->draw(context, size_, backgroundOffset_);
+    } else if (!transparent_) {
+        context->setFillColor(backgroundColor_);
+        context->fillRect(size_);
+        if (!border) {
+            context->setLineColor(frameColor_);
+            context->drawRectOutline(size_);
+        }
+    }
+
+    if (border) {
+        const bool sunken = (style_ & displayBorderSunken) != 0;
+        context->setLineColor(sunken ? backgroundColor_ : frameColor_);
+        context->moveTo(Point(size_.left, size_.bottom));
+        context->lineTo(Point(size_.left, size_.top));
+        context->lineTo(Point(size_.right + 1, size_.top));
+        context->setLineColor(sunken ? frameColor_ : backgroundColor_);
+        context->moveTo(Point(size_.right, size_.top + 1));
+        context->lineTo(Point(size_.right, size_.bottom));
+        context->lineTo(Point(size_.left, size_.bottom));
+    }
+
+    if ((style_ & displayNoText) || !text)
+        return;
+    context->selectFont(font_, 0, textFace_);
+    const std::int16_t opaque = textTransparent_ ? 0 : 1;
+    // An opaque text cell is filled with the fill colour: make that ours, not
+    // whatever the previous view left in the context.
+    if (opaque)
+        context->setFillColor(backgroundColor_);
+    if (style_ & displayShadowText) {
+        context->setFontColor(shadowColor_);
+        context->drawText(text, size_.offsetBy(1, 1), opaque, horizontalAlign_);
+    }
+    context->setFontColor(fontColor_);
+    context->drawText(text, size_, opaque, horizontalAlign_);
+}
+
+void ParamDisplay::setFont(FontId font) {
+    if (font_ != font) {
+        font_ = font;
+        setDirty(true);
+    }
+}
+
+void ParamDisplay::setFontColor(Color color) {
+    if (!fontColor_.sameRgb(color)) {
+        fontColor_ = color;
+        setDirty(true);
+    }
+}
+
+void ParamDisplay::setBackgroundColor(Color color) {
+    if (!backgroundColor_.sameRgb(color)) {
+        backgroundColor_ = color;
+        setDirty(true);
+    }
+}
+
+void ParamDisplay::setFrameColor(Color color) {
+    if (!frameColor_.sameRgb(color)) {
+        frameColor_ = color;
+        setDirty(true);
+    }
+}
+
+void ParamDisplay::setShadowColor(Color color) {
+    if (!shadowColor_.sameRgb(color)) {
+        shadowColor_ = color;
+        setDirty(true);
+    }
+}
+
+void ParamDisplay::setHorizontalAlign(TextAlign align) {
+    if (horizontalAlign_ != align) {
+        horizontalAlign_ = align;
+        setDirty(true);
+    }
+}
+
+void ParamDisplay::setValueToTextWithData(ValueToTextWithDataProc proc, void* userData) {
+    valueToTextWithData_ = proc;
+    userData_ = userData;
+}
+
+void ParamDisplay::setValueToText(ValueToTextProc proc) { valueToText_ = proc; }
+
+void ParamDisplay::setTextToValue(TextToValueProc proc) { textToValue_ = proc; }
+
+void ParamDisplay::setStyle(std::int32_t style) {
+    if (style_ != style) {
+        style_ = style;
+        setDirty(true);
+    }
+}
+
+void ParamDisplay::setTextFace(std::int32_t face) {
+    if (textFace_ != face) {
+        textFace_ = face;
+        setDirty(true);
+    }
+}
+
+void ParamDisplay::setTextTransparency(bool transparent) { textTransparent_ = transparent; }
+
+}  // namespace qp

@@ -1,0 +1,59 @@
+#include "gui/ShellShortcut.h"
+
+#include <windows.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <cstring>
+
+namespace qp {
+
+namespace {
+
+// Resolve without any user interface, accepting the best match, and give the
+// search at most 500 ms (the time-out sits in the flags' high word).
+constexpr DWORD resolveFlags = DWORD(SLR_NO_UI) | DWORD(SLR_ANY_MATCH) | (500u << 16);
+// The wide copy of a path: twice the path buffer, room for any ANSI text.
+constexpr int widePathSize = 2048;
+
+}  // namespace
+
+bool ShellShortcut::isShortcutPath(const char* path) {
+    if (!path)
+        return false;
+    const char* dot = std::strrchr(path, '.');
+    return dot && lstrcmpiA(dot, ".lnk") == 0;
+}
+
+bool ShellShortcut::resolve(char* path) {
+    if (!isShortcutPath(path))
+        return false;
+    IShellLinkA* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link))) ||
+        !link)
+        return false;
+
+    bool resolved = false;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) && file) {
+        WCHAR widePath[widePathSize] = {};
+        if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, widePathSize) > 0 &&
+            SUCCEEDED(file->Load(widePath, STGM_READ)) && link->Resolve(nullptr, resolveFlags) == S_OK) {
+            // Read into a buffer of our own: a failed read must leave the
+            // shortcut's path as it was, and an empty target is no resolution.
+            char target[pathSize] = {};
+            WIN32_FIND_DATAA found = {};
+            if (link->GetPath(target, int(pathSize), &found, SLGP_SHORTPATH) == S_OK && target[0]) {
+                target[pathSize - 1] = '\0';
+                std::memcpy(path, target, pathSize);
+                resolved = true;
+            }
+        }
+        file->Release();
+    }
+    link->Release();
+    return resolved;
+}
+
+}  // namespace qp

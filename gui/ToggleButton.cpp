@@ -1,0 +1,67 @@
+#include "gui/ToggleButton.h"
+
+#include "gui/Bitmap.h"
+#include "gui/ControlListener.h"
+#include "gui/DrawContext.h"
+#include "gui/Frame.h"
+
+namespace qp {
+
+ToggleButton::ToggleButton(const Rect& size, ControlListener* listener, std::int32_t tag,
+                           std::int32_t pictureHeight, Bitmap* background, Point offset)
+    : Control(size, listener, tag, background), offset_(offset), pictureHeight_(pictureHeight) {
+    lastShownValue_ = value_;
+}
+
+ToggleButton::~ToggleButton() = default;
+
+void ToggleButton::draw(DrawContext* context) {
+    clampValue();
+    if (background_) {
+        const Point source(0, value_ == 0.0f ? 0 : pictureHeight_);
+        if (transparent_)
+            background_->drawTransparent(context, size_, source);
+        else
+            background_->draw(context, size_, source);
+    }
+    lastShownValue_ = value_;
+    setDirty(false);
+}
+
+void ToggleButton::mouseDown(DrawContext* context, Point where) {
+    if (!context || !mouseEnabled_)
+        return;
+    const std::int32_t clickButtons = context->pollMouseButtons();
+    if (!(clickButtons & buttonLeft))
+        return;
+    const float entryValue = value_;
+    const float flipped = entryValue == 0.0f ? 1.0f : 0.0f;
+
+    if (context->pollMouseButtons() != 0) {
+        if (frame_)
+            frame_->beginEdit(tag_);
+        Point point = where;
+        // The listener hears each change once, however many steps pass before the
+        // next redraw makes the button clean again.
+        float told = entryValue;
+        do {
+            setValue(size_.isInside(point) ? flipped : entryValue);
+            if (isDirty() && value_ != told && listener_) {
+                told = value_;
+                listener_->valueChanged(context, this);
+            }
+            context->pollMouseLocation(point);
+            doIdle();
+        } while (context->pollMouseButtons() == clickButtons);
+        if (frame_)
+            frame_->endEdit(tag_);
+    } else {
+        // Released before the first look: a plain click.
+        setValue(flipped);
+        if (listener_)
+            listener_->valueChanged(context, this);
+    }
+    lastShownValue_ = value_;
+}
+
+}  // namespace qp
