@@ -1,0 +1,116 @@
+// A recording host callback and small effects for the host-interface tests.
+#pragma once
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/EditorBase.h"
+#include "host/EffectHostServices.h"
+
+namespace qp::test {
+
+struct HostCall {
+    AEffect* effect;
+    Int32 opcode;
+    Int32 index;
+    IntPtr value;
+    void* ptr;
+    float opt;
+};
+
+// What the recording host saw, and how it answers. One per test thread.
+struct HostLog {
+    std::vector<HostCall> calls;
+    IntPtr answer = 0;
+    // When set, answers instead of `answer` (and may write through ptr).
+    std::function<IntPtr(const HostCall&)> respond;
+
+    void reset() {
+        calls.clear();
+        answer = 0;
+        respond = nullptr;
+    }
+};
+
+inline thread_local HostLog hostLog;
+
+inline IntPtr QP_CDECL recordingHost(AEffect* effect, Int32 opcode, Int32 index, IntPtr value, void* ptr,
+                                     float opt) {
+    const HostCall call{effect, opcode, index, value, ptr, opt};
+    hostLog.calls.push_back(call);
+    return hostLog.respond ? hostLog.respond(call) : hostLog.answer;
+}
+
+// An effect that overrides nothing but what every effect must provide, so the
+// layers' own defaults answer. Counts its destruction.
+class DefaultEffect : public EffectHostServices {
+public:
+    explicit DefaultEffect(HostCallback callback = recordingHost, Int32 programs = 9, Int32 parameters = 2)
+        : EffectHostServices(callback, programs, parameters) {}
+    ~DefaultEffect() override { ++destroyed; }
+
+    void process(float**, float**, Int32) override {}
+
+    IntPtr dispatch(Int32 opcode, Int32 index = 0, IntPtr value = 0, void* ptr = nullptr, float opt = 0.0f) {
+        return dispatcher(opcode, index, value, ptr, opt);
+    }
+
+    inline static int destroyed = 0;
+};
+
+// An editor that records what the effect asks of it and counts its destruction.
+class RecordingEditor : public EditorBase {
+public:
+    explicit RecordingEditor(EffectBase* effect) : EditorBase(effect) {}
+    ~RecordingEditor() override { ++destroyed; }
+
+    Int32 getRect(ERect** rect) override {
+        *rect = &rectangle;
+        return 1;
+    }
+    Int32 open(void* parent) override {
+        EditorBase::open(parent);
+        ++opened;
+        return 1;
+    }
+    void close() override { ++closed; }
+    void update() override { ++updates; }
+    Int32 keyDown(VstKeyCode& key) override {
+        lastKey = key;
+        return 11;
+    }
+    Int32 keyUp(VstKeyCode& key) override {
+        lastKey = key;
+        return 12;
+    }
+    Int32 setKnobMode(Int32 mode) override {
+        knobMode = mode;
+        return 13;
+    }
+
+    bool pending() const { return updatePending_ != 0; }
+
+    ERect rectangle{0, 0, 168, 309};
+    VstKeyCode lastKey{};
+    Int32 knobMode = -1;
+    int opened = 0;
+    int closed = 0;
+    int updates = 0;
+
+    inline static int destroyed = 0;
+};
+
+// Fills a text buffer with a marker so a test can see which bytes were written.
+constexpr char kUntouched = '\x7f';
+
+inline std::string longText(std::size_t length) {
+    std::string text;
+    for (std::size_t i = 0; i < length; ++i) {
+        text.push_back(char('a' + i % 26));
+    }
+    return text;
+}
+
+}  // namespace qp::test
