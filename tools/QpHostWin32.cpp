@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tools/CommandLine.h"
+#include "tools/EditorSnapshot.h"
 #include "tools/EffectInfo.h"
 #include "tools/OfflineRenderer.h"
 #include "tools/PluginLibrary.h"
@@ -71,6 +72,8 @@ int runSynth(const CommandLine& line) {
 int main(int argc, char** argv) {
     using namespace qp::tools;
     const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (!arguments.empty() && arguments[0] == "editor")
+        return runEditorSnapshot({arguments.begin() + 1, arguments.end()});
     const CommandLine line = parseCommandLine(arguments);
     if (!line.error.empty()) {
         std::cerr << "qphost: " << line.error << "\n\n" << usageText();

@@ -1,0 +1,287 @@
+#include <windows.h>
+
+#include <atomic>
+#include <iostream>
+#include <thread>
+
+#include "tools/EditorSnapshot.h"
+#include "tools/EditorSnapshotImage.h"
+#include "tools/PluginLibrary.h"
+
+namespace qp::tools {
+
+namespace {
+
+constexpr int kExitUsage = 2;
+constexpr int kExitFailure = 1;
+constexpr int kWindowX = 40;
+constexpr int kWindowY = 40;
+// Long enough for the first paint and a few idle passes of a real host.
+constexpr DWORD kSettleMs = 500;
+constexpr DWORD kIdleEveryMs = 20;
+// Where the logo is clicked: inside the command menu's area but right of the
+// menu that pops up there, so letting go of the button chooses nothing.
+constexpr POINT kLogoClick = {235, 155};
+// The command menu's "Presets" entry, after About, Default, MidiForget and a separator.
+constexpr int kPresetsEntry = 4;
+constexpr const char* kMenuWindowClass = "#32768";
+
+const char* const kUsage = "usage: qphost editor [--dll DLL] [--about | --menu] OUT.bmp|OUT.png\n";
+
+struct Options {
+    std::string library;
+    std::string output;
+    bool about = false;
+    bool menu = false;
+};
+
+bool parse(const std::vector<std::string>& arguments, Options& options, std::string& error) {
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& a = arguments[i];
+        if (a == "--dll" && i + 1 < arguments.size())
+            options.library = arguments[++i];
+        else if (a == "--about")
+            options.about = true;
+        else if (a == "--menu")
+            options.menu = true;
+        else if (!a.empty() && a[0] == '-')
+            error = "unknown option " + a;
+        else if (options.output.empty())
+            options.output = a;
+        else
+            error = "more than one output file";
+    }
+    if (error.empty() && options.output.empty())
+        error = "no output file";
+    if (error.empty() && options.about && options.menu)
+        error = "--about and --menu cannot be combined";
+    return error.empty();
+}
+
+void pump() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+// Pumps messages and idles the editor as a host's timer would.
+void settle(AEffect* effect, DWORD ms) {
+    const DWORD start = GetTickCount();
+    do {
+        pump();
+        effect->dispatcher(effect, effEditIdle, 0, 0, nullptr, 0.0f);
+        Sleep(kIdleEveryMs);
+    } while (GetTickCount() - start < ms);
+}
+
+// Copies a rectangle of the given device context (a window's, or the screen's).
+SnapshotImage capture(HDC source, int x, int y, int width, int height) {
+    SnapshotImage image;
+    image.width = width;
+    image.height = height;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC memory = CreateCompatibleDC(source);
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
+    GdiFlush();
+    const auto* p = static_cast<const std::uint32_t*>(bits);
+    image.pixels.assign(p, p + std::size_t(width) * std::size_t(height));
+    for (std::uint32_t& pixel : image.pixels)
+        pixel &= 0x00FFFFFF;
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    return image;
+}
+
+struct PopupSearch {
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectPopup(HWND window, LPARAM data) {
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (lstrcmpA(name, kMenuWindowClass) == 0 && IsWindowVisible(window) && process == GetCurrentProcessId())
+        reinterpret_cast<PopupSearch*>(data)->found.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> visiblePopups() {
+    PopupSearch search;
+    EnumWindows(collectPopup, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool waitForPopups(std::size_t count, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (visiblePopups().size() < count) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+void sendKey(WORD key) {
+    INPUT input[2] = {};
+    for (INPUT& i : input) {
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = key;
+        i.ki.wScan = WORD(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+    }
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+    Sleep(60);
+}
+
+void sendLeftClick() {
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(1, &input[0], sizeof(INPUT));
+    Sleep(60);
+    SendInput(1, &input[1], sizeof(INPUT));
+}
+
+// The union of the visible windows' rectangles (the editor and the popups).
+RECT areaOf(HWND window) {
+    RECT area;
+    GetWindowRect(window, &area);
+    for (HWND popup : visiblePopups()) {
+        RECT r;
+        GetWindowRect(popup, &r);
+        UnionRect(&area, &area, &r);
+    }
+    return area;
+}
+
+// Runs on a second thread while the editor's thread sits in the menu's loop.
+bool photographMenu(HWND window, SnapshotImage& image) {
+    POINT click = kLogoClick;
+    ClientToScreen(window, &click);
+    SetCursorPos(click.x, click.y);
+    Sleep(100);
+    sendLeftClick();
+    if (!waitForPopups(1, 3000))
+        return false;
+    // Down to "Presets" and into its submenu.
+    for (int i = 0; i < kPresetsEntry; ++i)
+        sendKey(VK_DOWN);
+    sendKey(VK_RIGHT);
+    waitForPopups(2, 2000);
+    Sleep(300);
+    const RECT area = areaOf(window);
+    HDC screen = GetDC(nullptr);
+    image = capture(screen, area.left, area.top, area.right - area.left, area.bottom - area.top);
+    ReleaseDC(nullptr, screen);
+    // Close both menus without choosing.
+    for (int i = 0; i < 3 && !visiblePopups().empty(); ++i)
+        sendKey(VK_ESCAPE);
+    return true;
+}
+
+LRESULT CALLBACK snapshotWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND makeWindow(int width, int height) {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = snapshotWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = "QpEditorSnapshot";
+    RegisterClassA(&windowClass);
+    return CreateWindowExA(0, windowClass.lpszClassName, "Quorrelphone", WS_POPUP | WS_VISIBLE, kWindowX, kWindowY,
+                           width, height, nullptr, nullptr, windowClass.hInstance, nullptr);
+}
+
+int fail(const std::string& message) {
+    std::cerr << "qphost: " << message << '\n';
+    return kExitFailure;
+}
+
+}  // namespace
+
+const char* editorSnapshotUsage() { return kUsage; }
+
+int runEditorSnapshot(const std::vector<std::string>& arguments) {
+    Options options;
+    std::string error;
+    if (!parse(arguments, options, error)) {
+        std::cerr << "qphost: " << error << "\n\n" << kUsage;
+        return kExitUsage;
+    }
+    const std::string path = options.library.empty() ? PluginLibrary::defaultPath() : options.library;
+    PluginLibrary library;
+    if (!library.load(path, &error))
+        return fail(error);
+    AEffect* effect = library.effect();
+    if (!(effect->flags & effFlagsHasEditor))
+        return fail(path + " has no editor");
+
+    ERect* rect = nullptr;
+    if (!effect->dispatcher(effect, effEditGetRect, 0, 0, &rect, 0.0f) || !rect)
+        return fail("the editor gives no rectangle");
+    const int width = rect->right - rect->left;
+    const int height = rect->bottom - rect->top;
+    if (width <= 0 || height <= 0)
+        return fail("the editor's rectangle is empty");
+
+    HWND window = makeWindow(width, height);
+    if (!window)
+        return fail("cannot create a window");
+    effect->dispatcher(effect, effEditOpen, 0, 0, window, 0.0f);
+    settle(effect, kSettleMs);
+
+    SnapshotImage image;
+    bool captured = true;
+    if (options.menu) {
+        std::atomic<bool> done{false};
+        std::thread photographer([&] {
+            captured = photographMenu(window, image);
+            done = true;
+        });
+        while (!done) {
+            pump();
+            effect->dispatcher(effect, effEditIdle, 0, 0, nullptr, 0.0f);
+            Sleep(kIdleEveryMs);
+        }
+        photographer.join();
+        settle(effect, 100);
+    } else {
+        if (options.about) {
+            // What a host replaying the editor's "About" automation sends.
+            effect->setParameter(effect, 5, 0.0f);
+            settle(effect, kSettleMs);
+        }
+        HDC dc = GetDC(window);
+        image = capture(dc, 0, 0, width, height);
+        ReleaseDC(window, dc);
+    }
+
+    effect->dispatcher(effect, effEditClose, 0, 0, nullptr, 0.0f);
+    DestroyWindow(window);
+    if (!captured)
+        return fail("the command menu did not open");
+    if (!writeSnapshotImage(options.output, image, &error))
+        return fail(error);
+    std::cout << options.output << ": " << image.width << " x " << image.height << " pixels of the editor"
+              << (options.about ? " with the about screen" : options.menu ? " with the command menu" : "")
+              << std::endl;
+    return 0;
+}
+
+}  // namespace qp::tools
