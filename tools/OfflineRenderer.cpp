@@ -156,10 +156,7 @@ RenderResult renderThroughEffect(AEffect* effect, const Audio& input, const Rend
 std::string figuresLine(const Audio& input, const Audio& output, float sens) {
     const LevelFigures in = measureLevels(input.channels);
     const LevelFigures out = measureLevels(output.channels);
-    // A mono file was fed to both inputs, so the gate saw it twice.
-    std::vector<std::vector<float>> fed = input.channels;
-    if (fed.size() == 1) fed.push_back(fed[0]);
-    const double share = gateOpenShare(fed, sens);
+    const double share = gateOpenShare(input.channels, sens);
     char line[256];
     std::snprintf(line, sizeof line,
                   "in: rms %.1f dBFS, peak %.1f dBFS | out: rms %.1f dBFS, peak %.1f dBFS | "
