@@ -1,0 +1,254 @@
+#include "editor_EditorSession.h"
+
+namespace qp::e2e {
+
+namespace {
+
+constexpr const char* kHostWindowClass = "QpEditorTestHost";
+constexpr const char* kTopWindowClass = "QpEditorTestTop";
+constexpr int kTopX = 100;
+constexpr int kTopY = 80;
+constexpr int kIdleStepMs = 10;
+constexpr int kFirstPaintMs = 250;
+constexpr const char* kMenuWindowClass = "#32768";
+// A key tap, and the moment a menu needs to move its highlight.
+constexpr DWORD kKeyPauseMs = 80;
+
+void registerClass(const char* name, HBRUSH background) {
+    WNDCLASSA windowClass = {};
+    if (GetClassInfoA(GetModuleHandleA(nullptr), name, &windowClass))
+        return;
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = background;
+    windowClass.lpszClassName = name;
+    RegisterClassA(&windowClass);
+}
+
+// One top-level window serves the whole run: under Wine without a window
+// manager a top-level window takes about two seconds to go away.
+HWND topWindow() {
+    static HWND top = nullptr;
+    if (top && IsWindow(top))
+        return top;
+    registerClass(kTopWindowClass, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+    top = CreateWindowExA(0, kTopWindowClass, "editor test host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, kTopX,
+                          kTopY, 420, 260, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    EditorSession::pump();
+    return top;
+}
+
+}  // namespace
+
+int Capture::differences(const Capture& other, const RECT* area) const {
+    if (other.width != width || other.height != height)
+        return width * height;
+    const RECT all = {0, 0, width, height};
+    const RECT& r = area ? *area : all;
+    int count = 0;
+    for (int y = r.top; y < r.bottom && y < height; ++y)
+        for (int x = r.left; x < r.right && x < width; ++x)
+            count += at(x, y) != other.at(x, y);
+    return count;
+}
+
+EditorSession::EditorSession(PluginHost& host) : host_(host) {
+    HWND top = topWindow();
+    registerClass(kHostWindowClass, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    ERect* rect = nullptr;
+    host_.dispatch(effEditGetRect, 0, 0, &rect);
+    const int width = rect ? rect->right - rect->left : 309;
+    const int height = rect ? rect->bottom - rect->top : 168;
+    hostWindow_ = CreateWindowExA(0, kHostWindowClass, "host", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width,
+                                  height, top, nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetForegroundWindow(top);
+    pump();
+}
+
+EditorSession::~EditorSession() {
+    if (open_)
+        close();
+    if (hostWindow_)
+        DestroyWindow(hostWindow_);
+    pump();
+}
+
+IntPtr EditorSession::open() {
+    const IntPtr answer = host_.dispatch(effEditOpen, 0, 0, hostWindow_);
+    open_ = answer != 0;
+    idle(kFirstPaintMs);
+    return answer;
+}
+
+void EditorSession::close() {
+    host_.dispatch(effEditClose);
+    open_ = false;
+    pump();
+}
+
+void EditorSession::pump() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+void EditorSession::idle(int ms) {
+    const DWORD start = GetTickCount();
+    do {
+        pump();
+        host_.dispatch(effEditIdle);
+        Sleep(kIdleStepMs);
+    } while (GetTickCount() - start < DWORD(ms));
+    pump();
+}
+
+HWND EditorSession::frameWindow() const { return GetWindow(hostWindow_, GW_CHILD); }
+
+POINT EditorSession::toScreen(POINT framePoint) const {
+    POINT p = framePoint;
+    ClientToScreen(frameWindow(), &p);
+    return p;
+}
+
+Capture EditorSession::capture() const {
+    HWND window = frameWindow();
+    RECT client = {};
+    GetClientRect(window, &client);
+    Capture picture;
+    picture.width = client.right;
+    picture.height = client.bottom;
+    if (picture.width <= 0 || picture.height <= 0)
+        return picture;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = picture.width;
+    info.bmiHeader.biHeight = -picture.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC source = GetDC(window);
+    HDC memory = CreateCompatibleDC(source);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, picture.width, picture.height, source, 0, 0, SRCCOPY);
+    GdiFlush();
+    const auto* p = static_cast<const std::uint32_t*>(bits);
+    picture.pixels.assign(p, p + std::size_t(picture.width) * std::size_t(picture.height));
+    for (std::uint32_t& pixel : picture.pixels)
+        pixel &= 0x00FFFFFF;
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(window, source);
+    return picture;
+}
+
+namespace popup {
+
+namespace {
+
+BOOL CALLBACK collect(HWND window, LPARAM data) {
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (lstrcmpA(name, kMenuWindowClass) == 0 && IsWindowVisible(window) && process == GetCurrentProcessId())
+        reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> visibleMenuWindows() {
+    std::vector<HWND> found;
+    EnumWindows(collect, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+bool waitForMenus(std::size_t count, int timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (visibleMenuWindows().size() < count) {
+        if (GetTickCount() - start > DWORD(timeoutMs))
+            return false;
+        Sleep(20);
+    }
+    // Let the menu finish drawing and its loop settle.
+    Sleep(150);
+    return true;
+}
+
+bool waitForNoMenus(int timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!visibleMenuWindows().empty()) {
+        if (GetTickCount() - start > DWORD(timeoutMs))
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+HMENU shownMenu(std::size_t window) {
+    const std::vector<HWND> windows = visibleMenuWindows();
+    if (window >= windows.size())
+        return nullptr;
+    return reinterpret_cast<HMENU>(SendMessageA(windows[window], MN_GETHMENU, 0, 0));
+}
+
+RECT menuWindowRect(std::size_t window) {
+    RECT r = {};
+    const std::vector<HWND> windows = visibleMenuWindows();
+    if (window < windows.size())
+        GetWindowRect(windows[window], &r);
+    return r;
+}
+
+std::vector<std::string> texts(HMENU menu) {
+    std::vector<std::string> result;
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        if (GetMenuState(menu, UINT(i), MF_BYPOSITION) & MF_SEPARATOR) {
+            result.push_back("-");
+            continue;
+        }
+        char text[256] = {};
+        GetMenuStringA(menu, UINT(i), text, sizeof text, MF_BYPOSITION);
+        result.push_back(text);
+    }
+    return result;
+}
+
+bool isChecked(HMENU menu, int index) {
+    return (GetMenuState(menu, UINT(index), MF_BYPOSITION) & MF_CHECKED) != 0;
+}
+
+void tapKey(WORD key) {
+    INPUT input[2] = {};
+    for (INPUT& i : input) {
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = key;
+        i.ki.wScan = WORD(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+    }
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(1, &input[0], sizeof(INPUT));
+    Sleep(20);
+    SendInput(1, &input[1], sizeof(INPUT));
+    Sleep(kKeyPauseMs);
+}
+
+bool highlight(HMENU menu, int index) {
+    const int count = GetMenuItemCount(menu);
+    for (int step = 0; step <= count + 1; ++step) {
+        if (GetMenuState(menu, UINT(index), MF_BYPOSITION) & MF_HILITE)
+            return true;
+        tapKey(VK_DOWN);
+    }
+    return (GetMenuState(menu, UINT(index), MF_BYPOSITION) & MF_HILITE) != 0;
+}
+
+}  // namespace popup
+
+}  // namespace qp::e2e

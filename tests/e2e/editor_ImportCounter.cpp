@@ -1,0 +1,366 @@
+#include "editor_ImportCounter.h"
+
+#include <cstring>
+#include <mutex>
+#include <set>
+#include <sstream>
+
+namespace qp::e2e {
+
+namespace {
+
+std::mutex countsMutex;
+std::set<HGDIOBJ> gdiObjects;
+std::set<HDC> memoryDCs;
+std::set<HWND> windows;
+std::set<HMENU> menus;
+std::set<ATOM> windowClasses;
+std::int32_t windowDCBalance = 0;
+NativeCounts madeCounts;
+
+template <class T>
+void keep(std::set<T>& set, T handle, std::int32_t& made) {
+    if (!handle)
+        return;
+    std::lock_guard<std::mutex> lock(countsMutex);
+    set.insert(handle);
+    ++made;
+}
+
+template <class T>
+void forget(std::set<T>& set, T handle) {
+    std::lock_guard<std::mutex> lock(countsMutex);
+    set.erase(handle);
+}
+
+// The originals, filled when the import slots are rewritten.
+struct Originals {
+    decltype(&CreatePen) createPen = nullptr;
+    decltype(&CreatePenIndirect) createPenIndirect = nullptr;
+    decltype(&ExtCreatePen) extCreatePen = nullptr;
+    decltype(&CreateSolidBrush) createSolidBrush = nullptr;
+    decltype(&CreateBrushIndirect) createBrushIndirect = nullptr;
+    decltype(&CreatePatternBrush) createPatternBrush = nullptr;
+    decltype(&CreateFontIndirectA) createFontIndirectA = nullptr;
+    decltype(&CreateFontA) createFontA = nullptr;
+    decltype(&CreateCompatibleBitmap) createCompatibleBitmap = nullptr;
+    decltype(&CreateBitmap) createBitmap = nullptr;
+    decltype(&CreateDIBSection) createDIBSection = nullptr;
+    decltype(&CreateRectRgn) createRectRgn = nullptr;
+    decltype(&LoadBitmapA) loadBitmapA = nullptr;
+    decltype(&LoadImageA) loadImageA = nullptr;
+    decltype(&DeleteObject) deleteObject = nullptr;
+    decltype(&CreateCompatibleDC) createCompatibleDC = nullptr;
+    decltype(&DeleteDC) deleteDC = nullptr;
+    decltype(&GetDC) getDC = nullptr;
+    decltype(&GetWindowDC) getWindowDC = nullptr;
+    decltype(&ReleaseDC) releaseDC = nullptr;
+    decltype(&BeginPaint) beginPaint = nullptr;
+    decltype(&EndPaint) endPaint = nullptr;
+    decltype(&CreateWindowExA) createWindowExA = nullptr;
+    decltype(&CreateWindowExW) createWindowExW = nullptr;
+    decltype(&DestroyWindow) destroyWindow = nullptr;
+    decltype(&CreatePopupMenu) createPopupMenu = nullptr;
+    decltype(&CreateMenu) createMenu = nullptr;
+    decltype(&DestroyMenu) destroyMenu = nullptr;
+    decltype(&RegisterClassA) registerClassA = nullptr;
+    decltype(&RegisterClassExA) registerClassExA = nullptr;
+    decltype(&UnregisterClassA) unregisterClassA = nullptr;
+} original;
+
+HGDIOBJ keepGdi(HGDIOBJ object) {
+    keep(gdiObjects, object, madeCounts.gdiObjects);
+    return object;
+}
+
+HPEN WINAPI hookCreatePen(int style, int width, COLORREF color) {
+    return HPEN(keepGdi(original.createPen(style, width, color)));
+}
+HPEN WINAPI hookCreatePenIndirect(const LOGPEN* pen) { return HPEN(keepGdi(original.createPenIndirect(pen))); }
+HPEN WINAPI hookExtCreatePen(DWORD style, DWORD width, const LOGBRUSH* brush, DWORD count, const DWORD* styles) {
+    return HPEN(keepGdi(original.extCreatePen(style, width, brush, count, styles)));
+}
+HBRUSH WINAPI hookCreateSolidBrush(COLORREF color) { return HBRUSH(keepGdi(original.createSolidBrush(color))); }
+HBRUSH WINAPI hookCreateBrushIndirect(const LOGBRUSH* brush) {
+    return HBRUSH(keepGdi(original.createBrushIndirect(brush)));
+}
+HBRUSH WINAPI hookCreatePatternBrush(HBITMAP bitmap) {
+    return HBRUSH(keepGdi(original.createPatternBrush(bitmap)));
+}
+HFONT WINAPI hookCreateFontIndirectA(const LOGFONTA* font) {
+    return HFONT(keepGdi(original.createFontIndirectA(font)));
+}
+HFONT WINAPI hookCreateFontA(int h, int w, int e, int o, int wt, DWORD i, DWORD u, DWORD s, DWORD c, DWORD op,
+                             DWORD cp, DWORD q, DWORD pf, LPCSTR face) {
+    return HFONT(keepGdi(original.createFontA(h, w, e, o, wt, i, u, s, c, op, cp, q, pf, face)));
+}
+HBITMAP WINAPI hookCreateCompatibleBitmap(HDC dc, int w, int h) {
+    return HBITMAP(keepGdi(original.createCompatibleBitmap(dc, w, h)));
+}
+HBITMAP WINAPI hookCreateBitmap(int w, int h, UINT planes, UINT bits, const void* data) {
+    return HBITMAP(keepGdi(original.createBitmap(w, h, planes, bits, data)));
+}
+HBITMAP WINAPI hookCreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section,
+                                    DWORD offset) {
+    return HBITMAP(keepGdi(original.createDIBSection(dc, info, usage, bits, section, offset)));
+}
+HRGN WINAPI hookCreateRectRgn(int l, int t, int r, int b) { return HRGN(keepGdi(original.createRectRgn(l, t, r, b))); }
+HBITMAP WINAPI hookLoadBitmapA(HINSTANCE module, LPCSTR name) {
+    return HBITMAP(keepGdi(original.loadBitmapA(module, name)));
+}
+HANDLE WINAPI hookLoadImageA(HINSTANCE module, LPCSTR name, UINT type, int w, int h, UINT flags) {
+    HANDLE image = original.loadImageA(module, name, type, w, h, flags);
+    if (type == IMAGE_BITMAP)
+        keepGdi(image);
+    return image;
+}
+BOOL WINAPI hookDeleteObject(HGDIOBJ object) {
+    const BOOL deleted = original.deleteObject(object);
+    if (deleted)
+        forget(gdiObjects, object);
+    return deleted;
+}
+
+HDC WINAPI hookCreateCompatibleDC(HDC dc) {
+    HDC made = original.createCompatibleDC(dc);
+    keep(memoryDCs, made, madeCounts.memoryDCs);
+    return made;
+}
+BOOL WINAPI hookDeleteDC(HDC dc) {
+    const BOOL deleted = original.deleteDC(dc);
+    if (deleted)
+        forget(memoryDCs, dc);
+    return deleted;
+}
+
+void windowDCTaken(HDC dc) {
+    if (!dc)
+        return;
+    std::lock_guard<std::mutex> lock(countsMutex);
+    ++windowDCBalance;
+    ++madeCounts.windowDCs;
+}
+void windowDCGiven(bool given) {
+    if (!given)
+        return;
+    std::lock_guard<std::mutex> lock(countsMutex);
+    --windowDCBalance;
+}
+HDC WINAPI hookGetDC(HWND window) {
+    HDC dc = original.getDC(window);
+    windowDCTaken(dc);
+    return dc;
+}
+HDC WINAPI hookGetWindowDC(HWND window) {
+    HDC dc = original.getWindowDC(window);
+    windowDCTaken(dc);
+    return dc;
+}
+int WINAPI hookReleaseDC(HWND window, HDC dc) {
+    const int released = original.releaseDC(window, dc);
+    windowDCGiven(released != 0);
+    return released;
+}
+HDC WINAPI hookBeginPaint(HWND window, PAINTSTRUCT* paint) {
+    HDC dc = original.beginPaint(window, paint);
+    windowDCTaken(dc);
+    return dc;
+}
+BOOL WINAPI hookEndPaint(HWND window, const PAINTSTRUCT* paint) {
+    const BOOL ended = original.endPaint(window, paint);
+    // EndPaint always answers true; it is the partner of a BeginPaint that gave a DC.
+    windowDCGiven(paint && paint->hdc);
+    return ended;
+}
+
+HWND WINAPI hookCreateWindowExA(DWORD ex, LPCSTR cls, LPCSTR title, DWORD style, int x, int y, int w, int h,
+                                HWND parent, HMENU menu, HINSTANCE module, LPVOID param) {
+    HWND window = original.createWindowExA(ex, cls, title, style, x, y, w, h, parent, menu, module, param);
+    keep(windows, window, madeCounts.windows);
+    return window;
+}
+HWND WINAPI hookCreateWindowExW(DWORD ex, LPCWSTR cls, LPCWSTR title, DWORD style, int x, int y, int w, int h,
+                                HWND parent, HMENU menu, HINSTANCE module, LPVOID param) {
+    HWND window = original.createWindowExW(ex, cls, title, style, x, y, w, h, parent, menu, module, param);
+    keep(windows, window, madeCounts.windows);
+    return window;
+}
+BOOL WINAPI hookDestroyWindow(HWND window) {
+    const BOOL destroyed = original.destroyWindow(window);
+    if (destroyed)
+        forget(windows, window);
+    return destroyed;
+}
+
+HMENU WINAPI hookCreatePopupMenu() {
+    HMENU menu = original.createPopupMenu();
+    keep(menus, menu, madeCounts.menus);
+    return menu;
+}
+HMENU WINAPI hookCreateMenu() {
+    HMENU menu = original.createMenu();
+    keep(menus, menu, madeCounts.menus);
+    return menu;
+}
+BOOL WINAPI hookDestroyMenu(HMENU menu) {
+    const BOOL destroyed = original.destroyMenu(menu);
+    if (destroyed)
+        forget(menus, menu);
+    return destroyed;
+}
+
+ATOM WINAPI hookRegisterClassA(const WNDCLASSA* windowClass) {
+    ATOM atom = original.registerClassA(windowClass);
+    keep(windowClasses, atom, madeCounts.windowClasses);
+    return atom;
+}
+ATOM WINAPI hookRegisterClassExA(const WNDCLASSEXA* windowClass) {
+    ATOM atom = original.registerClassExA(windowClass);
+    keep(windowClasses, atom, madeCounts.windowClasses);
+    return atom;
+}
+BOOL WINAPI hookUnregisterClassA(LPCSTR name, HINSTANCE module) {
+    // The class may be named by its atom or by text; find the atom either way.
+    WNDCLASSA info = {};
+    ATOM atom = ATOM(GetClassInfoA(module, name, &info));
+    if (IS_INTRESOURCE(name))
+        atom = ATOM(reinterpret_cast<ULONG_PTR>(name));
+    const BOOL unregistered = original.unregisterClassA(name, module);
+    if (unregistered) {
+        std::lock_guard<std::mutex> lock(countsMutex);
+        if (atom)
+            windowClasses.erase(atom);
+        else if (!windowClasses.empty())
+            windowClasses.erase(windowClasses.begin());
+    }
+    return unregistered;
+}
+
+struct Hook {
+    const char* name;
+    void* replacement;
+    void** original;
+};
+
+template <class F>
+Hook hook(const char* name, F replacement, F* originalSlot) {
+    return Hook{name, reinterpret_cast<void*>(replacement), reinterpret_cast<void**>(originalSlot)};
+}
+
+const Hook* findHook(const char* name) {
+    static const Hook hooks[] = {
+        hook("CreatePen", &hookCreatePen, &original.createPen),
+        hook("CreatePenIndirect", &hookCreatePenIndirect, &original.createPenIndirect),
+        hook("ExtCreatePen", &hookExtCreatePen, &original.extCreatePen),
+        hook("CreateSolidBrush", &hookCreateSolidBrush, &original.createSolidBrush),
+        hook("CreateBrushIndirect", &hookCreateBrushIndirect, &original.createBrushIndirect),
+        hook("CreatePatternBrush", &hookCreatePatternBrush, &original.createPatternBrush),
+        hook("CreateFontIndirectA", &hookCreateFontIndirectA, &original.createFontIndirectA),
+        hook("CreateFontA", &hookCreateFontA, &original.createFontA),
+        hook("CreateCompatibleBitmap", &hookCreateCompatibleBitmap, &original.createCompatibleBitmap),
+        hook("CreateBitmap", &hookCreateBitmap, &original.createBitmap),
+        hook("CreateDIBSection", &hookCreateDIBSection, &original.createDIBSection),
+        hook("CreateRectRgn", &hookCreateRectRgn, &original.createRectRgn),
+        hook("LoadBitmapA", &hookLoadBitmapA, &original.loadBitmapA),
+        hook("LoadImageA", &hookLoadImageA, &original.loadImageA),
+        hook("DeleteObject", &hookDeleteObject, &original.deleteObject),
+        hook("CreateCompatibleDC", &hookCreateCompatibleDC, &original.createCompatibleDC),
+        hook("DeleteDC", &hookDeleteDC, &original.deleteDC),
+        hook("GetDC", &hookGetDC, &original.getDC),
+        hook("GetWindowDC", &hookGetWindowDC, &original.getWindowDC),
+        hook("ReleaseDC", &hookReleaseDC, &original.releaseDC),
+        hook("BeginPaint", &hookBeginPaint, &original.beginPaint),
+        hook("EndPaint", &hookEndPaint, &original.endPaint),
+        hook("CreateWindowExA", &hookCreateWindowExA, &original.createWindowExA),
+        hook("CreateWindowExW", &hookCreateWindowExW, &original.createWindowExW),
+        hook("DestroyWindow", &hookDestroyWindow, &original.destroyWindow),
+        hook("CreatePopupMenu", &hookCreatePopupMenu, &original.createPopupMenu),
+        hook("CreateMenu", &hookCreateMenu, &original.createMenu),
+        hook("DestroyMenu", &hookDestroyMenu, &original.destroyMenu),
+        hook("RegisterClassA", &hookRegisterClassA, &original.registerClassA),
+        hook("RegisterClassExA", &hookRegisterClassExA, &original.registerClassExA),
+        hook("UnregisterClassA", &hookUnregisterClassA, &original.unregisterClassA),
+    };
+    for (const Hook& h : hooks) {
+        if (std::strcmp(h.name, name) == 0)
+            return &h;
+    }
+    return nullptr;
+}
+
+bool isHookedLibrary(const char* name) { return _stricmp(name, "gdi32.dll") == 0 || _stricmp(name, "user32.dll") == 0; }
+
+int rewriteImports(HMODULE module) {
+    auto* base = reinterpret_cast<std::uint8_t*>(module);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    if (dos->e_magic != IMAGE_DOS_SIGNATURE)
+        return 0;
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (directory.VirtualAddress == 0)
+        return 0;
+    int rewritten = 0;
+    for (auto* descriptor = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
+         descriptor->Name != 0; ++descriptor) {
+        if (!isHookedLibrary(reinterpret_cast<const char*>(base + descriptor->Name)) ||
+            descriptor->OriginalFirstThunk == 0)
+            continue;
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + descriptor->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + descriptor->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                continue;
+            const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            const Hook* h = findHook(reinterpret_cast<const char*>(byName->Name));
+            if (!h)
+                continue;
+            ++rewritten;
+            // Already passing through the recorder (hooked earlier in this load).
+            if (reinterpret_cast<void*>(slots->u1.Function) == h->replacement)
+                continue;
+            DWORD protection = 0;
+            VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), PAGE_READWRITE, &protection);
+            *h->original = reinterpret_cast<void*>(slots->u1.Function);
+            slots->u1.Function = reinterpret_cast<decltype(slots->u1.Function)>(h->replacement);
+            VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), protection, &protection);
+        }
+    }
+    return rewritten;
+}
+
+}  // namespace
+
+std::string NativeCounts::describe() const {
+    std::ostringstream text;
+    text << "gdi objects " << gdiObjects << ", memory DCs " << memoryDCs << ", window DCs " << windowDCs
+         << ", windows " << windows << ", menus " << menus << ", window classes " << windowClasses;
+    return text.str();
+}
+
+int ImportCounter::install(HMODULE module) {
+    std::lock_guard<std::mutex> lock(countsMutex);
+    return rewriteImports(module);
+}
+
+NativeCounts ImportCounter::live() {
+    std::lock_guard<std::mutex> lock(countsMutex);
+    NativeCounts counts;
+    for (HGDIOBJ object : gdiObjects)
+        counts.gdiObjects += GetObjectType(object) != 0;
+    for (HDC dc : memoryDCs)
+        counts.memoryDCs += GetObjectType(dc) != 0;
+    counts.windowDCs = windowDCBalance;
+    for (HWND window : windows)
+        counts.windows += IsWindow(window) != 0;
+    for (HMENU menu : menus)
+        counts.menus += IsMenu(menu) != 0;
+    counts.windowClasses = std::int32_t(windowClasses.size());
+    return counts;
+}
+
+NativeCounts ImportCounter::made() {
+    std::lock_guard<std::mutex> lock(countsMutex);
+    return madeCounts;
+}
+
+}  // namespace qp::e2e
