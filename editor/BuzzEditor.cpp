@@ -193,12 +193,16 @@ void BuzzEditor::setParameter(Int32 index, float value) {
 
 void BuzzEditor::update() {
     const std::uint32_t parked = parkedMask_.exchange(0, std::memory_order_relaxed);
-    if (parked == 0 || isBusy() || !frame_)
+    if (isBusy() || !frame_)
         return;
     for (std::int32_t index = 0; index < kEntryCount; ++index) {
         if (parked & (1u << index))
             setControlValue(index, buzzEffect_->getParameter(index));
     }
+    // The effect learns a controller from the MIDI stream without telling the
+    // editor; the controller's first value sets the parameter, which brings us
+    // here, so the learn menu offers to forget it from then on.
+    refreshLearnedControllers();
 }
 
 }  // namespace qp

@@ -210,7 +210,11 @@ std::vector<std::string> texts(HMENU menu) {
     std::vector<std::string> result;
     const int count = GetMenuItemCount(menu);
     for (int i = 0; i < count; ++i) {
-        if (GetMenuState(menu, UINT(i), MF_BYPOSITION) & MF_SEPARATOR) {
+        // A submenu's entry has its item count in the high byte.
+        UINT state = GetMenuState(menu, UINT(i), MF_BYPOSITION);
+        if (state & MF_POPUP)
+            state &= 0xFF;
+        if (state & MF_SEPARATOR) {
             result.push_back("-");
             continue;
         }

@@ -1,0 +1,223 @@
+// The editor's menus under real input: the MIDI-learn menu a right click opens on
+// a knob, and the command menu over the logo with its "Presets" submenu. The
+// clicks and keys are played on a second thread, which also reads the popup
+// menus while this thread sits in their loop. Needs a display (Xvfb).
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "PluginHost.h"
+#include "editor_EditorSession.h"
+#include "gui/RealInput.h"
+
+namespace qp::e2e {
+namespace {
+
+using test::MouseButton;
+using test::RealInput;
+
+constexpr std::uint8_t kControlChange = 0xB0;
+constexpr std::uint8_t kController = 7;
+constexpr float kForget = 1000.0f;
+constexpr int kPresetsEntry = 4;
+
+// What the input thread saw of the menus it worked.
+struct SeenMenu {
+    std::vector<std::string> texts;
+    std::vector<std::string> submenuTexts;
+    RECT rect = {};
+    int checkedSubmenuEntry = -1;
+    bool reached = false;
+};
+
+class EditorMenus : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(host.loaded()) << host.loadError();
+        ASSERT_NE(host.open(), nullptr);
+        session = std::make_unique<EditorSession>(host);
+        ASSERT_EQ(session->open(), 1);
+        host.clearCalls();
+    }
+
+    void sendController(std::uint8_t controller, std::uint8_t value) {
+        VstMidiEvent midi = {};
+        midi.type = kVstMidiType;
+        midi.byteSize = sizeof(midi);
+        midi.midiData[0] = char(kControlChange);
+        midi.midiData[1] = char(controller);
+        midi.midiData[2] = char(value);
+        VstEvents events = {};
+        events.numEvents = 1;
+        events.events[0] = reinterpret_cast<VstEvent*>(&midi);
+        host.dispatch(effProcessEvents, 0, 0, &events);
+    }
+
+    // Right-clicks a knob, records the menu and chooses an entry (or none with -1).
+    SeenMenu learnMenu(POINT knob, int choose) {
+        SeenMenu seen;
+        const POINT at = session->toScreen(knob);
+        RealInput input;
+        input.moveTo(at.x, at.y).press(MouseButton::right).release(MouseButton::right).then([&] {
+            if (!popup::waitForMenus(1))
+                return;
+            HMENU menu = popup::shownMenu();
+            seen.texts = popup::texts(menu);
+            seen.rect = popup::menuWindowRect();
+            if (choose < 0) {
+                popup::tapKey(VK_ESCAPE);
+            } else {
+                seen.reached = popup::highlight(menu, choose);
+                popup::tapKey(seen.reached ? VK_RETURN : VK_ESCAPE);
+            }
+            popup::waitForNoMenus();
+        });
+        EXPECT_TRUE(input.runWhilePumping());
+        session->idle(60);
+        return seen;
+    }
+
+    // Clicks the logo, records the command menu and works it with the keys.
+    SeenMenu commandMenu(int choose, int submenuChoice = -1) {
+        SeenMenu seen;
+        const POINT at = session->toScreen(kLogoClick);
+        RealInput input;
+        input.moveTo(at.x, at.y).press().release().then([&] {
+            if (!popup::waitForMenus(1))
+                return;
+            HMENU menu = popup::shownMenu();
+            seen.texts = popup::texts(menu);
+            seen.rect = popup::menuWindowRect();
+            seen.reached = popup::highlight(menu, choose);
+            if (seen.reached && submenuChoice >= 0) {
+                HMENU submenu = GetSubMenu(menu, choose);
+                popup::tapKey(VK_RIGHT);
+                popup::waitForMenus(2);
+                seen.submenuTexts = popup::texts(submenu);
+                for (int i = 0; i < GetMenuItemCount(submenu); ++i) {
+                    if (popup::isChecked(submenu, i))
+                        seen.checkedSubmenuEntry = i;
+                }
+                seen.reached = popup::highlight(submenu, submenuChoice);
+            }
+            popup::tapKey(seen.reached ? VK_RETURN : VK_ESCAPE);
+            for (int i = 0; i < 3 && !popup::visibleMenuWindows().empty(); ++i)
+                popup::tapKey(VK_ESCAPE);
+            popup::waitForNoMenus();
+        });
+        EXPECT_TRUE(input.runWhilePumping());
+        session->idle(60);
+        return seen;
+    }
+
+    std::vector<HostCall> automations(Int32 index) const {
+        std::vector<HostCall> found;
+        for (const HostCall& call : host.callsWith(audioMasterAutomate)) {
+            if (call.index == index)
+                found.push_back(call);
+        }
+        return found;
+    }
+
+    PluginHost host;
+    std::unique_ptr<EditorSession> session;
+};
+
+TEST_F(EditorMenus, LearningAControllerThroughTheRightClickMenuBindsIt) {
+    const SeenMenu first = learnMenu(kSensKnobCentre, 0);
+    EXPECT_EQ(first.texts, std::vector<std::string>({"MidiLearn"}));
+    // The menu hangs from the knob's bottom-left corner.
+    const POINT corner = session->toScreen(POINT{116, 112});
+    EXPECT_NEAR(first.rect.left, corner.x, 3);
+    EXPECT_NEAR(first.rect.top, corner.y, 3);
+    ASSERT_TRUE(first.reached);
+    ASSERT_EQ(automations(13).size(), 1u);
+    EXPECT_EQ(automations(13)[0].opt, 0.0f);
+
+    // The next controller to arrive is learnt for sens and moves it from then on.
+    sendController(kController, 127);
+    EXPECT_EQ(host.getParameter(0), 1.0f);
+    sendController(kController, 0);
+    EXPECT_EQ(host.getParameter(0), 0.0f);
+    const float buzz = host.getParameter(1);
+    session->idle();
+
+    // The menu now offers to learn anew or to forget controller 7.
+    host.clearCalls();
+    const SeenMenu second = learnMenu(kSensKnobCentre, 1);
+    EXPECT_EQ(second.texts, std::vector<std::string>({"MidiLearn New", "Forget CC 7"}));
+    ASSERT_TRUE(second.reached);
+    ASSERT_EQ(automations(13).size(), 1u);
+    EXPECT_EQ(automations(13)[0].opt, kForget);
+    sendController(kController, 64);
+    EXPECT_EQ(host.getParameter(0), 0.0f);
+    EXPECT_EQ(host.getParameter(1), buzz);
+
+    // Closed without a choice: nothing is sent.
+    host.clearCalls();
+    const SeenMenu third = learnMenu(kSensKnobCentre, -1);
+    EXPECT_EQ(third.texts, std::vector<std::string>({"MidiLearn"}));
+    EXPECT_TRUE(automations(13).empty());
+}
+
+TEST_F(EditorMenus, TheBuzzKnobsLearnMenuNamesTheBuzzParameter) {
+    const SeenMenu seen = learnMenu(kBuzzKnobCentre, 0);
+    ASSERT_TRUE(seen.reached);
+    ASSERT_EQ(automations(13).size(), 1u);
+    EXPECT_EQ(automations(13)[0].opt, 1.0f);
+    sendController(kController, 127);
+    EXPECT_EQ(host.getParameter(1), 1.0f);
+}
+
+TEST_F(EditorMenus, ChoosingProgramThreeInPresetsSelectsIt) {
+    ASSERT_EQ(host.dispatch(effGetProgram), 0);
+    const SeenMenu seen = commandMenu(kPresetsEntry, 3);
+    EXPECT_EQ(seen.texts, std::vector<std::string>({"About", "Default", "MidiForget", "-", "Presets"}));
+    // The menu's top-left corner is the logo area's.
+    const POINT corner = session->toScreen(POINT{12, 117});
+    EXPECT_NEAR(seen.rect.left, corner.x, 3);
+    EXPECT_NEAR(seen.rect.top, corner.y, 3);
+    ASSERT_EQ(seen.submenuTexts.size(), 9u);
+    for (Int32 program = 0; program < 9; ++program)
+        EXPECT_EQ(seen.submenuTexts[std::size_t(program)], host.getString(effGetProgramNameIndexed, program));
+    EXPECT_EQ(seen.checkedSubmenuEntry, 0);
+    ASSERT_TRUE(seen.reached);
+
+    EXPECT_EQ(host.dispatch(effGetProgram), 3);
+    ASSERT_EQ(automations(6).size(), 1u);
+    EXPECT_EQ(automations(6)[0].opt, 3.0f);
+}
+
+TEST_F(EditorMenus, AboutFromTheCommandMenuStaysUntilThePictureIsClicked) {
+    const Capture plain = session->capture();
+    const SeenMenu seen = commandMenu(0);
+    ASSERT_TRUE(seen.reached);
+    ASSERT_EQ(automations(5).size(), 1u);
+    EXPECT_EQ(automations(5)[0].opt, 0.0f);
+    session->idle();
+    EXPECT_GT(session->capture().differences(plain, &kAboutArea), 5000);
+
+    // A second click on the logo does not reach the menu while the picture is up.
+    host.clearCalls();
+    const POINT logo = session->toScreen(kLogoClick);
+    RealInput input;
+    std::atomic<bool> menuOpened{false};
+    input.moveTo(logo.x, logo.y).press().release().pause(400).then([&] {
+        menuOpened = !popup::visibleMenuWindows().empty();
+        if (menuOpened)
+            popup::tapKey(VK_ESCAPE);
+    });
+    ASSERT_TRUE(input.runWhilePumping());
+    EXPECT_FALSE(menuOpened);
+
+    const POINT picture = session->toScreen(POINT{150, 60});
+    RealInput dismiss;
+    dismiss.moveTo(picture.x, picture.y).press().release();
+    ASSERT_TRUE(dismiss.runWhilePumping());
+    session->idle();
+    EXPECT_EQ(automations(4).size(), 1u);
+    EXPECT_EQ(session->capture().differences(plain), 0);
+}
+
+}  // namespace
+}  // namespace qp::e2e
