@@ -20,7 +20,8 @@ struct HostCall {
     float opt;
 };
 
-// What the recording host saw, and how it answers. One per test thread.
+// What the recording host saw, and how it answers. The tests run on one thread;
+// a plain global keeps MinGW's thread-local initialisation out of the way.
 struct HostLog {
     std::vector<HostCall> calls;
     IntPtr answer = 0;
@@ -34,7 +35,7 @@ struct HostLog {
     }
 };
 
-inline thread_local HostLog hostLog;
+inline HostLog hostLog;
 
 inline IntPtr QP_CDECL recordingHost(AEffect* effect, Int32 opcode, Int32 index, IntPtr value, void* ptr,
                                      float opt) {
