@@ -274,11 +274,17 @@ class FakeOwner : public FrameOwner {
 public:
     void beginEdit(std::int32_t tag) override { calls.push_back("begin " + std::to_string(tag)); }
     void endEdit(std::int32_t tag) override { calls.push_back("end " + std::to_string(tag)); }
-    void wait() override { ++waits; }
+    // Like the editor's wait, which sleeps while its next idle is not due.
+    void wait() override {
+        ++waits;
+        if (waitSleepMs > 0)
+            Sleep(DWORD(waitSleepMs));
+    }
     std::int32_t getKnobMode() const override { return knobMode; }
 
     std::vector<std::string> calls;
     int waits = 0;
+    int waitSleepMs = 0;
     std::int32_t knobMode = 2;
 };
 

@@ -116,7 +116,8 @@ public:
         const DWORD started = GetTickCount();
         bool finished = true;
         while (!done_) {
-            pump();
+            if (!settling_)
+                pump();
             if (GetTickCount() - started > DWORD(timeoutMs)) {
                 finished = false;
                 break;
@@ -156,7 +157,8 @@ private:
             input.mi.dwFlags = down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
             break;
         }
-        SendInput(1, &input, sizeof(input));
+        static constexpr int virtualKeys[] = {VK_LBUTTON, VK_MBUTTON, VK_RBUTTON};
+        sendAndSettle(input, virtualKeys[int(button)], down);
         heldButtons_[int(button)] = down;
     }
 
@@ -166,12 +168,30 @@ private:
         input.ki.wVk = virtualKey;
         input.ki.wScan = WORD(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC));
         input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-        SendInput(1, &input, sizeof(input));
+        sendAndSettle(input, virtualKey, down);
         if (down)
             heldKeys_.push_back(virtualKey);
         else
             std::erase(heldKeys_, virtualKey);
     }
+
+    // Wine keeps a per-thread copy of the asynchronous key state and trusts it for
+    // up to 50 ms while no thread has seen a key change, so a thread that polled
+    // shortly before can get the press message and still read the button as up.
+    // Seeing the change from this thread marks every copy stale; and the test
+    // thread does not pump (so gets no press message) until that has happened.
+    void sendAndSettle(INPUT& input, int virtualKey, bool down) {
+        settling_ = true;
+        Sleep(settleEntryMs);  // lets a pump that is already running finish first
+        SendInput(1, &input, sizeof(input));
+        const DWORD started = GetTickCount();
+        while (((GetAsyncKeyState(virtualKey) & 0x8000) != 0) != down && GetTickCount() - started < settleLimitMs)
+            Sleep(1);
+        settling_ = false;
+    }
+
+    static constexpr DWORD settleLimitMs = 500;
+    static constexpr DWORD settleEntryMs = 3;
 
     void letGoOfEverything() {
         for (int b = 0; b < 3; ++b) {
@@ -185,6 +205,7 @@ private:
     std::vector<std::function<void()>> steps_;
     std::thread thread_;
     std::atomic<bool> done_{true};
+    std::atomic<bool> settling_{false};
     POINT at_{0, 0};
     bool heldButtons_[3] = {false, false, false};
     std::vector<WORD> heldKeys_;
