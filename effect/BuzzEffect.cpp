@@ -43,10 +43,20 @@ bool isProgramIndex(Int32 index) { return index >= 0 && index < kProgramCount; }
 
 static_assert(std::atomic_ref<float>::is_always_lock_free);
 static_assert(std::atomic_ref<Int32>::is_always_lock_free);
+static_assert(std::atomic_ref<std::uint8_t>::is_always_lock_free);
 
 float loadShared(float& value) { return std::atomic_ref<float>(value).load(std::memory_order_relaxed); }
 void storeShared(float& value, float newValue) {
     std::atomic_ref<float>(value).store(newValue, std::memory_order_relaxed);
+}
+
+// notReady is read by the audio-thread entries; release/acquire so an entry that
+// sees the flag clear also sees the finished DSP setup.
+void setNotReady(std::uint8_t& flag, bool notReady) {
+    std::atomic_ref<std::uint8_t>(flag).store(notReady ? 1 : 0, std::memory_order_release);
+}
+bool isNotReady(std::uint8_t& flag) {
+    return std::atomic_ref<std::uint8_t>(flag).load(std::memory_order_acquire) != 0;
 }
 
 // Fills a record's name field completely, so a chunk of the block carries no
@@ -75,7 +85,7 @@ BuzzEffect::BuzzEffect(HostCallback callback)
     setupParameters();
     setFlagProgramChunks(true);
 
-    notReady_ = 1;
+    setNotReady(notReady_, true);
     setupDsp();
 
     loadSettings();
@@ -108,7 +118,7 @@ BuzzEffect::BuzzEffect(HostCallback callback)
 }
 
 // The filters go with the object's members; the base layers destroy the editor.
-BuzzEffect::~BuzzEffect() { notReady_ = 1; }
+BuzzEffect::~BuzzEffect() { setNotReady(notReady_, true); }
 
 void BuzzEffect::setRecordDefaults() {
     for (ParameterRecord& parameter : block_.parameters) {
@@ -127,7 +137,7 @@ void BuzzEffect::setRecordDefaults() {
 }
 
 void BuzzEffect::setupDsp() {
-    notReady_ = 1;
+    setNotReady(notReady_, true);
     learnTarget_ = -1;
     // The filters were constructed with the object, and each construction reset the
     // shared rate to 44100 Hz; the effect's own rate is still the base's 44100 Hz
@@ -138,7 +148,7 @@ void BuzzEffect::setupDsp() {
     highpass_.setFrequency(kHighpassFrequency);
     lowpass_.setType(OnePoleFilter::kLowpass);
     lowpass_.setFrequency(kLowpassFrequency);
-    notReady_ = 0;
+    setNotReady(notReady_, false);
 }
 
 // --- identity ---------------------------------------------------------------------
@@ -314,13 +324,13 @@ void BuzzEffect::setBlockSize(Int32 blockSize) { blockSize_ = blockSize; }
 void BuzzEffect::resume() { hostWantMidi(1); }
 
 void BuzzEffect::process(float** inputs, float** outputs, Int32 sampleFrames) {
-    if (!notReady_) {
+    if (!isNotReady(notReady_)) {
         renderAccumulating(inputs, outputs, sampleFrames);
     }
 }
 
 void BuzzEffect::processReplacing(float** inputs, float** outputs, Int32 sampleFrames) {
-    if (!notReady_) {
+    if (!isNotReady(notReady_)) {
         renderReplacing(inputs, outputs, sampleFrames);
     }
 }

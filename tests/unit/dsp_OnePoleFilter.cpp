@@ -61,11 +61,6 @@ TEST(OnePoleFilter, FixedOutputOperationsIgnoreTheType) {
               (std::vector<float>{1.0f, 0.5f, 0.25f}));
 }
 
-TEST(OnePoleFilter, AnyTypeOtherThanOneGivesTheLowpass) {
-    OnePoleFilter filter = halfCoefficientFilter(7);
-    EXPECT_EQ(filter.processSample(1.0f), 0.5f);
-}
-
 TEST(OnePoleFilter, CoefficientsAtTheSharedRateAreBitExact) {
     OnePoleFilter highpass;
     highpass.setFrequency(400.0f);

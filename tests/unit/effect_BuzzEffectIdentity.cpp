@@ -185,9 +185,5 @@ TEST_F(BuzzEffectIdentity, CanDoOnlyMidiInput) {
     EXPECT_EQ(effect.canDo(nullptr), -1);
 }
 
-TEST_F(BuzzEffectIdentity, CopyProgramIsDeclined) {
-    EXPECT_EQ(dispatch(effCopyProgram, 3), 0);
-}
-
 }  // namespace
 }  // namespace qp

@@ -213,13 +213,5 @@ TEST_F(BuzzEffectParameters, NullHostTextsAreIgnored) {
     EXPECT_EQ(programName(), "Init");
 }
 
-TEST_F(BuzzEffectParameters, AutomationReportsTheUnclampedValueToTheHost) {
-    effect.automateParameter(0, 1.5f);
-    EXPECT_EQ(effect.getParameter(0), 1.0f);
-    const auto automate = host.callsWith(audioMasterAutomate);
-    ASSERT_EQ(automate.size(), 1u);
-    EXPECT_EQ(automate[0].opt, 1.5f);
-}
-
 }  // namespace
 }  // namespace qp
