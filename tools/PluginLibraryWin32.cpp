@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <cstdio>
+#include "tools/EffectInfo.h"
 
 namespace qp::tools {
 
@@ -22,12 +22,6 @@ IntPtr QP_CDECL offlineHost(AEffect*, Int32 opcode, Int32, IntPtr, void*, float)
     default:
         return 0;  // not supported, nothing to report
     }
-}
-
-std::string hex(std::uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08x", unsigned(value));
-    return text;
 }
 
 }  // namespace
@@ -72,7 +66,7 @@ bool PluginLibrary::load(const std::string& path, std::string* error) {
     }
     if (effect->magic != kEffectMagic) {
         *error = path + " is not a VST 2 plug-in: its record starts with " +
-                 hex(std::uint32_t(effect->magic)) + " instead of 'VstP'";
+                 describeFourCharCode(effect->magic) + " instead of 'VstP'";
         return false;  // not a record we may call into, so it is not closed either
     }
     if (effect->dispatcher == nullptr || effect->process == nullptr ||
