@@ -15,6 +15,9 @@ namespace {
 constexpr std::size_t classNameSize = 24;
 char className[classNameSize] = {};
 std::int32_t users = 0;
+// The instance the class was registered with: unregistering must name the same
+// one even if the toolkit's module was set again in between.
+HINSTANCE registeredModule = nullptr;
 
 LRESULT CALLBACK frameWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -24,6 +27,7 @@ void FrameWindowClass::acquire() {
     if (++users != 1)
         return;
     HINSTANCE module = guiModule();
+    registeredModule = module;
     std::snprintf(className, classNameSize, "Plugin%08x", unsigned(reinterpret_cast<std::uintptr_t>(module)));
 
     WNDCLASSA windowClass = {};
@@ -41,7 +45,7 @@ void FrameWindowClass::acquire() {
 void FrameWindowClass::release() {
     if (users <= 0 || --users != 0)
         return;
-    native::unregisterClass(className, guiModule());
+    native::unregisterClass(className, registeredModule);
 }
 
 const char* FrameWindowClass::name() { return className; }
