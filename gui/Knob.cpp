@@ -108,20 +108,24 @@ void Knob::mouseDown(DrawContext* context, Point where) {
     }
     Point point = where;
     Point last(-1, -1);
+    std::int32_t lastButtons = clickButtons;
     std::int32_t buttons;
     do {
         buttons = context->pollMouseButtons();
-        if (!(point == last)) {
-            last = point;
-            if (linear) {
-                setValue(linearDrag.follow(point, (buttons & modShift) != 0));
-                clampValue();
-            } else {
-                local = Point(point.h - size_.left, point.v - size_.top);
-                setValue(circularDrag.follow(valueFromPoint(local)));
-            }
-            notifyIfDirty(*this, context);
+        const bool moved = !(point == last);
+        if (linear && (moved || buttons != lastButtons)) {
+            // A change of shift is taken where it happens, even before the
+            // pointer moves on: the pixels after it get the new sensitivity.
+            setValue(linearDrag.follow(point, (buttons & modShift) != 0));
+            clampValue();
+        } else if (!linear && moved) {
+            local = Point(point.h - size_.left, point.v - size_.top);
+            setValue(circularDrag.follow(valueFromPoint(local)));
         }
+        if (moved)
+            notifyIfDirty(*this, context);
+        last = point;
+        lastButtons = buttons;
         context->pollMouseLocation(point);
         doIdle();
     } while (buttons & buttonLeft);
