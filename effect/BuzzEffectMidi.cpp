@@ -65,8 +65,10 @@ Int32 BuzzEffect::processEvents(VstEvents* events) {
     if (std::atomic_ref<std::uint8_t>(notReady_).load(std::memory_order_acquire)) return 1;
     if (!events || events->numEvents <= 0) return 1;
     const Int32 count = events->numEvents;
+    // The record declares room for two pointers; hosts append as many as numEvents says.
+    VstEvent* const* list = events->events;
     for (Int32 i = 0; i < count; ++i) {
-        const VstEvent* event = events->events[i];
+        const VstEvent* event = list[i];
         if (!event || event->type != kVstMidiType) continue;
         const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
         const std::uint8_t status = std::uint8_t(midi->midiData[0]);
