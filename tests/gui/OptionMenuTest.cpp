@@ -1,0 +1,299 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "gui/NativeObjects.h"
+#include "gui/OptionMenu.h"
+#include "gui/OptionMenuEntries.h"
+#include "gui/OptionMenuPopup.h"
+#include "tests/gui/ControlTestSupport.h"
+
+namespace qp {
+namespace {
+
+OptionMenu* menuWith(std::initializer_list<const char*> texts, std::int32_t style = 0,
+                     ControlListener* listener = nullptr, std::int32_t tag = 0) {
+    auto* menu = new OptionMenu(Rect(20, 20, 140, 40), listener, tag, nullptr, nullptr, style);
+    for (const char* t : texts)
+        menu->addEntry(t);
+    return menu;
+}
+
+std::string entryText(const OptionMenu* menu, std::int32_t index) {
+    char text[OptionMenuEntries::entrySize] = {};
+    return menu->getEntry(index, text) ? std::string(text) : std::string("<none>");
+}
+
+TEST(OptionMenuEntryBookkeeping, TheFirstEntryBecomesCurrentAndInsertingBeforeTheCurrentKeepsIt) {
+    OptionMenu* menu = menuWith({});
+    EXPECT_EQ(menu->getCurrent(), -1);
+    menu->addEntry("A");
+    EXPECT_EQ(menu->getCurrent(), 0);
+    menu->addEntry("B");
+    menu->addEntry("C");
+    ASSERT_TRUE(menu->setCurrent(2));
+    menu->checkEntry(2, true);
+    ASSERT_TRUE(menu->addEntry("X", 0));
+    EXPECT_EQ(menu->getCurrent(), 3) << "still C";
+    EXPECT_EQ(entryText(menu, 0), "X");
+    EXPECT_EQ(entryText(menu, 3), "C");
+    EXPECT_TRUE(menu->isCheckedEntry(3)) << "the check flag moves with its entry";
+    EXPECT_FALSE(menu->isCheckedEntry(2));
+    ASSERT_TRUE(menu->addEntry("Y", 99));
+    EXPECT_EQ(entryText(menu, 4), "Y") << "an index past the end appends";
+    EXPECT_EQ(menu->getCurrent(), 3);
+    menu->release();
+}
+
+TEST(OptionMenuEntryBookkeeping, RemovingEntriesMovesTheCurrentOneAndTheLastLeavesNone) {
+    OptionMenu* menu = menuWith({"A", "B", "C"});
+    menu->setCurrent(2);
+    ASSERT_TRUE(menu->removeEntry(0));
+    EXPECT_EQ(menu->getCurrent(), 1);
+    char text[OptionMenuEntries::entrySize];
+    EXPECT_EQ(menu->getCurrent(text), 1);
+    EXPECT_STREQ(text, "C");
+    EXPECT_TRUE(menu->removeEntry(1));
+    EXPECT_EQ(menu->getCurrent(), 0) << "the removed current entry hands over to the one before";
+    EXPECT_FALSE(menu->removeEntry(1));
+    EXPECT_FALSE(menu->removeEntry(-1));
+    EXPECT_TRUE(menu->removeEntry(0));
+    EXPECT_EQ(menu->getNumEntries(), 0);
+    EXPECT_EQ(menu->getCurrent(), -1);
+    menu->release();
+}
+
+TEST(OptionMenuEntryBookkeeping, SeparatorsAndTitlesAreSkippedWhenNotCounted) {
+    OptionMenu* menu = menuWith({"A", "-", "-TTitle", "B", "-GGrey", "C"});
+    ASSERT_TRUE(menu->setCurrent(1, false));
+    EXPECT_EQ(menu->getCurrent(nullptr, true), 3) << "B";
+    EXPECT_EQ(menu->getCurrent(nullptr, false), 1);
+    ASSERT_TRUE(menu->setCurrent(3, false));
+    EXPECT_EQ(menu->getCurrent(nullptr, true), 5) << "greyed entries count";
+    EXPECT_FALSE(menu->setCurrent(4, false)) << "only four countable entries";
+    EXPECT_FALSE(menu->setCurrent(1, true)) << "a separator cannot be current";
+    EXPECT_TRUE(menu->setCurrent(2, true)) << "a title can, when counting separators";
+    EXPECT_EQ(menu->getIndex("-GGrey"), 4);
+    EXPECT_EQ(menu->getIndex("nope"), -1);
+    menu->release();
+}
+
+TEST(OptionMenuEntryBookkeeping, AMenuHoldsAtMost1024Entries) {
+    OptionMenu* menu = menuWith({});
+    for (int i = 0; i < OptionMenuEntries::maxEntries; ++i)
+        ASSERT_TRUE(menu->addEntry(std::to_string(i).c_str()));
+    EXPECT_FALSE(menu->addEntry("one too many"));
+    EXPECT_FALSE(menu->addSubmenu("sub", menu));
+    EXPECT_EQ(menu->getNumEntries(), OptionMenuEntries::maxEntries);
+    EXPECT_EQ(entryText(menu, 1023), "1023");
+    EXPECT_FALSE(menu->addEntry(nullptr));
+    menu->release();
+}
+
+TEST(OptionMenuEntryBookkeeping, LongTextsAreCutToTheEntrySize) {
+    const std::string longText(400, 'x');
+    OptionMenu* menu = menuWith({longText.c_str()});
+    EXPECT_EQ(entryText(menu, 0), std::string(255, 'x'));
+    menu->release();
+}
+
+TEST(OptionMenuEntryBookkeeping, PrefixNumbersCountFromOneAndAreNotShown) {
+    OptionMenu* menu = menuWith({});
+    menu->setPrefixNumbers(menuPrefixTwoDigits);
+    menu->addEntry("Alpha");
+    menu->addEntry("-");
+    menu->addEntry("-GGrey");
+    OptionMenu* sub = menuWith({"x"});
+    menu->addSubmenu("Sub", sub);
+    sub->release();
+    EXPECT_EQ(entryText(menu, 0), "01 Alpha");
+    EXPECT_EQ(entryText(menu, 1), "-") << "a numbered separator would be no separator";
+    EXPECT_EQ(entryText(menu, 2), "-G03 Grey");
+    EXPECT_EQ(entryText(menu, 3), "-M04 Sub");
+    EXPECT_STREQ(menu->entries().shownText(0), "Alpha");
+    EXPECT_STREQ(menu->entries().shownText(2), "Grey");
+    menu->release();
+}
+
+TEST(OptionMenuEntryBookkeeping, SubmenusAreRetainedAndReleasedWithTheirEntries) {
+    OptionMenu* menu = menuWith({"A"});
+    OptionMenu* first = menuWith({"1"});
+    OptionMenu* second = menuWith({"2"});
+    ASSERT_TRUE(menu->addSubmenu("First", first));
+    ASSERT_TRUE(menu->addSubmenu("Second", second));
+    EXPECT_FALSE(menu->addSubmenu(nullptr, first));
+    EXPECT_FALSE(menu->addSubmenu("None", nullptr));
+    EXPECT_EQ(first->getRefCount(), 2);
+    EXPECT_EQ(entryText(menu, 1), "-MFirst");
+
+    ASSERT_TRUE(menu->removeEntry(1));
+    EXPECT_EQ(first->getRefCount(), 1);
+    EXPECT_EQ(menu->getNumSubmenus(), 1);
+    EXPECT_EQ(menu->getSubmenu(0), second) << "the remaining entry keeps its own submenu";
+
+    second->retain();
+    menu->removeAllEntries();
+    EXPECT_EQ(second->getRefCount(), 2);
+    EXPECT_EQ(menu->getNumEntries(), 0);
+    EXPECT_EQ(menu->getCurrent(), -1);
+    menu->addSubmenu("Again", second);
+    menu->release();
+    EXPECT_EQ(second->getRefCount(), 2) << "the menu's destruction released its reference";
+    first->release();
+    second->release();
+    second->release();
+}
+
+TEST(OptionMenuEntryBookkeeping, SetValueTakesOnlyValidEntriesAndTogglesChecksUnderMultipleCheck) {
+    OptionMenu* menu = menuWith({"A", "B", "C"}, menuMultipleCheck);
+    menu->setValue(1.7f);
+    EXPECT_EQ(menu->getCurrent(), 1);
+    EXPECT_TRUE(menu->isCheckedEntry(1));
+    menu->setValue(1.0f);
+    EXPECT_FALSE(menu->isCheckedEntry(1));
+    for (float bad : {3.0f, -0.5f, std::nanf(""), 1e9f}) {
+        menu->setValue(bad);
+        EXPECT_EQ(menu->getCurrent(), 1);
+        EXPECT_FLOAT_EQ(menu->getValue(), 1.0f);
+    }
+    menu->checkEntry(0, true);
+    menu->checkEntryAlone(2);
+    EXPECT_FALSE(menu->isCheckedEntry(0));
+    EXPECT_TRUE(menu->isCheckedEntry(2));
+    EXPECT_FALSE(menu->checkEntry(3, true));
+    menu->release();
+}
+
+UINT stateOf(HMENU menu, int position) { return GetMenuState(menu, UINT(position), MF_BYPOSITION); }
+
+TEST(OptionMenuNativeMenu, EntriesBecomeSeparatorsPopupsGreyedDisabledAndCheckedItems) {
+    OptionMenu* sub = menuWith({"X", "Y"}, menuCheckCurrent);
+    sub->setCurrent(1);
+    OptionMenu* menu = menuWith({"Plain", "-", "-GGrey", "-TTitle", "Checked"}, menuMultipleCheck);
+    menu->checkEntry(4, true);
+    menu->addSubmenu("Sub", sub);
+    menu->addEntry("-MOrphan");  // a submenu title without a submenu
+    sub->release();
+    const std::int32_t menusBefore = native::liveCount(native::Kind::menu);
+    {
+        OptionMenuPopup popup(*menu);
+        HMENU root = popup.nativeMenu();
+        EXPECT_EQ(popup.menuCount(), 2);
+        EXPECT_EQ(native::liveCount(native::Kind::menu), menusBefore + 2);
+        ASSERT_EQ(GetMenuItemCount(root), 6) << "the orphan is left out";
+        EXPECT_EQ(GetMenuItemID(root, 0), 1u);
+        EXPECT_TRUE(stateOf(root, 1) & MF_SEPARATOR);
+        EXPECT_TRUE(stateOf(root, 2) & MF_GRAYED);
+        EXPECT_TRUE(stateOf(root, 3) & MF_DISABLED);
+        EXPECT_FALSE(stateOf(root, 3) & MF_GRAYED);
+        EXPECT_TRUE(stateOf(root, 4) & MF_CHECKED);
+        EXPECT_FALSE(stateOf(root, 0) & MF_CHECKED);
+        char text[64] = {};
+        GetMenuStringA(root, 2, text, sizeof(text), MF_BYPOSITION);
+        EXPECT_STREQ(text, "Grey") << "markers are not shown";
+        HMENU child = GetSubMenu(root, 5);
+        ASSERT_NE(child, nullptr);
+        GetMenuStringA(root, 5, text, sizeof(text), MF_BYPOSITION);
+        EXPECT_STREQ(text, "Sub");
+        // The root's block is 1..7 (seven entries); the submenu's follows.
+        EXPECT_EQ(GetMenuItemID(child, 0), 8u);
+        EXPECT_TRUE(stateOf(child, 1) & MF_CHECKED) << "the current entry under menuCheckCurrent";
+        std::int32_t index = -1;
+        EXPECT_EQ(popup.menuFor(9, index), menu->getSubmenu(0));
+        EXPECT_EQ(index, 1);
+        EXPECT_EQ(popup.menuFor(5, index), menu);
+        EXPECT_EQ(index, 4);
+        EXPECT_EQ(popup.menuFor(10, index), nullptr);
+    }
+    EXPECT_EQ(native::liveCount(native::Kind::menu), menusBefore) << "every native menu destroyed once";
+    menu->release();
+}
+
+TEST(OptionMenuNativeMenu, ColumnsBreakEveryNEntriesAndAMenuInsideItselfIsNotFollowed) {
+    OptionMenu* menu = menuWith({"0", "1", "2", "3", "4", "5", "6"});
+    menu->setEntriesPerColumn(3);
+    menu->addSubmenu("Myself", menu);
+    {
+        OptionMenuPopup popup(*menu);
+        HMENU root = popup.nativeMenu();
+        EXPECT_EQ(popup.menuCount(), 1);
+        ASSERT_EQ(GetMenuItemCount(root), 7);
+        EXPECT_FALSE(stateOf(root, 0) & MF_MENUBREAK);
+        EXPECT_FALSE(stateOf(root, 2) & MF_MENUBREAK);
+        EXPECT_TRUE(stateOf(root, 3) & MF_MENUBREAK);
+        EXPECT_TRUE(stateOf(root, 6) & MF_MENUBREAK);
+    }
+    // The menu holds a reference to itself: let go of it before the last release.
+    menu->removeAllEntries();
+    menu->release();
+}
+
+// A menu popped up for real in a frame, chosen with the keyboard while the
+// popup's own loop runs.
+class OptionMenuPopupReal : public ::testing::Test {
+protected:
+    void SetUp() override { scene.bringToFront(); }
+
+    // Clicks the menu (at frame point p) and then types keys, one every 60 ms.
+    bool clickAndType(POINT p, std::initializer_list<WORD> keys,
+                      test::MouseButton button = test::MouseButton::left) {
+        test::RealInput input;
+        input.moveTo(p.x, p.y).press(button).release(button).pause(250);
+        for (WORD k : keys)
+            input.keyDown(k).keyUp(k).pause(60);
+        input.pause(150);
+        return input.runWhilePumping();
+    }
+
+    test::FrameInWindow scene;
+    test::RecordingListener listener;
+};
+
+TEST_F(OptionMenuPopupReal, AnEntryChosenWithTheKeyboardReachesTheListener) {
+    OptionMenu* menu = menuWith({"One", "Two", "-", "Three"}, 0, &listener, 5);
+    scene.frame->addView(menu);
+    const std::int32_t menusBefore = native::liveCount(native::Kind::menu);
+    ASSERT_TRUE(clickAndType(scene.screen(60, 30), {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
+    ASSERT_EQ(listener.calls.size(), 1u);
+    EXPECT_EQ(listener.calls[0].control, menu);
+    EXPECT_EQ(listener.calls[0].tag, 5);
+    EXPECT_FLOAT_EQ(listener.calls[0].value, 3.0f) << "the separator is skipped by the keys, not by the numbering";
+    EXPECT_EQ(menu->getCurrent(), 3);
+    EXPECT_EQ(menu->getLastMenu(), menu);
+    EXPECT_EQ(menu->getLastResult(), 4);
+    EXPECT_EQ(scene.frame->getEditView(), nullptr);
+    EXPECT_EQ(native::liveCount(native::Kind::menu), menusBefore);
+}
+
+TEST_F(OptionMenuPopupReal, ASubmenuChoiceIsReportedWithTheSubmenuAndLeavesTheParentAlone) {
+    OptionMenu* sub = menuWith({"X", "Y", "Z"}, 0, nullptr, 6);
+    OptionMenu* menu = menuWith({"A"}, 0, &listener, 5);
+    menu->addSubmenu("Presets", sub);
+    sub->release();
+    scene.frame->addView(menu);
+    ASSERT_TRUE(clickAndType(scene.screen(60, 30), {VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN}));
+    ASSERT_EQ(listener.calls.size(), 1u);
+    EXPECT_EQ(listener.calls[0].control, sub);
+    EXPECT_EQ(listener.calls[0].tag, 6);
+    EXPECT_EQ(sub->getCurrent(), 1) << "Y";
+    EXPECT_EQ(menu->getCurrent(), 0);
+    EXPECT_FLOAT_EQ(menu->getValue(), 0.0f);
+    EXPECT_EQ(menu->getLastMenu(), sub);
+}
+
+TEST_F(OptionMenuPopupReal, EscapeChoosesNothingAndARightClickOpensTheMenuToo) {
+    OptionMenu* menu = menuWith({"One", "Two"}, menuMultipleCheck, &listener, 5);
+    scene.frame->addView(menu);
+    ASSERT_TRUE(clickAndType(scene.screen(60, 30), {VK_DOWN, VK_ESCAPE}));
+    EXPECT_TRUE(listener.calls.empty());
+    EXPECT_EQ(menu->getLastResult(), -1);
+
+    ASSERT_TRUE(clickAndType(scene.screen(60, 30), {VK_DOWN, VK_RETURN}, test::MouseButton::right));
+    ASSERT_EQ(listener.calls.size(), 1u);
+    EXPECT_EQ(menu->getLastButtons() & buttonRight, buttonRight);
+    EXPECT_TRUE(menu->isCheckedEntry(0)) << "multiple-check toggles the chosen entry";
+}
+
+}  // namespace
+}  // namespace qp
