@@ -1,0 +1,88 @@
+// For the MIDI and chunk tests through the built library: MIDI event lists as
+// hosts build them, the effect's settings key in the registry, and the chunk
+// opcodes.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <vector>
+
+#include "PluginHost.h"
+#include "tests/win32/DialogAnswerer.h"
+
+namespace qp::e2e {
+
+constexpr const char* kSettingsKey = "Software\\Veltmarsk\\Quorrelphone";
+constexpr Int32 kLearnCommand = 13;
+constexpr Int32 kMenuCommand = 5;
+
+class MidiList {
+public:
+    MidiList& add(int status, int data1, int data2) {
+        VstMidiEvent event{};
+        event.type = kVstMidiType;
+        event.byteSize = sizeof event;
+        event.midiData[0] = char(status);
+        event.midiData[1] = char(data1);
+        event.midiData[2] = char(data2);
+        events_.push_back(event);
+        return *this;
+    }
+
+    IntPtr sendTo(PluginHost& host) {
+        std::vector<IntPtr> storage(2 + events_.size(), 0);
+        auto* list = reinterpret_cast<VstEvents*>(storage.data());
+        list->numEvents = Int32(events_.size());
+        VstEvent** slots = list->events;
+        for (std::size_t i = 0; i < events_.size(); ++i) slots[i] = reinterpret_cast<VstEvent*>(&events_[i]);
+        return host.dispatch(effProcessEvents, 0, 0, list);
+    }
+
+private:
+    std::vector<VstMidiEvent> events_;
+};
+
+inline void controllerChange(PluginHost& host, int channel, int number, int value) {
+    MidiList().add(0xB0 | channel, number, value).sendTo(host);
+}
+
+inline void deleteSettings() { RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey); }
+
+// A DWORD of the effect's settings, read with plain registry calls.
+inline std::optional<DWORD> storedSetting(const char* name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+    DWORD type = 0, data = 0, size = sizeof data;
+    const LONG status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof data) return std::nullopt;
+    return data;
+}
+
+inline std::vector<unsigned char> chunkOf(PluginHost& host, bool preset) {
+    void* data = nullptr;
+    const IntPtr size = host.dispatch(effGetChunk, preset ? 1 : 0, 0, &data);
+    if (data == nullptr || size <= 0) return {};
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    return std::vector<unsigned char>(bytes, bytes + size);
+}
+
+inline IntPtr setChunk(PluginHost& host, const void* data, Int32 size, bool preset) {
+    return host.dispatch(effSetChunk, preset ? 1 : 0, size, const_cast<void*>(data));
+}
+
+// Each test starts and ends without the effect's settings, so no other test
+// (nor a later run) inherits bindings from it.
+class SettingsIsolated : public ::testing::Test {
+protected:
+    void SetUp() override { deleteSettings(); }
+    void TearDown() override { deleteSettings(); }
+
+    static bool haveDisplay() { return std::getenv("DISPLAY") != nullptr; }
+};
+
+}  // namespace qp::e2e
