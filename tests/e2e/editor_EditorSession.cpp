@@ -82,8 +82,16 @@ IntPtr EditorSession::open() {
 }
 
 void EditorSession::close() {
-    host_.dispatch(effEditClose);
+    // The effect may already be gone (closed with its editor open).
+    if (host_.effect())
+        host_.dispatch(effEditClose);
     open_ = false;
+    pump();
+}
+
+void EditorSession::destroyHostWindow() {
+    DestroyWindow(hostWindow_);
+    hostWindow_ = nullptr;
     pump();
 }
 
@@ -99,7 +107,8 @@ void EditorSession::idle(int ms) {
     const DWORD start = GetTickCount();
     do {
         pump();
-        host_.dispatch(effEditIdle);
+        if (host_.effect())
+            host_.dispatch(effEditIdle);
         Sleep(kIdleStepMs);
     } while (GetTickCount() - start < DWORD(ms));
     pump();

@@ -51,6 +51,9 @@ public:
     // Pumps messages and sends effEditIdle every 10 ms, for ms milliseconds.
     void idle(int ms = 120);
     HWND hostWindow() const { return hostWindow_; }
+    // Destroys the host's window under the open editor, as a host that tears
+    // down its own window before sending effEditClose does.
+    void destroyHostWindow();
     // The editor's own window inside the host window, or none.
     HWND frameWindow() const;
     POINT toScreen(POINT framePoint) const;

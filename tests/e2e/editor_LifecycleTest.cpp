@@ -132,6 +132,34 @@ TEST_F(EditorLifecycle, ManyOpensAndClosesLeaveNoNativeObjectsBehind) {
     EXPECT_EQ(afterEffect, beforeEffect) << afterEffect.describe();
 }
 
+TEST_F(EditorLifecycle, ClosingTheEffectWithItsEditorOpenFreesEverything) {
+    {
+        EditorSession session(host);
+        session.open();
+        host.setParameter(5, 0.0f);
+        session.idle();
+        host.close();
+    }
+    EXPECT_EQ(ImportCounter::live(), beforeEffect) << ImportCounter::live().describe();
+}
+
+TEST_F(EditorLifecycle, AHostThatDestroysItsWindowFirstStillClosesCleanly) {
+    EditorSession session(host);
+    session.open();
+    const NativeCounts open = ImportCounter::live();
+    session.destroyHostWindow();
+    host.setParameter(0, 0.2f);
+    host.dispatch(effEditIdle);
+    session.close();
+    const NativeCounts closed = ImportCounter::live();
+    EXPECT_LT(closed.windows, open.windows);
+    EXPECT_EQ(closed.windows + closed.windowClasses + closed.windowDCs, 0) << closed.describe();
+    // The editor opens again into a new window.
+    EditorSession again(host);
+    EXPECT_EQ(again.open(), 1);
+    EXPECT_NE(again.frameWindow(), nullptr);
+}
+
 TEST_F(EditorLifecycle, ClosingWithTheAboutScreenUpReopensOnThePlainFace) {
     EditorSession session(host);
     session.open();
