@@ -262,8 +262,8 @@ protected:
         input.release();
     }
 
-    test::FrameInWindow scene;
     test::RecordingListener listener;
+    test::FrameInWindow scene;
     Knob* knob = nullptr;
 };
 

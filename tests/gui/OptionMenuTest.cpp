@@ -246,8 +246,8 @@ protected:
         return input.runWhilePumping();
     }
 
-    test::FrameInWindow scene;
     test::RecordingListener listener;
+    test::FrameInWindow scene;
 };
 
 TEST_F(OptionMenuPopupReal, AnEntryChosenWithTheKeyboardReachesTheListener) {

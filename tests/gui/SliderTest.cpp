@@ -127,8 +127,8 @@ protected:
 
     POINT at(int v) const { return scene.screen(28, v); }
 
-    test::FrameInWindow scene;
     test::RecordingListener listener;
+    test::FrameInWindow scene;
     Bitmap* handle = nullptr;
     VerticalSlider* slider = nullptr;
 };
