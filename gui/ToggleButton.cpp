@@ -41,12 +41,13 @@ void ToggleButton::mouseDown(DrawContext* context, Point where) {
         if (frame_)
             frame_->beginEdit(tag_);
         Point point = where;
-        // The listener hears each change once, however many steps pass before the
-        // next redraw makes the button clean again.
+        // The listener hears each change once: the dirty state alone would repeat
+        // a change on every step until the next redraw, and would miss one on a
+        // button never drawn yet.
         float told = entryValue;
         do {
             setValue(size_.isInside(point) ? flipped : entryValue);
-            if (isDirty() && value_ != told && listener_) {
+            if (value_ != told && listener_) {
                 told = value_;
                 listener_->valueChanged(context, this);
             }

@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "gui/Bitmap.h"
+#include "gui/ParamDisplay.h"
+#include "tests/gui/ControlTestSupport.h"
+
+namespace qp {
+namespace {
+
+class ParamDisplayDrawing : public ::testing::Test {
+protected:
+    ParamDisplayDrawing() : surface(60, 30, colorGreen), context(nullptr, surface.dc(), nullptr) {}
+
+    ParamDisplay* make(std::int32_t style) {
+        display = new ParamDisplay(Rect(5, 5, 55, 25), nullptr, style);
+        display->setBackgroundColor(colorBlue);
+        display->setFrameColor(colorYellow);
+        display->setFontColor(colorWhite);
+        return display;
+    }
+    void TearDown() override {
+        if (display)
+            display->release();
+    }
+
+    test::Surface surface;
+    DrawContext context;
+    ParamDisplay* display = nullptr;
+};
+
+TEST_F(ParamDisplayDrawing, ANeverDrawnDisplayStartsCleanAndDrawsNothing) {
+    make(displayNoDrawing);
+    display->setDirty(false);
+    ParamDisplay* fresh = new ParamDisplay(Rect(0, 0, 10, 10), nullptr, displayNoDrawing);
+    EXPECT_FALSE(fresh->isDirty());
+    fresh->release();
+    display->setValue(0.5f);
+    EXPECT_TRUE(display->isDirty());
+    const auto before = surface.snapshot();
+    display->draw(&context);
+    EXPECT_EQ(surface.snapshot(), before);
+    EXPECT_FALSE(display->isDirty());
+}
+
+TEST_F(ParamDisplayDrawing, BackgroundIsFilledInsideAFrameOutline) {
+    make(displayNoText);
+    display->draw(&context);
+    EXPECT_EQ(surface.pixel(5, 5), colorYellow);
+    EXPECT_EQ(surface.pixel(55, 25), colorYellow);
+    EXPECT_EQ(surface.pixel(30, 15), colorBlue);
+    EXPECT_EQ(surface.pixel(4, 15), colorGreen);
+}
+
+TEST_F(ParamDisplayDrawing, TwoColourBordersPutTheColoursOnOppositeSides) {
+    make(displayNoText | displayBorderSunken);
+    display->draw(&context);
+    EXPECT_EQ(surface.pixel(5, 15), colorBlue) << "left: background colour";
+    EXPECT_EQ(surface.pixel(30, 5), colorBlue) << "top";
+    EXPECT_EQ(surface.pixel(55, 15), colorYellow) << "right: frame colour";
+    EXPECT_EQ(surface.pixel(30, 25), colorYellow) << "bottom";
+    display->release();
+    display = nullptr;
+
+    make(displayNoText | displayBorderRaised);
+    display->draw(&context);
+    EXPECT_EQ(surface.pixel(5, 15), colorYellow);
+    EXPECT_EQ(surface.pixel(55, 15), colorBlue);
+}
+
+TEST_F(ParamDisplayDrawing, TheValueIsShownWithTwoDecimalsUnlessAConversionIsGiven) {
+    make(0);
+    display->setValue(0.5f);
+    display->draw(&context);
+    int whiteDefault = 0;
+    for (int x = 6; x < 55; ++x)
+        for (int y = 6; y < 25; ++y)
+            whiteDefault += surface.pixel(x, y) == colorWhite;
+    EXPECT_GT(whiteDefault, 0) << "\"0.50\" was drawn";
+
+    static float seen = -1.0f;
+    display->setValueToTextWithData(
+        [](float value, char* text, void* data) {
+            seen = value;
+            std::snprintf(text, displayTextSize, "%s", static_cast<const char*>(data));
+        },
+        const_cast<char*>(""));
+    display->setValue(0.25f);
+    display->draw(&context);
+    EXPECT_FLOAT_EQ(seen, 0.25f);
+    int whiteEmpty = 0;
+    for (int x = 6; x < 55; ++x)
+        for (int y = 6; y < 25; ++y)
+            whiteEmpty += surface.pixel(x, y) == colorWhite;
+    EXPECT_EQ(whiteEmpty, 0) << "the conversion gave an empty text";
+}
+
+TEST_F(ParamDisplayDrawing, ShadowedTextDrawsTheShadowColourToo) {
+    make(displayShadowText);
+    display->setShadowColor(colorRed);
+    display->setValue(8.88f);
+    display->draw(&context);
+    int red = 0;
+    for (int x = 6; x < 56; ++x)
+        for (int y = 6; y < 26; ++y)
+            red += surface.pixel(x, y) == colorRed;
+    EXPECT_GT(red, 0);
+}
+
+TEST(ParamDisplaySetters, MarkDirtyOnlyWhenTheValueDiffersComparingColoursByRgb) {
+    ParamDisplay* display = new ParamDisplay(Rect(0, 0, 10, 10));
+    display->setDirty(false);
+    Color white = colorWhite;
+    white.unused = 99;
+    display->setFontColor(white);
+    display->setFont(fontMedium);
+    display->setHorizontalAlign(alignCenter);
+    display->setStyle(0);
+    display->setTextFace(0);
+    EXPECT_FALSE(display->isDirty());
+    display->setTextTransparency(false);
+    EXPECT_FALSE(display->isDirty()) << "only stored";
+    display->setFrameColor(colorRed);
+    EXPECT_TRUE(display->isDirty());
+    display->setDirty(false);
+    display->setFont(fontSmall);
+    EXPECT_TRUE(display->isDirty());
+    EXPECT_EQ(display->getListener(), nullptr);
+    EXPECT_EQ(display->getTag(), 0);
+    display->release();
+}
+
+}  // namespace
+}  // namespace qp
