@@ -44,7 +44,11 @@ bool ShellShortcut::resolve(char* path) {
             // shortcut's path as it was, and an empty target is no resolution.
             char target[pathSize] = {};
             WIN32_FIND_DATAA found = {};
-            if (link->GetPath(target, int(pathSize), &found, SLGP_SHORTPATH) == S_OK && target[0]) {
+            // Some shells (Wine's among them) "resolve" a shortcut whose target
+            // is gone to the stored path: a target that does not exist is no
+            // resolution, and the shortcut is delivered under its own path.
+            if (link->GetPath(target, int(pathSize), &found, SLGP_SHORTPATH) == S_OK && target[0] &&
+                GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES) {
                 target[pathSize - 1] = '\0';
                 std::memcpy(path, target, pathSize);
                 resolved = true;
