@@ -20,7 +20,13 @@ struct Capture {
     int height = 0;
     std::vector<std::uint32_t> pixels;
 
-    std::uint32_t at(int x, int y) const { return pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)]; }
+    // 0 outside the picture (an empty one included), so a failed capture fails
+    // comparisons instead of crashing the run.
+    std::uint32_t at(int x, int y) const {
+        if (x < 0 || y < 0 || x >= width || y >= height)
+            return 0;
+        return pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)];
+    }
     // Pixels that differ inside the area (frame coordinates, right and bottom
     // excluded); the whole picture without an area.
     int differences(const Capture& other, const RECT* area = nullptr) const;

@@ -73,7 +73,7 @@ TEST_F(EditorLifecycle, OpenPaintsTheFaceWithBothKnobsIntoTheHostWindow) {
 
 TEST_F(EditorLifecycle, KeysGoNowhereButKeyUpIsAnswered) {
     EditorSession session(host);
-    session.open();
+    ASSERT_EQ(session.open(), 1);
     EXPECT_EQ(host.dispatch(effEditKeyDown, 'a', 0, nullptr, 0.0f), 0);
     EXPECT_EQ(host.dispatch(effEditKeyUp, 'a', 0, nullptr, 0.0f), -1);
     session.close();
@@ -135,7 +135,7 @@ TEST_F(EditorLifecycle, ManyOpensAndClosesLeaveNoNativeObjectsBehind) {
 TEST_F(EditorLifecycle, ClosingTheEffectWithItsEditorOpenFreesEverything) {
     {
         EditorSession session(host);
-        session.open();
+        ASSERT_EQ(session.open(), 1);
         host.setParameter(5, 0.0f);
         session.idle();
         host.close();
@@ -145,7 +145,7 @@ TEST_F(EditorLifecycle, ClosingTheEffectWithItsEditorOpenFreesEverything) {
 
 TEST_F(EditorLifecycle, AHostThatDestroysItsWindowFirstStillClosesCleanly) {
     EditorSession session(host);
-    session.open();
+    ASSERT_EQ(session.open(), 1);
     const NativeCounts open = ImportCounter::live();
     session.destroyHostWindow();
     host.setParameter(0, 0.2f);
@@ -162,7 +162,7 @@ TEST_F(EditorLifecycle, AHostThatDestroysItsWindowFirstStillClosesCleanly) {
 
 TEST_F(EditorLifecycle, ClosingWithTheAboutScreenUpReopensOnThePlainFace) {
     EditorSession session(host);
-    session.open();
+    ASSERT_EQ(session.open(), 1);
     const Capture plain = session.capture();
 
     // What a host replaying the editor's "About" automation sends.
@@ -174,13 +174,13 @@ TEST_F(EditorLifecycle, ClosingWithTheAboutScreenUpReopensOnThePlainFace) {
     EXPECT_EQ(about.differences(plain, &rightOfAbout), 0);
 
     session.close();
-    session.open();
+    ASSERT_EQ(session.open(), 1);
     EXPECT_EQ(session.capture().differences(plain), 0);
 }
 
 TEST_F(EditorLifecycle, AHostChangeMovesTheKnobAtTheNextIdle) {
     EditorSession session(host);
-    session.open();
+    ASSERT_EQ(session.open(), 1);
     const Capture before = session.capture();
 
     host.setParameter(0, 0.9f);
@@ -193,7 +193,7 @@ TEST_F(EditorLifecycle, AHostChangeMovesTheKnobAtTheNextIdle) {
 
     // The same picture a fresh window shows for that value.
     session.close();
-    session.open();
+    ASSERT_EQ(session.open(), 1);
     EXPECT_EQ(session.capture().differences(moved), 0);
 }
 
@@ -205,7 +205,7 @@ TEST_F(EditorLifecycle, AProgramChangeFromTheHostMovesBothKnobs) {
     host.setParameter(1, 0.7f);
     host.dispatch(effSetProgram, 0, 0);
     EditorSession session(host);
-    session.open();
+    ASSERT_EQ(session.open(), 1);
     const Capture program0 = session.capture();
     host.dispatch(effSetProgram, 0, 1);
     session.idle();
