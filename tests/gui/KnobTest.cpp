@@ -311,6 +311,24 @@ TEST_F(KnobRealDrag, InKnobModeTwoTheDragIsLinearUpAndRight) {
     EXPECT_NEAR(knob->getValue(), 0.2f + 100.0f / 200.0f, 1e-4f);
 }
 
+TEST_F(KnobRealDrag, AltAtTheClickPicksTheOtherMode) {
+    // Straight below the centre: circular dragging would answer the gap's
+    // minimum there, linear dragging keeps the value and adds the movement.
+    const POINT start = scene.screen(90, 120);
+    scene.owner.knobMode = 0;
+    knob->setValue(0.2f);
+    test::RealInput input;
+    input.moveTo(start.x, start.y).keyDown(VK_MENU).press().glide(start.x, start.y - 40, 8).release().keyUp(VK_MENU);
+    ASSERT_TRUE(input.runWhilePumping());
+    EXPECT_NEAR(knob->getValue(), 0.4f, 1e-4f) << "linear although the knob mode is circular";
+
+    scene.owner.knobMode = knobModeLinear;
+    test::RealInput circular;
+    circular.moveTo(start.x, start.y).keyDown(VK_MENU).press().pause(40).release().keyUp(VK_MENU);
+    ASSERT_TRUE(circular.runWhilePumping());
+    EXPECT_FLOAT_EQ(knob->getValue(), 0.0f) << "circular although the knob mode is linear";
+}
+
 TEST_F(KnobRealDrag, ShiftInTheMiddleOfALinearDragChangesSensitivityWithoutAJump) {
     if (!test::XServerKeys::available())
         GTEST_SKIP() << "shift must be held at the X server while the mouse moves (see XServerKeys.h)";

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "gui/Bitmap.h"
 #include "gui/NativeObjects.h"
 #include "gui/OptionMenu.h"
 #include "gui/OptionMenuEntries.h"
@@ -283,11 +284,17 @@ TEST_F(OptionMenuPopupReal, ASubmenuChoiceIsReportedWithTheSubmenuAndLeavesThePa
 }
 
 TEST_F(OptionMenuPopupReal, EscapeChoosesNothingAndARightClickOpensTheMenuToo) {
-    OptionMenu* menu = menuWith({"One", "Two"}, menuMultipleCheck, &listener, 5);
+    Bitmap* clicked = new Bitmap(test::patternBitmapId);
+    auto* menu = new OptionMenu(Rect(20, 20, 140, 40), &listener, 5, nullptr, clicked, menuMultipleCheck);
+    clicked->release();
+    menu->addEntry("One");
+    menu->addEntry("Two");
     scene.frame->addView(menu);
+    menu->setDirty(false);
     ASSERT_TRUE(clickAndType(scene.screen(60, 30), {VK_DOWN, VK_ESCAPE}));
     EXPECT_TRUE(listener.calls.empty());
     EXPECT_EQ(menu->getLastResult(), -1);
+    EXPECT_TRUE(menu->isDirty()) << "the clicked picture must be drawn over again";
 
     ASSERT_TRUE(clickAndType(scene.screen(60, 30), {VK_DOWN, VK_RETURN}, test::MouseButton::right));
     ASSERT_EQ(listener.calls.size(), 1u);

@@ -134,6 +134,7 @@ TEST_F(TextEditReal, TheEditWindowIsColouredFromTheDisplaysColoursAndLimitedTo25
     scene.frame->setEditView(edit);
     ASSERT_TRUE(edit->isEditing());
     HWND window = edit->getEditWindow();
+    EXPECT_EQ(SendMessageA(window, WM_GETDLGCODE, 0, 0), DLGC_WANTALLKEYS) << "no host dialog takes Enter away";
     SendMessageA(window, EM_SETSEL, 0, -1);
     const std::string longText(300, 'q');
     SendMessageA(window, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(longText.c_str()));
