@@ -8,9 +8,6 @@ namespace qp {
 
 namespace {
 
-// The marker characters of "-M", "-G" and "-T" entries.
-constexpr std::int32_t markerSize = 2;
-
 bool hasMarker(const char* text, char kind) { return text && text[0] == '-' && text[1] == kind; }
 
 // Writes text into an entry buffer, numbered under the prefix style. The marker
@@ -53,7 +50,7 @@ bool OptionMenuEntries::isTitle(const char* text) { return hasMarker(text, 'T');
 bool OptionMenuEntries::isCountable(const char* text) { return !isSeparator(text) && !isTitle(text); }
 
 std::int32_t OptionMenuEntries::markerLength(const char* text) {
-    return (isSubmenuTitle(text) || isGreyed(text) || isTitle(text)) ? markerSize : 0;
+    return (isSubmenuTitle(text) || isGreyed(text) || isTitle(text)) ? OptionMenuEntries::markerSize : 0;
 }
 
 bool OptionMenuEntries::grow() {

@@ -25,6 +25,8 @@ public:
     // Each entry is a buffer of this many characters, terminator included.
     static constexpr std::int32_t entrySize = 256;
     static constexpr std::int32_t slotsPerGrowth = 32;
+    // The marker of "-M", "-G" and "-T" entries.
+    static constexpr std::int32_t markerSize = 2;
 
     OptionMenuEntries() = default;
     ~OptionMenuEntries();

@@ -53,11 +53,12 @@ HMENU__* OptionMenuPopup::build(OptionMenu& menu, std::vector<OptionMenu*>& path
                 continue;
             HMENU popup = build(*submenu, path);
             if (popup)
-                AppendMenuA(native, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(popup), text + 2);
+                AppendMenuA(native, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(popup),
+                            text + OptionMenuEntries::markerSize);
         } else if (OptionMenuEntries::isGreyed(text)) {
-            AppendMenuA(native, flags | MF_GRAYED, UINT_PTR(id), text + 2);
+            AppendMenuA(native, flags | MF_GRAYED, UINT_PTR(id), text + OptionMenuEntries::markerSize);
         } else if (OptionMenuEntries::isTitle(text)) {
-            AppendMenuA(native, flags | MF_DISABLED, UINT_PTR(id), text + 2);
+            AppendMenuA(native, flags | MF_DISABLED, UINT_PTR(id), text + OptionMenuEntries::markerSize);
         } else {
             const bool checked = ((checkStyle & menuMultipleCheck) && entries.isChecked(i)) ||
                                  ((checkStyle & menuCheckCurrent) && i == entries.current());

@@ -306,7 +306,8 @@ TEST_F(KnobRealDrag, InKnobModeTwoTheDragIsLinearUpAndRight) {
     knob->setValue(0.2f);
     const POINT start = scene.screen(90, 120);
     test::RealInput input;
-    input.moveTo(start.x, start.y).press().glide(start.x, start.y - 60, 6).glide(start.x + 40, start.y - 60, 4).release();
+    input.moveTo(start.x, start.y).press();
+    input.glide(start.x, start.y - 60, 6).glide(start.x + 40, start.y - 60, 4).release();
     ASSERT_TRUE(input.runWhilePumping());
     EXPECT_NEAR(knob->getValue(), 0.2f + 100.0f / 200.0f, 1e-4f);
 }

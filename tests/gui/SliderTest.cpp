@@ -50,7 +50,9 @@ TEST(SliderGeometryRules, TheHandleStaysBetweenTheLimits) {
 TEST(SliderGeometryRules, TheMouseAgreesWithTheDrawingForEveryStyle) {
     // With only the orientation bit given, the drawing shows value 0 at the
     // bottom; the mouse must then put value 0 there too, not at the top.
-    for (std::int32_t style : std::initializer_list<std::int32_t>{0, sliderLeft, sliderRight, sliderTop, sliderBottom, sliderLeft | sliderRight}) {
+    const std::initializer_list<std::int32_t> styles = {0,          sliderLeft,   sliderRight,
+                                                        sliderTop,  sliderBottom, sliderLeft | sliderRight};
+    for (std::int32_t style : styles) {
         const SliderGeometry g = verticalGeometry(style);
         for (float v : {0.0f, 0.2f, 0.5f, 1.0f}) {
             const std::int32_t start = g.handleStart(v);
@@ -220,7 +222,7 @@ TEST_F(SliderRealDrag, LeftControlClickRestoresTheDefaultOnceAndLeftControlShift
 }
 
 TEST_F(SliderRealDrag, HorizontalSliderPutsValueZeroAtTheLeft) {
-    HorizontalSlider* horizontal = new HorizontalSlider(Rect(40, 170, 200, 178), &listener, 4, 40, 184, handle, nullptr);
+    auto* horizontal = new HorizontalSlider(Rect(40, 170, 200, 178), &listener, 4, 40, 184, handle, nullptr);
     scene.frame->addView(horizontal);
     const POINT p = scene.screen(47 + 72, 174);
     test::RealInput input;

@@ -156,7 +156,8 @@ TEST_F(TextEditReal, UnderTheDoubleClickStyleOnlyASecondQuickClickStartsEditing)
     const POINT p = inside();
     bool afterOne = true;
     test::RealInput input;
-    input.moveTo(p.x, p.y).press().release().pause(20).then([&] { afterOne = edit->isEditing(); }).press().release().pause(50);
+    input.moveTo(p.x, p.y).press().release().pause(20);
+    input.then([&] { afterOne = edit->isEditing(); }).press().release().pause(50);
     ASSERT_TRUE(input.runWhilePumping());
     EXPECT_FALSE(afterOne);
     EXPECT_TRUE(edit->isEditing());
