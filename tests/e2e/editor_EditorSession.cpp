@@ -95,6 +95,8 @@ void EditorSession::destroyHostWindow() {
     pump();
 }
 
+bool EditorSession::displayAvailable() { return topWindow() != nullptr; }
+
 void EditorSession::pump() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {

@@ -66,6 +66,8 @@ public:
     Capture capture() const;
 
     static void pump();
+    // Whether windows can be made at all (Wine needs a display for them).
+    static bool displayAvailable();
 
 private:
     PluginHost& host_;
