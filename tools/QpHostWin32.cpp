@@ -1,4 +1,5 @@
 // qphost: the project's own command-line VST 2 host (see tools/CommandLine.h).
+#include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -49,6 +50,17 @@ int runRender(const CommandLine& line) {
     if (!result.ok) return fail(result.error);
     if (!writeWavFile(outputPath, result.output, line.format, &error)) return fail(error);
     std::cout << figuresLine(input.audio, result.output, result.sens) << std::endl;
+    if (line.format != SampleFormat::Float32) {
+        // Float files keep peaks above full scale; PCM files cannot.
+        std::size_t clipped = 0;
+        for (const auto& channel : result.output.channels) {
+            for (float sample : channel) clipped += !(std::fabs(sample) <= 1.0f);
+        }
+        if (clipped > 0) {
+            std::cerr << "qphost: note: " << clipped << " samples beyond full scale were clipped in "
+                      << outputPath << '\n';
+        }
+    }
     return 0;
 }
 
