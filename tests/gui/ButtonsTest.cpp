@@ -84,7 +84,7 @@ protected:
     }
 
     test::RecordingListener listener;
-    test::FrameInWindow scene;
+    test::FrameScene scene;
 };
 
 TEST_F(ButtonsReal, OnOffButtonFlipsOnTheIntegerPartAndAlwaysTellsTheListener) {

@@ -71,7 +71,7 @@ std::int32_t oneCycle(Frame* frame, Bitmap* strip, Bitmap* handle) {
 
 TEST(ControlObjectCounts, EveryControlFreesWhatItMadeOverManyCycles) {
     DropTarget::install();
-    test::FrameInWindow scene;
+    test::FrameScene scene;
     Bitmap* strip = new Bitmap(test::faceBitmapId);
     Bitmap* handle = new Bitmap(test::patternBitmapId);
     oneCycle(scene.frame, strip, handle);  // anything made once per process happens here
@@ -93,7 +93,7 @@ TEST(ControlObjectCounts, EveryControlFreesWhatItMadeOverManyCycles) {
 
 TEST(ControlObjectCounts, RealPopupsAndRealEditsLeaveNothingBehind) {
     test::RecordingListener listener;
-    test::FrameInWindow scene;
+    test::FrameScene scene;
     auto* menu = new OptionMenu(Rect(20, 20, 160, 40), &listener, 7);
     menu->addEntry("a");
     menu->addEntry("b");

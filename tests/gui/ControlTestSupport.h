@@ -47,18 +47,18 @@ public:
 };
 
 // A frame of w x h inside a test host window, owned by a recording owner.
-class FrameInWindow {
+class FrameScene {
 public:
-    explicit FrameInWindow(int width = 300, int height = 220)
+    explicit FrameScene(int width = 300, int height = 220)
         : windows(width + 20, height + 20), frame(new Frame(Rect(0, 0, width, height), windows.host(), &owner)) {
         TestWindows::pumpFor(10);
     }
-    ~FrameInWindow() {
+    ~FrameScene() {
         delete frame;
         TestWindows::pumpFor(5);
     }
-    FrameInWindow(const FrameInWindow&) = delete;
-    FrameInWindow& operator=(const FrameInWindow&) = delete;
+    FrameScene(const FrameScene&) = delete;
+    FrameScene& operator=(const FrameScene&) = delete;
 
     // A point of the frame on the screen.
     POINT screen(int h, int v) const {

@@ -103,7 +103,7 @@ protected:
     }
 
     DropTargetInstalled installed;
-    test::FrameInWindow scene;
+    test::FrameScene scene;
     test::DropRecordingView* view = nullptr;
     IDropTarget* target = nullptr;
 };
@@ -111,7 +111,7 @@ protected:
 TEST_F(DropTargetTest, TheFramesOnlyReferenceIsThePlatformsAndRevokingFreesTheTarget) {
     const std::int32_t before = DropTarget::liveCount();
     {
-        test::FrameInWindow another;
+        test::FrameScene another;
         EXPECT_EQ(DropTarget::liveCount(), before + 1);
         another.frame->enableDrop(false);
         EXPECT_EQ(DropTarget::liveCount(), before);

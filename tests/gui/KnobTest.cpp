@@ -263,7 +263,7 @@ protected:
     }
 
     test::RecordingListener listener;
-    test::FrameInWindow scene;
+    test::FrameScene scene;
     Knob* knob = nullptr;
 };
 

@@ -248,7 +248,7 @@ protected:
     }
 
     test::RecordingListener listener;
-    test::FrameInWindow scene;
+    test::FrameScene scene;
 };
 
 TEST_F(OptionMenuPopupReal, AnEntryChosenWithTheKeyboardReachesTheListener) {

@@ -130,7 +130,7 @@ protected:
     POINT at(int v) const { return scene.screen(28, v); }
 
     test::RecordingListener listener;
-    test::FrameInWindow scene;
+    test::FrameScene scene;
     Bitmap* handle = nullptr;
     VerticalSlider* slider = nullptr;
 };

@@ -48,7 +48,7 @@ protected:
     std::vector<std::string> log;
     test::RecordingListener listener;
     NotifiedView parent;
-    test::FrameInWindow scene;
+    test::FrameScene scene;
     TextEdit* edit = nullptr;
     std::int32_t before = 0;
 };
