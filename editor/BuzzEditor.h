@@ -150,6 +150,11 @@ private:
     // A control made by the add family joins its entry with a learn overlay over
     // it and, when shown, the frame.
     void installControl(std::int32_t index, Control* control, bool show);
+    // The two slider forms are added the same way; only the class differs.
+    template <class SliderForm>
+    void addSlider(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height, std::int32_t index,
+                   std::int32_t handleBitmapId, bool show, std::int32_t minPosition, std::int32_t maxPosition,
+                   std::int32_t style);
     void releaseView(const ControlEntry& entry, View* view);
     bool onWindowThread() const;
     std::int32_t nextRandom();

@@ -150,14 +150,15 @@ void BuzzEditor::addKnob(std::int32_t x, std::int32_t y, std::int32_t size, std:
     entries_[index].bitmapId = handleBitmapId;
 }
 
-void BuzzEditor::addHorizontalSlider(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
-                                     std::int32_t index, std::int32_t handleBitmapId, bool show,
-                                     std::int32_t minPosition, std::int32_t maxPosition, std::int32_t style) {
+template <class SliderForm>
+void BuzzEditor::addSlider(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                           std::int32_t index, std::int32_t handleBitmapId, bool show, std::int32_t minPosition,
+                           std::int32_t maxPosition, std::int32_t style) {
     if (!isEntryIndex(index))
         return;
     auto* slider = new (std::nothrow)
-        HorizontalSlider(Rect(x, y, x + width, y + height), this, index, minPosition, maxPosition,
-                         getBitmap(handleBitmapId), background_, Point(x, y), style);
+        SliderForm(Rect(x, y, x + width, y + height), this, index, minPosition, maxPosition,
+                   getBitmap(handleBitmapId), background_, Point(x, y), style);
     if (!slider)
         return;
     slider->setValue(buzzEffect_->getParameter(index));
@@ -165,19 +166,17 @@ void BuzzEditor::addHorizontalSlider(std::int32_t x, std::int32_t y, std::int32_
     entries_[index].bitmapId = handleBitmapId;
 }
 
+void BuzzEditor::addHorizontalSlider(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                                     std::int32_t index, std::int32_t handleBitmapId, bool show,
+                                     std::int32_t minPosition, std::int32_t maxPosition, std::int32_t style) {
+    addSlider<HorizontalSlider>(x, y, width, height, index, handleBitmapId, show, minPosition, maxPosition,
+                                style);
+}
+
 void BuzzEditor::addVerticalSlider(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
                                    std::int32_t index, std::int32_t handleBitmapId, bool show,
                                    std::int32_t minPosition, std::int32_t maxPosition, std::int32_t style) {
-    if (!isEntryIndex(index))
-        return;
-    auto* slider = new (std::nothrow)
-        VerticalSlider(Rect(x, y, x + width, y + height), this, index, minPosition, maxPosition,
-                       getBitmap(handleBitmapId), background_, Point(x, y), style);
-    if (!slider)
-        return;
-    slider->setValue(buzzEffect_->getParameter(index));
-    installControl(index, slider, show);
-    entries_[index].bitmapId = handleBitmapId;
+    addSlider<VerticalSlider>(x, y, width, height, index, handleBitmapId, show, minPosition, maxPosition, style);
 }
 
 void BuzzEditor::addButton(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
