@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -58,6 +59,35 @@ void setNotReady(std::uint8_t& flag, bool notReady) {
 bool isNotReady(std::uint8_t& flag) {
     return std::atomic_ref<std::uint8_t>(flag).load(std::memory_order_acquire) != 0;
 }
+
+// Where a parameter's live value sits in the block: `offset` bytes from its start,
+// plus, for a per-program parameter, the current program's record offset (the
+// mask keeps it or drops it). So the value of any program is found with a
+// multiply, an and and an add, no branch, and the sample loop can follow the
+// current program every sample at that cost.
+struct LiveSlot {
+    std::size_t offset;
+    std::size_t programMask;  // all ones for a per-program parameter, else 0
+};
+
+LiveSlot liveSlot(const ParameterBlock& block, Int32 index) {
+    if (block.parameters[index].perProgram != 0) {
+        return {offsetof(ParameterBlock, programs) + offsetof(ProgramRecord, values) +
+                    std::size_t(index) * sizeof(float),
+                ~std::size_t(0)};
+    }
+    return {offsetof(ParameterBlock, parameters) + std::size_t(index) * sizeof(ParameterRecord) +
+                offsetof(ParameterRecord, value),
+            0};
+}
+
+std::size_t programOffset(Int32 program) { return std::size_t(program) * sizeof(ProgramRecord); }
+
+float& valueAt(unsigned char* block, LiveSlot slot, std::size_t programOffset) {
+    return *reinterpret_cast<float*>(block + slot.offset + (programOffset & slot.programMask));
+}
+
+unsigned char* bytesOf(ParameterBlock& block) { return reinterpret_cast<unsigned char*>(&block); }
 
 // Fills a record's name field completely, so a chunk of the block carries no
 // stale bytes after the terminator.
@@ -206,8 +236,7 @@ void BuzzEffect::storeCurrentProgram(Int32 program) {
 }
 
 float& BuzzEffect::liveValue(Int32 index) {
-    return block_.parameters[index].perProgram ? block_.programs[loadCurrentProgram()].values[index]
-                                                : block_.parameters[index].value;
+    return valueAt(bytesOf(block_), liveSlot(block_, index), programOffset(loadCurrentProgram()));
 }
 
 void BuzzEffect::setParameter(Int32 index, float value) {
@@ -343,37 +372,86 @@ void BuzzEffect::renderAccumulating(float** inputs, float** outputs, Int32 sampl
     render(inputs, outputs, sampleFrames, [](float& out, float sample) { out += sample; });
 }
 
+namespace {
+
+// The sample loop on plain values. Inputs and outputs may be the same arrays
+// (in-place hosts): each sample is read before it is written.
+struct SampleLoop {
+    const float* in0;
+    const float* in1;
+    float* out0;
+    float* out1;
+    unsigned char* block;
+    Int32* currentProgram;
+    LiveSlot sens;
+    LiveSlot buzz;
+
+    template <bool FirstHighpass, bool SecondHighpass, typename Deliver>
+    void run(Int32 frames, float& firstState, double firstK, float& secondState, double secondK,
+             Deliver deliver) const {
+        float first = firstState;
+        float second = secondState;
+        const std::atomic_ref<Int32> program(*currentProgram);
+        for (Int32 n = 0; n < frames; ++n) {
+            const float mono = float(double(in0[n]) + double(in1[n]) + kSilenceOffset);
+            // The values are written by other threads; read every sample, a change
+            // (of a value or of the current program) applies from the next one.
+            const std::size_t current = programOffset(program.load(std::memory_order_relaxed));
+            // The signed sum is compared, so only the part of the waveform above the
+            // threshold opens the gate, and a NaN sum leaves it closed.
+            const double threshold = 1.0 - double(loadShared(valueAt(block, sens, current)));
+            const float step = threshold < double(mono) ? loadShared(valueAt(block, buzz, current)) : 0.0f;
+            const float x = step + mono;
+            const float sample = OnePoleFilter::step<SecondHighpass>(
+                OnePoleFilter::step<FirstHighpass>(x, firstK, first), secondK, second);
+            deliver(out0[n], sample);
+            deliver(out1[n], sample);
+        }
+        firstState = first;
+        secondState = second;
+    }
+};
+
+}  // namespace
+
 template <typename Deliver>
 void BuzzEffect::render(float** inputs, float** outputs, Int32 sampleFrames, Deliver deliver) {
     if (sampleFrames <= 0 || inputs == nullptr || outputs == nullptr || inputs[0] == nullptr ||
         inputs[1] == nullptr || outputs[0] == nullptr || outputs[1] == nullptr) {
         return;
     }
-    // Inputs and outputs may be the same arrays (in-place hosts): each sample is
-    // read before it is written.
-    const float* in0 = inputs[0];
-    const float* in1 = inputs[1];
-    float* out0 = outputs[0];
-    float* out1 = outputs[1];
-    // The filters run as locals so their state stays in registers rather than being
-    // reloaded after every output store; they are written back once.
-    OnePoleFilter highpass = highpass_;
-    OnePoleFilter lowpass = lowpass_;
-
-    for (Int32 n = 0; n < sampleFrames; ++n) {
-        const float mono = float(double(in0[n]) + double(in1[n]) + kSilenceOffset);
-        // The signed sum is compared, so only the part of the waveform above the
-        // threshold opens the gate, and a NaN sum leaves it closed. The parameters
-        // are read every sample: a change applies from the next one.
-        const double threshold = 1.0 - double(currentParameterValue(kSensIndex));
-        const float step = threshold < double(mono) ? currentParameterValue(kBuzzIndex) : 0.0f;
-        const float sample = lowpass.processSample(highpass.processSample(step + mono));
-        deliver(out0[n], sample);
-        deliver(out1[n], sample);
+    // Whether a parameter is per-program is part of its definition, which changes
+    // only at construction and when a bank is loaded; it is resolved once per block,
+    // so a redefinition applies from the next block. The current program is still
+    // followed every sample, as the host may switch programs at any time.
+    SampleLoop loop{inputs[0],
+                    inputs[1],
+                    outputs[0],
+                    outputs[1],
+                    bytesOf(block_),
+                    &currentProgram_,
+                    liveSlot(block_, kSensIndex),
+                    liveSlot(block_, kBuzzIndex)};
+    // The filters run on locals (state, and the coefficient widened once) so they
+    // stay in registers rather than being reloaded after every output store; their
+    // types pick one of four loops here rather than a branch per sample.
+    float first = highpass_.state();
+    float second = lowpass_.state();
+    const double firstK = highpass_.coefficient();
+    const double secondK = lowpass_.coefficient();
+    if (highpass_.isHighpass()) {
+        if (lowpass_.isHighpass()) {
+            loop.run<true, true>(sampleFrames, first, firstK, second, secondK, deliver);
+        } else {
+            loop.run<true, false>(sampleFrames, first, firstK, second, secondK, deliver);
+        }
+    } else if (lowpass_.isHighpass()) {
+        loop.run<false, true>(sampleFrames, first, firstK, second, secondK, deliver);
+    } else {
+        loop.run<false, false>(sampleFrames, first, firstK, second, secondK, deliver);
     }
-
-    highpass_ = highpass;
-    lowpass_ = lowpass;
+    highpass_.setState(first);
+    lowpass_.setState(second);
 }
 
 }  // namespace qp

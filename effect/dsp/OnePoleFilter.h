@@ -1,7 +1,8 @@
 // First-order recursive filter: s[n] = s[n-1] + k (x[n] - s[n-1]). Its lowpass
 // output is s[n] (unit gain at 0 Hz), its highpass output x[n] - s[n-1] (a zero at
-// 0 Hz). The per-sample operations are defined here so the effect's sample loop
-// can inline them.
+// 0 Hz). The per-sample arithmetic is one inline function, `step`, used both by
+// the member operations and by sample loops that keep a filter's state and
+// coefficient in locals, so there is a single definition of it.
 #pragma once
 
 #include <bit>
@@ -29,35 +30,38 @@ public:
     void setFrequency(float frequency);
 
     virtual float processSample(float x) {
-        const double d = advance(x);
-        output_ = type_ == kHighpass ? float(d) : newState_;
-        commitState();
-        return output_;
+        return type_ == kHighpass ? step<true>(x, coefficient_, state_)
+                                  : step<false>(x, coefficient_, state_);
     }
 
     virtual float processLowpass(float x) {
-        advance(x);
-        commitState();
+        step<false>(x, coefficient_, state_);
         return state_;
     }
 
-    virtual float processHighpass(float x) {
-        output_ = float(advance(x));
-        commitState();
-        return output_;
-    }
+    virtual float processHighpass(float x) { return step<true>(x, coefficient_, state_); }
 
     float state() const { return state_; }
     float coefficient() const { return coefficient_; }
     std::int32_t type() const { return type_; }
+    bool isHighpass() const { return type_ == kHighpass; }
 
-private:
-    // d = x - s stays in double until it has been scaled by k, so the lowpass
-    // result is rounded to float once; the highpass output is d rounded once.
-    double advance(float x) {
-        const double d = double(x) - double(state_);
-        newState_ = float(d * double(coefficient_) + double(state_));
-        return d;
+    // Hands back a state a sample loop carried in a local. It goes through the
+    // guard, so no caller can leave a subnormal or non-finite state behind.
+    void setState(float state) { state_ = guarded(state); }
+
+    // One sample on plain values: `state` becomes the guarded new state; the result
+    // is the highpass output when Highpass, else the lowpass output (the new state
+    // before the guard). k is the coefficient widened to double, which is exact,
+    // so a loop can widen it once. d = x - s stays in double until it has been
+    // scaled by k, so the lowpass result is rounded to float once; the highpass
+    // output is d rounded once.
+    template <bool Highpass>
+    static float step(float x, double k, float& state) {
+        const double d = double(x) - double(state);
+        const float next = float(d * k + double(state));
+        state = guarded(next);
+        return Highpass ? float(d) : next;
     }
 
     // A state whose exponent field is all zeros (zero or subnormal) decays through
@@ -65,20 +69,18 @@ private:
     // NaN, from a non-finite input) would poison every later sample. Both become
     // +0. Adding one to the field maps those two cases, and only them, to 0 and 1,
     // so a normal sample costs a single compare.
-    void commitState() {
-        const std::uint32_t exponent = std::bit_cast<std::uint32_t>(newState_) >> kMantissaBits;
-        if (((exponent + 1u) & kExponentMask) <= 1u) newState_ = 0.0f;
-        state_ = newState_;
+    static float guarded(float state) {
+        const std::uint32_t exponent = std::bit_cast<std::uint32_t>(state) >> kMantissaBits;
+        return ((exponent + 1u) & kExponentMask) <= 1u ? 0.0f : state;
     }
 
+private:
     static constexpr int kMantissaBits = 23;
     static constexpr std::uint32_t kExponentMask = 0xFFu;
 
     float state_ = 0.0f;
     float coefficient_ = 1.0f;
     std::int32_t type_ = kLowpass;
-    float output_ = 0.0f;
-    float newState_ = 0.0f;
 };
 
 }  // namespace qp
