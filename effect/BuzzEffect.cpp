@@ -2,6 +2,7 @@
 // sample loop. MIDI and settings live in BuzzEffectMidi.cpp, chunks in
 // BuzzEffectChunks.cpp.
 #include "effect/BuzzEffect.h"
+#include "effect/SharedField.h"
 
 #include <algorithm>
 #include <atomic>
@@ -42,15 +43,6 @@ std::atomic<bool> editorFailed{false};
 bool isParameterIndex(Int32 index) { return index >= 0 && index < kParameterCount; }
 bool isProgramIndex(Int32 index) { return index >= 0 && index < kProgramCount; }
 
-static_assert(std::atomic_ref<float>::is_always_lock_free);
-static_assert(std::atomic_ref<Int32>::is_always_lock_free);
-static_assert(std::atomic_ref<std::uint8_t>::is_always_lock_free);
-
-float loadShared(float& value) { return std::atomic_ref<float>(value).load(std::memory_order_relaxed); }
-void storeShared(float& value, float newValue) {
-    std::atomic_ref<float>(value).store(newValue, std::memory_order_relaxed);
-}
-
 // notReady is read by the audio-thread entries; release/acquire so an entry that
 // sees the flag clear also sees the finished DSP setup.
 void setNotReady(std::uint8_t& flag, bool notReady) {
@@ -70,8 +62,8 @@ struct LiveSlot {
     std::size_t programMask;  // all ones for a per-program parameter, else 0
 };
 
-LiveSlot liveSlot(const ParameterBlock& block, Int32 index) {
-    if (block.parameters[index].perProgram != 0) {
+LiveSlot liveSlot(ParameterBlock& block, Int32 index) {
+    if (loadShared(block.parameters[index].perProgram) != 0) {
         return {offsetof(ParameterBlock, programs) + offsetof(ProgramRecord, values) +
                     std::size_t(index) * sizeof(float),
                 ~std::size_t(0)};
@@ -248,7 +240,7 @@ void BuzzEffect::setParameter(Int32 index, float value) {
     }
     handleCommand(index, value);
     if (isParameterIndex(index)) {
-        if (!block_.parameters[index].unbounded) {
+        if (!loadShared(block_.parameters[index].unbounded)) {
             value = std::clamp(value, 0.0f, 1.0f);
         }
         storeShared(liveValue(index), value);
@@ -274,9 +266,9 @@ void BuzzEffect::defineParameter(Int32 index, const char* name, float defaultVal
     }
     ParameterRecord& parameter = block_.parameters[index];
     storeShared(parameter.value, defaultValue);
-    parameter.perProgram = perProgram;
-    parameter.unbounded = unbounded;
-    parameter.keepDefault = keepDefault;
+    storeShared(parameter.perProgram, perProgram);
+    storeShared(parameter.unbounded, unbounded);
+    storeShared(parameter.keepDefault, keepDefault);
     setRecordName(parameter.name, name);
 }
 

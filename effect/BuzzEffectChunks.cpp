@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "effect/BuzzEffect.h"
+#include "effect/SharedField.h"
 #include "effect/RecordNames.h"
 #include "host/Platform.h"
 
@@ -30,14 +31,6 @@ constexpr const char* kBankResourceType = "Bank";
 constexpr const char* kUserBankExtension = "bnk";
 constexpr std::size_t kReplacedSuffixLength = 3;
 
-float loadValue(float& field) { return std::atomic_ref<float>(field).load(std::memory_order_relaxed); }
-void storeValue(float& field, float value) {
-    std::atomic_ref<float>(field).store(value, std::memory_order_relaxed);
-}
-Int32 loadController(Int32& field) { return std::atomic_ref<Int32>(field).load(std::memory_order_relaxed); }
-void storeController(Int32& field, Int32 value) {
-    std::atomic_ref<Int32>(field).store(value, std::memory_order_relaxed);
-}
 
 // Both parameters of this effect range over 0..1. A loaded value outside it is
 // limited, and one that is no number at all (NaN) becomes 0, as the lower end.
@@ -63,19 +56,19 @@ void checkBlock(ParameterBlock& block) {
 
 void snapshotProgram(ProgramRecord& copy, ProgramRecord& live) {
     std::memcpy(copy.name, live.name, kNameSize);
-    for (int i = 0; i < kParameterCount; ++i) copy.values[i] = loadValue(live.values[i]);
+    for (int i = 0; i < kParameterCount; ++i) copy.values[i] = loadShared(live.values[i]);
 }
 
 void snapshotBlock(ParameterBlock& copy, ParameterBlock& live) {
     for (int p = 0; p < kParameterCount; ++p) {
         ParameterRecord& from = live.parameters[p];
         ParameterRecord& to = copy.parameters[p];
-        to.perProgram = from.perProgram;
-        to.unbounded = from.unbounded;
-        to.keepDefault = from.keepDefault;
+        to.perProgram = loadShared(from.perProgram);
+        to.unbounded = loadShared(from.unbounded);
+        to.keepDefault = loadShared(from.keepDefault);
         to.padding = from.padding;
-        to.value = loadValue(from.value);
-        to.learnedController = loadController(from.learnedController);
+        to.value = loadShared(from.value);
+        to.learnedController = loadShared(from.learnedController);
         std::memcpy(to.name, from.name, kNameSize);
     }
     for (int i = 0; i < kProgramCount; ++i) snapshotProgram(copy.programs[i], live.programs[i]);
@@ -83,19 +76,19 @@ void snapshotBlock(ParameterBlock& copy, ParameterBlock& live) {
 
 void publishProgram(ProgramRecord& live, const ProgramRecord& checked) {
     std::memcpy(live.name, checked.name, kNameSize);
-    for (int i = 0; i < kParameterCount; ++i) storeValue(live.values[i], checked.values[i]);
+    for (int i = 0; i < kParameterCount; ++i) storeShared(live.values[i], checked.values[i]);
 }
 
 void publishBlock(ParameterBlock& live, const ParameterBlock& checked) {
     for (int p = 0; p < kParameterCount; ++p) {
         const ParameterRecord& from = checked.parameters[p];
         ParameterRecord& to = live.parameters[p];
-        to.perProgram = from.perProgram;
-        to.unbounded = from.unbounded;
-        to.keepDefault = from.keepDefault;
+        storeShared(to.perProgram, from.perProgram);
+        storeShared(to.unbounded, from.unbounded);
+        storeShared(to.keepDefault, from.keepDefault);
         to.padding = from.padding;
-        storeValue(to.value, from.value);
-        storeController(to.learnedController, from.learnedController);
+        storeShared(to.value, from.value);
+        storeShared(to.learnedController, from.learnedController);
         std::memcpy(to.name, from.name, kNameSize);
     }
     for (int i = 0; i < kProgramCount; ++i) publishProgram(live.programs[i], checked.programs[i]);

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "effect/BuzzEffect.h"
+#include "effect/SharedField.h"
 #include "effect/RecordNames.h"
 #include "effect/Settings.h"
 #include "host/Platform.h"
@@ -36,10 +37,6 @@ constexpr const char* kDefaultWriteError = "Error saving registery!";
 constexpr const char* kControllerWriteError = "Error saving Midi-CC registery!";
 constexpr const char* kDefaultsSaved = "Default Values Saved!";
 
-Int32 loadRelaxed(Int32& field) { return std::atomic_ref<Int32>(field).load(std::memory_order_relaxed); }
-void storeRelaxed(Int32& field, Int32 value) {
-    std::atomic_ref<Int32>(field).store(value, std::memory_order_relaxed);
-}
 
 // The parameter a learn or forget command names: trunc(value), which must be a
 // parameter of this effect. NaN and infinities name none.
@@ -82,14 +79,14 @@ Int32 BuzzEffect::processEvents(VstEvents* events) {
                 if (data1 < kProgramCount) setProgram(data1);
                 break;
             case kControlChange: {
-                const Int32 target = loadRelaxed(learnTarget_);
+                const Int32 target = loadShared(learnTarget_);
                 if (target >= 0 && target < kParameterCount) {
-                    storeRelaxed(block_.parameters[target].learnedController, data1);
-                    storeRelaxed(learnTarget_, -1);
+                    storeShared(block_.parameters[target].learnedController, data1);
+                    storeShared(learnTarget_, -1);
                 }
                 const float x = float(data2 & kDataMask) * kControllerScale;
                 for (Int32 p = 0; p < kParameterCount; ++p) {
-                    const Int32 controller = loadRelaxed(block_.parameters[p].learnedController);
+                    const Int32 controller = loadShared(block_.parameters[p].learnedController);
                     // The plain setter: a controller is the user's hand, not
                     // automation, so the host is not told.
                     if (controller != 0 && controller == data1) setParameter(p, x);
@@ -112,7 +109,7 @@ void BuzzEffect::handleNote(Int32, Int32, bool) {}
 
 Int32 BuzzEffect::learnedController(Int32 parameter) {
     if (parameter < 0 || parameter >= kParameterCount) return 0;
-    return loadRelaxed(block_.parameters[parameter].learnedController);
+    return loadShared(block_.parameters[parameter].learnedController);
 }
 
 void BuzzEffect::handleCommand(Int32 index, float value) {
@@ -122,7 +119,7 @@ void BuzzEffect::handleCommand(Int32 index, float value) {
             for (Int32 p = 0; p < kParameterCount; ++p) {
                 const ParameterRecord& record = block_.parameters[p];
                 const SettingNames names(record);
-                if (record.keepDefault == 1 &&
+                if (loadShared(record.keepDefault) == 1 &&
                     !writeSetting(kProductName, names.keptDefault,
                                   keptDefaultNumber(currentParameterValue(p)))) {
                     showError(kDefaultWriteError);
@@ -136,7 +133,7 @@ void BuzzEffect::handleCommand(Int32 index, float value) {
         } else if (value == kForgetAllCommand) {
             if (!askYesNo(kForgetAllQuestion)) return;
             // Memory only: the settings keep the old bindings until saved again.
-            for (Int32 p = 0; p < kParameterCount; ++p) storeRelaxed(block_.parameters[p].learnedController, 0);
+            for (Int32 p = 0; p < kParameterCount; ++p) storeShared(block_.parameters[p].learnedController, 0);
             if (editor_) editor_->refreshLearnedControllers();
         }
         return;
@@ -145,9 +142,9 @@ void BuzzEffect::handleCommand(Int32 index, float value) {
         if (std::isnan(value)) return;
         Int32 parameter = 0;
         if (value < kLearnCommandLimit) {
-            if (commandParameter(value, parameter)) storeRelaxed(learnTarget_, parameter);
+            if (commandParameter(value, parameter)) storeShared(learnTarget_, parameter);
         } else if (commandParameter(value - kForgetCommandOffset, parameter)) {
-            storeRelaxed(block_.parameters[parameter].learnedController, 0);
+            storeShared(block_.parameters[parameter].learnedController, 0);
             if (editor_) editor_->refreshLearnedControllers();
         }
     }
@@ -156,7 +153,7 @@ void BuzzEffect::handleCommand(Int32 index, float value) {
 void BuzzEffect::loadSettings() {
     for (Int32 p = 0; p < kParameterCount; ++p) {
         const SettingNames names(block_.parameters[p]);
-        if (block_.parameters[p].keepDefault == 1) {
+        if (loadShared(block_.parameters[p].keepDefault) == 1) {
             const Int32 stored = readSetting(kProductName, names.keptDefault);
             // Program 0 is current during construction, so a per-program value
             // lands in program 0 only.
@@ -164,7 +161,7 @@ void BuzzEffect::loadSettings() {
         }
         const Int32 stored = readSetting(kProductName, names.controller);
         // INT32_MIN would be no controller number plus one.
-        if (stored != 0 && stored != INT32_MIN) storeRelaxed(block_.parameters[p].learnedController, stored - 1);
+        if (stored != 0 && stored != INT32_MIN) storeShared(block_.parameters[p].learnedController, stored - 1);
     }
 }
 

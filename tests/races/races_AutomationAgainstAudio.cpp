@@ -36,12 +36,19 @@ private:
     std::uint32_t state_ = 12345u;
 };
 
-TEST(AutomationAgainstAudio, ParametersAndProgramsChangeWhileTheSampleLoopRuns) {
+TEST(AutomationAgainstAudio, ParametersProgramsAndBanksChangeWhileTheSampleLoopRuns) {
     setEditorFactory(&plainEditor);
     AEffect* record = pluginMain(&quietHost);
     setEditorFactory(nullptr);
     ASSERT_NE(record, nullptr);
     record->dispatcher(record, effMainsChanged, 0, 1, nullptr, 0.0f);
+
+    // The bank the user-interface thread reloads, taken while nothing else runs:
+    // a host reads the chunk straight from the effect's live block.
+    void* live = nullptr;
+    const Int32 bankSize = Int32(record->dispatcher(record, effGetChunk, 0, 0, &live, 0.0f));
+    ASSERT_EQ(bankSize, Int32(sizeof(ParameterBlock)));
+    std::vector<unsigned char> bank(static_cast<unsigned char*>(live), static_cast<unsigned char*>(live) + bankSize);
 
     std::atomic<bool> audioDone{false};
     std::atomic<bool> allFinite{true};
@@ -78,10 +85,15 @@ TEST(AutomationAgainstAudio, ParametersAndProgramsChangeWhileTheSampleLoopRuns) 
         }
     });
 
-    // The host's user-interface thread: idles the editor and reads what it shows.
+    // The host's user-interface thread: idles the editor, reads what it shows, and
+    // now and then reloads the bank, which rewrites values, flags and controllers
+    // that the sample loop reads.
     std::thread userInterface([&] {
         char text[kMaxProgramNameLen];
-        while (!audioDone) {
+        for (int step = 0; !audioDone; ++step) {
+            if (step % 8 == 0) {
+                record->dispatcher(record, effSetChunk, 0, bankSize, bank.data(), 0.0f);
+            }
             record->dispatcher(record, effEditIdle, 0, 0, nullptr, 0.0f);
             record->dispatcher(record, effGetParamDisplay, kBuzzIndex, 0, text, 0.0f);
             (void)record->dispatcher(record, effGetProgram, 0, 0, nullptr, 0.0f);
