@@ -139,6 +139,8 @@ const char* usageText() {
            "      and writes a stereo OUT.wav (32-bit float unless --format says otherwise)\n"
            "  qphost synth [--seconds S] [--pitch HZ] [--mono] [--format ...] OUT.wav\n"
            "      writes the built-in test input, a sung \"ah\"\n"
+           "  qphost editor [--dll PLUGIN.dll] [--about | --menu] OUT.png|OUT.bmp\n"
+           "      opens the plug-in's editor in a window, lets it paint and saves a picture of it\n"
            "PLUGIN.dll defaults to Quorrelphone.dll beside qphost.exe.\n";
 }
 
