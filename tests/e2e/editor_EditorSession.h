@@ -7,8 +7,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "PluginHost.h"
 
@@ -96,5 +99,23 @@ bool highlight(HMENU menu, int index);
 void tapKey(WORD key);
 
 }  // namespace popup
+
+// A fresh effect with its editor open in a host window, and the host's log
+// cleared, for the tests that work in the open editor.
+class OpenEditorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(host.loaded()) << host.loadError();
+        if (!EditorSession::displayAvailable())
+            GTEST_SKIP() << "the editor's windows need a display";
+        ASSERT_NE(host.open(), nullptr);
+        session = std::make_unique<EditorSession>(host);
+        ASSERT_EQ(session->open(), 1);
+        host.clearCalls();
+    }
+
+    PluginHost host;
+    std::unique_ptr<EditorSession> session;
+};
 
 }  // namespace qp::e2e

@@ -30,18 +30,8 @@ struct SeenMenu {
     bool reached = false;
 };
 
-class EditorMenus : public ::testing::Test {
+class EditorMenus : public OpenEditorTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(host.loaded()) << host.loadError();
-        if (!EditorSession::displayAvailable())
-            GTEST_SKIP() << "the editor's windows need a display";
-        ASSERT_NE(host.open(), nullptr);
-        session = std::make_unique<EditorSession>(host);
-        ASSERT_EQ(session->open(), 1);
-        host.clearCalls();
-    }
-
     void sendController(std::uint8_t controller, std::uint8_t value) {
         VstMidiEvent midi = {};
         midi.type = kVstMidiType;
@@ -121,8 +111,6 @@ protected:
         return found;
     }
 
-    PluginHost host;
-    std::unique_ptr<EditorSession> session;
 };
 
 TEST_F(EditorMenus, LearningAControllerThroughTheRightClickMenuBindsIt) {

@@ -29,18 +29,8 @@ std::vector<HostCall> gestureCalls(const PluginHost& host) {
     return gesture;
 }
 
-class EditorMouse : public ::testing::Test {
+class EditorMouse : public OpenEditorTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(host.loaded()) << host.loadError();
-        if (!EditorSession::displayAvailable())
-            GTEST_SKIP() << "the editor's windows need a display";
-        ASSERT_NE(host.open(), nullptr);
-        session = std::make_unique<EditorSession>(host);
-        ASSERT_EQ(session->open(), 1);
-        host.clearCalls();
-    }
-
     // Presses at a frame point, moves up by kDragPixels and lets go.
     void dragUp(POINT from) {
         const POINT start = session->toScreen(from);
@@ -58,8 +48,6 @@ protected:
         session->idle(60);
     }
 
-    PluginHost host;
-    std::unique_ptr<EditorSession> session;
 };
 
 TEST_F(EditorMouse, DraggingEachKnobIsOneEditGestureThatMovesItsParameter) {
