@@ -149,7 +149,9 @@ private:
     void tearDown();
     // A control made by the add family joins its entry with a learn overlay over
     // it and, when shown, the frame.
-    void installControl(std::int32_t index, Control* control, bool show);
+    // Starts the control at the parameter's value, puts it and a learn overlay
+    // into the entry (and the frame when shown), and notes its bitmap.
+    void installControl(std::int32_t index, Control* control, bool show, std::int32_t bitmapId);
     // The two slider forms are added the same way; only the class differs.
     template <class SliderForm>
     void addSlider(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height, std::int32_t index,

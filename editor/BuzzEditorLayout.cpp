@@ -59,8 +59,10 @@ void BuzzEditor::releaseView(const ControlEntry& entry, View* view) {
         view->release();
 }
 
-void BuzzEditor::installControl(std::int32_t index, Control* control, bool show) {
+void BuzzEditor::installControl(std::int32_t index, Control* control, bool show, std::int32_t bitmapId) {
+    control->setValue(buzzEffect_->getParameter(index));
     ControlEntry& entry = entries_[index];
+    entry.bitmapId = bitmapId;
     // Each entry holds one control: adding again for the same parameter replaces it.
     releaseView(entry, entry.learnOverlay);
     releaseView(entry, entry.control);
@@ -92,9 +94,7 @@ void BuzzEditor::addFilmStripKnob(std::int32_t x, std::int32_t y, std::int32_t i
         AnimKnob(size, this, index, bitmap->getHeight() / frameSize, frameSize, bitmap, Point(0, 0));
     if (!knob)
         return;
-    knob->setValue(buzzEffect_->getParameter(index));
-    installControl(index, knob, show);
-    entries_[index].bitmapId = bitmapId;
+    installControl(index, knob, show, bitmapId);
 }
 
 void BuzzEditor::addValueDisplay(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
@@ -145,9 +145,7 @@ void BuzzEditor::addKnob(std::int32_t x, std::int32_t y, std::int32_t size, std:
         knob->setShadowColor(shadowColor);
         knob->setHandleColor(handleColor);
     }
-    knob->setValue(buzzEffect_->getParameter(index));
-    installControl(index, knob, show);
-    entries_[index].bitmapId = handleBitmapId;
+    installControl(index, knob, show, handleBitmapId);
 }
 
 template <class SliderForm>
@@ -161,9 +159,7 @@ void BuzzEditor::addSlider(std::int32_t x, std::int32_t y, std::int32_t width, s
                    getBitmap(handleBitmapId), background_, Point(x, y), style);
     if (!slider)
         return;
-    slider->setValue(buzzEffect_->getParameter(index));
-    installControl(index, slider, show);
-    entries_[index].bitmapId = handleBitmapId;
+    installControl(index, slider, show, handleBitmapId);
 }
 
 void BuzzEditor::addHorizontalSlider(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
@@ -187,10 +183,8 @@ void BuzzEditor::addButton(std::int32_t x, std::int32_t y, std::int32_t width, s
         new (std::nothrow) OnOffButton(Rect(x, y, x + width, y + height), this, index, getBitmap(bitmapId));
     if (!button)
         return;
-    button->setValue(buzzEffect_->getParameter(index));
     button->setWheelIncrement(kButtonWheelIncrement);
-    installControl(index, button, show);
-    entries_[index].bitmapId = bitmapId;
+    installControl(index, button, show, bitmapId);
 }
 
 void BuzzEditor::addStepSwitch(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
@@ -201,9 +195,7 @@ void BuzzEditor::addStepSwitch(std::int32_t x, std::int32_t y, std::int32_t widt
         StepSwitch(Rect(x, y, x + width, y + height), this, index, states, height, getBitmap(bitmapId), Point(0, 0));
     if (!stepSwitch)
         return;
-    stepSwitch->setValue(buzzEffect_->getParameter(index));
-    installControl(index, stepSwitch, show);
-    entries_[index].bitmapId = bitmapId;
+    installControl(index, stepSwitch, show, bitmapId);
 }
 
 void BuzzEditor::addFilmStripSlider(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
@@ -217,9 +209,7 @@ void BuzzEditor::addFilmStripSlider(std::int32_t x, std::int32_t y, std::int32_t
                         maxPosition, getBitmap(bitmapId), Point(0, 0), style);
     if (!slider)
         return;
-    slider->setValue(buzzEffect_->getParameter(index));
-    installControl(index, slider, show);
-    entries_[index].bitmapId = bitmapId;
+    installControl(index, slider, show, bitmapId);
 }
 
 void BuzzEditor::showEntry(std::int32_t index) {
