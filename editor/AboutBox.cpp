@@ -31,12 +31,7 @@ AboutBox::~AboutBox() = default;
 void AboutBox::draw(DrawContext* context) {
     clampValue();
     const Point source(0, value_ == 0.0f ? 0 : pictureHeight_);
-    if (background_) {
-        if (getTransparency())
-            background_->drawTransparent(context, size_, source);
-        else
-            background_->draw(context, size_, source);
-    }
+    drawBackgroundFrame(context, source);
     if (caption_[0] != ' ') {
         // No background fill: the caption sits straight on whatever is beneath.
         context->selectFont(kCaptionFont);

@@ -29,12 +29,7 @@ void FilmStripSlider::draw(DrawContext* context) {
         value_ = 1.0f;
     Point source = offset_;
     source.v += frameTop(value_, frames_, frameHeight_);
-    if (background_) {
-        if (getTransparency())
-            background_->drawTransparent(context, size_, source);
-        else
-            background_->draw(context, size_, source);
-    }
+    drawBackgroundFrame(context, source);
     setDirty(false);
 }
 

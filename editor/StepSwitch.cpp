@@ -18,12 +18,7 @@ StepSwitch::~StepSwitch() = default;
 
 void StepSwitch::draw(DrawContext* context) {
     const Point source(offset_.h, std::int32_t(float(frameHeight_) * value_) + offset_.v);
-    if (background_) {
-        if (getTransparency())
-            background_->drawTransparent(context, size_, source);
-        else
-            background_->draw(context, size_, source);
-    }
+    drawBackgroundFrame(context, source);
     setDirty(false);
 }
 

@@ -30,13 +30,8 @@ AnimKnob::AnimKnob(const Rect& size, ControlListener* listener, std::int32_t tag
 AnimKnob::~AnimKnob() = default;
 
 void AnimKnob::draw(DrawContext* context) {
-    if (background_) {
-        const Point source(0, animKnobFrameTop(value_, frames_, frameHeight_, inverse_));
-        if (transparent_)
-            background_->drawTransparent(context, size_, source);
-        else
-            background_->draw(context, size_, source);
-    }
+    if (background_)
+        drawBackgroundFrame(context, Point(0, animKnobFrameTop(value_, frames_, frameHeight_, inverse_)));
     setDirty(false);
 }
 

@@ -89,4 +89,13 @@ void Control::clampValue() {
 
 bool Control::isDoubleClick() { return doubleClick_.press(frame_ ? frame_->getTicks() : DoubleClick::noClock); }
 
+void Control::drawBackgroundFrame(DrawContext* context, Point source) {
+    if (!background_)
+        return;
+    if (transparent_)
+        background_->drawTransparent(context, size_, source);
+    else
+        background_->draw(context, size_, source);
+}
+
 }  // namespace qp

@@ -69,6 +69,11 @@ public:
     std::int32_t getDoubleClickInterval() const { return doubleClick_.interval(); }
 
 protected:
+    // Draws the part of the background bitmap at source over the control, keyed
+    // by the bitmap's transparent colour when the control is transparent;
+    // nothing without a background.
+    void drawBackgroundFrame(DrawContext* context, Point source);
+
     ControlListener* listener_;
     std::int32_t tag_;
     float oldValue_ = 1.0f;

@@ -19,13 +19,7 @@ FrameAnimation::~FrameAnimation() = default;
 void FrameAnimation::draw(DrawContext* context) {
     if (!opened_)
         return;
-    if (background_) {
-        const Point source(offset_.h, std::int32_t(value_) + offset_.v);
-        if (transparent_)
-            background_->drawTransparent(context, size_, source);
-        else
-            background_->draw(context, size_, source);
-    }
+    drawBackgroundFrame(context, Point(offset_.h, std::int32_t(value_) + offset_.v));
     setDirty(false);
 }
 
