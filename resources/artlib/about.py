@@ -1,13 +1,26 @@
 """The about picture, 218 x 77, laid over the face while the about screen shows: the
 product name in brass, what it does, the vendor and the version."""
 
+import os
+
 from . import panel, strokefont
 from .canvas import mix
 
 WIDTH = 218
 HEIGHT = 77
-VERSION = "1.0"
 MARGIN = 12
+
+
+def release_version():
+    """The first two parts of the release number in the top-level VERSION file: the
+    picture is committed, so a new release without a new picture fails --check."""
+    path = os.path.join(os.path.dirname(__file__), "..", "..", "VERSION")
+    with open(path) as f:
+        major, minor, _patch = f.readline().strip().split(".")
+    return major + "." + minor
+
+
+VERSION = release_version()
 
 
 def render():
