@@ -80,14 +80,19 @@ def manual_files(docs_dir, version):
 
 
 def preset_files(presets_dir):
+    """Every preset and bank file, and the folder's README (the presets' table) when there is one."""
     names = sorted(n for n in os.listdir(presets_dir) if n.lower().endswith((".fxb", ".fxp"))) \
         if os.path.isdir(presets_dir) else []
-    return {"presets/" + n: read_bytes(os.path.join(presets_dir, n)) for n in names}
+    files = {"presets/" + n: read_bytes(os.path.join(presets_dir, n)) for n in names}
+    if files and os.path.isfile(os.path.join(presets_dir, "README.md")):
+        files["presets/README.md"] = read_bytes(os.path.join(presets_dir, "README.md"))
+    return files
 
 
 def sums(files):
-    lines = ["%s  %s\n" % (hashlib.sha256(data).hexdigest(), name) for name, data in sorted(files.items())]
-    return "".join(lines).encode("ascii" if all(n.isascii() for n in files) else "utf-8")
+    """sha256sum's own format, so `sha256sum -c SHA256SUMS` checks an unpacked package."""
+    return "".join("%s  %s\n" % (hashlib.sha256(data).hexdigest(), name)
+                   for name, data in sorted(files.items())).encode("utf-8")
 
 
 def package_time():
