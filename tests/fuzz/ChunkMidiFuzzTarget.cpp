@@ -120,13 +120,15 @@ public:
         list_.assign(2 + std::size_t(count) + 1, 0);
         VstEvents* events = get();
         events->numEvents = header & 0x80 ? -count : count;
+        // The record declares room for two pointers; the slots run on past them.
+        VstEvent** slots = events->events;
         for (int i = 0; i < count; ++i) {
             const std::uint8_t kind = in.byte();
             VstMidiEvent& event = events_[std::size_t(i)];
             event.type = kind % 8 == 0 ? Int32(kind / 8) : kVstMidiType;
             event.byteSize = sizeof event;
             in.fill(event.midiData, 3);
-            events->events[i] = kind == 0xFF ? nullptr : reinterpret_cast<VstEvent*>(&event);
+            slots[i] = kind == 0xFF ? nullptr : reinterpret_cast<VstEvent*>(&event);
         }
         null_ = header == 0x7F;
     }
