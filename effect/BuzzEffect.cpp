@@ -232,10 +232,12 @@ float& BuzzEffect::liveValue(Int32 index) {
 }
 
 void BuzzEffect::setParameter(Int32 index, float value) {
-    // A NaN is neither a value nor a command: stored, it would close the gate or
-    // poison the output for as long as the program lives; as a command number its
+    // NaN and the infinities are neither values nor commands: stored in an
+    // unbounded parameter they would close the gate or poison the output for as
+    // long as the program lives, and a bounded one is not moved to an end of its
+    // range by a host's arithmetic gone wrong. As a command number their
     // conversion to an integer is undefined.
-    if (std::isnan(value)) {
+    if (!std::isfinite(value)) {
         return;
     }
     handleCommand(index, value);

@@ -7,8 +7,11 @@
 // block (names, flags, the padding byte, bytes after a name's terminator) is
 // kept byte for byte, so a bank handed back by the host comes back unchanged.
 #include <algorithm>
+#include <array>
 #include <atomic>
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "effect/BuzzEffect.h"
 #include "effect/SharedField.h"
@@ -32,26 +35,37 @@ constexpr const char* kUserBankExtension = "bnk";
 constexpr std::size_t kReplacedSuffixLength = 3;
 
 
-// Both parameters of this effect range over 0..1. A loaded value outside it is
-// limited, and one that is no number at all (NaN) becomes 0, as the lower end.
-float loadedValue(float value) {
-    if (!(value >= 0.0f)) return 0.0f;
-    return value > 1.0f ? 1.0f : value;
-}
-
-void checkProgram(ProgramRecord& program) {
-    for (float& value : program.values) value = loadedValue(value);
-}
-
-// The effect defines no unbounded parameter, and a bank cannot make one: an
-// unbounded parameter would let the host's automation store any float, NaN and
-// infinities included, where the sample loop reads it.
-void checkBlock(ParameterBlock& block) {
-    for (ParameterRecord& parameter : block.parameters) {
-        parameter.unbounded = 0;
-        parameter.value = loadedValue(parameter.value);
+// What a loaded value may be. A bounded parameter keeps to 0..1: above is
+// limited to 1, below and NaN become 0, the lower end. An unbounded one keeps
+// any finite value, as a bank that relies on the flag stored it; what no
+// parameter may hold is a non-finite value, which the sample loop would turn
+// into a closed gate or a poisoned output: NaN becomes 0, and an infinity the
+// largest finite value of its sign.
+float loadedValue(float value, bool unbounded) {
+    if (!unbounded) {
+        if (!(value >= 0.0f)) return 0.0f;
+        return value > 1.0f ? 1.0f : value;
     }
-    for (ProgramRecord& program : block.programs) checkProgram(program);
+    if (std::isnan(value)) return 0.0f;
+    return std::clamp(value, -std::numeric_limits<float>::max(), std::numeric_limits<float>::max());
+}
+
+// A program's values follow the flags of the parameters they belong to: the
+// live ones for a preset, the staged bank's own for a bank.
+using UnboundedFlags = std::array<bool, kParameterCount>;
+
+void checkProgram(ProgramRecord& program, const UnboundedFlags& unbounded) {
+    for (int i = 0; i < kParameterCount; ++i) program.values[i] = loadedValue(program.values[i], unbounded[i]);
+}
+
+void checkBlock(ParameterBlock& block) {
+    UnboundedFlags unbounded{};
+    for (int i = 0; i < kParameterCount; ++i) {
+        ParameterRecord& parameter = block.parameters[i];
+        unbounded[i] = parameter.unbounded != 0;
+        parameter.value = loadedValue(parameter.value, unbounded[i]);
+    }
+    for (ProgramRecord& program : block.programs) checkProgram(program, unbounded);
 }
 
 void snapshotProgram(ProgramRecord& copy, ProgramRecord& live) {
@@ -116,16 +130,19 @@ Int32 BuzzEffect::getChunk(void** data, bool isPreset) {
 
 Int32 BuzzEffect::setChunk(void* data, Int32 byteSize, bool isPreset) {
     if (isPreset) {
-        // A negative size, taken as unsigned, is far too large; a shorter preset
-        // overwrites only its first bytes (the name, then the first value...).
+        // A negative size, taken as unsigned, is far too large, and a null chunk
+        // has no bytes to give; a shorter preset overwrites only its first bytes
+        // (the name, then the first value...), and 0 bytes copy nothing.
         const Int32 program = loadCurrentProgram();
-        if (!data || std::uint32_t(byteSize) > std::uint32_t(kPresetChunkSize)) {
+        if (std::uint32_t(byteSize) > std::uint32_t(kPresetChunkSize) || (!data && byteSize != 0)) {
             showError(kWrongPresetSize);
         } else if (validProgram(program)) {
             ProgramRecord staged;
             snapshotProgram(staged, block_.programs[program]);
-            std::memcpy(&staged, data, std::size_t(byteSize));
-            checkProgram(staged);
+            if (byteSize > 0) std::memcpy(&staged, data, std::size_t(byteSize));
+            UnboundedFlags unbounded{};
+            for (int i = 0; i < kParameterCount; ++i) unbounded[i] = loadShared(block_.parameters[i].unbounded) != 0;
+            checkProgram(staged, unbounded);
             publishProgram(block_.programs[program], staged);
             setProgram(program);
         }

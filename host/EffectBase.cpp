@@ -165,7 +165,8 @@ Int32 EffectBase::truncateToInt32(double value) {
 IntPtr EffectBase::dispatcher(Int32 opcode, Int32 index, IntPtr value, void* ptr, float opt) {
     // Operations that write text for the host get a scratch buffer; only the cut copy
     // reaches the host (see copyTextToHost). A null ptr where the opcode reads or
-    // writes through it is answered with 0 before any operation runs.
+    // writes through it is answered with 0 before any operation runs, except for
+    // effSetChunk, whose operation judges its own chunk.
     char scratch[kTextScratchLen];
     auto textToHost = [&](int capacity, auto&& write) -> IntPtr {
         if (ptr == nullptr) {
@@ -249,9 +250,8 @@ IntPtr EffectBase::dispatcher(Int32 opcode, Int32 index, IntPtr value, void* ptr
             }
             return getChunk(static_cast<void**>(ptr), index != 0);
         case effSetChunk:
-            if (ptr == nullptr || value < 0) {
-                return 0;
-            }
+            // A null or a negative-sized chunk is the effect's to refuse, and it
+            // answers for itself (with 1, and a message, for the program's effect).
             return setChunk(ptr, Int32(value), index != 0);
         default:
             // effEditDraw, effEditMouse, effEditKey, effEditTop, effEditSleep and every

@@ -101,7 +101,9 @@ IntPtr EffectHostServices::dispatcher(Int32 opcode, Int32 index, IntPtr value, v
 
     switch (opcode) {
         case effProcessEvents:
-            return hasPtr ? processEvents(static_cast<VstEvents*>(ptr)) : 0;
+            // An empty delivery is still a delivery: the effect answers it (and
+            // reads nothing from a null list).
+            return processEvents(static_cast<VstEvents*>(ptr));
         case effCanBeAutomated:
             return fromBool(canBeAutomated(index));
         case effString2Parameter:
@@ -198,7 +200,9 @@ IntPtr EffectHostServices::dispatcher(Int32 opcode, Int32 index, IntPtr value, v
         case effGetMidiProgramName:
             return hasPtr ? getMidiProgramName(index, ptr) : 0;
         case effGetCurrentMidiProgram:
-            return hasPtr ? getCurrentMidiProgram(index, ptr) : 0;
+            // "No current MIDI program" is -1, and it is the answer with or without
+            // a record to describe one in.
+            return getCurrentMidiProgram(index, ptr);
         case effGetMidiProgramCategory:
             return hasPtr ? getMidiProgramCategory(index, ptr) : 0;
         case effHasMidiProgramsChanged:
@@ -216,12 +220,13 @@ IntPtr EffectHostServices::dispatcher(Int32 opcode, Int32 index, IntPtr value, v
             return fromBool(getSpeakerArrangement(reinterpret_cast<VstSpeakerArrangement**>(value),
                                                   static_cast<VstSpeakerArrangement**>(ptr)));
         case effShellGetNextPlugin: {
-            if (!hasPtr) {
-                return 0;
-            }
+            // Only a plug-in the shell hands out (a non-zero id) has a name for the
+            // host; at the end of the list the host's buffer stays as it was.
             std::memset(scratch, 0, sizeof(scratch));
             const Int32 id = getNextShellPlugin(scratch);
-            copyTextToHost(ptr, scratch, kMaxShellNameLen);
+            if (hasPtr && id != 0) {
+                copyTextToHost(ptr, scratch, kMaxShellNameLen);
+            }
             return id;
         }
         case effStartProcess:

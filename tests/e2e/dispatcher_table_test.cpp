@@ -206,6 +206,18 @@ TEST_F(FreshEffect, EmptyEventListIsAccepted) {
     VstEvents events{};
     events.numEvents = 0;
     EXPECT_EQ(host.dispatch(effProcessEvents, 0, 0, &events), 1);
+    EXPECT_EQ(host.dispatch(effProcessEvents, 0, 0, nullptr), 1);
+}
+
+// Answers that do not depend on ptr: no current MIDI program whatever the host
+// hands in, and no shell plug-in, so the host's name buffer keeps its bytes.
+TEST_F(FreshEffect, MidiProgramAndShellQueriesAnswerWithOrWithoutABuffer) {
+    std::vector<char> buffer(256, 0x5a);
+    EXPECT_EQ(host.dispatch(effGetCurrentMidiProgram, 0, 0, nullptr), -1);
+    EXPECT_EQ(host.dispatch(effGetCurrentMidiProgram, 5, 0, buffer.data()), -1);
+    EXPECT_EQ(host.dispatch(effShellGetNextPlugin, 0, 0, buffer.data()), 0);
+    EXPECT_EQ(host.dispatch(effShellGetNextPlugin, 0, 0, nullptr), 0);
+    EXPECT_EQ(buffer, std::vector<char>(256, 0x5a));
 }
 
 TEST_F(FreshEffect, EditorOpcodesAgreeWithTheEditorFlag) {

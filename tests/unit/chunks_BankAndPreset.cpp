@@ -181,15 +181,19 @@ TEST_F(Chunks, ShortPresetOverwritesOnlyItsOwnBytes) {
     EXPECT_TRUE(platform().messages().empty());
 }
 
-TEST_F(Chunks, NonFiniteAndOutOfRangeValuesNeverReachTheParameters) {
+// Parameter 0 is bounded: what a bank holds outside 0..1 is limited. Parameter 1
+// is made unbounded by the bank itself: its finite values are kept as they are.
+// Neither ever holds a non-finite value.
+TEST_F(Chunks, LoadedValuesKeepToTheirRangeAndAreNeverNonFinite) {
     auto effect = makeEffect();
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
+    const float max = std::numeric_limits<float>::max();
     ParameterBlock block = unusualBlock();
     const float loaded[kProgramCount][2] = {{nan, inf}, {-inf, 5.0f}, {-0.5f, 1e-3f}, {-nan, 1.0f},
                                             {0.0f, 2e38f}, {0.5f, 0.5f}, {nan, nan}, {inf, -inf}, {1.5f, -1.0f}};
-    const float expected[kProgramCount][2] = {{0, 1}, {0, 1}, {0, 1e-3f}, {0, 1}, {0, 1},
-                                              {0.5f, 0.5f}, {0, 0}, {1, 0}, {1, 0}};
+    const float expected[kProgramCount][2] = {{0, max}, {0, 5.0f}, {0, 1e-3f}, {0, 1}, {0, 2e38f},
+                                              {0.5f, 0.5f}, {0, 0}, {1, -max}, {1, -1.0f}};
     for (int i = 0; i < kProgramCount; ++i) {
         block.programs[i].values[0] = loaded[i][0];
         block.programs[i].values[1] = loaded[i][1];
@@ -206,11 +210,12 @@ TEST_F(Chunks, NonFiniteAndOutOfRangeValuesNeverReachTheParameters) {
         EXPECT_EQ(effect->getParameter(1), expected[i][1]) << i;
     }
     EXPECT_EQ(effect->block().parameters[0].value, 0.0f);
-    EXPECT_EQ(effect->block().parameters[1].value, 1.0f);
-    // The effect has no unbounded parameter, and a bank does not make one.
-    EXPECT_EQ(effect->block().parameters[1].unbounded, 0);
+    EXPECT_EQ(effect->block().parameters[1].value, 7.0f);
+    EXPECT_EQ(effect->block().parameters[1].unbounded, 1);
     effect->setParameter(1, 3.0f);
-    EXPECT_EQ(effect->getParameter(1), 1.0f);
+    EXPECT_EQ(effect->getParameter(1), 3.0f);
+    effect->setParameter(0, 3.0f);
+    EXPECT_EQ(effect->getParameter(0), 1.0f);
 
     ProgramRecord preset{};
     preset.values[0] = inf;
@@ -218,6 +223,69 @@ TEST_F(Chunks, NonFiniteAndOutOfRangeValuesNeverReachTheParameters) {
     effect->setChunk(&preset, 32, true);
     EXPECT_EQ(effect->getParameter(0), 1.0f);
     EXPECT_EQ(effect->getParameter(1), 0.0f);
+    preset.values[1] = -42.5f;
+    effect->setChunk(&preset, 32, true);
+    EXPECT_EQ(effect->getParameter(1), -42.5f);
+}
+
+TEST_F(Chunks, AnUnboundedBankRoundTripsByteForByte) {
+    ParameterBlock block = unusualBlock();
+    for (ParameterRecord& parameter : block.parameters) parameter.unbounded = 1;
+    block.parameters[0].value = -3.0f;
+    block.parameters[1].value = 1e30f;
+    block.programs[2].values[0] = 12.5f;
+    block.programs[2].values[1] = -0.75f;
+    const auto original = bytesOf(block);
+    auto source = makeEffect();
+    source->setProgram(2);
+    EXPECT_EQ(source->setChunk(const_cast<unsigned char*>(original.data()), 360, false), 1);
+    EXPECT_EQ(source->getParameter(0), 12.5f);
+    EXPECT_EQ(source->getParameter(1), -0.75f);
+    const auto saved = bankOf(*source);
+    EXPECT_EQ(saved, original);
+
+    auto target = makeEffect();
+    target->setChunk(const_cast<unsigned char*>(saved.data()), 360, false);
+    EXPECT_EQ(bankOf(*target), original);
+}
+
+// What a host reaches through the record: the dispatcher hands every chunk to
+// the loader, which answers 1 whatever it makes of it.
+TEST_F(Chunks, ThroughTheDispatcherEveryChunkIsAnsweredByTheLoader) {
+    auto effect = makeEffect();
+    effect->setProgram(3);
+    const auto before = rawBlock(*effect);
+    unsigned char bytes[400] = {};
+    struct Case {
+        Int32 index;
+        IntPtr size;
+        void* data;
+        const char* message;
+    } cases[] = {{1, -1, bytes, "Can't load preset, wrong file size!"},
+                 {1, -32, bytes, "Can't load preset, wrong file size!"},
+                 {0, -360, bytes, "Can't load bank, wrong file size!"},
+                 {1, 32, nullptr, "Can't load preset, wrong file size!"},
+                 {1, 5, nullptr, "Can't load preset, wrong file size!"},
+                 {0, 360, nullptr, "Can't load bank, wrong file size!"},
+                 {0, -1, nullptr, "Can't load bank, wrong file size!"}};
+    for (const Case& c : cases) {
+        platform().clearMessages();
+        editorOf(*effect).log.clear();
+        EXPECT_EQ(effect->dispatcher(effSetChunk, c.index, c.size, c.data, 0.0f), 1) << c.size;
+        EXPECT_EQ(messageTexts(), std::vector<std::string>{c.message}) << c.size;
+        EXPECT_EQ(rawBlock(*effect), before) << c.size;
+        EXPECT_EQ(effect->getProgram(), 3);
+        EXPECT_EQ(editorOf(*effect).count(EditorEvent::RequestUpdate), 1) << c.size;
+        EXPECT_EQ(editorOf(*effect).count(EditorEvent::RefreshLearnedControllers), 1) << c.size;
+        if (c.index == 0) expectCurrentProgramReapplied(*effect);
+    }
+    // No bytes at all: nothing is copied and nothing is wrong.
+    platform().clearMessages();
+    editorOf(*effect).log.clear();
+    EXPECT_EQ(effect->dispatcher(effSetChunk, 1, 0, nullptr, 0.0f), 1);
+    EXPECT_TRUE(platform().messages().empty());
+    EXPECT_EQ(rawBlock(*effect), before);
+    expectCurrentProgramReapplied(*effect);
 }
 
 TEST_F(Chunks, UnterminatedNamesAreReadAsTwentyThreeCharacters) {

@@ -176,6 +176,20 @@ TEST_F(BuzzEffectIdentity, MouseWheelWithoutEditorIsDeclined) {
               0);
 }
 
+// The three answers a host may lean on whatever ptr is: an empty delivery of
+// events is taken (1), there is no current MIDI program (-1), and a plain effect
+// is no shell, so the host's name buffer keeps what it held.
+TEST_F(BuzzEffectIdentity, AnswersThatHoldWithOrWithoutABuffer) {
+    EXPECT_EQ(dispatch(effProcessEvents, 0, 0, nullptr), 1);
+    char buffer[256];
+    std::memset(buffer, 0x5a, sizeof buffer);
+    EXPECT_EQ(dispatch(effGetCurrentMidiProgram, 0, 0, nullptr), -1);
+    EXPECT_EQ(dispatch(effGetCurrentMidiProgram, 3, 0, buffer), -1);
+    EXPECT_EQ(dispatch(effShellGetNextPlugin, 0, 0, buffer), 0);
+    EXPECT_EQ(dispatch(effShellGetNextPlugin, 0, 0, nullptr), 0);
+    for (char byte : buffer) ASSERT_EQ(byte, 0x5a);
+}
+
 TEST_F(BuzzEffectIdentity, CanDoOnlyMidiInput) {
     EXPECT_EQ(effect.canDo("receiveVstEvents"), 1);
     EXPECT_EQ(effect.canDo("receiveVstMidiEvent"), 1);

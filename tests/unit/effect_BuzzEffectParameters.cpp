@@ -77,20 +77,26 @@ TEST_F(BuzzEffectParameters, ValuesAreClampedBeforeTheyAreStoredAndShown) {
     effect.setParameter(1, -0.2f);
     EXPECT_EQ(effect.getParameter(0), 1.0f);
     EXPECT_EQ(effect.getParameter(1), 0.0f);
-    effect.setParameter(0, kInfinity);
-    effect.setParameter(1, -kInfinity);
-    EXPECT_EQ(editor.received, (Received{{0, 1.0f}, {1, 0.0f}, {0, 1.0f}, {1, 0.0f}}));
+    EXPECT_EQ(editor.received, (Received{{0, 1.0f}, {1, 0.0f}}));
     EXPECT_EQ(effect.block().programs[0].values[0], 1.0f);
 }
 
-TEST_F(BuzzEffectParameters, NaNIsIgnoredEntirely) {
+// Neither a bounded parameter (which would be clamped to an end) nor an unbounded
+// one (which would store it) takes a non-finite value; commands ignore it too.
+TEST_F(BuzzEffectParameters, NonFiniteValuesAreIgnoredEntirely) {
+    effect.defineParameter(1, "level", 0.5f, 1, 1, 0);
     effect.setParameter(0, 0.25f);
+    effect.setParameter(1, 4.0f);
     editor.received.clear();
-    effect.setParameter(0, kNaN);
-    effect.setParameter(1, -kNaN);
-    effect.setParameter(kLearnCommandIndex, kNaN);
+    for (float bad : {kNaN, -kNaN, kInfinity, -kInfinity}) {
+        effect.setParameter(0, bad);
+        effect.setParameter(1, bad);
+        effect.setParameter(kLearnCommandIndex, bad);
+        effect.setParameter(kMenuCommandIndex, bad);
+    }
     EXPECT_EQ(effect.getParameter(0), 0.25f);
-    EXPECT_EQ(effect.getParameter(1), 0.5f);
+    EXPECT_EQ(effect.getParameter(1), 4.0f);
+    EXPECT_EQ(effect.learnTarget(), -1);
     EXPECT_TRUE(editor.received.empty());
 }
 

@@ -412,12 +412,12 @@ TEST(DispatcherSafety, NullPtrIsAnsweredWithZeroAndReachesNoOperation) {
     const IntPtr ref = reinterpret_cast<IntPtr>(&arrangement);
     for (Int32 opcode :
          {effSetProgramName, effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName,
-          effGetChunk, effSetChunk, effProcessEvents, effString2Parameter, effGetProgramNameIndexed,
+          effGetChunk, effString2Parameter, effGetProgramNameIndexed,
           effGetInputProperties, effGetOutputProperties, effOfflineNotify, effOfflinePrepare, effOfflineRun,
           effProcessVarIo, effSetSpeakerArrangement, effGetEffectName, effGetErrorText, effGetVendorString,
           effGetProductString, effCanDo, effGetParameterProperties, effGetMidiProgramName,
-          effGetCurrentMidiProgram, effGetMidiProgramCategory, effGetMidiKeyName, effGetSpeakerArrangement,
-          effShellGetNextPlugin, effBeginLoadBank, effBeginLoadProgram}) {
+          effGetMidiProgramCategory, effGetMidiKeyName, effGetSpeakerArrangement,
+          effBeginLoadBank, effBeginLoadProgram}) {
         effect.ops.clear();
         EXPECT_EQ(effect.dispatch(opcode, 0, ref, nullptr), 0) << opcode;
         EXPECT_TRUE(effect.ops.empty()) << opcode << " reached " << effect.ops.front().name;
@@ -431,11 +431,51 @@ TEST(DispatcherSafety, NullPtrIsAnsweredWithZeroAndReachesNoOperation) {
     }
 }
 
-TEST(DispatcherSafety, NegativeChunkSizeIsRefused) {
+// Four opcodes answer for themselves whatever ptr is: the chunk loader refuses a
+// null or negative-sized chunk itself (with its own answer), an empty event
+// delivery is answered, "no MIDI program" stays -1, and the shell is asked.
+TEST(DispatcherSafety, OperationsThatJudgeTheirOwnPtrAreReachedWithNull) {
+    RecordingEffect effect;
+    const std::vector<Route> routes = {
+        {effSetChunk, 0, 360, nullptr, 0, {"setChunk", 360, 0, nullptr}, 7},
+        {effSetChunk, 1, -1, nullptr, 0, {"setChunk", -1, 1, nullptr}, 7},
+        {effProcessEvents, 0, 0, nullptr, 0, {"processEvents", 0, 0, nullptr}, 7},
+        {effGetCurrentMidiProgram, 3, 0, nullptr, 0, {"getCurrentMidiProgram", 3, 0, nullptr}, 7},
+        {effShellGetNextPlugin, 0, 0, nullptr, 0, {"getNextShellPlugin"}, 7, false},
+    };
+    for (const Route& route : routes) {
+        effect.ops.clear();
+        EXPECT_EQ(effect.dispatch(route.opcode, route.index, route.value, route.ptr), route.answer)
+            << route.opcode;
+        ASSERT_EQ(effect.ops.size(), 1u) << route.opcode;
+        EXPECT_EQ(effect.ops.front().name, route.expected.name);
+        EXPECT_EQ(effect.ops.front().a, route.expected.a) << route.opcode;
+        EXPECT_EQ(effect.ops.front().b, route.expected.b) << route.opcode;
+        if (route.checkPtr) {
+            EXPECT_EQ(effect.ops.front().ptr, nullptr) << route.opcode;
+        }
+    }
+    DefaultEffect quiet;
+    EXPECT_EQ(quiet.dispatch(effGetCurrentMidiProgram, 0, 0, nullptr), -1);
+    EXPECT_EQ(quiet.dispatch(effProcessEvents, 0, 0, nullptr), 0);
+    EXPECT_EQ(quiet.dispatch(effSetChunk, 0, -1, nullptr), 0);
+}
+
+TEST(DispatcherSafety, NegativeChunkSizeReachesTheLoaderAsItIs) {
     RecordingEffect effect;
     char data[32] = {};
-    EXPECT_EQ(effect.dispatch(effSetChunk, 0, -1, data), 0);
-    EXPECT_TRUE(effect.ops.empty());
+    EXPECT_EQ(effect.dispatch(effSetChunk, 1, -1, data), 7);
+    ASSERT_EQ(effect.ops.size(), 1u);
+    EXPECT_EQ(effect.ops.front().a, -1);
+    EXPECT_EQ(effect.ops.front().ptr, data);
+}
+
+TEST(DispatcherSafety, TheEndOfTheShellListLeavesTheHostsBufferAlone) {
+    DefaultEffect effect;  // its shell has no plug-in: id 0
+    char host[80];
+    std::memset(host, kUntouched, sizeof(host));
+    EXPECT_EQ(effect.dispatch(effShellGetNextPlugin, 0, 0, host), 0);
+    for (char byte : host) ASSERT_EQ(byte, kUntouched);
 }
 
 struct TextLimit {
