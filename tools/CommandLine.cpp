@@ -1,5 +1,6 @@
 #include "tools/CommandLine.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -40,6 +41,36 @@ bool parseFormat(const std::string& text, SampleFormat* format) {
     return true;
 }
 
+std::string parsePresetStep(const std::string& option, const std::string& value,
+                            std::vector<PresetStep>* steps) {
+    PresetStep step;
+    if (option == "--program") {
+        long program = 0;
+        if (!parseInt(value, 0, 1 << 20, &program)) {
+            return "--program needs a program number, not \"" + value + "\"";
+        }
+        step.kind = PresetStep::Kind::Program;
+        step.program = int(program);
+    } else if (option == "--name") {
+        if (value.size() >= std::size_t(kMaxProgramNameLen)) {
+            return "--name takes at most " + std::to_string(kMaxProgramNameLen - 1) + " characters";
+        }
+        step.kind = PresetStep::Kind::Name;
+        step.text = value;
+    } else if (option == "--param") {
+        std::string error;
+        if (!parseParameterAssignment(value, &step.parameter, &error)) return error;
+        step.kind = PresetStep::Kind::Parameter;
+    } else if (option == "--preset" || option == "--bank") {
+        step.kind = option == "--preset" ? PresetStep::Kind::Preset : PresetStep::Kind::Bank;
+        step.text = value;
+    } else {
+        return "unknown option " + option + " for preset save";
+    }
+    steps->push_back(step);
+    return {};
+}
+
 CommandLine failed(CommandLine line, std::string error) {
     line.error = std::move(error);
     return line;
@@ -47,18 +78,35 @@ CommandLine failed(CommandLine line, std::string error) {
 
 }  // namespace
 
+bool hasExtension(const std::string& path, const std::string& extension) {
+    if (path.size() <= extension.size()) return false;
+    for (std::size_t i = 0; i < extension.size(); ++i) {
+        const char c = path[path.size() - extension.size() + i];
+        if (std::tolower(static_cast<unsigned char>(c)) != extension[i]) return false;
+    }
+    return true;
+}
+
 CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     CommandLine line;
     if (arguments.empty() || arguments[0] == "help" || arguments[0] == "--help" || arguments[0] == "-h") {
         return line;
     }
-    const std::string& name = arguments[0];
+    std::string name = arguments[0];
+    std::size_t first = 1;
     if (name == "info") line.command = Command::Info;
     else if (name == "render") line.command = Command::Render;
     else if (name == "synth") line.command = Command::Synth;
-    else return failed(line, "unknown command \"" + name + "\"");
+    else if (name == "preset") {
+        const std::string action = arguments.size() > 1 ? arguments[1] : std::string();
+        if (action == "save") line.command = Command::PresetSave;
+        else if (action == "load") line.command = Command::PresetLoad;
+        else return failed(line, "preset needs \"save\" or \"load\"");
+        name += " " + action;
+        first = 2;
+    } else return failed(line, "unknown command \"" + name + "\"");
 
-    for (std::size_t i = 1; i < arguments.size(); ++i) {
+    for (std::size_t i = first; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const bool hasValue = i + 1 < arguments.size();
         const bool isOption = argument.size() > 2 && argument.compare(0, 2, "--") == 0;
@@ -68,14 +116,23 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
         }
         const bool render = line.command == Command::Render;
         const bool synth = line.command == Command::Synth;
+        const bool save = line.command == Command::PresetSave;
+        const bool usesPlugin = render || save || line.command == Command::PresetLoad;
         if (render && argument == "--accumulate") {
             line.render.accumulate = true;
         } else if (synth && argument == "--mono") {
             line.mono = true;
         } else if (!hasValue) {
             return failed(line, "unknown option " + argument + " or its value is missing");
-        } else if (render && argument == "--dll") {
+        } else if (usesPlugin && argument == "--dll") {
             line.library = arguments[++i];
+        } else if (save) {
+            std::string error = parsePresetStep(argument, arguments[++i], &line.presetSteps);
+            if (!error.empty()) return failed(line, error);
+        } else if (render && (argument == "--preset" || argument == "--bank")) {
+            std::string& file = argument == "--preset" ? line.presetFile : line.bankFile;
+            if (!file.empty()) return failed(line, "render takes one " + argument);
+            file = arguments[++i];
         } else if (render && argument == "--param") {
             ParameterAssignment assignment;
             std::string error;
@@ -122,6 +179,15 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     case Command::Synth:
         if (line.files.size() != 1) return failed(line, "synth needs one output WAV file");
         break;
+    case Command::PresetSave:
+        if (line.files.size() != 1) return failed(line, "preset save needs one output file (.fxp or .fxb)");
+        if (!hasExtension(line.files[0], ".fxp") && !hasExtension(line.files[0], ".fxb")) {
+            return failed(line, "preset save writes a preset (.fxp) or a bank (.fxb), not \"" + line.files[0] + "\"");
+        }
+        break;
+    case Command::PresetLoad:
+        if (line.files.size() != 1) return failed(line, "preset load needs one preset or bank file");
+        break;
     case Command::Help:
         break;
     }
@@ -134,13 +200,21 @@ const char* usageText() {
            "      what a host sees: identity, flags, pins, programs, parameters, capabilities\n"
            "  qphost render [--dll PLUGIN.dll] [--param NAME=VALUE | --param INDEX=VALUE]...\n"
            "                [--program N] [--block FRAMES] [--accumulate]\n"
-           "                [--format float|pcm16|pcm24] IN.wav OUT.wav\n"
+           "                [--format float|pcm16|pcm24] [--bank F.fxb] [--preset F.fxp] IN.wav OUT.wav\n"
            "      runs IN.wav (16/24-bit PCM or 32-bit float, mono or stereo) through the plug-in\n"
-           "      and writes a stereo OUT.wav (32-bit float unless --format says otherwise)\n"
+           "      and writes a stereo OUT.wav (32-bit float unless --format says otherwise);\n"
+           "      a bank is loaded first, then the program chosen, the preset loaded into it,\n"
+           "      and the parameters set\n"
            "  qphost synth [--seconds S] [--pitch HZ] [--mono] [--format ...] OUT.wav\n"
            "      writes the built-in test input, a sung \"ah\"\n"
            "  qphost editor [--dll PLUGIN.dll] [--about | --menu] OUT.png|OUT.bmp\n"
            "      opens the plug-in's editor in a window, lets it paint and saves a picture of it\n"
+           "  qphost preset save [--dll PLUGIN.dll] [--bank F.fxb | --preset F.fxp | --program N |\n"
+           "                     --name TEXT | --param NAME=VALUE]... OUT.fxp|OUT.fxb\n"
+           "      applies the steps in the order given, then saves the current program (.fxp)\n"
+           "      or every program with the current one (.fxb) as the plug-in's chunks\n"
+           "  qphost preset load [--dll PLUGIN.dll] FILE.fxp|FILE.fxb\n"
+           "      checks that the file loads into the plug-in and prints what it holds\n"
            "PLUGIN.dll defaults to Quorrelphone.dll beside qphost.exe.\n";
 }
 

@@ -108,6 +108,7 @@ RenderResult renderThroughEffect(AEffect* effect, const Audio& input, const Rend
     dispatch(effSetSampleRate, 0, 0, nullptr, float(input.sampleRate));
     dispatch(effSetBlockSize, 0, options.blockSize, nullptr, 0.0f);
     if (options.program >= 0) dispatch(effSetProgram, 0, options.program, nullptr, 0.0f);
+    if (options.restore && !options.restore(effect, &result.error)) return result;
     for (const auto& [index, value] : settings) effect->setParameter(effect, index, value);
     result.sens = effect->numParams > 0 ? effect->getParameter(effect, 0) : 0.0f;
     dispatch(effMainsChanged, 0, 1, nullptr, 0.0f);

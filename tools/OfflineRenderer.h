@@ -3,6 +3,7 @@
 // on, fed host-sized blocks, and switched off again. Uses nothing but the record.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@ struct RenderOptions {
     int program = -1;  // -1 keeps the effect's current program
     int blockSize = kDefaultBlockSize;
     bool accumulate = false;  // process into zeroed outputs instead of processReplacing
+    // Runs after the program is chosen and before the parameters are set (a
+    // host restoring a saved state); a false return stops the render with its error.
+    std::function<bool(AEffect*, std::string* error)> restore;
 };
 
 struct RenderResult {

@@ -70,6 +70,17 @@ TEST(CommandLine, RefusesWhatItCannotUse) {
         {"synth", "--pitch", "5", "o.wav"},
         {"synth", "--accumulate", "o.wav"},
         {"info", "--bogus"},
+        {"render", "--preset", "a.fxp", "--preset", "b.fxp", "a.wav", "b.wav"},
+        {"preset"},
+        {"preset", "copy", "x.fxp"},
+        {"preset", "save"},
+        {"preset", "save", "out.wav"},
+        {"preset", "save", "a.fxp", "b.fxp"},
+        {"preset", "save", "--name", "a name longer than 23 chars", "o.fxp"},
+        {"preset", "save", "--program", "x", "o.fxp"},
+        {"preset", "save", "--accumulate", "o.fxp"},
+        {"preset", "load"},
+        {"preset", "load", "--param", "sens=1", "a.fxp"},
     };
     for (const auto& arguments : wrong) {
         std::string joined;
@@ -85,6 +96,40 @@ TEST(CommandLine, SynthTakesLengthPitchAndLayout) {
     EXPECT_EQ(line.vowel.pitch, 200.0);
     EXPECT_TRUE(line.mono);
     EXPECT_EQ(line.files, std::vector<std::string>{"v.wav"});
+}
+
+TEST(CommandLine, PresetSaveKeepsItsStepsInOrder) {
+    CommandLine line = parse({"preset", "save", "--dll", "p.dll", "--bank", "in.fxb", "--program", "2", "--name",
+                              "Comb", "--param", "buzz=1", "--preset", "x.fxp", "OUT.FXB"});
+    ASSERT_TRUE(line.error.empty()) << line.error;
+    EXPECT_EQ(line.command, Command::PresetSave);
+    EXPECT_EQ(line.library, "p.dll");
+    using Kind = PresetStep::Kind;
+    ASSERT_EQ(line.presetSteps.size(), 5u);
+    EXPECT_EQ(line.presetSteps[0].kind, Kind::Bank);
+    EXPECT_EQ(line.presetSteps[0].text, "in.fxb");
+    EXPECT_EQ(line.presetSteps[1].kind, Kind::Program);
+    EXPECT_EQ(line.presetSteps[1].program, 2);
+    EXPECT_EQ(line.presetSteps[2].kind, Kind::Name);
+    EXPECT_EQ(line.presetSteps[2].text, "Comb");
+    EXPECT_EQ(line.presetSteps[3].kind, Kind::Parameter);
+    EXPECT_EQ(line.presetSteps[3].parameter.value, 1.0f);
+    EXPECT_EQ(line.presetSteps[4].kind, Kind::Preset);
+    EXPECT_EQ(line.files, std::vector<std::string>{"OUT.FXB"});
+}
+
+TEST(CommandLine, PresetLoadAndRenderTakeFiles) {
+    CommandLine load = parse({"preset", "load", "--dll", "p.dll", "a.fxb"});
+    ASSERT_TRUE(load.error.empty()) << load.error;
+    EXPECT_EQ(load.command, Command::PresetLoad);
+    EXPECT_EQ(load.files, std::vector<std::string>{"a.fxb"});
+    CommandLine render = parse({"render", "--bank", "b.fxb", "--preset", "p.fxp", "in.wav", "out.wav"});
+    ASSERT_TRUE(render.error.empty()) << render.error;
+    EXPECT_EQ(render.bankFile, "b.fxb");
+    EXPECT_EQ(render.presetFile, "p.fxp");
+    EXPECT_TRUE(hasExtension("A.FxP", ".fxp"));
+    EXPECT_FALSE(hasExtension(".fxp", ".fxp"));
+    EXPECT_FALSE(hasExtension("a.fxb", ".fxp"));
 }
 
 }  // namespace
