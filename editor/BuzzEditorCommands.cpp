@@ -108,6 +108,16 @@ void BuzzEditor::closeAboutScreen() {
 }
 
 void BuzzEditor::refreshLearnedControllers() {
+    // Chunk loads and replayed learn automation arrive on the host's worker
+    // threads, while the window thread may be making or freeing the overlays.
+    if (!onWindowThread()) {
+        requestUpdate();
+        return;
+    }
+    showLearnedControllers();
+}
+
+void BuzzEditor::showLearnedControllers() {
     for (std::int32_t index = 0; index < kEntryCount; ++index) {
         if (LearnOverlay* overlay = entries_[index].learnOverlay)
             overlay->setLearnedController(buzzEffect_->learnedController(index));

@@ -258,6 +258,30 @@ TEST_F(BuzzEditorTest, LearntControllersReachTheOverlays) {
     EXPECT_EQ(overlay(1)->getLearnedController(), 0);
 }
 
+TEST_F(BuzzEditorTest, LearntControllersChangedOnAnotherThreadShowAtTheNextIdle) {
+    openEditor();
+    fx.effect->setParameter(kLearnCommandIndex, 1.0f);
+    fx.sendController(7, 100);
+    void* chunk = nullptr;
+    const Int32 size = fx.effect->getChunk(&chunk, false);
+    const std::vector<char> bank(static_cast<char*>(chunk), static_cast<char*>(chunk) + size);
+    fx.editor->idle();
+    ASSERT_EQ(overlay(1)->getLearnedController(), 7);
+
+    // A forget replayed on the automation thread leaves the overlays to the window thread.
+    std::thread([&] { fx.effect->setParameter(kLearnCommandIndex, 1001.0f); }).join();
+    EXPECT_EQ(overlay(1)->getLearnedController(), 7);
+    fx.editor->idle();
+    EXPECT_EQ(overlay(1)->getLearnedController(), 0);
+
+    // So does a bank loaded on a worker thread.
+    std::vector<char> copy = bank;
+    std::thread([&] { fx.effect->setChunk(copy.data(), Int32(copy.size()), false); }).join();
+    EXPECT_EQ(overlay(1)->getLearnedController(), 0);
+    fx.editor->idle();
+    EXPECT_EQ(overlay(1)->getLearnedController(), 7);
+}
+
 TEST_F(BuzzEditorTest, AControllerLearntFromMidiShowsAtTheNextIdle) {
     openEditor();
     fx.effect->setParameter(kLearnCommandIndex, 0.0f);
