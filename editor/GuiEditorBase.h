@@ -54,6 +54,11 @@ public:
     // The one knob mode shared by every editor and every knob; 2 is linear.
     static std::int32_t knobMode();
 
+    // Where wait() reads the millisecond tick; none restores the system's. A seam
+    // for tests, which cannot wait 49.7 days for the counter to wrap.
+    using TickSource = std::uint32_t (*)();
+    static void setTickSource(TickSource source);
+
     Frame* getFrame() const { return frame_; }
 
 protected:

@@ -382,6 +382,31 @@ TEST_F(BuzzEditorTest, OpeningTwiceWithoutCloseReplacesTheWindow) {
     EXPECT_FALSE(fx.editor->isAboutShowing());
 }
 
+// The tick counter wraps after 49.7 days of uptime; an editor made before the
+// wrap and dragged after it still redraws and gives the host idle time.
+std::uint32_t fakeTick = 0;
+
+TEST(GuiEditorWait, IdlesOnScheduleAcrossTheTickCounterWrap) {
+    fakeTick = 0xFFFFF000u;
+    GuiEditorBase::setTickSource([] { return fakeTick; });
+    {
+        EditedEffect fx;
+        ASSERT_EQ(fx.editor->open(nullptr), 1);
+        const auto hostIdles = [&] { return fx.host.callsWith(audioMasterIdle).size(); };
+        fakeTick = 0x100u;
+        fx.editor->wait();
+        EXPECT_EQ(hostIdles(), 1u);
+        // From then on about every 50 ms, not at every step: 20 steps of 10 ms.
+        for (int step = 0; step < 20; ++step) {
+            fakeTick += 10;
+            fx.editor->wait();
+        }
+        EXPECT_GE(hostIdles(), 1u + 3u);
+        EXPECT_LE(hostIdles(), 1u + 5u);
+    }
+    GuiEditorBase::setTickSource(nullptr);
+}
+
 TEST_F(BuzzEditorTest, RandomizeWithAnOffsetOnlySetsExactlyTheOffset) {
     const float buzz = fx.effect->getParameter(1);
     const float none[BuzzEditor::kRandomAmounts] = {};
