@@ -1,7 +1,6 @@
 #include "editor/GuiEditorBase.h"
 
 #include <windows.h>
-#include <ole2.h>
 
 #include <atomic>
 
@@ -38,16 +37,9 @@ std::int32_t ticksUntil(std::uint32_t then, std::uint32_t now) { return std::int
 
 }  // namespace
 
-GuiEditorBase::GuiEditorBase(EffectBase* effect) : EditorBase(effect), nextIdleTime_(ticks()) {
-    // A thread already in the multithreaded apartment refuses (RPC_E_CHANGED_MODE);
-    // uninitialising after that would take away the host's own COM reference.
-    oleInitialized_ = SUCCEEDED(OleInitialize(nullptr));
-}
+GuiEditorBase::GuiEditorBase(EffectBase* effect) : EditorBase(effect), nextIdleTime_(ticks()) {}
 
-GuiEditorBase::~GuiEditorBase() {
-    if (oleInitialized_)
-        OleUninitialize();
-}
+GuiEditorBase::~GuiEditorBase() = default;
 
 Int32 GuiEditorBase::getRect(ERect** rect) {
     if (rect == nullptr)

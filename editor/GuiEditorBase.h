@@ -16,6 +16,7 @@
 #include <cstdint>
 
 #include "gui/FrameOwner.h"
+#include "gui/ThreadOle.h"
 #include "host/EditorBase.h"
 
 namespace qp {
@@ -27,7 +28,7 @@ struct Rect;
 class GuiEditorBase : public EditorBase, public FrameOwner {
 public:
     // Attaches to the effect (which then owns the editor) and initialises OLE for
-    // the calling thread, which the toolkit's drag and drop needs.
+    // the calling thread, which the toolkit's drag and drop needs (see ThreadOle).
     explicit GuiEditorBase(EffectBase* effect);
     ~GuiEditorBase() override;
 
@@ -71,8 +72,7 @@ protected:
     bool inIdle_ = false;
 
 private:
-    // Whether OleInitialize succeeded here; only a successful call is balanced.
-    bool oleInitialized_ = false;
+    ThreadOle ole_;
 };
 
 // Knob mode in which a knob follows a straight drag instead of the pointer's angle.

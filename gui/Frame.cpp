@@ -38,8 +38,6 @@ void Frame::setDropTargetFactory(DropTargetFactory factory) { theDropTargetFacto
 
 Frame::Frame(const Rect& size, NativeWindow parentWindow, FrameOwner* owner)
     : View(size), owner_(owner), parentWindow_(parentWindow) {
-    native::oleInitialize();
-
     setTransparentBlit(nullptr);
     drawingLibrary_ = native::loadLibrary("msimg32.dll");
     if (drawingLibrary_) {
@@ -72,7 +70,6 @@ Frame::~Frame() {
         background_->release();
         background_ = nullptr;
     }
-    native::oleUninitialize();
     if (drawingLibrary_) {
         if (--drawingLibraryHolders == 0)
             setTransparentBlit(nullptr);
