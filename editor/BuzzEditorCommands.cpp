@@ -57,7 +57,8 @@ void BuzzEditor::buildMenus() {
     for (std::int32_t program = 0; program < kProgramCount; ++program) {
         char name[kProgramNameBuffer] = {};
         buzzEffect_->getProgramNameAt(name, program);
-        presetsMenu_->addEntry(name);
+        // Names come from hosts, banks and users: never menu markup.
+        presetsMenu_->addLiteralEntry(name);
     }
     presetsMenu_->setCurrent(buzzEffect_->getProgram(), true);
     presetsMenu_->setEntriesPerColumn(kPresetsPerColumn);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <thread>
 
 #include "EditorTestSupport.h"
@@ -13,6 +14,7 @@
 #include "gui/Bitmap.h"
 #include "gui/Frame.h"
 #include "gui/OptionMenu.h"
+#include "gui/OptionMenuPopup.h"
 #include "gui/ParamDisplay.h"
 #include "resources/ResourceIds.h"
 
@@ -217,6 +219,39 @@ TEST_F(BuzzEditorTest, ThePresetsMenuSelectsItsCurrentProgram) {
     ASSERT_FALSE(automations.empty());
     EXPECT_EQ(automations.back().index, kPresetsMenuIndex);
     EXPECT_EQ(automations.back().opt, 3.0f);
+}
+
+TEST_F(BuzzEditorTest, ProgramNamesAreShownLiterallyAndEveryProgramCanBeChosen) {
+    const char* names[] = {"-", "-Mix", "-Gate", "-Tone", "A&B"};
+    for (int program = 0; program < 5; ++program) {
+        fx.effect->setProgram(program);
+        char name[32];
+        std::snprintf(name, sizeof(name), "%s", names[program]);
+        fx.effect->setProgramName(name);
+    }
+    fx.effect->setProgram(0);
+    openEditor();
+    {
+        OptionMenuPopup popup(*fx.editor->commandMenu());
+        HMENU presets = GetSubMenu(popup.nativeMenu(), 4);
+        ASSERT_NE(presets, nullptr);
+        ASSERT_EQ(GetMenuItemCount(presets), 9);
+        const char* shown[] = {"-", "-Mix", "-Gate", "-Tone", "A&&B"};
+        for (int program = 0; program < 5; ++program) {
+            char text[64] = {};
+            GetMenuStringA(presets, UINT(program), text, sizeof(text), MF_BYPOSITION);
+            EXPECT_STREQ(text, shown[program]);
+            const UINT state = GetMenuState(presets, UINT(program), MF_BYPOSITION);
+            EXPECT_FALSE(state & (MF_SEPARATOR | MF_POPUP | MF_GRAYED | MF_DISABLED)) << names[program];
+            EXPECT_EQ((state & MF_CHECKED) != 0, program == 0) << names[program];
+        }
+    }
+    OptionMenu* presets = fx.editor->presetsMenu();
+    for (int program : {3, 0}) {
+        presets->setValue(float(program));
+        fx.editor->valueChanged(nullptr, presets);
+        EXPECT_EQ(fx.effect->getProgram(), program);
+    }
 }
 
 TEST_F(BuzzEditorTest, AKnobChangeReachesTheEffectAndTheHostUnlessTheEditorIsBusy) {
