@@ -41,38 +41,58 @@ void LearnOverlay::mouseDown(DrawContext* context, Point where) {
     runLearnMenu(context, where);
 }
 
+bool LearnOverlay::removed(View* parent) {
+    // Taken out of its frame while the learn menu is up: the frame may be gone
+    // by the time the menu returns.
+    frame_ = nullptr;
+    return Control::removed(parent);
+}
+
 void LearnOverlay::runLearnMenu(DrawContext* context, Point where) {
     Frame* frame = getFrame();
     if (!frame)
         return;
-    temporaryMenu_ = new (std::nothrow) OptionMenu(size_, nullptr, 0, nullptr, nullptr, kLearnMenuStyle);
-    if (!temporaryMenu_)
+    OptionMenu* menu = new (std::nothrow) OptionMenu(size_, nullptr, 0, nullptr, nullptr, kLearnMenuStyle);
+    if (!menu)
         return;
     if (learnedController_ != 0) {
         char forget[64];
         std::snprintf(forget, sizeof(forget), "Forget CC %d", int(learnedController_));
-        temporaryMenu_->addEntry("MidiLearn New");
-        temporaryMenu_->addEntry(forget);
+        menu->addEntry("MidiLearn New");
+        menu->addEntry(forget);
     } else {
-        temporaryMenu_->addEntry("MidiLearn");
+        menu->addEntry("MidiLearn");
     }
-    frame->addView(temporaryMenu_);
+    frame->addView(menu);
+    temporaryMenu_ = menu;
+    // The popup's loop dispatches messages, and the host may close the editor in
+    // there: the frame goes, and with it the frame's references to this overlay
+    // and the menu. Both stay alive until the choice has been looked at.
+    retain();
+    menu->retain();
     // Returns when the popup closes; the menu has no listener, so a choice only
     // toggles the chosen entry's check flag.
-    temporaryMenu_->mouseDown(context, where);
+    menu->mouseDown(context, where);
 
-    const bool learn = temporaryMenu_->isCheckedEntry(kLearnEntry);
-    const bool forget = temporaryMenu_->isCheckedEntry(kForgetEntry);
-    if (learn || forget) {
-        if (target_)
-            value_ = float(target_->getTag());
-        if (forget)
-            value_ += float(kForgetOffset);
-        if (listener_)
-            listener_->valueChanged(context, this);
+    if (frame_) {
+        const bool learn = menu->isCheckedEntry(kLearnEntry);
+        const bool forget = menu->isCheckedEntry(kForgetEntry);
+        if (learn || forget) {
+            if (target_)
+                value_ = float(target_->getTag());
+            if (forget)
+                value_ += float(kForgetOffset);
+            if (listener_)
+                listener_->valueChanged(context, this);
+        }
     }
-    frame->removeView(temporaryMenu_, true);
+    // The menu forgets its frame when taken out (the frame closed, in the popup
+    // or in the listener), so one it still names is alive.
+    if (Frame* holder = menu->getFrame())
+        holder->removeView(menu, true);
     temporaryMenu_ = nullptr;
+    menu->release();
+    release();
 }
 
 bool LearnOverlay::wheel(DrawContext* context, Point, float distance) {

@@ -11,6 +11,7 @@
 #include "editor/LearnOverlay.h"
 #include "editor/StepSwitch.h"
 #include "gui/Bitmap.h"
+#include "gui/Frame.h"
 #include "resources/ResourceIds.h"
 
 namespace qp::editortest {
@@ -44,6 +45,38 @@ TEST(LearnOverlay, APressWithoutTheRightButtonGoesToTheControlBeneath) {
     EXPECT_TRUE(listener.changes.empty());
     EXPECT_EQ(overlay->getTemporaryMenu(), nullptr);
     overlay->release();
+}
+
+// The host closes the editor from a timer while the learn menu is up.
+BuzzEditor* closingEditor = nullptr;
+void CALLBACK closeTheEditor(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    closingEditor->close();
+    EndMenu();
+}
+
+TEST(LearnOverlay, TheEditorClosedWhileTheLearnMenuIsUpTakesTheMenuAndOverlaySafely) {
+    HWND host = CreateWindowExA(0, "STATIC", "host", WS_POPUP | WS_VISIBLE, 0, 0, 320, 180, nullptr, nullptr,
+                                nullptr, nullptr);
+    ASSERT_NE(host, nullptr);
+    EditedEffect fx;
+    ASSERT_EQ(fx.editor->open(host), 1);
+    Frame* frame = fx.editor->getFrame();
+    ASSERT_NE(frame->getWindow(), nullptr);
+    closingEditor = fx.editor;
+    SetTimer(nullptr, 0, 100, closeTheEditor);
+    {
+        // A right press as its window message reports it.
+        DrawContext context(frame, nullptr, frame->getWindow());
+        context.reportPress(buttonRight);
+        fx.editor->entry(0).learnOverlay->mouseDown(&context, Point(165, 63));
+    }
+    EXPECT_EQ(fx.editor->getFrame(), nullptr);
+    EXPECT_TRUE(fx.host.callsWith(audioMasterAutomate).empty()) << "nothing chosen, nothing learnt";
+    ASSERT_EQ(fx.editor->open(host), 1);
+    EXPECT_NE(fx.editor->entry(0).learnOverlay, nullptr);
+    fx.editor->close();
+    DestroyWindow(host);
 }
 
 TEST(LearnOverlay, TheWheelStepsTheTargetAndReportsTheTarget) {
