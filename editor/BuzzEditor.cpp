@@ -107,7 +107,7 @@ Int32 BuzzEditor::open(void* parentWindow) {
     // Hosts often set their knob mode before opening; the editor wants linear
     // dragging whatever they chose then (a change while open holds until the next open).
     setKnobMode(kLinearKnobMode);
-    refreshLearnedControllers();
+    showLearnedControllers();
     return 1;
 }
 
@@ -202,7 +202,7 @@ void BuzzEditor::update() {
     // The effect learns a controller from the MIDI stream without telling the
     // editor; the controller's first value sets the parameter, which brings us
     // here, so the learn menu offers to forget it from then on.
-    refreshLearnedControllers();
+    showLearnedControllers();
 }
 
 }  // namespace qp

@@ -17,7 +17,8 @@
 // Threads: the window, the menus and every view are touched only on the thread
 // that opened the editor. A parameter value the effect receives on another thread
 // (host automation, MIDI on the audio thread) is parked and reaches the knob at
-// the next idle; commands from another thread are not carried out.
+// the next idle, and so does a change of the learnt controllers (a chunk load, a
+// replayed forget); commands from another thread are not carried out.
 #pragma once
 
 #include <atomic>
@@ -158,6 +159,8 @@ private:
                    std::int32_t handleBitmapId, bool show, std::int32_t minPosition, std::int32_t maxPosition,
                    std::int32_t style);
     void releaseView(const ControlEntry& entry, View* view);
+    // The learnt controllers into the overlays; window thread only.
+    void showLearnedControllers();
     bool onWindowThread() const;
     std::int32_t nextRandom();
 

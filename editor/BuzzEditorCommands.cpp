@@ -57,7 +57,8 @@ void BuzzEditor::buildMenus() {
     for (std::int32_t program = 0; program < kProgramCount; ++program) {
         char name[kProgramNameBuffer] = {};
         buzzEffect_->getProgramNameAt(name, program);
-        presetsMenu_->addEntry(name);
+        // Names come from hosts, banks and users: never menu markup.
+        presetsMenu_->addLiteralEntry(name);
     }
     presetsMenu_->setCurrent(buzzEffect_->getProgram(), true);
     presetsMenu_->setEntriesPerColumn(kPresetsPerColumn);
@@ -108,6 +109,16 @@ void BuzzEditor::closeAboutScreen() {
 }
 
 void BuzzEditor::refreshLearnedControllers() {
+    // Chunk loads and replayed learn automation arrive on the host's worker
+    // threads, while the window thread may be making or freeing the overlays.
+    if (!onWindowThread()) {
+        requestUpdate();
+        return;
+    }
+    showLearnedControllers();
+}
+
+void BuzzEditor::showLearnedControllers() {
     for (std::int32_t index = 0; index < kEntryCount; ++index) {
         if (LearnOverlay* overlay = entries_[index].learnOverlay)
             overlay->setLearnedController(buzzEffect_->learnedController(index));

@@ -1,7 +1,6 @@
 #include "editor/GuiEditorBase.h"
 
 #include <windows.h>
-#include <ole2.h>
 
 #include <atomic>
 
@@ -26,18 +25,21 @@ constexpr DWORD kWaitSleepMs = 4;
 constexpr std::uint32_t kIdleLeadMs = 50;
 constexpr std::uint32_t kIdleIntervalMs = 100;
 
+std::uint32_t systemTicks() { return GetTickCount(); }
+
+std::atomic<GuiEditorBase::TickSource> tickSource{systemTicks};
+
+std::uint32_t ticks() { return tickSource.load(std::memory_order_relaxed)(); }
+
+// How far the tick has to go until it reaches then; negative once it is past.
+// Taken modulo 2^32, so the counter wrapping after 49.7 days changes nothing.
+std::int32_t ticksUntil(std::uint32_t then, std::uint32_t now) { return std::int32_t(then - now); }
+
 }  // namespace
 
-GuiEditorBase::GuiEditorBase(EffectBase* effect) : EditorBase(effect), nextIdleTime_(GetTickCount()) {
-    // A thread already in the multithreaded apartment refuses (RPC_E_CHANGED_MODE);
-    // uninitialising after that would take away the host's own COM reference.
-    oleInitialized_ = SUCCEEDED(OleInitialize(nullptr));
-}
+GuiEditorBase::GuiEditorBase(EffectBase* effect) : EditorBase(effect), nextIdleTime_(ticks()) {}
 
-GuiEditorBase::~GuiEditorBase() {
-    if (oleInitialized_)
-        OleUninitialize();
-}
+GuiEditorBase::~GuiEditorBase() = default;
 
 Int32 GuiEditorBase::getRect(ERect** rect) {
     if (rect == nullptr)
@@ -62,11 +64,11 @@ void GuiEditorBase::idle() {
 }
 
 void GuiEditorBase::wait() {
-    std::uint32_t now = GetTickCount();
-    if (now < nextIdleTime_) {
+    std::uint32_t now = ticks();
+    if (ticksUntil(nextIdleTime_, now) > 0) {
         Sleep(kWaitSleepMs);
         now += kWaitSleepMs;
-        if (now < nextIdleTime_ - kIdleLeadMs)
+        if (ticksUntil(nextIdleTime_, now) > std::int32_t(kIdleLeadMs))
             return;
     }
     idle();
@@ -115,5 +117,9 @@ void GuiEditorBase::endEdit(std::int32_t tag) {
 std::int32_t GuiEditorBase::getKnobMode() const { return knobMode(); }
 
 std::int32_t GuiEditorBase::knobMode() { return sharedKnobMode.load(std::memory_order_relaxed); }
+
+void GuiEditorBase::setTickSource(TickSource source) {
+    tickSource.store(source ? source : systemTicks, std::memory_order_relaxed);
+}
 
 }  // namespace qp

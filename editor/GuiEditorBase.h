@@ -16,6 +16,7 @@
 #include <cstdint>
 
 #include "gui/FrameOwner.h"
+#include "gui/ThreadOle.h"
 #include "host/EditorBase.h"
 
 namespace qp {
@@ -27,7 +28,7 @@ struct Rect;
 class GuiEditorBase : public EditorBase, public FrameOwner {
 public:
     // Attaches to the effect (which then owns the editor) and initialises OLE for
-    // the calling thread, which the toolkit's drag and drop needs.
+    // the calling thread, which the toolkit's drag and drop needs (see ThreadOle).
     explicit GuiEditorBase(EffectBase* effect);
     ~GuiEditorBase() override;
 
@@ -54,6 +55,11 @@ public:
     // The one knob mode shared by every editor and every knob; 2 is linear.
     static std::int32_t knobMode();
 
+    // Where wait() reads the millisecond tick; none restores the system's. A seam
+    // for tests, which cannot wait 49.7 days for the counter to wrap.
+    using TickSource = std::uint32_t (*)();
+    static void setTickSource(TickSource source);
+
     Frame* getFrame() const { return frame_; }
 
 protected:
@@ -66,8 +72,7 @@ protected:
     bool inIdle_ = false;
 
 private:
-    // Whether OleInitialize succeeded here; only a successful call is balanced.
-    bool oleInitialized_ = false;
+    ThreadOle ole_;
 };
 
 // Knob mode in which a knob follows a straight drag instead of the pointer's angle.

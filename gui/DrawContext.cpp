@@ -177,10 +177,11 @@ std::int32_t DrawContext::pollMouseButtons() const {
         buttons |= modControl;
     if (keyDown(VK_MENU))
         buttons |= modAlt;
-    return buttons;
+    return buttons | reportedButtons_;
 }
 
 void DrawContext::pollMouseLocation(Point& where) const {
+    reportedButtons_ = 0;
     POINT p = {0, 0};
     GetCursorPos(&p);
     where = Point(p.x - screenOffset_.h, p.y - screenOffset_.v);

@@ -83,10 +83,17 @@ public:
     // Ids outside 0..7 select the system font; size 0 takes the table's size.
     void selectFont(FontId id, std::int32_t size = 0, std::int32_t style = 0);
 
-    // MouseButtons bits of this moment.
+    // The buttons (MouseButtons bits) the window message of a press reported. The
+    // asynchronous state lags that message (under Wine by some 15 ms, longer than
+    // a quick tap), so until the first pollMouseLocation, that is until a control
+    // starts tracking the pointer, every poll counts them as held.
+    void reportPress(std::int32_t buttons) { reportedButtons_ = buttons; }
+
+    // MouseButtons bits of this moment, with a reported press merged in.
     std::int32_t pollMouseButtons() const;
     // The cursor relative to the window's top-left corner as it was when this
     // context was made; screen coordinates for a context without a window.
+    // From here on polls report the live state alone.
     void pollMouseLocation(Point& where) const;
 
     Point getOffset() const { return offset_; }
@@ -133,6 +140,7 @@ private:
     void* savedPen_ = nullptr;
     void* savedFont_ = nullptr;
     std::int32_t nativePenStyle_ = 0;
+    mutable std::int32_t reportedButtons_ = 0;
 };
 
 }  // namespace qp

@@ -32,14 +32,30 @@ constexpr DWORD ntPlatformId = VER_PLATFORM_WIN32_NT;
 
 HCURSOR systemCursor(LPCSTR id) { return LoadCursorA(nullptr, id); }
 
+// The buttons and modifiers a button-down message reports. Its buttons are the
+// logical ones already (the system applied its swap), unlike the asynchronous
+// state of the physical buttons.
+std::int32_t pressedButtons(UINT message, WPARAM wParam) {
+    std::int32_t buttons = 0;
+    if (message == WM_LBUTTONDOWN || (wParam & MK_LBUTTON))
+        buttons |= buttonLeft;
+    if (message == WM_MBUTTONDOWN || (wParam & MK_MBUTTON))
+        buttons |= buttonMiddle;
+    if (message == WM_RBUTTONDOWN || (wParam & MK_RBUTTON))
+        buttons |= buttonRight;
+    if (wParam & MK_SHIFT)
+        buttons |= modShift;
+    if (wParam & MK_CONTROL)
+        buttons |= modControl;
+    return buttons;
+}
+
 }  // namespace
 
 void Frame::setDropTargetFactory(DropTargetFactory factory) { theDropTargetFactory = factory; }
 
 Frame::Frame(const Rect& size, NativeWindow parentWindow, FrameOwner* owner)
     : View(size), owner_(owner), parentWindow_(parentWindow) {
-    native::oleInitialize();
-
     setTransparentBlit(nullptr);
     drawingLibrary_ = native::loadLibrary("msimg32.dll");
     if (drawingLibrary_) {
@@ -72,7 +88,6 @@ Frame::~Frame() {
         background_->release();
         background_ = nullptr;
     }
-    native::oleUninitialize();
     if (drawingLibrary_) {
         if (--drawingLibraryHolders == 0)
             setTransparentBlit(nullptr);
@@ -133,6 +148,7 @@ std::intptr_t Frame::handleMessage(NativeWindow window, std::uint32_t message, s
         HDC dc = native::getDC(window);
         {
             DrawContext context(this, dc, window);
+            context.reportPress(pressedButtons(message, wParam));
             // Client coordinates, each 16 bits taken as unsigned.
             const Point where(std::int32_t(lParam & 0xFFFF), std::int32_t((lParam >> 16) & 0xFFFF));
             mouseDown(&context, where);

@@ -18,6 +18,7 @@
 #include <cstdint>
 
 #include "gui/NativeHandles.h"
+#include "gui/ThreadOle.h"
 #include "gui/View.h"
 
 struct IDropTarget;
@@ -127,6 +128,8 @@ private:
     bool usesWindowClass_ = false;
     NativeModule drawingLibrary_ = nullptr;
     void* defaultCursor_ = nullptr;
+    // Drag and drop registration needs OLE on the window's thread.
+    ThreadOle ole_;
 };
 
 }  // namespace qp

@@ -1,5 +1,7 @@
 #include "gui/NativeObjects.h"
 
+#include "gui/ThreadOle.h"
+
 #include <ole2.h>
 
 #include <atomic>
@@ -165,10 +167,11 @@ BOOL unregisterClass(const char* className, HINSTANCE module) {
 }
 
 HRESULT oleInitialize() {
-    // Counted as a call, not as a success: every OleInitialize is paired with one
-    // OleUninitialize whatever it answered, and the count shows that pairing.
-    add(Kind::oleInit, 1);
-    return OleInitialize(nullptr);
+    // Counted only when it took: a refused call is never balanced.
+    const HRESULT result = OleInitialize(nullptr);
+    if (SUCCEEDED(result))
+        add(Kind::oleInit, 1);
+    return result;
 }
 
 void oleUninitialize() {
@@ -177,3 +180,17 @@ void oleUninitialize() {
 }
 
 }  // namespace qp::native
+
+namespace qp {
+
+ThreadOle::ThreadOle() {
+    if (SUCCEEDED(native::oleInitialize()))
+        thread_ = GetCurrentThreadId();
+}
+
+ThreadOle::~ThreadOle() {
+    if (thread_ != 0 && thread_ == GetCurrentThreadId())
+        native::oleUninitialize();
+}
+
+}  // namespace qp

@@ -25,7 +25,7 @@ enum class Kind : std::int32_t {
     menu,         // CreatePopupMenu, CreateMenu / DestroyMenu
     library,      // LoadLibrary / FreeLibrary
     windowClass,  // RegisterClass / UnregisterClass
-    oleInit,      // OleInitialize / OleUninitialize
+    oleInit,      // a successful OleInitialize / its OleUninitialize
     count
 };
 
@@ -68,6 +68,8 @@ BOOL freeLibrary(HMODULE module);
 ATOM registerClass(const WNDCLASSA* windowClass);
 BOOL unregisterClass(const char* className, HINSTANCE module);
 
+// Counted when OleInitialize succeeds; call oleUninitialize only after that, on
+// the same thread (ThreadOle does both).
 HRESULT oleInitialize();
 void oleUninitialize();
 

@@ -136,6 +136,8 @@ void OptionMenu::setValue(float value) {
 
 bool OptionMenu::addEntry(const char* text, std::int32_t index) { return entries_.add(text, index); }
 
+bool OptionMenu::addLiteralEntry(const char* text, std::int32_t index) { return entries_.add(text, index, true); }
+
 bool OptionMenu::growSubmenus() {
     const std::int32_t capacity = submenuCapacity_ + submenuSlotsPerGrowth;
     OptionMenu** grown = new (std::nothrow) OptionMenu*[std::size_t(capacity)];

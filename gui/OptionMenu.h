@@ -42,6 +42,9 @@ public:
 
     // index -1 appends. False at 1024 entries or when storage cannot grow.
     virtual bool addEntry(const char* text, std::int32_t index = -1);
+    // As addEntry, but the text is shown as written: no separator, submenu,
+    // greyed or title marker, and "&" is no mnemonic.
+    bool addLiteralEntry(const char* text, std::int32_t index = -1);
     // Retains the submenu. False at 1024 entries, without a title or a submenu.
     virtual bool addSubmenu(const char* title, OptionMenu* submenu);
     // -1 without a current entry; copies its text (entry size) when given a buffer.

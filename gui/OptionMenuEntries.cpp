@@ -41,6 +41,7 @@ OptionMenuEntries::~OptionMenuEntries() {
     removeAll();
     delete[] texts_;
     delete[] checks_;
+    delete[] literals_;
 }
 
 bool OptionMenuEntries::isSeparator(const char* text) { return text && std::strcmp(text, "-") == 0; }
@@ -48,6 +49,31 @@ bool OptionMenuEntries::isSubmenuTitle(const char* text) { return hasMarker(text
 bool OptionMenuEntries::isGreyed(const char* text) { return hasMarker(text, 'G'); }
 bool OptionMenuEntries::isTitle(const char* text) { return hasMarker(text, 'T'); }
 bool OptionMenuEntries::isCountable(const char* text) { return !isSeparator(text) && !isTitle(text); }
+
+OptionMenuEntries::Kind OptionMenuEntries::kindOf(const char* text) {
+    if (isSeparator(text))
+        return Kind::separator;
+    if (isSubmenuTitle(text))
+        return Kind::submenu;
+    if (isGreyed(text))
+        return Kind::greyed;
+    if (isTitle(text))
+        return Kind::title;
+    return Kind::plain;
+}
+
+OptionMenuEntries::Kind OptionMenuEntries::kind(std::int32_t index) const {
+    if (index < 0 || index >= count_ || literals_[index])
+        return Kind::plain;
+    return kindOf(texts_[index]);
+}
+
+bool OptionMenuEntries::isLiteral(std::int32_t index) const { return index >= 0 && index < count_ && literals_[index]; }
+
+bool OptionMenuEntries::countable(std::int32_t index) const {
+    const Kind k = kind(index);
+    return k != Kind::separator && k != Kind::title;
+}
 
 std::int32_t OptionMenuEntries::markerLength(const char* text) {
     return (isSubmenuTitle(text) || isGreyed(text) || isTitle(text)) ? OptionMenuEntries::markerSize : 0;
@@ -57,24 +83,29 @@ bool OptionMenuEntries::grow() {
     const std::int32_t capacity = capacity_ + slotsPerGrowth;
     char** texts = new (std::nothrow) char*[std::size_t(capacity)];
     bool* checks = new (std::nothrow) bool[std::size_t(capacity)];
-    if (!texts || !checks) {
+    bool* literals = new (std::nothrow) bool[std::size_t(capacity)];
+    if (!texts || !checks || !literals) {
         delete[] texts;
         delete[] checks;
+        delete[] literals;
         return false;
     }
     for (std::int32_t i = 0; i < count_; ++i) {
         texts[i] = texts_[i];
         checks[i] = checks_[i];
+        literals[i] = literals_[i];
     }
     delete[] texts_;
     delete[] checks_;
+    delete[] literals_;
     texts_ = texts;
     checks_ = checks;
+    literals_ = literals;
     capacity_ = capacity;
     return true;
 }
 
-bool OptionMenuEntries::add(const char* text, std::int32_t index) {
+bool OptionMenuEntries::add(const char* text, std::int32_t index, bool literal) {
     if (!text || count_ >= maxEntries)
         return false;
     if (count_ == capacity_ && !grow())
@@ -89,18 +120,22 @@ bool OptionMenuEntries::add(const char* text, std::int32_t index) {
         for (std::int32_t i = count_; i > position; --i) {
             texts_[i] = texts_[i - 1];
             checks_[i] = checks_[i - 1];
+            literals_[i] = literals_[i - 1];
         }
         // The current entry keeps being the same entry.
         if (current_ >= position)
             ++current_;
     }
     // A numbered separator ("3 -") would stop being a separator.
-    if (isSeparator(text))
+    if (literal)
+        composeEntry(buffer, text, prefixStyle_, position + 1, 0);
+    else if (isSeparator(text))
         composeEntry(buffer, text, menuPrefixNone, 0, 0);
     else
         composeEntry(buffer, text, prefixStyle_, position + 1, markerLength(text));
     texts_[position] = buffer;
     checks_[position] = false;
+    literals_[position] = literal;
     ++count_;
     if (current_ < 0)
         current_ = 0;
@@ -122,6 +157,7 @@ bool OptionMenuEntries::remove(std::int32_t index) {
     for (std::int32_t i = index; i + 1 < count_; ++i) {
         texts_[i] = texts_[i + 1];
         checks_[i] = checks_[i + 1];
+        literals_[i] = literals_[i + 1];
     }
     --count_;
     if (count_ == 0)
@@ -153,8 +189,10 @@ const char* OptionMenuEntries::shownText(std::int32_t index) const {
     const char* full = text(index);
     if (!full)
         return nullptr;
-    full += markerLength(full);
-    if (!isSeparator(texts_[index])) {
+    const Kind k = kind(index);
+    if (k == Kind::submenu || k == Kind::greyed || k == Kind::title)
+        full += markerSize;
+    if (k != Kind::separator) {
         for (std::int32_t i = 0; i < prefixStyle_ && *full; ++i)
             ++full;
     }
@@ -172,11 +210,11 @@ std::int32_t OptionMenuEntries::indexOf(const char* text) const {
 }
 
 std::int32_t OptionMenuEntries::submenuOrdinal(std::int32_t index) const {
-    if (index < 0 || index >= count_ || !isSubmenuTitle(texts_[index]))
+    if (kind(index) != Kind::submenu)
         return -1;
     std::int32_t ordinal = 0;
     for (std::int32_t i = 0; i < index; ++i) {
-        if (isSubmenuTitle(texts_[i]))
+        if (kind(i) == Kind::submenu)
             ++ordinal;
     }
     return ordinal;
@@ -189,7 +227,7 @@ std::int32_t OptionMenuEntries::currentCounted(bool countSeparators) const {
         return current_;
     std::int32_t counted = 0;
     for (std::int32_t i = 0; i < current_; ++i) {
-        if (isCountable(texts_[i]))
+        if (countable(i))
             ++counted;
     }
     return counted;
@@ -199,14 +237,14 @@ bool OptionMenuEntries::setCurrentCounted(std::int32_t index, bool countSeparato
     if (index < 0 || index >= count_)
         return false;
     if (countSeparators) {
-        if (isSeparator(texts_[index]))
+        if (kind(index) == Kind::separator)
             return false;
         current_ = index;
         return true;
     }
     std::int32_t counted = 0;
     for (std::int32_t i = 0; i < count_; ++i) {
-        if (!isCountable(texts_[i]))
+        if (!countable(i))
             continue;
         if (counted == index) {
             current_ = i;

@@ -3,8 +3,10 @@
 //
 // Entry texts: "-" alone is a separator; "-M" starts a submenu's title, "-G" a
 // greyed entry, "-T" a title (shown disabled). The two marker characters are not
-// shown. "Counting separators" means plain entry positions; without it only
-// entries that are neither separators nor titles are counted.
+// shown. A literal entry is shown as it is written, whatever it starts with
+// (names from users and files). "Counting separators" means plain entry
+// positions; without it only entries that are neither separators nor titles are
+// counted.
 #pragma once
 
 #include <cstdint>
@@ -40,11 +42,16 @@ public:
     // Neither a separator nor a title: counted when separators are not.
     static bool isCountable(const char* text);
 
+    enum class Kind : std::int32_t { plain, separator, submenu, greyed, title };
+    // What the entry at index is by its text; a literal entry is always plain.
+    Kind kind(std::int32_t index) const;
+    bool isLiteral(std::int32_t index) const;
+
     // index < 0 appends; otherwise the entry goes before index (at most at the
     // end) and the later entries, with their check flags, move down. The text is
     // numbered under the prefix style (separators excepted). The first entry
     // becomes current. False when full, when storage cannot grow, or no text.
-    bool add(const char* text, std::int32_t index = -1);
+    bool add(const char* text, std::int32_t index = -1, bool literal = false);
     // The entry of a submenu: "-M" + the (numbered) title, appended.
     bool addSubmenuTitle(const char* title);
     bool remove(std::int32_t index);
@@ -79,9 +86,12 @@ public:
 private:
     bool grow();
     static std::int32_t markerLength(const char* text);
+    static Kind kindOf(const char* text);
+    bool countable(std::int32_t index) const;
 
     char** texts_ = nullptr;
     bool* checks_ = nullptr;
+    bool* literals_ = nullptr;
     std::int32_t count_ = 0;
     std::int32_t capacity_ = 0;
     std::int32_t current_ = -1;

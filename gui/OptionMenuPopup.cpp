@@ -7,6 +7,22 @@
 
 namespace qp {
 
+namespace {
+
+// to must hold twice the entry size.
+const char* doubleAmpersands(const char* text, char* to) {
+    char* out = to;
+    for (; *text; ++text) {
+        if (*text == '&')
+            *out++ = '&';
+        *out++ = *text;
+    }
+    *out = '\0';
+    return to;
+}
+
+}  // namespace
+
 OptionMenuPopup::OptionMenuPopup(OptionMenu& root) {
     std::vector<OptionMenu*> path;
     build(root, path);
@@ -45,9 +61,10 @@ HMENU__* OptionMenuPopup::build(OptionMenu& menu, std::vector<OptionMenu*>& path
         UINT flags = MF_STRING;
         if (columns && i != 0 && i % perColumn == 0)
             flags |= MF_MENUBREAK;
-        if (OptionMenuEntries::isSeparator(text)) {
+        const OptionMenuEntries::Kind kind = entries.kind(i);
+        if (kind == OptionMenuEntries::Kind::separator) {
             AppendMenuA(native, (flags & MF_MENUBREAK) | MF_SEPARATOR, UINT_PTR(id), nullptr);
-        } else if (OptionMenuEntries::isSubmenuTitle(text)) {
+        } else if (kind == OptionMenuEntries::Kind::submenu) {
             OptionMenu* submenu = menu.getSubmenu(entries.submenuOrdinal(i));
             if (!submenu || std::find(path.begin(), path.end(), submenu) != path.end())
                 continue;
@@ -55,13 +72,17 @@ HMENU__* OptionMenuPopup::build(OptionMenu& menu, std::vector<OptionMenu*>& path
             if (popup)
                 AppendMenuA(native, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(popup),
                             text + OptionMenuEntries::markerSize);
-        } else if (OptionMenuEntries::isGreyed(text)) {
+        } else if (kind == OptionMenuEntries::Kind::greyed) {
             AppendMenuA(native, flags | MF_GRAYED, UINT_PTR(id), text + OptionMenuEntries::markerSize);
-        } else if (OptionMenuEntries::isTitle(text)) {
+        } else if (kind == OptionMenuEntries::Kind::title) {
             AppendMenuA(native, flags | MF_DISABLED, UINT_PTR(id), text + OptionMenuEntries::markerSize);
         } else {
             const bool checked = ((checkStyle & menuMultipleCheck) && entries.isChecked(i)) ||
                                  ((checkStyle & menuCheckCurrent) && i == entries.current());
+            // The native menu takes "&" as a mnemonic marker; a literal entry shows its own.
+            char doubled[2 * OptionMenuEntries::entrySize];
+            if (entries.isLiteral(i))
+                text = doubleAmpersands(text, doubled);
             AppendMenuA(native, flags | (checked ? MF_CHECKED : MF_UNCHECKED), UINT_PTR(id), text);
         }
     }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <thread>
 
 #include "EditorTestSupport.h"
@@ -13,6 +14,7 @@
 #include "gui/Bitmap.h"
 #include "gui/Frame.h"
 #include "gui/OptionMenu.h"
+#include "gui/OptionMenuPopup.h"
 #include "gui/ParamDisplay.h"
 #include "resources/ResourceIds.h"
 
@@ -219,6 +221,39 @@ TEST_F(BuzzEditorTest, ThePresetsMenuSelectsItsCurrentProgram) {
     EXPECT_EQ(automations.back().opt, 3.0f);
 }
 
+TEST_F(BuzzEditorTest, ProgramNamesAreShownLiterallyAndEveryProgramCanBeChosen) {
+    const char* names[] = {"-", "-Mix", "-Gate", "-Tone", "A&B"};
+    for (int program = 0; program < 5; ++program) {
+        fx.effect->setProgram(program);
+        char name[32];
+        std::snprintf(name, sizeof(name), "%s", names[program]);
+        fx.effect->setProgramName(name);
+    }
+    fx.effect->setProgram(0);
+    openEditor();
+    {
+        OptionMenuPopup popup(*fx.editor->commandMenu());
+        HMENU presets = GetSubMenu(popup.nativeMenu(), 4);
+        ASSERT_NE(presets, nullptr);
+        ASSERT_EQ(GetMenuItemCount(presets), 9);
+        const char* shown[] = {"-", "-Mix", "-Gate", "-Tone", "A&&B"};
+        for (int program = 0; program < 5; ++program) {
+            char text[64] = {};
+            GetMenuStringA(presets, UINT(program), text, sizeof(text), MF_BYPOSITION);
+            EXPECT_STREQ(text, shown[program]);
+            const UINT state = GetMenuState(presets, UINT(program), MF_BYPOSITION);
+            EXPECT_FALSE(state & (MF_SEPARATOR | MF_POPUP | MF_GRAYED | MF_DISABLED)) << names[program];
+            EXPECT_EQ((state & MF_CHECKED) != 0, program == 0) << names[program];
+        }
+    }
+    OptionMenu* presets = fx.editor->presetsMenu();
+    for (int program : {3, 0}) {
+        presets->setValue(float(program));
+        fx.editor->valueChanged(nullptr, presets);
+        EXPECT_EQ(fx.effect->getProgram(), program);
+    }
+}
+
 TEST_F(BuzzEditorTest, AKnobChangeReachesTheEffectAndTheHostUnlessTheEditorIsBusy) {
     openEditor();
     knob(0)->setValue(0.9f);
@@ -256,6 +291,30 @@ TEST_F(BuzzEditorTest, LearntControllersReachTheOverlays) {
     // Forgetting refreshes them through the effect.
     fx.effect->setParameter(kLearnCommandIndex, 1001.0f);
     EXPECT_EQ(overlay(1)->getLearnedController(), 0);
+}
+
+TEST_F(BuzzEditorTest, LearntControllersChangedOnAnotherThreadShowAtTheNextIdle) {
+    openEditor();
+    fx.effect->setParameter(kLearnCommandIndex, 1.0f);
+    fx.sendController(7, 100);
+    void* chunk = nullptr;
+    const Int32 size = fx.effect->getChunk(&chunk, false);
+    const std::vector<char> bank(static_cast<char*>(chunk), static_cast<char*>(chunk) + size);
+    fx.editor->idle();
+    ASSERT_EQ(overlay(1)->getLearnedController(), 7);
+
+    // A forget replayed on the automation thread leaves the overlays to the window thread.
+    std::thread([&] { fx.effect->setParameter(kLearnCommandIndex, 1001.0f); }).join();
+    EXPECT_EQ(overlay(1)->getLearnedController(), 7);
+    fx.editor->idle();
+    EXPECT_EQ(overlay(1)->getLearnedController(), 0);
+
+    // So does a bank loaded on a worker thread.
+    std::vector<char> copy = bank;
+    std::thread([&] { fx.effect->setChunk(copy.data(), Int32(copy.size()), false); }).join();
+    EXPECT_EQ(overlay(1)->getLearnedController(), 0);
+    fx.editor->idle();
+    EXPECT_EQ(overlay(1)->getLearnedController(), 7);
 }
 
 TEST_F(BuzzEditorTest, AControllerLearntFromMidiShowsAtTheNextIdle) {
@@ -356,6 +415,31 @@ TEST_F(BuzzEditorTest, OpeningTwiceWithoutCloseReplacesTheWindow) {
     openEditor();
     EXPECT_EQ(frame()->getViewCount(), 5);
     EXPECT_FALSE(fx.editor->isAboutShowing());
+}
+
+// The tick counter wraps after 49.7 days of uptime; an editor made before the
+// wrap and dragged after it still redraws and gives the host idle time.
+std::uint32_t fakeTick = 0;
+
+TEST(GuiEditorWait, IdlesOnScheduleAcrossTheTickCounterWrap) {
+    fakeTick = 0xFFFFF000u;
+    GuiEditorBase::setTickSource([] { return fakeTick; });
+    {
+        EditedEffect fx;
+        ASSERT_EQ(fx.editor->open(nullptr), 1);
+        const auto hostIdles = [&] { return fx.host.callsWith(audioMasterIdle).size(); };
+        fakeTick = 0x100u;
+        fx.editor->wait();
+        EXPECT_EQ(hostIdles(), 1u);
+        // From then on about every 50 ms, not at every step: 20 steps of 10 ms.
+        for (int step = 0; step < 20; ++step) {
+            fakeTick += 10;
+            fx.editor->wait();
+        }
+        EXPECT_GE(hostIdles(), 1u + 3u);
+        EXPECT_LE(hostIdles(), 1u + 5u);
+    }
+    GuiEditorBase::setTickSource(nullptr);
 }
 
 TEST_F(BuzzEditorTest, RandomizeWithAnOffsetOnlySetsExactlyTheOffset) {

@@ -6,6 +6,7 @@
 #include <ole2.h>
 
 #include <cstdio>
+#include <thread>
 
 #include "gui/Bitmap.h"
 #include "gui/Frame.h"
@@ -96,6 +97,41 @@ TEST(FrameTeardown, DestructionReleasesEveryChildAndTheBackground) {
     background->release();
     background->release();
     EXPECT_FALSE(IsWindow(window));
+}
+
+// Whether the calling thread is still COM-initialised in that model, asked the
+// way COM answers it: a further initialisation says S_FALSE (and is undone).
+bool comStillInitialised(DWORD model) {
+    const HRESULT answer = CoInitializeEx(nullptr, model);
+    if (SUCCEEDED(answer))
+        CoUninitialize();
+    return answer == S_FALSE;
+}
+
+TEST(FrameOle, AHostThreadInTheMultithreadedApartmentKeepsItsInitialisation) {
+    const auto olesBefore = native::liveCount(native::Kind::oleInit);
+    std::thread host([&] {
+        ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+        for (int i = 0; i < 2; ++i)
+            delete new Frame(Rect(0, 0, 50, 50), nullptr, nullptr);
+        EXPECT_TRUE(comStillInitialised(COINIT_MULTITHREADED));
+        CoUninitialize();
+    });
+    host.join();
+    EXPECT_EQ(native::liveCount(native::Kind::oleInit), olesBefore);
+}
+
+TEST(FrameOle, AFrameDestroyedOnAnotherThreadLeavesThatThreadsOleAlone) {
+    Frame* frame = nullptr;
+    std::thread maker([&] { frame = new Frame(Rect(0, 0, 50, 50), nullptr, nullptr); });
+    maker.join();
+    std::thread closer([&] {
+        ASSERT_EQ(OleInitialize(nullptr), S_OK);
+        delete frame;
+        EXPECT_TRUE(comStillInitialised(COINIT_APARTMENTTHREADED));
+        OleUninitialize();
+    });
+    closer.join();
 }
 
 TEST(FrameTeardown, AHostThatDestroysItsWindowFirstClosesTheFrame) {

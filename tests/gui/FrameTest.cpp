@@ -148,6 +148,33 @@ TEST_F(FrameInWindow, APressGoesToTheLastAddedMouseEnabledViewUnderIt) {
     EXPECT_TRUE(log.empty()) << "nobody under the point";
 }
 
+// Polls as a tracking control does: at the press, and again once it follows the pointer.
+class TrackingView : public View {
+public:
+    using View::View;
+    void mouseDown(DrawContext* context, Point) override {
+        atPress = context->pollMouseButtons();
+        Point where;
+        context->pollMouseLocation(where);
+        whileTracking = context->pollMouseButtons();
+    }
+    std::int32_t atPress = -1;
+    std::int32_t whileTracking = -1;
+};
+
+TEST_F(FrameInWindow, APressReportedByItsMessageCountsAsHeldUntilTheViewTracksThePointer) {
+    // No button is really down: the asynchronous state lags the message (or the
+    // tap is already over), as under Wine.
+    auto* tracking = new TrackingView(Rect(0, 0, 160, 120));
+    frame->addView(tracking);
+    SendMessageA(frame->getWindow(), WM_RBUTTONDOWN, MK_RBUTTON | MK_CONTROL, MAKELPARAM(20, 20));
+    EXPECT_EQ(tracking->atPress, buttonRight | modControl);
+    EXPECT_EQ(tracking->whileTracking, 0);
+    press(Point(30, 30));
+    EXPECT_EQ(tracking->atPress, buttonLeft);
+    EXPECT_EQ(tracking->whileTracking, 0);
+}
+
 TEST_F(FrameInWindow, AModalViewSwallowsPressesElsewhereAndIsDrawnLast) {
     RecordingView modal(Rect(100, 0, 150, 40), "M", colorYellow, &log);
     modal.retain();  // the frame neither retains nor releases it
