@@ -98,6 +98,9 @@ protected:
     }
 
     std::vector<float> left, right, reference;
+    // Holds the library loaded between the instances, as a host does: every
+    // rendering makes its own instance, and a soak makes thousands.
+    PluginHost keeper;
 };
 
 TEST_F(StressBlocks, EveryPartitionAtEveryRateMatchesTheReference) {

@@ -50,6 +50,10 @@ bool sameBits(const std::vector<float>& a, const std::vector<float>& b, std::siz
 }
 
 TEST(StressParallel, InstancesOnManyThreadsRenderAsOneAlone) {
+    // Holds the library loaded while the threads' instances come and go, as a
+    // host does.
+    PluginHost keeper;
+    ASSERT_TRUE(keeper.loaded()) << keeper.loadError();
     const std::vector<float> left = stress::voice(kFrames, 0.55);
     const std::vector<float> right = stress::voice(kFrames, 0.5, 300);
     std::vector<float> alone[std::size(kSettings)];
