@@ -28,7 +28,11 @@ void FrameWindowClass::acquire() {
         return;
     HINSTANCE module = guiModule();
     registeredModule = module;
-    std::snprintf(className, classNameSize, "Plugin%08x", unsigned(reinterpret_cast<std::uintptr_t>(module)));
+    // Every digit of the handle: a 64-bit module usually sits above 4 GiB, and two
+    // copies whose addresses differ only in the high half would otherwise share a
+    // class (and one's window procedure). A 32-bit handle gives eight digits.
+    std::snprintf(className, classNameSize, "Plugin%08llx",
+                  static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(module)));
 
     WNDCLASSA windowClass = {};
     windowClass.style = CS_GLOBALCLASS;

@@ -1,6 +1,7 @@
 // The window class of every frame's native window, shared by all frames of this
 // module: registered when the first frame needs it and unregistered when the last
-// one lets it go. Its name carries the module's instance ("Plugin%08x"), so two
+// one lets it go. Its name carries the module's whole instance handle in at least
+// eight lowercase hexadecimal digits ("Plugin%08llx"), so two
 // libraries built from this code never share a class.
 //
 // The class asks for no double-click messages: a double click arrives as two

@@ -160,6 +160,16 @@ Int32 EffectBase::truncateToInt32(double value) {
     return Int32(value);
 }
 
+Int32 EffectBase::clampToInt32(IntPtr value) {
+    if (value > IntPtr(std::numeric_limits<Int32>::max())) {
+        return std::numeric_limits<Int32>::max();
+    }
+    if (value < IntPtr(std::numeric_limits<Int32>::min())) {
+        return std::numeric_limits<Int32>::min();
+    }
+    return Int32(value);
+}
+
 // --- Opcodes 0 to 24 ---------------------------------------------------------
 
 IntPtr EffectBase::dispatcher(Int32 opcode, Int32 index, IntPtr value, void* ptr, float opt) {
@@ -212,7 +222,7 @@ IntPtr EffectBase::dispatcher(Int32 opcode, Int32 index, IntPtr value, void* ptr
             setSampleRate(opt);
             return 0;
         case effSetBlockSize:
-            setBlockSize(Int32(value));
+            setBlockSize(clampToInt32(value));
             return 0;
         case effMainsChanged:
             if (value == 0) {
@@ -252,7 +262,8 @@ IntPtr EffectBase::dispatcher(Int32 opcode, Int32 index, IntPtr value, void* ptr
         case effSetChunk:
             // A null or a negative-sized chunk is the effect's to refuse, and it
             // answers for itself (with 1, and a message, for the program's effect).
-            return setChunk(ptr, Int32(value), index != 0);
+            // A 64-bit host's size beyond the int32 range saturates, so it is refused too.
+            return setChunk(ptr, clampToInt32(value), index != 0);
         default:
             // effEditDraw, effEditMouse, effEditKey, effEditTop, effEditSleep and every
             // opcode this layer does not know.

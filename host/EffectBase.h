@@ -97,6 +97,10 @@ protected:
     // Truncation toward zero that is defined for every input: NaN gives 0 and
     // values beyond the int32 range saturate.
     static Int32 truncateToInt32(double value);
+    // A host's pointer-sized `value` where the operation takes an int32. On 64-bit
+    // Windows the value is 8 bytes wide: a size or count beyond the int32 range
+    // saturates rather than wrapping to a small, plausible number.
+    static Int32 clampToInt32(IntPtr value);
 
     float sampleRate_ = 44100.0f;
     EditorBase* editor_ = nullptr;

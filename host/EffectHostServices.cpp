@@ -112,7 +112,7 @@ IntPtr EffectHostServices::dispatcher(Int32 opcode, Int32 index, IntPtr value, v
             return getNumProgramCategories();
         case effGetProgramNameIndexed:
             return textToHost(kMaxProgramNameLen, [&](char* text) {
-                return getProgramNameIndexed(Int32(value), index, text);
+                return getProgramNameIndexed(clampToInt32(value), index, text);
             });
         case effCopyProgram:
             return fromBool(copyProgram(index));
@@ -133,14 +133,14 @@ IntPtr EffectHostServices::dispatcher(Int32 opcode, Int32 index, IntPtr value, v
         case effGetDestinationBuffer:
             return reinterpret_cast<IntPtr>(getDestinationBuffer());
         case effOfflineNotify:
-            return hasPtr ? fromBool(offlineNotify(static_cast<VstAudioFile*>(ptr), Int32(value),
+            return hasPtr ? fromBool(offlineNotify(static_cast<VstAudioFile*>(ptr), clampToInt32(value),
                                                    index != 0))
                           : 0;
         case effOfflinePrepare:
-            return hasPtr ? fromBool(offlinePrepare(static_cast<VstOfflineTask*>(ptr), Int32(value)))
+            return hasPtr ? fromBool(offlinePrepare(static_cast<VstOfflineTask*>(ptr), clampToInt32(value)))
                           : 0;
         case effOfflineRun:
-            return hasPtr ? fromBool(offlineRun(static_cast<VstOfflineTask*>(ptr), Int32(value))) : 0;
+            return hasPtr ? fromBool(offlineRun(static_cast<VstOfflineTask*>(ptr), clampToInt32(value))) : 0;
         case effProcessVarIo:
             return hasPtr ? fromBool(processVarIo(ptr)) : 0;
         case effSetSpeakerArrangement:
@@ -150,7 +150,7 @@ IntPtr EffectHostServices::dispatcher(Int32 opcode, Int32 index, IntPtr value, v
             return fromBool(setSpeakerArrangement(reinterpret_cast<VstSpeakerArrangement*>(value),
                                                   static_cast<VstSpeakerArrangement*>(ptr)));
         case effSetBlockSizeAndSampleRate:
-            setBlockSizeAndSampleRate(Int32(value), opt);
+            setBlockSizeAndSampleRate(clampToInt32(value), opt);
             return 1;
         case effSetBypass:
             return fromBool(setBypass(value != 0));
@@ -176,7 +176,7 @@ IntPtr EffectHostServices::dispatcher(Int32 opcode, Int32 index, IntPtr value, v
         case effGetIcon:
             return reinterpret_cast<IntPtr>(getIcon());
         case effSetViewPosition:
-            return fromBool(setViewPosition(index, Int32(value)));
+            return fromBool(setViewPosition(index, clampToInt32(value)));
         case effGetParameterProperties:
             return hasPtr ? fromBool(getParameterProperties(index, ptr)) : 0;
         case effKeysRequired:
@@ -195,7 +195,7 @@ IntPtr EffectHostServices::dispatcher(Int32 opcode, Int32 index, IntPtr value, v
         }
         case effSetEditKnobMode: {
             EditorBase* editor = getEditor();
-            return editor != nullptr ? editor->setKnobMode(Int32(value)) : 0;
+            return editor != nullptr ? editor->setKnobMode(clampToInt32(value)) : 0;
         }
         case effGetMidiProgramName:
             return hasPtr ? getMidiProgramName(index, ptr) : 0;
@@ -234,9 +234,9 @@ IntPtr EffectHostServices::dispatcher(Int32 opcode, Int32 index, IntPtr value, v
         case effStopProcess:
             return stopProcess();
         case effSetTotalSampleToProcess:
-            return setTotalSampleToProcess(Int32(value));
+            return setTotalSampleToProcess(clampToInt32(value));
         case effSetPanLaw:
-            return fromBool(setPanLaw(Int32(value), opt));
+            return fromBool(setPanLaw(clampToInt32(value), opt));
         case effBeginLoadBank:
             return hasPtr ? beginLoadBank(ptr) : 0;
         case effBeginLoadProgram:

@@ -1,6 +1,9 @@
 // The binary interface between a VST 2 host and this plug-in, declared from the
 // published record layouts. Every field offset here is fixed by hosts that were
-// compiled long ago; the 32-bit build checks them with static_asserts.
+// compiled long ago; both widths are checked with static_asserts below. On 64-bit
+// Windows every pointer-sized field (entry points, object, user, the reserved
+// fields, the `value` argument and answer) is 8 bytes, int32 and float fields
+// stay 4, and each field sits at its natural alignment.
 #pragma once
 
 #include <cstddef>
@@ -315,6 +318,29 @@ static_assert(offsetof(AEffect, version) == 76);
 static_assert(offsetof(AEffect, processReplacing) == 80);
 static_assert(offsetof(AEffect, future) == 84);
 static_assert(offsetof(VstEvents, events) == 8);
+#elif INTPTR_MAX == INT64_MAX
+static_assert(sizeof(IntPtr) == 8 && sizeof(void*) == 8);
+static_assert(sizeof(AEffect) == 192);
+static_assert(offsetof(AEffect, dispatcher) == 8);
+static_assert(offsetof(AEffect, process) == 16);
+static_assert(offsetof(AEffect, setParameter) == 24);
+static_assert(offsetof(AEffect, getParameter) == 32);
+static_assert(offsetof(AEffect, numPrograms) == 40);
+static_assert(offsetof(AEffect, flags) == 56);
+static_assert(offsetof(AEffect, resvd1) == 64);
+static_assert(offsetof(AEffect, resvd2) == 72);
+static_assert(offsetof(AEffect, initialDelay) == 80);
+static_assert(offsetof(AEffect, ioRatio) == 92);
+static_assert(offsetof(AEffect, object) == 96);
+static_assert(offsetof(AEffect, user) == 104);
+static_assert(offsetof(AEffect, uniqueID) == 112);
+static_assert(offsetof(AEffect, version) == 116);
+static_assert(offsetof(AEffect, processReplacing) == 120);
+static_assert(offsetof(AEffect, future) == 128);
+static_assert(offsetof(VstEvents, reserved) == 8);
+static_assert(offsetof(VstEvents, events) == 16);
+#else
+#error "the plug-in record is laid out for 32- and 64-bit builds only"
 #endif
 
 }  // namespace qp

@@ -50,7 +50,7 @@ bool PluginLibrary::load(const std::string& path, std::string* error) {
         *error = "cannot load " + path + " (Windows error " + std::to_string(loadError) +
                  (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES
                       ? ": no such file)"
-                      : ": not a loadable 32-bit DLL)");
+                      : ": not a loadable " + std::to_string(sizeof(void*) * 8) + "-bit DLL)");
         return false;
     }
     module_ = module;

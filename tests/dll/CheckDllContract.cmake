@@ -1,10 +1,10 @@
-# Usage: cmake -DDLL=<file> -DOBJDUMP=<objdump> -DRESULT=<xml> -P CheckDllContract.cmake
+# Usage: cmake -DDLL=<file> -DBITS=32|64 -DOBJDUMP=<objdump> -DRESULT=<xml> -P CheckDllContract.cmake
 # Reads the DLL's PE headers with objdump -p, checks them, writes the outcome as
 # GoogleTest XML (so the results count with the other suites) and fails when a
 # check fails.
 cmake_minimum_required(VERSION 3.25)
 
-foreach(required DLL OBJDUMP RESULT)
+foreach(required DLL BITS OBJDUMP RESULT)
     if(NOT ${required})
         message(FATAL_ERROR "CheckDllContract: ${required} is not set")
     endif()
@@ -38,16 +38,29 @@ else()
     endif()
 endif()
 
-# --- a 32-bit DLL ----------------------------------------------------------------
+# --- a DLL of the build's width ---------------------------------------------------
+# A 32-bit host loads only a PE32 image for i386, a 64-bit host only a PE32+
+# image for x86-64.
+if(BITS EQUAL 64)
+    set(format "pei-x86-64")
+    set(magic "020b")
+elseif(BITS EQUAL 32)
+    set(format "pei-i386")
+    set(magic "010b")
+else()
+    message(FATAL_ERROR "CheckDllContract: BITS is ${BITS}, not 32 or 64")
+endif()
 set(failure "${dump_error}")
 if(NOT failure)
-    if(NOT dump MATCHES "file format pei-i386")
-        set(failure "not a 32-bit x86 PE image")
+    if(NOT dump MATCHES "file format ${format}\n")
+        set(failure "not a ${BITS}-bit x86 PE image (${format})")
+    elseif(NOT dump MATCHES "\nMagic[ \t]+${magic}[ \t]")
+        set(failure "the optional header is not the ${BITS}-bit one (magic ${magic})")
     elseif(NOT dump MATCHES "\n[ \t]+DLL[ \t]*\n")
         set(failure "the image is not marked as a DLL")
     endif()
 endif()
-report(IsA32BitWindowsDll "${failure}")
+report(IsA${BITS}BitWindowsDll "${failure}")
 
 # --- exports ---------------------------------------------------------------------
 set(failure "${dump_error}")

@@ -6,6 +6,8 @@
 #include <ole2.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <thread>
 
 #include "gui/Bitmap.h"
@@ -33,14 +35,20 @@ TEST(FrameWindowClassUse, TwoFramesShareOneRegistrationReleasedByTheLast) {
     EXPECT_EQ(FrameWindowClass::useCount(), 2);
     EXPECT_EQ(native::liveCount(native::Kind::windowClass), classesBefore + 1);
 
-    char expected[24];
-    std::snprintf(expected, sizeof(expected), "Plugin%08x", unsigned(reinterpret_cast<std::uintptr_t>(guiModule())));
-    EXPECT_STREQ(FrameWindowClass::name(), expected);
+    // "Plugin" and the module handle in lowercase hex, eight digits at least and
+    // none cut off (a 64-bit module lies above 4 GiB).
+    const std::string expected = FrameWindowClass::name();
+    ASSERT_EQ(expected.rfind("Plugin", 0), 0u) << expected;
+    const std::string digits = expected.substr(6);
+    EXPECT_EQ(digits.find_first_not_of("0123456789abcdef"), std::string::npos) << expected;
+    EXPECT_GE(digits.size(), 8u);
+    EXPECT_TRUE(digits.size() == 8 || digits[0] != '0') << expected;
+    EXPECT_EQ(std::strtoull(digits.c_str(), nullptr, 16), reinterpret_cast<std::uintptr_t>(guiModule())) << expected;
     char actual[64] = {};
     GetClassNameA(one->getWindow(), actual, sizeof(actual));
-    EXPECT_STREQ(actual, expected);
+    EXPECT_EQ(actual, expected);
     WNDCLASSA info;
-    ASSERT_TRUE(GetClassInfoA(guiModule(), expected, &info));
+    ASSERT_TRUE(GetClassInfoA(guiModule(), expected.c_str(), &info));
     EXPECT_EQ(info.style, UINT(CS_GLOBALCLASS)) << "no double-click messages";
 
     delete one;

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cmath>
+#include <cstdint>
 #include <string>
 
 #include "tools/OfflineRenderer.h"
@@ -39,6 +40,20 @@ TEST(PluginLibrary, RefusesWhatIsNoPluginAndSaysWhy) {
     EXPECT_NE(loadError(beside("qp_tools_tests.xml.does.not.exist")).find("cannot load"),
               std::string::npos);
 }
+
+// A 64-bit host handed a 32-bit plug-in (the commonest mistake in a 64-bit
+// host) is told the width it needs. Wine's 64-bit prefix keeps 32-bit system
+// libraries in syswow64; a 32-bit process has no 64-bit file to try.
+#if INTPTR_MAX == INT64_MAX
+TEST(PluginLibrary, ALibraryOfTheOtherWidthIsRefusedNamingThisWidth) {
+    char windows[MAX_PATH] = {};
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    const std::string other = std::string(windows) + "\\syswow64\\version.dll";
+    ASSERT_NE(GetFileAttributesA(other.c_str()), INVALID_FILE_ATTRIBUTES) << other;
+    const std::string error = loadError(other);
+    EXPECT_NE(error.find("not a loadable 64-bit DLL"), std::string::npos) << error;
+}
+#endif
 
 TEST(PluginLibrary, LoadsTheBuiltPlugin) {
     PluginLibrary library;

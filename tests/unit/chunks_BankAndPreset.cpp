@@ -2,7 +2,9 @@
 // refused sizes with their messages, partial presets, and what the parameters
 // and the editor do after each load.
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <utility>
 
 #include "midi_TestSupport.h"
 
@@ -138,6 +140,30 @@ TEST_F(Chunks, WrongPresetSizesAreRefused) {
     EXPECT_EQ(messageTexts(), std::vector<std::string>{"Can't load preset, wrong file size!"});
     EXPECT_EQ(rawBlock(*effect), before);
 }
+
+// On 64-bit Windows the host's size arrives 8 bytes wide. A size 4 GiB past a
+// valid one must be refused as the wrong size, not cut to its low 32 bits and
+// loaded.
+#if INTPTR_MAX == INT64_MAX
+TEST_F(Chunks, PointerWideSizesBeyondInt32AreRefusedNotWrapped) {
+    auto effect = makeEffect();
+    auto bank = bytesOf(unusualBlock());
+    const auto before = rawBlock(*effect);
+    const IntPtr past = IntPtr(1) << 32;
+    for (auto [size, isPreset] : {std::pair{past + 360, false}, std::pair{past + 32, true},
+                                  std::pair{past + 8, true}, std::pair{past * 4, false}}) {
+        platform().clearMessages();
+        EXPECT_EQ(effect->dispatcher(effSetChunk, isPreset ? 1 : 0, size, bank.data(), 0.0f), 1);
+        EXPECT_EQ(messageTexts(), std::vector<std::string>{isPreset ? "Can't load preset, wrong file size!"
+                                                                    : "Can't load bank, wrong file size!"})
+            << size;
+        EXPECT_EQ(rawBlock(*effect), before);
+    }
+    // The same bytes with the size they really have load.
+    EXPECT_EQ(effect->dispatcher(effSetChunk, 0, 360, bank.data(), 0.0f), 1);
+    EXPECT_EQ(bankOf(*effect), bank);
+}
+#endif
 
 TEST_F(Chunks, PresetGoesIntoTheCurrentProgram) {
     auto source = makeEffect();
