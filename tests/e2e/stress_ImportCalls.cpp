@@ -12,6 +12,27 @@ namespace {
 // thunks read it by its absolute address.
 volatile DWORD armedThread = 0;
 
+#if defined(__x86_64__)
+// x86-64 machine code; the TEB's ClientId.UniqueThread sits at gs:[0x48]. rax and
+// rcx are put back before the jump, so the import sees its arguments untouched.
+constexpr std::uint8_t kThunkCode[] = {
+    0x50,                                                  // push rax
+    0x51,                                                  // push rcx
+    0x65, 0x48, 0x8B, 0x04, 0x25, 0x48, 0x00, 0x00, 0x00,  // mov rax, gs:[0x48]
+    0x48, 0xB9, 0, 0, 0, 0, 0, 0, 0, 0,                    // mov rcx, &armedThread
+    0x3B, 0x01,                                            // cmp eax, [rcx]
+    0x75, 0x0D,                                            // jne past the increment
+    0x48, 0xB9, 0, 0, 0, 0, 0, 0, 0, 0,                    // mov rcx, &count
+    0xF0, 0xFF, 0x01,                                      // lock inc dword [rcx]
+    0x59,                                                  // pop rcx
+    0x58,                                                  // pop rax
+    0xFF, 0x25, 0x00, 0x00, 0x00, 0x00,                    // jmp [the next eight bytes]
+    0, 0, 0, 0, 0, 0, 0, 0,                                // target
+};
+constexpr std::size_t kArmedAt = 13;
+constexpr std::size_t kCountAt = 27;
+constexpr std::size_t kTargetAt = 46;
+#else
 // i386 machine code; the TEB's ClientId.UniqueThread sits at fs:[0x24].
 constexpr std::uint8_t kThunkCode[] = {
     0x50,                                // push eax
@@ -25,23 +46,25 @@ constexpr std::uint8_t kThunkCode[] = {
 constexpr std::size_t kArmedAt = 9;
 constexpr std::size_t kCountAt = 18;
 constexpr std::size_t kTargetAt = 25;
+#endif
 
+// An absolute address as the thunk's instruction holds it; in 64-bit code the jump
+// reads its target from the code itself, in 32-bit code from the thunk's field.
 void putAddress(std::uint8_t* code, std::size_t at, const volatile void* address) {
-    const auto value = std::uint32_t(reinterpret_cast<std::uintptr_t>(address));
+    const auto value = reinterpret_cast<std::uintptr_t>(address);
     std::memcpy(code + at, &value, sizeof value);
 }
 
 }  // namespace
 
 struct ImportCalls::Thunk {
-    std::uint8_t code[32];
+    std::uint8_t code[64];
     volatile LONG count;
     void* target;
 };
 static_assert(sizeof(kThunkCode) <= sizeof(ImportCalls::Thunk::code));
 
 ImportCalls::ImportCalls(HMODULE module) {
-    static_assert(sizeof(void*) == 4, "the thunks are i386 code");
     auto* base = reinterpret_cast<std::uint8_t*>(module);
     if (base == nullptr)
         return;
@@ -62,7 +85,8 @@ ImportCalls::ImportCalls(HMODULE module) {
         for (; names->u1.AddressOfData != 0; ++names, ++slots) {
             std::string name;
             if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) {
-                name = "#" + std::to_string(IMAGE_ORDINAL(names->u1.Ordinal));
+                name = std::to_string(IMAGE_ORDINAL(names->u1.Ordinal));
+                name.insert(name.begin(), '#');
             } else {
                 const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
                 name = reinterpret_cast<const char*>(byName->Name);
@@ -85,7 +109,11 @@ ImportCalls::ImportCalls(HMODULE module) {
         thunk.target = found[i].previous;
         putAddress(thunk.code, kArmedAt, &armedThread);
         putAddress(thunk.code, kCountAt, &thunk.count);
+#if defined(__x86_64__)
+        putAddress(thunk.code, kTargetAt, thunk.target);
+#else
         putAddress(thunk.code, kTargetAt, &thunk.target);
+#endif
     }
     FlushInstructionCache(GetCurrentProcess(), thunks_, found.size() * sizeof(Thunk));
     for (std::size_t i = 0; i < found.size(); ++i) {
