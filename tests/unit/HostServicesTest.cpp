@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host_test_support.h"
+#include "HostTestSupport.h"
 
 namespace qp::test {
 namespace {

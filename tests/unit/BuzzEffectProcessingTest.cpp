@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "effect_TestDoubles.h"
+#include "TestDoubles.h"
 
 namespace qp {
 namespace {

@@ -7,7 +7,7 @@
 #include <atomic>
 
 #include "PluginHost.h"
-#include "editor_EditorSession.h"
+#include "EditorSession.h"
 #include "gui/RealInput.h"
 
 namespace qp::e2e {

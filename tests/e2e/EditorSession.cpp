@@ -1,4 +1,4 @@
-#include "editor_EditorSession.h"
+#include "EditorSession.h"
 
 namespace qp::e2e {
 

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "PluginHost.h"
-#include "editor_EditorSession.h"
-#include "editor_ImportCounter.h"
+#include "EditorSession.h"
+#include "ImportCounter.h"
 
 namespace qp::e2e {
 namespace {

@@ -1,4 +1,4 @@
-#include "stress_ImportCalls.h"
+#include "ImportCalls.h"
 
 #include <atomic>
 #include <cstring>

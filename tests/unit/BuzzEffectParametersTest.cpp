@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "effect_TestDoubles.h"
+#include "TestDoubles.h"
 
 namespace qp {
 namespace {

@@ -6,7 +6,7 @@
 #include <limits>
 #include <utility>
 
-#include "midi_TestSupport.h"
+#include "MidiTestSupport.h"
 
 namespace qp::miditest {
 namespace {

@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "effect/Settings.h"
-#include "midi_TestSupport.h"
+#include "MidiTestSupport.h"
 
 namespace qp::miditest {
 namespace {

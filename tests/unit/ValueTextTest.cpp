@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "host_test_support.h"
+#include "HostTestSupport.h"
 
 namespace qp::test {
 namespace {

@@ -2,7 +2,7 @@
 // changes, and the events and lists that must change nothing.
 #include <cmath>
 
-#include "midi_TestSupport.h"
+#include "MidiTestSupport.h"
 
 namespace qp::miditest {
 namespace {

@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "PluginHost.h"
-#include "stress_Budget.h"
+#include "StressBudget.h"
 
 namespace qp::e2e {
 namespace {

@@ -2,7 +2,7 @@
 // host drives them: the record's setParameter entry for the editor's command
 // indexes, effProcessEvents for MIDI, real dialogs answered by clicking, and
 // the current user's registry read back with plain registry calls.
-#include "midi_E2eSupport.h"
+#include "MidiE2eSupport.h"
 
 namespace qp::e2e {
 namespace {

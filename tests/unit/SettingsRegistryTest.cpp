@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "effect/Settings.h"
-#include "effect_TestDoubles.h"
+#include "TestDoubles.h"
 
 namespace qp {
 namespace {

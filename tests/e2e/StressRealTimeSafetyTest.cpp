@@ -10,11 +10,11 @@
 #include <limits>
 #include <thread>
 
-#include "editor_EditorSession.h"
+#include "EditorSession.h"
 #include "effect/ParameterRecords.h"
-#include "midi_E2eSupport.h"
-#include "stress_Budget.h"
-#include "stress_ImportCalls.h"
+#include "MidiE2eSupport.h"
+#include "StressBudget.h"
+#include "ImportCalls.h"
 
 namespace qp::e2e {
 namespace {

@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-#include "effect_TestDoubles.h"
+#include "TestDoubles.h"
 
 namespace qp {
 namespace {

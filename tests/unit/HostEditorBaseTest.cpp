@@ -2,7 +2,7 @@
 // and the defaults every editor starts from.
 #include <gtest/gtest.h>
 
-#include "host_test_support.h"
+#include "HostTestSupport.h"
 
 namespace qp::test {
 namespace {

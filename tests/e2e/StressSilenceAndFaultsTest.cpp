@@ -15,7 +15,7 @@
 #include <limits>
 
 #include "PluginHost.h"
-#include "stress_Budget.h"
+#include "StressBudget.h"
 
 namespace qp::e2e {
 namespace {

@@ -1,6 +1,6 @@
 // The default-bank loader: the user's bank file beside the library, else the
 // factory programs from the library's "Bank" resource.
-#include "midi_TestSupport.h"
+#include "MidiTestSupport.h"
 
 namespace qp::miditest {
 namespace {

@@ -14,10 +14,10 @@
 #include <cstdlib>
 #include <thread>
 
-#include "editor_EditorSession.h"
-#include "editor_ImportCounter.h"
-#include "midi_E2eSupport.h"
-#include "stress_Budget.h"
+#include "EditorSession.h"
+#include "ImportCounter.h"
+#include "MidiE2eSupport.h"
+#include "StressBudget.h"
 
 namespace qp::e2e {
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "effect/BuzzEffect.h"
-#include "effect_TestDoubles.h"
+#include "TestDoubles.h"
 #include "host/MemoryPlatform.h"
 
 namespace qp::miditest {

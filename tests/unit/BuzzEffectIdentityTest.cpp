@@ -8,7 +8,7 @@
 
 #include "effect/PluginMain.h"
 #include "effect/dsp/DspBlock.h"
-#include "effect_TestDoubles.h"
+#include "TestDoubles.h"
 
 namespace qp {
 namespace {

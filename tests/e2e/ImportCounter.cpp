@@ -1,4 +1,4 @@
-#include "editor_ImportCounter.h"
+#include "ImportCounter.h"
 
 #include <cstring>
 #include <mutex>

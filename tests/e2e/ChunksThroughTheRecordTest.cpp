@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "effect/ParameterRecords.h"
-#include "midi_E2eSupport.h"
+#include "MidiE2eSupport.h"
 
 namespace qp::e2e {
 namespace {

@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "PluginHost.h"
-#include "stress_Budget.h"
+#include "StressBudget.h"
 
 namespace qp::e2e {
 namespace {

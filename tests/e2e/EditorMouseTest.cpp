@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "PluginHost.h"
-#include "editor_EditorSession.h"
+#include "EditorSession.h"
 #include "gui/RealInput.h"
 
 namespace qp::e2e {

@@ -2,7 +2,7 @@
 // default values for parameters whose records ask for them, named after the
 // records (which a loaded bank can rename).
 #include "effect/Settings.h"
-#include "midi_TestSupport.h"
+#include "MidiTestSupport.h"
 
 namespace qp::miditest {
 namespace {
