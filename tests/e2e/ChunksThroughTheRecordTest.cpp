@@ -7,10 +7,9 @@
 #include "effect/ParameterRecords.h"
 #include "MidiE2eSupport.h"
 
-namespace qp::e2e {
+namespace qp::test {
 namespace {
 
-using win32test::DialogAnswerer;
 
 class ChunksE2e : public SettingsIsolated {
 protected:
@@ -154,4 +153,4 @@ TEST_F(ChunksE2e, AnUnboundedParameterFromABankKeepsItsValues) {
 }
 
 }  // namespace
-}  // namespace qp::e2e
+}  // namespace qp::test

@@ -7,7 +7,7 @@
 
 #include "PluginHost.h"
 
-namespace qp::e2e {
+namespace qp::test {
 namespace {
 
 constexpr Int32 kExpectedUniqueId = fourCharCode('1', '0', '2', '8');
@@ -124,4 +124,4 @@ TEST(Record, SeveralInstancesLiveSideBySideWithSeparateState) {
 }
 
 }  // namespace
-}  // namespace qp::e2e
+}  // namespace qp::test

@@ -9,7 +9,7 @@
 
 #include "PluginHost.h"
 
-namespace qp::e2e {
+namespace qp::test {
 namespace {
 
 constexpr Int32 kIdentifyCode = fourCharCode('N', 'v', 'E', 'f');
@@ -270,4 +270,4 @@ TEST_F(FreshEffect, SuspendSendsNothingAndResumeAsksForMidiEveryTime) {
 }
 
 }  // namespace
-}  // namespace qp::e2e
+}  // namespace qp::test

@@ -8,7 +8,7 @@
 #include "EditorSession.h"
 #include "ImportCounter.h"
 
-namespace qp::e2e {
+namespace qp::test {
 namespace {
 
 constexpr Int32 kFlagsWithEditor = 61;  // editor, VU, mono, replacing, chunks
@@ -217,4 +217,4 @@ TEST_F(EditorLifecycle, AProgramChangeFromTheHostMovesBothKnobs) {
 }
 
 }  // namespace
-}  // namespace qp::e2e
+}  // namespace qp::test

@@ -10,7 +10,7 @@
 #include "EditorSession.h"
 #include "gui/RealInput.h"
 
-namespace qp::e2e {
+namespace qp::test {
 namespace {
 
 using test::MouseButton;
@@ -228,4 +228,4 @@ TEST_F(EditorMenus, AboutFromTheCommandMenuStaysUntilThePictureIsClicked) {
 }
 
 }  // namespace
-}  // namespace qp::e2e
+}  // namespace qp::test

@@ -8,7 +8,7 @@
 #include "EditorSession.h"
 #include "gui/RealInput.h"
 
-namespace qp::e2e {
+namespace qp::test {
 namespace {
 
 using test::MouseButton;
@@ -133,4 +133,4 @@ TEST_F(EditorMouse, TheAboutScreenKeepsTheFaceInertUntilItIsClicked) {
 }
 
 }  // namespace
-}  // namespace qp::e2e
+}  // namespace qp::test

@@ -1,6 +1,6 @@
 #include "EditorSession.h"
 
-namespace qp::e2e {
+namespace qp::test {
 
 namespace {
 
@@ -266,4 +266,4 @@ bool highlight(HMENU menu, int index) {
 
 }  // namespace popup
 
-}  // namespace qp::e2e
+}  // namespace qp::test

@@ -15,7 +15,7 @@
 
 #include "PluginHost.h"
 
-namespace qp::e2e {
+namespace qp::test {
 
 // Pixels of the editor's window, 0x00RRGGBB, top-down.
 struct Capture {
@@ -118,4 +118,4 @@ protected:
     std::unique_ptr<EditorSession> session;
 };
 
-}  // namespace qp::e2e
+}  // namespace qp::test

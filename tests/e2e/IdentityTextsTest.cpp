@@ -8,7 +8,7 @@
 
 #include "PluginHost.h"
 
-namespace qp::e2e {
+namespace qp::test {
 namespace {
 
 constexpr unsigned char kGuard = 0xA5;
@@ -157,4 +157,4 @@ TEST_F(Identity, LongestValuesAndNamesStillFit) {
 }
 
 }  // namespace
-}  // namespace qp::e2e
+}  // namespace qp::test

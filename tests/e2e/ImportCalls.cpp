@@ -4,7 +4,7 @@
 #include <cstring>
 #include <sstream>
 
-namespace qp::e2e {
+namespace qp::test {
 
 namespace {
 
@@ -165,4 +165,4 @@ std::string describeCalls(const std::map<std::string, long>& counts) {
     return counts.empty() ? "none" : text.str();
 }
 
-}  // namespace qp::e2e
+}  // namespace qp::test

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-namespace qp::e2e {
+namespace qp::test {
 
 class ImportCalls {
 public:
@@ -53,4 +53,4 @@ private:
 // "KERNEL32.dll!Sleep 3, msvcrt.dll!malloc 1" for a failure message.
 std::string describeCalls(const std::map<std::string, long>& counts);
 
-}  // namespace qp::e2e
+}  // namespace qp::test

@@ -5,7 +5,7 @@
 #include <set>
 #include <sstream>
 
-namespace qp::e2e {
+namespace qp::test {
 
 namespace {
 
@@ -385,4 +385,4 @@ NativeCounts ImportCounter::made() {
     return madeCounts;
 }
 
-}  // namespace qp::e2e
+}  // namespace qp::test

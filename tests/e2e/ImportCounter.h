@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <string>
 
-namespace qp::e2e {
+namespace qp::test {
 
 struct NativeCounts {
     std::int32_t gdiObjects = 0;   // pens, brushes, fonts, bitmaps, regions
@@ -43,4 +43,4 @@ public:
     static NativeCounts made();
 };
 
-}  // namespace qp::e2e
+}  // namespace qp::test

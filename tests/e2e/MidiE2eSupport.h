@@ -14,7 +14,7 @@
 #include "PluginHost.h"
 #include "tests/win32/DialogAnswerer.h"
 
-namespace qp::e2e {
+namespace qp::test {
 
 constexpr const char* kSettingsKey = "Software\\Veltmarsk\\Quorrelphone";
 constexpr Int32 kLearnCommand = 13;
@@ -85,4 +85,4 @@ protected:
     static bool haveDisplay() { return std::getenv("DISPLAY") != nullptr; }
 };
 
-}  // namespace qp::e2e
+}  // namespace qp::test

@@ -4,10 +4,9 @@
 // the current user's registry read back with plain registry calls.
 #include "MidiE2eSupport.h"
 
-namespace qp::e2e {
+namespace qp::test {
 namespace {
 
-using win32test::DialogAnswerer;
 
 const float kMiddle = 64.0f * (1.0f / 127.0f);
 
@@ -126,4 +125,4 @@ TEST_F(MidiLearnE2e, ForgetAllAsksAndClearsOnlyOnYes) {
 }
 
 }  // namespace
-}  // namespace qp::e2e
+}  // namespace qp::test

@@ -11,7 +11,7 @@
 
 #include "PluginHost.h"
 
-namespace qp::e2e {
+namespace qp::test {
 namespace {
 
 constexpr Int32 kSens = 0;
@@ -196,4 +196,4 @@ TEST_F(Parameters, SecondThreadWritesWhileAudioRuns) {
 }
 
 }  // namespace
-}  // namespace qp::e2e
+}  // namespace qp::test

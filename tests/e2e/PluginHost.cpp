@@ -6,7 +6,7 @@
 #include <cstring>
 #include <utility>
 
-namespace qp::e2e {
+namespace qp::test {
 
 namespace {
 
@@ -219,4 +219,4 @@ std::string fourCharText(Int32 code) {
     return text;
 }
 
-}  // namespace qp::e2e
+}  // namespace qp::test

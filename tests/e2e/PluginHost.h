@@ -18,7 +18,7 @@
 
 #include "host/PluginInterface.h"
 
-namespace qp::e2e {
+namespace qp::test {
 
 // One call the plug-in made to the host.
 struct HostCall {
@@ -116,4 +116,4 @@ private:
 // Four-character code as text ("1028" for 0x31303238).
 std::string fourCharText(Int32 code);
 
-}  // namespace qp::e2e
+}  // namespace qp::test

@@ -10,7 +10,7 @@
 
 #include "PluginHost.h"
 
-namespace qp::e2e {
+namespace qp::test {
 namespace {
 
 constexpr Int32 kSens = 0;
@@ -303,4 +303,4 @@ TEST_F(Sound, ParameterChangeTakesEffectAtTheNextSample) {
 }
 
 }  // namespace
-}  // namespace qp::e2e
+}  // namespace qp::test

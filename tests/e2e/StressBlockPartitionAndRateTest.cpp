@@ -11,7 +11,7 @@
 #include "PluginHost.h"
 #include "StressBudget.h"
 
-namespace qp::e2e {
+namespace qp::test {
 namespace {
 
 constexpr std::size_t kFrames = 3 * 8192 + 1234;
@@ -166,4 +166,4 @@ TEST_F(StressBlocks, ARateChangeBetweenBlocksNeitherRetunesNorResets) {
 }
 
 }  // namespace
-}  // namespace qp::e2e
+}  // namespace qp::test

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <vector>
 
-namespace qp::e2e::stress {
+namespace qp::test::stress {
 
 inline double soakSeconds() {
     const char* text = std::getenv("QP_SOAK_SECONDS");
@@ -66,4 +66,4 @@ inline std::vector<float> voice(std::size_t frames, double amplitude = 0.5, std:
     return samples;
 }
 
-}  // namespace qp::e2e::stress
+}  // namespace qp::test::stress

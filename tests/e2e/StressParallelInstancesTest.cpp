@@ -13,7 +13,7 @@
 #include "PluginHost.h"
 #include "StressBudget.h"
 
-namespace qp::e2e {
+namespace qp::test {
 namespace {
 
 constexpr std::size_t kFrames = 20000;
@@ -136,4 +136,4 @@ TEST(StressParallel, InstancesOnManyThreadsRenderAsOneAlone) {
 }
 
 }  // namespace
-}  // namespace qp::e2e
+}  // namespace qp::test

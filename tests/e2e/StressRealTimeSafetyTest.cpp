@@ -16,7 +16,7 @@
 #include "StressBudget.h"
 #include "ImportCalls.h"
 
-namespace qp::e2e {
+namespace qp::test {
 namespace {
 
 // Reading the thread's own id from its environment block enters no kernel and
@@ -176,4 +176,4 @@ TEST_F(StressRealTime, AudioEntriesCallNothingOutsideTheLibrary) {
 }
 
 }  // namespace
-}  // namespace qp::e2e
+}  // namespace qp::test

@@ -17,7 +17,7 @@
 #include "PluginHost.h"
 #include "StressBudget.h"
 
-namespace qp::e2e {
+namespace qp::test {
 namespace {
 
 constexpr Int32 kBlock = 512;
@@ -165,4 +165,4 @@ TEST_F(StressFaults, NonFiniteSamplesLeaveTheEffectAsIfNew) {
 }
 
 }  // namespace
-}  // namespace qp::e2e
+}  // namespace qp::test

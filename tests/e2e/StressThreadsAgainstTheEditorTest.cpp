@@ -19,7 +19,7 @@
 #include "MidiE2eSupport.h"
 #include "StressBudget.h"
 
-namespace qp::e2e {
+namespace qp::test {
 namespace {
 
 constexpr long kEditorCycles = 300;
@@ -210,4 +210,4 @@ TEST_F(StressThreads, EditorCyclesWhileAudioAutomationAndChunksRun) {
 }
 
 }  // namespace
-}  // namespace qp::e2e
+}  // namespace qp::test

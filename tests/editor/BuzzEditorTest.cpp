@@ -18,7 +18,7 @@
 #include "gui/ParamDisplay.h"
 #include "resources/ResourceIds.h"
 
-namespace qp::editortest {
+namespace qp::test {
 namespace {
 
 class BuzzEditorTest : public ::testing::Test {
@@ -492,4 +492,4 @@ TEST_F(BuzzEditorTest, RandomSettingsOutsideTheParametersAreRefused) {
 }
 
 }  // namespace
-}  // namespace qp::editortest
+}  // namespace qp::test

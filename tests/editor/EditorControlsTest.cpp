@@ -14,7 +14,7 @@
 #include "gui/Frame.h"
 #include "resources/ResourceIds.h"
 
-namespace qp::editortest {
+namespace qp::test {
 namespace {
 
 constexpr int kStripFrame = 98;
@@ -277,4 +277,4 @@ TEST_F(FilmStripSliderTest, AValueAboveOneShowsTheLastFrameAndIsBroughtBack) {
 }
 
 }  // namespace
-}  // namespace qp::editortest
+}  // namespace qp::test

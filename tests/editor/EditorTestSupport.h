@@ -16,7 +16,7 @@
 #include "gui/DrawContext.h"
 #include "host/MemoryPlatform.h"
 
-namespace qp::editortest {
+namespace qp::test {
 
 struct HostCall {
     Int32 opcode;
@@ -165,4 +165,4 @@ public:
     std::vector<Change> changes;
 };
 
-}  // namespace qp::editortest
+}  // namespace qp::test

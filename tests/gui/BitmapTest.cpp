@@ -9,7 +9,7 @@
 #include "gui/OffscreenContext.h"
 #include "tests/gui/GuiTestSupport.h"
 
-namespace qp {
+namespace qp::test {
 namespace {
 
 using test::patternPixel;
@@ -201,4 +201,4 @@ TEST(Offscreen, ASurfaceComposedOffScreenReachesAWindowInOneCopy) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::test

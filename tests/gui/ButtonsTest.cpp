@@ -6,7 +6,7 @@
 #include "gui/ToggleButton.h"
 #include "tests/gui/ControlTestSupport.h"
 
-namespace qp {
+namespace qp::test {
 namespace {
 
 // The face bitmap (64 x 48) stands in for the buttons' pictures: its green
@@ -136,4 +136,4 @@ TEST_F(ButtonsReal, AFrameAnimationClickOpensItAndTheNextClosesIt) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::test

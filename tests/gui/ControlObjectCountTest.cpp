@@ -18,7 +18,7 @@
 #include "gui/VerticalSlider.h"
 #include "tests/gui/ControlTestSupport.h"
 
-namespace qp {
+namespace qp::test {
 namespace {
 
 std::string liveCounts() {
@@ -119,4 +119,4 @@ TEST(ControlObjectCounts, RealPopupsAndRealEditsLeaveNothingBehind) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::test

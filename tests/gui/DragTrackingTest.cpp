@@ -9,7 +9,7 @@
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/RealInput.h"
 
-namespace qp {
+namespace qp::test {
 namespace {
 
 using test::RealInput;
@@ -127,4 +127,4 @@ TEST_F(RealDrag, TwoQuickClicksArriveAsTwoPressesThatMakeADoubleClick) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::test

@@ -10,7 +10,7 @@
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/RealInput.h"
 
-namespace qp {
+namespace qp::test {
 namespace {
 
 using test::Surface;
@@ -331,4 +331,4 @@ TEST(DrawContextMouse, WithSwappedButtonsThePhysicalRightButtonIsTheLogicalLeft)
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::test

@@ -13,7 +13,7 @@
 #include "tests/gui/DropTestSupport.h"
 #include "tests/gui/XServerKeys.h"
 
-namespace qp {
+namespace qp::test {
 namespace {
 
 // Installs the toolkit's drop target before the fixture's frame is made, as the
@@ -318,4 +318,4 @@ TEST_F(OleDragAndDrop, HoldingControlShowsCopyAndATakenDropReportsCopy) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::test

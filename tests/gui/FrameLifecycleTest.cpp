@@ -17,7 +17,7 @@
 #include "gui/NativeObjects.h"
 #include "tests/gui/GuiTestSupport.h"
 
-namespace qp {
+namespace qp::test {
 namespace {
 
 using test::TestWindows;
@@ -259,4 +259,4 @@ TEST_F(DropTargetFactoryInstalled, DisablingAndEnablingAgainMakesAFreshTarget) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::test

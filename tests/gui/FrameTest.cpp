@@ -7,7 +7,7 @@
 #include "gui/Frame.h"
 #include "tests/gui/GuiTestSupport.h"
 
-namespace qp {
+namespace qp::test {
 namespace {
 
 using test::RecordingView;
@@ -358,4 +358,4 @@ TEST_F(FrameInWindow, CursorTypesSetTheSystemCursorsAndZeroRestoresTheDefault) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::test

@@ -11,7 +11,7 @@
 #include "tests/gui/ControlTestSupport.h"
 #include "tests/gui/XServerKeys.h"
 
-namespace qp {
+namespace qp::test {
 namespace {
 
 constexpr float degrees = knobPi / 180.0f;
@@ -400,4 +400,4 @@ TEST_F(KnobRealDrag, LeftControlClickRestoresTheDefaultOnceAndLeftControlShiftDo
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::test

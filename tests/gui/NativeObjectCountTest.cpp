@@ -13,7 +13,7 @@
 #include "gui/OffscreenContext.h"
 #include "tests/gui/GuiTestSupport.h"
 
-namespace qp {
+namespace qp::test {
 namespace {
 
 using native::Kind;
@@ -166,4 +166,4 @@ TEST(NativeObjectCounting, FramesWhoseHostDestroysTheWindowFirstLeaveNothingBehi
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::test

@@ -10,7 +10,7 @@
 #include "gui/OptionMenuPopup.h"
 #include "tests/gui/ControlTestSupport.h"
 
-namespace qp {
+namespace qp::test {
 namespace {
 
 OptionMenu* menuWith(std::initializer_list<const char*> texts, std::int32_t style = 0,
@@ -303,4 +303,4 @@ TEST_F(OptionMenuPopupReal, EscapeChoosesNothingAndARightClickOpensTheMenuToo) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::test

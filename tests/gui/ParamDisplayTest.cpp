@@ -6,7 +6,7 @@
 #include "gui/ParamDisplay.h"
 #include "tests/gui/ControlTestSupport.h"
 
-namespace qp {
+namespace qp::test {
 namespace {
 
 class ParamDisplayDrawing : public ::testing::Test {
@@ -132,4 +132,4 @@ TEST(ParamDisplaySetters, MarkDirtyOnlyWhenTheValueDiffersComparingColoursByRgb)
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::test

@@ -11,7 +11,7 @@
 #include "tests/gui/ControlTestSupport.h"
 #include "tests/gui/XServerKeys.h"
 
-namespace qp {
+namespace qp::test {
 namespace {
 
 SliderGeometry verticalGeometry(std::int32_t style) {
@@ -235,4 +235,4 @@ TEST_F(SliderRealDrag, HorizontalSliderPutsValueZeroAtTheLeft) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::test

@@ -7,7 +7,7 @@
 #include "gui/TextEdit.h"
 #include "tests/gui/ControlTestSupport.h"
 
-namespace qp {
+namespace qp::test {
 namespace {
 
 // A parent view that records what its children tell it.
@@ -204,4 +204,4 @@ TEST(TextEditState, SetTextMarksDirtyOnlyWhenItDiffersAndDrawShowsTheConvertedTe
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::test

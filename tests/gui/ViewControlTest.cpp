@@ -12,7 +12,7 @@
 #include "gui/NativeObjects.h"
 #include "tests/gui/GuiTestSupport.h"
 
-namespace qp {
+namespace qp::test {
 namespace {
 
 // The smallest concrete control: drawing records the drawn value and ends with
@@ -220,4 +220,4 @@ TEST(DoubleClickTiming, TheIntervalIsTheSystemsButNeverBelow250) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::test

@@ -12,7 +12,7 @@
 #include "effect/PluginMain.h"
 #include "effect/BuzzEffect.h"
 
-namespace qp {
+namespace qp::test {
 namespace {
 
 constexpr Int32 kFrames = 256;
@@ -113,4 +113,4 @@ TEST(AutomationAgainstAudio, ParametersProgramsAndBanksChangeWhileTheSampleLoopR
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::test

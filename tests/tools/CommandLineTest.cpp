@@ -3,7 +3,9 @@
 
 #include "tools/CommandLine.h"
 
-namespace qp::tools {
+namespace qp::test {
+
+using namespace qp::tools;
 namespace {
 
 CommandLine parse(std::vector<std::string> arguments) { return parseCommandLine(arguments); }
@@ -133,4 +135,4 @@ TEST(CommandLine, PresetLoadAndRenderTakeFiles) {
 }
 
 }  // namespace
-}  // namespace qp::tools
+}  // namespace qp::test

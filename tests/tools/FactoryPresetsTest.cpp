@@ -7,7 +7,9 @@
 
 #include "tools/PresetFile.h"
 
-namespace qp::tools {
+namespace qp::test {
+
+using namespace qp::tools;
 namespace {
 
 constexpr std::size_t kParameterRecordBytes = 72;
@@ -58,4 +60,4 @@ TEST(FactoryPresets, BankAndPresetsAgreeAndAreDistinct) {
 }
 
 }  // namespace
-}  // namespace qp::tools
+}  // namespace qp::test

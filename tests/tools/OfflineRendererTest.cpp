@@ -11,7 +11,9 @@
 #include "tools/EffectInfo.h"
 #include "tools/OfflineRenderer.h"
 
-namespace qp::tools {
+namespace qp::test {
+
+using namespace qp::tools;
 namespace {
 
 // A two-parameter plug-in: out0 = gain * in0 + offset, out1 = gain * in1 + offset,
@@ -231,4 +233,4 @@ TEST(EffectInfo, DescribesUnknownFlagBitsAndOddCodes) {
 }
 
 }  // namespace
-}  // namespace qp::tools
+}  // namespace qp::test

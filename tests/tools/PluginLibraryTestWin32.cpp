@@ -13,7 +13,9 @@
 #include "tools/PluginLibrary.h"
 #include "tools/VowelSynth.h"
 
-namespace qp::tools {
+namespace qp::test {
+
+using namespace qp::tools;
 namespace {
 
 std::string beside(const char* name) {
@@ -102,4 +104,4 @@ TEST(PluginLibrary, RenderedVowelChangesOnlyWhereTheGateOpens) {
 }
 
 }  // namespace
-}  // namespace qp::tools
+}  // namespace qp::test

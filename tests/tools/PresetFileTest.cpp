@@ -8,7 +8,9 @@
 
 #include "tools/PresetFile.h"
 
-namespace qp::tools {
+namespace qp::test {
+
+using namespace qp::tools;
 namespace {
 
 constexpr Int32 kId = fourCharCode('1', '0', '2', '8');
@@ -279,4 +281,4 @@ TEST(PresetFileFit, RefusesValuesThatAreNoParameterValues) {
 }
 
 }  // namespace
-}  // namespace qp::tools
+}  // namespace qp::test

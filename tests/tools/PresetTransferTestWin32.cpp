@@ -8,7 +8,9 @@
 #include "tools/PresetTransfer.h"
 #include "tools/VowelSynth.h"
 
-namespace qp::tools {
+namespace qp::test {
+
+using namespace qp::tools;
 namespace {
 
 struct LoadedPlugin {
@@ -150,4 +152,4 @@ TEST(PresetTransfer, ABankChosenBeforeRenderingSoundsLikeItsSettings) {
 }
 
 }  // namespace
-}  // namespace qp::tools
+}  // namespace qp::test

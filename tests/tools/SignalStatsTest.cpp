@@ -6,7 +6,9 @@
 
 #include "tools/SignalStats.h"
 
-namespace qp::tools {
+namespace qp::test {
+
+using namespace qp::tools;
 namespace {
 
 TEST(SignalStats, FullScaleSineIsMinusThreeDecibelsRms) {
@@ -47,4 +49,4 @@ TEST(SignalStats, MonoInputFeedsBothInputsAndCountsTwice) {
 }
 
 }  // namespace
-}  // namespace qp::tools
+}  // namespace qp::test

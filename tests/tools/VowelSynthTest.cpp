@@ -8,7 +8,9 @@
 #include "tools/SignalStats.h"
 #include "tools/VowelSynth.h"
 
-namespace qp::tools {
+namespace qp::test {
+
+using namespace qp::tools;
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
@@ -115,4 +117,4 @@ TEST(VowelSynth, DefaultLevelOpensTheGateOnPeaksButNotAlways) {
 }
 
 }  // namespace
-}  // namespace qp::tools
+}  // namespace qp::test

@@ -10,7 +10,9 @@
 
 #include "tools/WavFile.h"
 
-namespace qp::tools {
+namespace qp::test {
+
+using namespace qp::tools;
 namespace {
 
 Audio ramp(std::size_t channels, std::size_t frames, std::uint32_t rate = 48000) {
@@ -278,4 +280,4 @@ TEST(WavFiles, WrittenFileReadsBack) {
 }
 
 }  // namespace
-}  // namespace qp::tools
+}  // namespace qp::test

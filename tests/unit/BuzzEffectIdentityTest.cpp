@@ -10,13 +10,9 @@
 #include "effect/dsp/DspBlock.h"
 #include "TestDoubles.h"
 
-namespace qp {
+namespace qp::test {
 namespace {
 
-using testing::EditorFactoryScope;
-using testing::MemoryPlatformScope;
-using testing::RecordingEditor;
-using testing::RecordingHost;
 
 constexpr Int32 kFlagsWithEditor = 61;     // editor, VU, mono, replacing, chunks
 constexpr Int32 kFlagsWithoutEditor = 60;
@@ -200,4 +196,4 @@ TEST_F(BuzzEffectIdentity, CanDoOnlyMidiInput) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::test

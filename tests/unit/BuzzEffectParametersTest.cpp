@@ -8,13 +8,9 @@
 
 #include "TestDoubles.h"
 
-namespace qp {
+namespace qp::test {
 namespace {
 
-using testing::EditorFactoryScope;
-using testing::MemoryPlatformScope;
-using testing::RecordingEditor;
-using testing::RecordingHost;
 
 using Received = std::vector<std::pair<Int32, float>>;
 
@@ -220,4 +216,4 @@ TEST_F(BuzzEffectParameters, NullHostTextsAreIgnored) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::test

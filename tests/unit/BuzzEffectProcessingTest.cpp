@@ -12,12 +12,9 @@
 
 #include "TestDoubles.h"
 
-namespace qp {
+namespace qp::test {
 namespace {
 
-using testing::EditorFactoryScope;
-using testing::MemoryPlatformScope;
-using testing::RecordingHost;
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
@@ -234,4 +231,4 @@ TEST_F(BuzzEffectProcessing, EverySwitchOnAsksForMidi) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::test

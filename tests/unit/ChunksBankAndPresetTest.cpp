@@ -8,7 +8,7 @@
 
 #include "MidiTestSupport.h"
 
-namespace qp::miditest {
+namespace qp::test {
 namespace {
 
 using Buttons = MemoryPlatform::Buttons;
@@ -359,4 +359,4 @@ TEST_F(Chunks, ProgramNameAtNamesAnyProgramWhateverIsCurrent) {
 }
 
 }  // namespace
-}  // namespace qp::miditest
+}  // namespace qp::test

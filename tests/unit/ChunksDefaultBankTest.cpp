@@ -2,7 +2,7 @@
 // factory programs from the library's "Bank" resource.
 #include "MidiTestSupport.h"
 
-namespace qp::miditest {
+namespace qp::test {
 namespace {
 
 constexpr const char* kLibrary = "C:\\Plugins\\Quorrelphone.dll";
@@ -136,4 +136,4 @@ TEST_F(DefaultBank, WithoutALibraryPathOnlyTheResourceIsTried) {
 }
 
 }  // namespace
-}  // namespace qp::miditest
+}  // namespace qp::test

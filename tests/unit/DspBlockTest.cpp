@@ -5,7 +5,7 @@
 #include "effect/dsp/DspBlock.h"
 #include "effect/dsp/OnePoleFilter.h"
 
-namespace qp {
+namespace qp::test {
 namespace {
 
 // The shared rate is library-wide; every test leaves it at the load-time 44100 Hz.
@@ -37,4 +37,4 @@ TEST_F(DspSampleRate, EveryBlockConstructionResetsItTo44100) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::test

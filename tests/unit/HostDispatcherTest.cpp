@@ -576,7 +576,7 @@ TEST(DispatcherConversions, VuIsScaledTo16BitsAndTruncated) {
 
 TEST(DispatcherConversions, KeyCodesAreBuiltFromIndexValueAndOpt) {
     DefaultEffect effect;
-    auto* editor = new RecordingEditor(&effect);
+    auto* editor = new CountingEditor(&effect);
     EXPECT_EQ(effect.dispatch(effEditKeyDown, 65, 0x1ff, nullptr, 2.9f), 11);
     EXPECT_EQ(editor->lastKey.character, 65);
     EXPECT_EQ(editor->lastKey.virt, 0xff);
@@ -593,7 +593,7 @@ TEST(DispatcherConversions, KeyCodesAreBuiltFromIndexValueAndOpt) {
 
 TEST(DispatcherEditor, EditorOpcodesReachTheEditor) {
     DefaultEffect effect;
-    auto* editor = new RecordingEditor(&effect);
+    auto* editor = new CountingEditor(&effect);
     ERect* rect = nullptr;
     EXPECT_EQ(effect.dispatch(effEditGetRect, 0, 0, &rect), 1);
     EXPECT_EQ(rect, &editor->rectangle);
@@ -620,7 +620,7 @@ TEST(DispatcherEditor, WithoutEditorOrParentTheEditorOpcodesAnswerZero) {
                   0)
             << opcode;
     }
-    auto* editor = new RecordingEditor(&effect);
+    auto* editor = new CountingEditor(&effect);
     EXPECT_EQ(effect.dispatch(effEditGetRect, 0, 0, nullptr), 0);
     EXPECT_EQ(effect.dispatch(effEditOpen, 0, 0, nullptr), 0);  // no window without a parent
     EXPECT_EQ(editor->opened, 0);
@@ -675,15 +675,15 @@ TEST(EntryPoints, ARecordWithoutEffectIsAnsweredWithZero) {
 
 TEST(EntryPoints, CloseRunsCloseThenDestroysTheEffectAndItsEditor) {
     DefaultEffect::destroyed = 0;
-    RecordingEditor::destroyed = 0;
+    CountingEditor::destroyed = 0;
     ClosingEffect::closes = 0;
     auto* effect = new ClosingEffect;
-    new RecordingEditor(effect);
+    new CountingEditor(effect);
     AEffect* record = effect->record();
     EXPECT_EQ(record->dispatcher(record, effClose, 0, 0, nullptr, 0.0f), 1);
     EXPECT_EQ(ClosingEffect::closes, 1);
     EXPECT_EQ(DefaultEffect::destroyed, 1);
-    EXPECT_EQ(RecordingEditor::destroyed, 1);
+    EXPECT_EQ(CountingEditor::destroyed, 1);
 }
 
 TEST(EntryPoints, AutomationSetsTheParameterThenTellsTheHost) {
@@ -692,7 +692,7 @@ TEST(EntryPoints, AutomationSetsTheParameterThenTellsTheHost) {
     effect.automateParameter(1, 0.25f);
     EXPECT_EQ(effect.lastIndex, 1);
     ASSERT_EQ(hostLog.calls.size(), 1u);
-    const HostCall& call = hostLog.calls.front();
+    const LoggedCall& call = hostLog.calls.front();
     EXPECT_EQ(call.effect, effect.record());
     EXPECT_EQ(call.opcode, audioMasterAutomate);
     EXPECT_EQ(call.index, 1);

@@ -40,7 +40,7 @@ TEST(EditorBase, DefaultsAnswerAsAnEditorWithoutAWindow) {
 
 TEST(EditorBase, IdleUpdatesOnceAfterEachRequest) {
     DefaultEffect effect;
-    auto* editor = new RecordingEditor(&effect);
+    auto* editor = new CountingEditor(&effect);
     editor->idle();
     EXPECT_EQ(editor->updates, 0);
     editor->setParameter(0, 0.5f);  // a parameter change asks for an update
@@ -52,30 +52,30 @@ TEST(EditorBase, IdleUpdatesOnceAfterEachRequest) {
 }
 
 TEST(EditorBase, TheEffectDestroysItsEditorOnce) {
-    RecordingEditor::destroyed = 0;
+    CountingEditor::destroyed = 0;
     {
         DefaultEffect effect;
-        new RecordingEditor(&effect);
+        new CountingEditor(&effect);
     }
-    EXPECT_EQ(RecordingEditor::destroyed, 1);
+    EXPECT_EQ(CountingEditor::destroyed, 1);
 
     // An editor destroyed by someone else leaves the effect without one.
-    RecordingEditor::destroyed = 0;
+    CountingEditor::destroyed = 0;
     {
         DefaultEffect effect;
-        delete new RecordingEditor(&effect);
+        delete new CountingEditor(&effect);
         EXPECT_EQ(effect.editor(), nullptr);
         EXPECT_EQ(effect.record()->flags & effFlagsHasEditor, 0);
     }
-    EXPECT_EQ(RecordingEditor::destroyed, 1);
+    EXPECT_EQ(CountingEditor::destroyed, 1);
 }
 
 TEST(EditorBase, ASecondEditorReplacesTheFirst) {
-    RecordingEditor::destroyed = 0;
+    CountingEditor::destroyed = 0;
     DefaultEffect effect;
-    new RecordingEditor(&effect);
-    auto* second = new RecordingEditor(&effect);
-    EXPECT_EQ(RecordingEditor::destroyed, 1);
+    new CountingEditor(&effect);
+    auto* second = new CountingEditor(&effect);
+    EXPECT_EQ(CountingEditor::destroyed, 1);
     EXPECT_EQ(effect.editor(), second);
     EXPECT_EQ(effect.record()->flags & effFlagsHasEditor, effFlagsHasEditor);
 }

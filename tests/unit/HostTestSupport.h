@@ -11,7 +11,7 @@
 
 namespace qp::test {
 
-struct HostCall {
+struct LoggedCall {
     AEffect* effect;
     Int32 opcode;
     Int32 index;
@@ -23,10 +23,10 @@ struct HostCall {
 // What the recording host saw, and how it answers. The tests run on one thread;
 // a plain global keeps MinGW's thread-local initialisation out of the way.
 struct HostLog {
-    std::vector<HostCall> calls;
+    std::vector<LoggedCall> calls;
     IntPtr answer = 0;
     // When set, answers instead of `answer` (and may write through ptr).
-    std::function<IntPtr(const HostCall&)> respond;
+    std::function<IntPtr(const LoggedCall&)> respond;
 
     void reset() {
         calls.clear();
@@ -39,7 +39,7 @@ inline HostLog hostLog;
 
 inline IntPtr QP_CDECL recordingHost(AEffect* effect, Int32 opcode, Int32 index, IntPtr value, void* ptr,
                                      float opt) {
-    const HostCall call{effect, opcode, index, value, ptr, opt};
+    const LoggedCall call{effect, opcode, index, value, ptr, opt};
     hostLog.calls.push_back(call);
     return hostLog.respond ? hostLog.respond(call) : hostLog.answer;
 }
@@ -61,11 +61,11 @@ public:
     inline static int destroyed = 0;
 };
 
-// An editor that records what the effect asks of it and counts its destruction.
-class RecordingEditor : public EditorBase {
+// An editor that counts what the effect asks of it and its own destruction.
+class CountingEditor : public EditorBase {
 public:
-    explicit RecordingEditor(EffectBase* effect) : EditorBase(effect) {}
-    ~RecordingEditor() override { ++destroyed; }
+    explicit CountingEditor(EffectBase* effect) : EditorBase(effect) {}
+    ~CountingEditor() override { ++destroyed; }
 
     Int32 getRect(ERect** rect) override {
         *rect = &rectangle;

@@ -4,7 +4,7 @@
 #include "effect/Settings.h"
 #include "MidiTestSupport.h"
 
-namespace qp::miditest {
+namespace qp::test {
 namespace {
 
 using LoadSettings = EffectTest;
@@ -84,4 +84,4 @@ TEST_F(LoadSettings, RenamedParametersUseTheirNewNames) {
 }
 
 }  // namespace
-}  // namespace qp::miditest
+}  // namespace qp::test

@@ -7,7 +7,7 @@
 #include "effect/Settings.h"
 #include "MidiTestSupport.h"
 
-namespace qp::miditest {
+namespace qp::test {
 namespace {
 
 using Buttons = MemoryPlatform::Buttons;
@@ -220,4 +220,4 @@ TEST_F(EditorCommands, OtherMenuValuesAndIndexesDoNothingInTheEffect) {
 }
 
 }  // namespace
-}  // namespace qp::miditest
+}  // namespace qp::test

@@ -4,7 +4,7 @@
 
 #include "MidiTestSupport.h"
 
-namespace qp::miditest {
+namespace qp::test {
 namespace {
 
 using MidiInput = EffectTest;
@@ -180,4 +180,4 @@ TEST_F(MidiInput, ManyEventsInOneListActInOrder) {
 }
 
 }  // namespace
-}  // namespace qp::miditest
+}  // namespace qp::test

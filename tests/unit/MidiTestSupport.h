@@ -14,7 +14,7 @@
 #include "TestDoubles.h"
 #include "host/MemoryPlatform.h"
 
-namespace qp::miditest {
+namespace qp::test {
 
 constexpr const char* kSettingsKey = "Software\\Veltmarsk\\Quorrelphone";
 
@@ -81,7 +81,7 @@ protected:
     EffectTest() : editorScope_(&LoggingEditor::make) {}
 
     std::unique_ptr<BuzzEffect> makeEffect() {
-        auto made = std::make_unique<BuzzEffect>(&testing::RecordingHost::callback);
+        auto made = std::make_unique<BuzzEffect>(&RecordingHost::callback);
         return made;
     }
 
@@ -116,11 +116,11 @@ protected:
 
     MemoryPlatform& platform() const { return platformScope_.platform; }
 
-    testing::RecordingHost host;
+    RecordingHost host;
 
 private:
-    mutable testing::MemoryPlatformScope platformScope_;
-    testing::EditorFactoryScope editorScope_;
+    mutable MemoryPlatformScope platformScope_;
+    EditorFactoryScope editorScope_;
 };
 
 // A ParameterBlock built byte by byte, as a host would hand one back.
@@ -135,4 +135,4 @@ inline std::vector<unsigned char> bytesOf(const ParameterBlock& block) {
     return std::vector<unsigned char>(bytes, bytes + sizeof block);
 }
 
-}  // namespace qp::miditest
+}  // namespace qp::test

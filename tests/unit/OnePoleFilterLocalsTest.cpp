@@ -8,7 +8,7 @@
 
 #include "effect/dsp/OnePoleFilter.h"
 
-namespace qp {
+namespace qp::test {
 namespace {
 
 std::uint32_t bitsOf(float value) { return std::bit_cast<std::uint32_t>(value); }
@@ -49,4 +49,4 @@ TEST(OnePoleFilterLocals, HandedBackStatesPassTheGuard) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::test

@@ -8,7 +8,7 @@
 
 #include "effect/dsp/OnePoleFilter.h"
 
-namespace qp {
+namespace qp::test {
 namespace {
 
 std::uint32_t bitsOf(float value) { return std::bit_cast<std::uint32_t>(value); }
@@ -131,4 +131,4 @@ TEST(OnePoleFilterGuard, SilenceDecaysWithoutSubnormalStates) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::test

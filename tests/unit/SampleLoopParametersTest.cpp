@@ -9,12 +9,9 @@
 
 #include "TestDoubles.h"
 
-namespace qp {
+namespace qp::test {
 namespace {
 
-using testing::EditorFactoryScope;
-using testing::MemoryPlatformScope;
-using testing::RecordingHost;
 
 class SampleLoopParameters : public ::testing::Test {
 protected:
@@ -98,4 +95,4 @@ TEST_F(SampleLoopParameters, RedefiningAParameterAppliesAtTheNextBlock) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::test

@@ -5,14 +5,14 @@
 #include "effect/Settings.h"
 #include "TestDoubles.h"
 
-namespace qp {
+namespace qp::test {
 namespace {
 
 constexpr const char* kKey = "Software\\Veltmarsk\\Quorrelphone";
 
 class SettingsStore : public ::testing::Test {
 protected:
-    testing::MemoryPlatformScope scope;
+    MemoryPlatformScope scope;
     MemoryPlatform& platform = scope.platform;
 };
 
@@ -79,4 +79,4 @@ TEST_F(SettingsStore, UnopenableKeyFailsWritesAndReadsAsAbsent) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::test

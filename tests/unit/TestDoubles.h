@@ -8,7 +8,7 @@
 #include "effect/BuzzEffect.h"
 #include "host/MemoryPlatform.h"
 
-namespace qp::testing {
+namespace qp::test {
 
 struct HostCall {
     Int32 opcode;
@@ -91,4 +91,4 @@ public:
     MemoryPlatform platform;
 };
 
-}  // namespace qp::testing
+}  // namespace qp::test

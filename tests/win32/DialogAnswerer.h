@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-namespace qp::win32test {
+namespace qp::test {
 
 struct SeenDialog {
     std::string caption;
@@ -136,4 +136,4 @@ private:
     std::thread thread_;
 };
 
-}  // namespace qp::win32test
+}  // namespace qp::test

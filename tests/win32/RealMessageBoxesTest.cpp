@@ -10,11 +10,9 @@
 #include "effect/BuzzEffect.h"
 #include "host/Platform.h"
 
-namespace qp {
+namespace qp::test {
 namespace {
 
-using win32test::DialogAnswerer;
-using win32test::SeenDialog;
 
 constexpr const char* kEffectKey = "Software\\Veltmarsk\\Quorrelphone";
 
@@ -120,4 +118,4 @@ TEST_F(RealDialogs, WrongChunkSizeShowsItsErrorBox) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::test

@@ -10,7 +10,7 @@
 #include "effect/Settings.h"
 #include "host/Platform.h"
 
-namespace qp {
+namespace qp::test {
 namespace {
 
 // A product name of the tests' own, so nothing here meets the effect's settings.
@@ -131,4 +131,4 @@ TEST(RealPlatformFiles, ModuleFileAndFilesAreRead) {
 }
 
 }  // namespace
-}  // namespace qp
+}  // namespace qp::test
