@@ -15,59 +15,17 @@
 #include "gui/ControlListener.h"
 #include "gui/DrawContext.h"
 #include "host/MemoryPlatform.h"
+#include "tests/support/EffectScopes.h"
+#include "tests/support/RecordingHost.h"
 
 namespace qp::test {
-
-struct HostCall {
-    Int32 opcode;
-    Int32 index;
-    float opt;
-};
-
-// The host callback has no context, so the host it reports to is the one alive.
-class RecordingHost {
-public:
-    RecordingHost() { active = this; }
-    ~RecordingHost() { active = nullptr; }
-    RecordingHost(const RecordingHost&) = delete;
-    RecordingHost& operator=(const RecordingHost&) = delete;
-
-    static IntPtr QP_CDECL callback(AEffect*, Int32 opcode, Int32 index, IntPtr, void*, float opt) {
-        if (!active)
-            return 0;
-        active->calls.push_back({opcode, index, opt});
-        return opcode == audioMasterVersion ? 2400 : 0;
-    }
-
-    std::vector<HostCall> callsWith(Int32 opcode) const {
-        std::vector<HostCall> found;
-        for (const HostCall& call : calls)
-            if (call.opcode == opcode)
-                found.push_back(call);
-        return found;
-    }
-
-    std::vector<HostCall> calls;
-
-private:
-    static inline RecordingHost* active = nullptr;
-};
 
 // A BuzzEffect with its BuzzEditor, message boxes and registry in memory.
 class EditedEffect {
 public:
-    EditedEffect() {
-        setCurrentPlatform(&platform);
-        previousFactory_ = editorFactory();
-        setEditorFactory(makeBuzzEditor);
-        effect = std::make_unique<BuzzEffect>(&RecordingHost::callback);
-        editor = static_cast<BuzzEditor*>(effect->editor());
-    }
-    ~EditedEffect() {
-        effect.reset();
-        setEditorFactory(previousFactory_);
-        setCurrentPlatform(nullptr);
-    }
+    EditedEffect()
+        : effect(std::make_unique<BuzzEffect>(&RecordingHost::callback)),
+          editor(static_cast<BuzzEditor*>(effect->editor())) {}
     EditedEffect(const EditedEffect&) = delete;
     EditedEffect& operator=(const EditedEffect&) = delete;
 
@@ -86,12 +44,12 @@ public:
     }
 
     RecordingHost host;
-    MemoryPlatform platform;
+    // Installed before the effect is made and removed after it is gone.
+    MemoryPlatformScope memory;
+    EditorFactoryScope factory{makeBuzzEditor};
+    MemoryPlatform& platform = memory.platform;
     std::unique_ptr<BuzzEffect> effect;
     BuzzEditor* editor = nullptr;
-
-private:
-    EditorFactory previousFactory_ = nullptr;
 };
 
 // A memory device context over a top-down 32-bit DIB, with a drawing context on it.

@@ -8,7 +8,7 @@
 
 #include "effect/PluginMain.h"
 #include "effect/dsp/DspBlock.h"
-#include "TestDoubles.h"
+#include "tests/support/EffectScopes.h"
 
 namespace qp::test {
 namespace {

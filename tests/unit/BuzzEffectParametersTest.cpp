@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "TestDoubles.h"
+#include "tests/support/EffectScopes.h"
 
 namespace qp::test {
 namespace {

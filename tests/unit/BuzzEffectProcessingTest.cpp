@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "TestDoubles.h"
+#include "tests/support/EffectScopes.h"
 
 namespace qp::test {
 namespace {

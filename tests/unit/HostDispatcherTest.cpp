@@ -692,7 +692,7 @@ TEST(EntryPoints, AutomationSetsTheParameterThenTellsTheHost) {
     effect.automateParameter(1, 0.25f);
     EXPECT_EQ(effect.lastIndex, 1);
     ASSERT_EQ(hostLog.calls.size(), 1u);
-    const LoggedCall& call = hostLog.calls.front();
+    const HostCall& call = hostLog.calls.front();
     EXPECT_EQ(call.effect, effect.record());
     EXPECT_EQ(call.opcode, audioMasterAutomate);
     EXPECT_EQ(call.index, 1);

@@ -106,7 +106,7 @@ TEST_F(HostServices, EveryWrapperSendsItsOpcodeAndArguments) {
         hostLog.calls.clear();
         packing.call(effect);
         ASSERT_EQ(hostLog.calls.size(), 1u) << packing.name;
-        const LoggedCall& call = hostLog.calls.front();
+        const HostCall& call = hostLog.calls.front();
         EXPECT_EQ(call.effect, effect.record()) << packing.name;
         EXPECT_EQ(call.opcode, packing.opcode) << packing.name;
         EXPECT_EQ(call.index, packing.index) << packing.name;
@@ -178,7 +178,7 @@ TEST_F(HostServices, SampleRateAndBlockSizeTakeOnlyPositiveAnswers) {
 TEST_F(HostServices, HostTextsAreCutToTheProductLimit) {
     DefaultEffect effect;
     const std::string overlong = longText(100);
-    hostLog.respond = [&](const LoggedCall& call) -> IntPtr {
+    hostLog.respond = [&](const HostCall& call) -> IntPtr {
         std::strcpy(static_cast<char*>(call.ptr), overlong.c_str());
         return 1;
     };
@@ -189,7 +189,7 @@ TEST_F(HostServices, HostTextsAreCutToTheProductLimit) {
     EXPECT_EQ(std::string(text), overlong.substr(0, 63));
     EXPECT_EQ(text[64], kUntouched);
 
-    hostLog.respond = [](const LoggedCall& call) -> IntPtr {
+    hostLog.respond = [](const HostCall& call) -> IntPtr {
         std::strcpy(static_cast<char*>(call.ptr), "Wine Host");
         return 1;
     };

@@ -1,47 +1,24 @@
-// A recording host callback and small effects for the host-interface tests.
+// The recording host callback and small effects for the host-interface tests.
 #pragma once
 
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "host/EditorBase.h"
 #include "host/EffectHostServices.h"
+#include "tests/support/RecordingHost.h"
 
 namespace qp::test {
 
-struct LoggedCall {
-    AEffect* effect;
-    Int32 opcode;
-    Int32 index;
-    IntPtr value;
-    void* ptr;
-    float opt;
-};
-
-// What the recording host saw, and how it answers. The tests run on one thread;
-// a plain global keeps MinGW's thread-local initialisation out of the way.
-struct HostLog {
-    std::vector<LoggedCall> calls;
-    IntPtr answer = 0;
-    // When set, answers instead of `answer` (and may write through ptr).
-    std::function<IntPtr(const LoggedCall&)> respond;
-
-    void reset() {
-        calls.clear();
-        answer = 0;
-        respond = nullptr;
-    }
-};
-
-inline HostLog hostLog;
+// What the host-interface tests' effects report to. The tests run on one
+// thread; a plain global keeps MinGW's thread-local initialisation out of the
+// way. It answers the version query like any other, with `answer`.
+inline CallLog hostLog{std::nullopt};
 
 inline IntPtr QP_CDECL recordingHost(AEffect* effect, Int32 opcode, Int32 index, IntPtr value, void* ptr,
                                      float opt) {
-    const LoggedCall call{effect, opcode, index, value, ptr, opt};
-    hostLog.calls.push_back(call);
-    return hostLog.respond ? hostLog.respond(call) : hostLog.answer;
+    return hostLog.take(HostCall{effect, opcode, index, value, ptr, opt});
 }
 
 // An effect that overrides nothing but what every effect must provide, so the

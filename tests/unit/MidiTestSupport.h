@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "effect/BuzzEffect.h"
-#include "TestDoubles.h"
+#include "tests/support/EffectScopes.h"
 #include "host/MemoryPlatform.h"
 
 namespace qp::test {

@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-#include "TestDoubles.h"
+#include "tests/support/EffectScopes.h"
 
 namespace qp::test {
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "effect/Settings.h"
-#include "TestDoubles.h"
+#include "tests/support/EffectScopes.h"
 
 namespace qp::test {
 namespace {

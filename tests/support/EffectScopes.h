@@ -1,50 +1,15 @@
-// A recording host and a recording editor for tests that drive a BuzzEffect.
+// What tests that build an effect in-process install around it: the editor
+// factory, an in-memory registry and message boxes, and a recording editor.
 #pragma once
 
-#include <cstdint>
 #include <utility>
 #include <vector>
 
 #include "effect/BuzzEffect.h"
 #include "host/MemoryPlatform.h"
+#include "tests/support/RecordingHost.h"
 
 namespace qp::test {
-
-struct HostCall {
-    Int32 opcode;
-    Int32 index;
-    IntPtr value;
-    float opt;
-};
-
-// The callback has no context argument, so the host it reports to is a global
-// one; each test makes a fresh one with a RecordingHost scope.
-class RecordingHost {
-public:
-    RecordingHost() { active = this; }
-    ~RecordingHost() { active = nullptr; }
-
-    static IntPtr QP_CDECL callback(AEffect*, Int32 opcode, Int32 index, IntPtr value, void*,
-                                    float opt) {
-        if (active == nullptr) return 0;
-        active->calls.push_back({opcode, index, value, opt});
-        return opcode == audioMasterVersion ? active->versionAnswer : 0;
-    }
-
-    std::vector<HostCall> callsWith(Int32 opcode) const {
-        std::vector<HostCall> found;
-        for (const HostCall& call : calls) {
-            if (call.opcode == opcode) found.push_back(call);
-        }
-        return found;
-    }
-
-    IntPtr versionAnswer = 2400;
-    std::vector<HostCall> calls;
-
-private:
-    static inline RecordingHost* active = nullptr;
-};
 
 class RecordingEditor final : public EditorBase {
 public:
