@@ -7,13 +7,14 @@
 #include <string>
 
 #include "host/PluginInterface.h"
+#include "tools/hostlib/PluginModule.h"
 
 namespace qp::tools {
 
 class PluginLibrary {
 public:
     PluginLibrary() = default;
-    // Closes the effect (effClose) and unloads the library.
+    // Closes the effect (effClose); the library is unloaded after it.
     ~PluginLibrary();
 
     PluginLibrary(const PluginLibrary&) = delete;
@@ -26,7 +27,7 @@ public:
     AEffect* effect() const { return effect_; }
 
 private:
-    void* module_ = nullptr;
+    hostlib::PluginModule module_;
     AEffect* effect_ = nullptr;
 };
 

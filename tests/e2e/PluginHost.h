@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "host/PluginInterface.h"
+#include "tools/hostlib/PluginModule.h"
 
 namespace qp::test {
 
@@ -63,7 +64,7 @@ public:
     PluginHost(const PluginHost&) = delete;
     PluginHost& operator=(const PluginHost&) = delete;
 
-    bool loaded() const { return mainEntry_ != nullptr; }
+    bool loaded() const { return module_.loaded(); }
     const std::string& loadError() const { return loadError_; }
 
     // Calls `main` with the recording callback; the record, or null.
@@ -100,10 +101,7 @@ private:
                                         void* ptr, float opt);
     IntPtr answer(const HostCall& call);
 
-    using MainEntry = AEffect*(QP_CDECL*)(HostCallback callback);
-
-    void* module_ = nullptr;
-    MainEntry mainEntry_ = nullptr;
+    hostlib::PluginModule module_;
     std::string loadError_;
     AEffect* effect_ = nullptr;
 
