@@ -7,6 +7,7 @@
 #include "tools/EditorSnapshot.h"
 #include "tools/EditorSnapshotImage.h"
 #include "tools/PluginLibrary.h"
+#include "tools/hostlib/WindowCapture.h"
 
 namespace qp::tools {
 
@@ -24,7 +25,8 @@ constexpr DWORD kIdleEveryMs = 20;
 constexpr POINT kLogoClick = {235, 155};
 // The command menu's "Presets" entry, after About, Default, MidiForget and a separator.
 constexpr int kPresetsEntry = 4;
-constexpr const char* kMenuWindowClass = "#32768";
+// Lets a menu move its highlight before the next key.
+constexpr DWORD kKeyPauseMs = 40;
 
 const char* const kUsage = "usage: qphost editor [--dll DLL] [--about | --menu] OUT.bmp|OUT.png\n";
 
@@ -58,109 +60,21 @@ bool parse(const std::vector<std::string>& arguments, Options& options, std::str
     return error.empty();
 }
 
-void pump() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
-
 // Pumps messages and idles the editor as a host's timer would.
 void settle(AEffect* effect, DWORD ms) {
     const DWORD start = GetTickCount();
     do {
-        pump();
+        hostlib::pumpMessages();
         effect->dispatcher(effect, effEditIdle, 0, 0, nullptr, 0.0f);
         Sleep(kIdleEveryMs);
     } while (GetTickCount() - start < ms);
-}
-
-// Copies a rectangle of the given device context (a window's, or the screen's).
-SnapshotImage capture(HDC source, int x, int y, int width, int height) {
-    SnapshotImage image;
-    image.width = width;
-    image.height = height;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HDC memory = CreateCompatibleDC(source);
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
-    GdiFlush();
-    const auto* p = static_cast<const std::uint32_t*>(bits);
-    image.pixels.assign(p, p + std::size_t(width) * std::size_t(height));
-    for (std::uint32_t& pixel : image.pixels)
-        pixel &= 0x00FFFFFF;
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    return image;
-}
-
-struct PopupSearch {
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK collectPopup(HWND window, LPARAM data) {
-    char name[16] = {};
-    GetClassNameA(window, name, sizeof name);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (lstrcmpA(name, kMenuWindowClass) == 0 && IsWindowVisible(window) && process == GetCurrentProcessId())
-        reinterpret_cast<PopupSearch*>(data)->found.push_back(window);
-    return TRUE;
-}
-
-std::vector<HWND> visiblePopups() {
-    PopupSearch search;
-    EnumWindows(collectPopup, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-bool waitForPopups(std::size_t count, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (visiblePopups().size() < count) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(20);
-    }
-    return true;
-}
-
-void sendKey(WORD key) {
-    INPUT input[2] = {};
-    for (INPUT& i : input) {
-        i.type = INPUT_KEYBOARD;
-        i.ki.wVk = key;
-        i.ki.wScan = WORD(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
-    }
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, input, sizeof(INPUT));
-    Sleep(60);
-}
-
-void sendLeftClick() {
-    INPUT input[2] = {};
-    input[0].type = input[1].type = INPUT_MOUSE;
-    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(1, &input[0], sizeof(INPUT));
-    Sleep(60);
-    SendInput(1, &input[1], sizeof(INPUT));
 }
 
 // The union of the visible windows' rectangles (the editor and the popups).
 RECT areaOf(HWND window) {
     RECT area;
     GetWindowRect(window, &area);
-    for (HWND popup : visiblePopups()) {
+    for (HWND popup : hostlib::visibleMenuWindows()) {
         RECT r;
         GetWindowRect(popup, &r);
         UnionRect(&area, &area, &r);
@@ -174,22 +88,20 @@ bool photographMenu(HWND window, SnapshotImage& image) {
     ClientToScreen(window, &click);
     SetCursorPos(click.x, click.y);
     Sleep(100);
-    sendLeftClick();
-    if (!waitForPopups(1, 3000))
+    hostlib::leftClick();
+    if (!hostlib::waitForMenus(1, 3000))
         return false;
     // Down to "Presets" and into its submenu.
     for (int i = 0; i < kPresetsEntry; ++i)
-        sendKey(VK_DOWN);
-    sendKey(VK_RIGHT);
-    waitForPopups(2, 2000);
+        hostlib::tapKey(VK_DOWN, kKeyPauseMs);
+    hostlib::tapKey(VK_RIGHT, kKeyPauseMs);
+    hostlib::waitForMenus(2, 2000);
     Sleep(300);
     const RECT area = areaOf(window);
-    HDC screen = GetDC(nullptr);
-    image = capture(screen, area.left, area.top, area.right - area.left, area.bottom - area.top);
-    ReleaseDC(nullptr, screen);
+    image = hostlib::captureScreen(area);
     // Close both menus without choosing.
-    for (int i = 0; i < 3 && !visiblePopups().empty(); ++i)
-        sendKey(VK_ESCAPE);
+    for (int i = 0; i < 3 && !hostlib::visibleMenuWindows().empty(); ++i)
+        hostlib::tapKey(VK_ESCAPE, kKeyPauseMs);
     return true;
 }
 
@@ -255,7 +167,7 @@ int runEditorSnapshot(const std::vector<std::string>& arguments) {
             done = true;
         });
         while (!done) {
-            pump();
+            hostlib::pumpMessages();
             effect->dispatcher(effect, effEditIdle, 0, 0, nullptr, 0.0f);
             Sleep(kIdleEveryMs);
         }
@@ -267,9 +179,7 @@ int runEditorSnapshot(const std::vector<std::string>& arguments) {
             effect->setParameter(effect, 5, 0.0f);
             settle(effect, kSettleMs);
         }
-        HDC dc = GetDC(window);
-        image = capture(dc, 0, 0, width, height);
-        ReleaseDC(window, dc);
+        image = hostlib::captureClient(window);
     }
 
     effect->dispatcher(effect, effEditClose, 0, 0, nullptr, 0.0f);

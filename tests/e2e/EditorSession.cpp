@@ -1,5 +1,7 @@
 #include "EditorSession.h"
 
+#include "tools/hostlib/WindowCapture.h"
+
 namespace qp::test {
 
 namespace {
@@ -10,7 +12,6 @@ constexpr int kTopX = 100;
 constexpr int kTopY = 80;
 constexpr int kIdleStepMs = 10;
 constexpr int kFirstPaintMs = 250;
-constexpr const char* kMenuWindowClass = "#32768";
 // A key tap, and the moment a menu needs to move its highlight.
 constexpr DWORD kKeyPauseMs = 80;
 
@@ -97,13 +98,7 @@ void EditorSession::destroyHostWindow() {
 
 bool EditorSession::displayAvailable() { return topWindow() != nullptr; }
 
-void EditorSession::pump() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
+void EditorSession::pump() { hostlib::pumpMessages(); }
 
 void EditorSession::idle(int ms) {
     const DWORD start = GetTickCount();
@@ -124,69 +119,15 @@ POINT EditorSession::toScreen(POINT framePoint) const {
     return p;
 }
 
-Capture EditorSession::capture() const {
-    HWND window = frameWindow();
-    RECT client = {};
-    GetClientRect(window, &client);
-    Capture picture;
-    picture.width = client.right;
-    picture.height = client.bottom;
-    if (picture.width <= 0 || picture.height <= 0)
-        return picture;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = picture.width;
-    info.bmiHeader.biHeight = -picture.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    HDC source = GetDC(window);
-    HDC memory = CreateCompatibleDC(source);
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, picture.width, picture.height, source, 0, 0, SRCCOPY);
-    GdiFlush();
-    const auto* p = static_cast<const std::uint32_t*>(bits);
-    picture.pixels.assign(p, p + std::size_t(picture.width) * std::size_t(picture.height));
-    for (std::uint32_t& pixel : picture.pixels)
-        pixel &= 0x00FFFFFF;
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(window, source);
-    return picture;
-}
+Capture EditorSession::capture() const { return Capture{hostlib::captureClient(frameWindow())}; }
 
 namespace popup {
 
-namespace {
-
-BOOL CALLBACK collect(HWND window, LPARAM data) {
-    char name[16] = {};
-    GetClassNameA(window, name, sizeof name);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (lstrcmpA(name, kMenuWindowClass) == 0 && IsWindowVisible(window) && process == GetCurrentProcessId())
-        reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
-    return TRUE;
-}
-
-}  // namespace
-
-std::vector<HWND> visibleMenuWindows() {
-    std::vector<HWND> found;
-    EnumWindows(collect, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
+std::vector<HWND> visibleMenuWindows() { return hostlib::visibleMenuWindows(); }
 
 bool waitForMenus(std::size_t count, int timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (visibleMenuWindows().size() < count) {
-        if (GetTickCount() - start > DWORD(timeoutMs))
-            return false;
-        Sleep(20);
-    }
+    if (!hostlib::waitForMenus(count, DWORD(timeoutMs)))
+        return false;
     // Let the menu finish drawing and its loop settle.
     Sleep(150);
     return true;
@@ -240,19 +181,7 @@ bool isChecked(HMENU menu, int index) {
     return (GetMenuState(menu, UINT(index), MF_BYPOSITION) & MF_CHECKED) != 0;
 }
 
-void tapKey(WORD key) {
-    INPUT input[2] = {};
-    for (INPUT& i : input) {
-        i.type = INPUT_KEYBOARD;
-        i.ki.wVk = key;
-        i.ki.wScan = WORD(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
-    }
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(1, &input[0], sizeof(INPUT));
-    Sleep(20);
-    SendInput(1, &input[1], sizeof(INPUT));
-    Sleep(kKeyPauseMs);
-}
+void tapKey(WORD key) { hostlib::tapKey(key, kKeyPauseMs); }
 
 bool highlight(HMENU menu, int index) {
     const int count = GetMenuItemCount(menu);

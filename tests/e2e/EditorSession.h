@@ -14,15 +14,12 @@
 #include <gtest/gtest.h>
 
 #include "PluginHost.h"
+#include "tools/hostlib/WindowCapture.h"
 
 namespace qp::test {
 
 // Pixels of the editor's window, 0x00RRGGBB, top-down.
-struct Capture {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> pixels;
-
+struct Capture : hostlib::Picture {
     // 0 outside the picture (an empty one included), so a failed capture fails
     // comparisons instead of crashing the run.
     std::uint32_t at(int x, int y) const {

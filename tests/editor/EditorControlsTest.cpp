@@ -23,7 +23,7 @@ constexpr int kStripFrames = 91;
 // What a bitmap drawn plainly from source into the rectangle gives on a fresh surface.
 std::vector<std::uint32_t> reference(Bitmap& bitmap, const Rect& at, Point source, int width, int height,
                                      bool transparent = false) {
-    Surface surface(width, height);
+    Surface surface(width, height, kSurfaceFill);
     if (transparent)
         bitmap.drawTransparent(surface.context(), at, source);
     else
@@ -37,7 +37,7 @@ TEST(LearnOverlay, APressWithoutTheRightButtonGoesToTheControlBeneath) {
     RecordingControl knob(Rect(10, 10, 50, 50), 1);
     RecordingListener listener;
     auto* overlay = new LearnOverlay(Rect(10, 10, 50, 50), &listener, 13, &knob);
-    Surface surface(60, 60);
+    Surface surface(60, 60, kSurfaceFill);
     // Nothing is held down here, so this press is no right click.
     overlay->mouseDown(surface.context(), Point(20, 30));
     ASSERT_EQ(knob.presses.size(), 1u);
@@ -83,7 +83,7 @@ TEST(LearnOverlay, TheWheelStepsTheTargetAndReportsTheTarget) {
     RecordingControl knob(Rect(0, 0, 40, 40), 1);
     RecordingListener listener;
     auto* overlay = new LearnOverlay(Rect(0, 0, 40, 40), &listener, 13, &knob);
-    Surface surface(40, 40);
+    Surface surface(40, 40, kSurfaceFill);
 
     knob.setValue(0.95f);
     EXPECT_TRUE(overlay->wheel(surface.context(), Point(5, 5), 1.0f));
@@ -117,7 +117,7 @@ TEST(LearnOverlay, WithoutATargetTheWheelIsTakenAndNothingIsReported) {
 
 TEST(LearnOverlay, DrawsNothingAndKeepsTheLearntNumber) {
     auto* overlay = new LearnOverlay(Rect(0, 0, 30, 30), nullptr, 13, nullptr);
-    Surface surface(30, 30);
+    Surface surface(30, 30, kSurfaceFill);
     const auto before = surface.pixels();
     overlay->draw(surface.context());
     EXPECT_EQ(surface.pixels(), before);
@@ -139,7 +139,7 @@ TEST_F(AboutBoxTest, ACaptionStartingWithASpaceLeavesOnlyThePicture) {
     ASSERT_EQ(picture.getHeight(), 77);
     auto* box = new AboutBox(size, nullptr, 4, 77, &picture, Point(), " hidden", Rect(10, 85, 228, 99),
                              colorYellow);
-    Surface surface(240, 110);
+    Surface surface(240, 110, kSurfaceFill);
     box->draw(surface.context());
     EXPECT_EQ(surface.pixels(), reference(picture, size, Point(0, 0), 240, 110));
     EXPECT_FALSE(box->isDirty());
@@ -151,7 +151,7 @@ TEST_F(AboutBoxTest, TheCaptionIsWrittenInItsColourWithoutABackground) {
     const Color caption = makeColor(244, 243, 4);
     constexpr std::uint32_t kCaptionPixel = 0x00F4F304;  // the same colour as a surface pixel
     auto* box = new AboutBox(size, nullptr, 4, 77, &picture, Point(), "Version 1.2", Rect(10, 85, 228, 99), caption);
-    Surface surface(240, 110);
+    Surface surface(240, 110, kSurfaceFill);
     box->draw(surface.context());
     const auto pixels = surface.pixels();
     int captionPixels = 0, background = 0;
@@ -215,7 +215,7 @@ TEST_F(StepSwitchTest, DrawsThePictureAtTheTruncatedPositionWhetherOpenedOrNot) 
     auto* steps = new StepSwitch(size, nullptr, 2, 4, kStripFrame, &strip);
     EXPECT_FALSE(steps->isOpened());
     steps->setValue(2.5f);
-    Surface surface(98, 98);
+    Surface surface(98, 98, kSurfaceFill);
     steps->draw(surface.context());
     // trunc(98 x 2.5) = 245: half-way into the third picture.
     EXPECT_EQ(surface.pixels(), reference(strip, size, Point(0, 245), 98, 98));
@@ -228,9 +228,9 @@ TEST_F(StepSwitchTest, TransparentDrawingKeysOutTheStripsGreen) {
     auto* steps = new StepSwitch(size, nullptr, 2, 4, kStripFrame, &strip);
     steps->setTransparency(true);
     steps->setValue(1.0f);
-    Surface surface(98, 98);
+    Surface surface(98, 98, kSurfaceFill);
     steps->draw(surface.context());
-    EXPECT_EQ(surface.pixel(0, 0), 0x00123456u);
+    EXPECT_EQ(surface.pixels()[0], 0x00123456u);
     EXPECT_EQ(surface.pixels(), reference(strip, size, Point(0, 98), 98, 98, true));
     steps->release();
 }
@@ -259,7 +259,7 @@ protected:
 TEST_F(FilmStripSliderTest, DrawsTheFrameOfItsValue) {
     auto* slider = make();
     slider->setValue(0.5f);
-    Surface surface(98, 98);
+    Surface surface(98, 98, kSurfaceFill);
     slider->draw(surface.context());
     EXPECT_EQ(surface.pixels(), reference(strip, size, Point(0, 45 * kStripFrame), 98, 98));
     EXPECT_FALSE(slider->isDirty());
@@ -269,7 +269,7 @@ TEST_F(FilmStripSliderTest, DrawsTheFrameOfItsValue) {
 TEST_F(FilmStripSliderTest, AValueAboveOneShowsTheLastFrameAndIsBroughtBack) {
     auto* slider = make();
     slider->setValue(1.2f);
-    Surface surface(98, 98);
+    Surface surface(98, 98, kSurfaceFill);
     slider->draw(surface.context());
     EXPECT_EQ(slider->getValue(), 1.0f);
     EXPECT_EQ(surface.pixels(), reference(strip, size, Point(0, 90 * kStripFrame), 98, 98));

@@ -1,6 +1,5 @@
-// Shared pieces of the editor's tests: a recording host for a BuzzEffect built
-// with the real editor, a readable 32-bit drawing surface, and a control that
-// records what reaches it.
+// Shared pieces of the editor's tests: a BuzzEffect built with the real editor
+// and a recording host, and a control that records what reaches it.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +14,7 @@
 #include "gui/ControlListener.h"
 #include "gui/DrawContext.h"
 #include "host/MemoryPlatform.h"
+#include "tests/support/Surface.h"
 #include "tests/support/EffectScopes.h"
 #include "tests/support/RecordingHost.h"
 
@@ -52,55 +52,8 @@ public:
     BuzzEditor* editor = nullptr;
 };
 
-// A memory device context over a top-down 32-bit DIB, with a drawing context on it.
-class Surface {
-public:
-    Surface(int width, int height, std::uint32_t fill = 0x00123456) : width_(width), height_(height) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        dc_ = CreateCompatibleDC(nullptr);
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-        previous_ = SelectObject(dc_, bitmap_);
-        for (int i = 0; i < width * height; ++i)
-            bits_[i] = fill;
-        context_ = std::make_unique<DrawContext>(nullptr, dc_, nullptr);
-    }
-    ~Surface() {
-        context_.reset();
-        SelectObject(dc_, previous_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    Surface(const Surface&) = delete;
-    Surface& operator=(const Surface&) = delete;
-
-    DrawContext* context() { return context_.get(); }
-    std::uint32_t pixel(int x, int y) const {
-        GdiFlush();
-        return bits_[y * width_ + x] & 0x00FFFFFF;
-    }
-    std::vector<std::uint32_t> pixels() const {
-        GdiFlush();
-        std::vector<std::uint32_t> all(bits_, bits_ + width_ * height_);
-        for (std::uint32_t& p : all)
-            p &= 0x00FFFFFF;
-        return all;
-    }
-
-private:
-    int width_;
-    int height_;
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ previous_ = nullptr;
-    std::uint32_t* bits_ = nullptr;
-    std::unique_ptr<DrawContext> context_;
-};
+// What the editor's surfaces start filled with, so that untouched pixels show.
+inline constexpr Color kSurfaceFill = makeColor(0x12, 0x34, 0x56);
 
 // A control that records presses and draws nothing.
 class RecordingControl : public Control {

@@ -1,5 +1,4 @@
-// Shared pieces of the GUI tests: the test bitmaps' pixel rules, a readable
-// 32-bit surface, real top-level and host windows, a recording view and a fake
+// Shared pieces of the GUI tests: the test bitmaps' pixel rules, real top-level and host windows, a recording view and a fake
 // frame owner.
 #pragma once
 
@@ -13,6 +12,8 @@
 #include "gui/DrawContext.h"
 #include "gui/FrameOwner.h"
 #include "gui/View.h"
+#include "tests/support/Surface.h"
+#include "tools/hostlib/WindowCapture.h"
 
 namespace qp::test {
 
@@ -39,76 +40,6 @@ inline Color patternPixel(int x, int y) {
 inline Color facePixel(int x, int y) { return makeColor(std::uint8_t(x * 4 % 256), std::uint8_t(y * 5 % 256), 77); }
 
 inline Color fromNative(COLORREF c) { return makeColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
-
-// A memory device context over a top-down 32-bit DIB whose pixels the test reads
-// straight from memory. Made with the plain API, not the toolkit's counted
-// wrappers: it is the test's own object, not the toolkit's.
-class Surface {
-public:
-    Surface(int width, int height, Color background = colorBlack) : width_(width), height_(height) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        dc_ = CreateCompatibleDC(nullptr);
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-        previous_ = SelectObject(dc_, bitmap_);
-        fill(background);
-    }
-    ~Surface() {
-        SelectObject(dc_, previous_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    Surface(const Surface&) = delete;
-    Surface& operator=(const Surface&) = delete;
-
-    HDC dc() const { return dc_; }
-    int width() const { return width_; }
-    int height() const { return height_; }
-
-    Color pixel(int x, int y) const {
-        GdiFlush();
-        const std::uint32_t p = bits_[y * width_ + x];
-        return makeColor(std::uint8_t(p >> 16), std::uint8_t(p >> 8), std::uint8_t(p));
-    }
-    void fill(Color c) {
-        GdiFlush();
-        const std::uint32_t p = (std::uint32_t(c.red) << 16) | (std::uint32_t(c.green) << 8) | c.blue;
-        for (int i = 0; i < width_ * height_; ++i)
-            bits_[i] = p;
-    }
-    std::vector<std::uint32_t> snapshot() const {
-        GdiFlush();
-        return std::vector<std::uint32_t>(bits_, bits_ + width_ * height_);
-    }
-    // The first and last columns holding any pixel other than c; -1 if none.
-    int firstColumnNot(Color c) const {
-        for (int x = 0; x < width_; ++x)
-            for (int y = 0; y < height_; ++y)
-                if (!(pixel(x, y) == c))
-                    return x;
-        return -1;
-    }
-    int lastColumnNot(Color c) const {
-        for (int x = width_ - 1; x >= 0; --x)
-            for (int y = 0; y < height_; ++y)
-                if (!(pixel(x, y) == c))
-                    return x;
-        return -1;
-    }
-
-private:
-    int width_;
-    int height_;
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ previous_ = nullptr;
-    std::uint32_t* bits_ = nullptr;
-};
 
 // A visible top-level window with a child window inside it, as a host gives an
 // editor: frames under test are made inside host(). Hosts are at most 600 x 420.
@@ -142,13 +73,7 @@ public:
         host_ = nullptr;
     }
 
-    static void pump() {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
+    static void pump() { hostlib::pumpMessages(); }
     static void pumpFor(int ms) {
         const DWORD start = GetTickCount();
         do {

@@ -25,6 +25,8 @@
 #include <thread>
 #include <vector>
 
+#include "tools/hostlib/WindowCapture.h"
+
 namespace qp::test {
 
 enum class MouseButton { left, middle, right };
@@ -132,13 +134,7 @@ public:
         return finished;
     }
 
-    static void pump() {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
+    static void pump() { hostlib::pumpMessages(); }
 
     static constexpr int stepPauseMs = 20;
 
