@@ -1,6 +1,7 @@
 #include "ImportCalls.h"
 
-#include <atomic>
+#include "ImportTable.h"
+
 #include <cstring>
 #include <sstream>
 
@@ -65,36 +66,9 @@ struct ImportCalls::Thunk {
 static_assert(sizeof(kThunkCode) <= sizeof(ImportCalls::Thunk::code));
 
 ImportCalls::ImportCalls(HMODULE module) {
-    auto* base = reinterpret_cast<std::uint8_t*>(module);
-    if (base == nullptr)
-        return;
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    if (dos->e_magic != IMAGE_DOS_SIGNATURE || directory.VirtualAddress == 0)
-        return;
-
     std::vector<Entry> found;
-    for (auto* descriptor = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
-         descriptor->Name != 0; ++descriptor) {
-        const std::string library = reinterpret_cast<const char*>(base + descriptor->Name);
-        if (descriptor->OriginalFirstThunk == 0)
-            continue;
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + descriptor->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + descriptor->FirstThunk);
-        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
-            std::string name;
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) {
-                name = std::to_string(IMAGE_ORDINAL(names->u1.Ordinal));
-                name.insert(name.begin(), '#');
-            } else {
-                const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-                name = reinterpret_cast<const char*>(byName->Name);
-            }
-            auto** slot = reinterpret_cast<void**>(&slots->u1.Function);
-            found.push_back(Entry{library + "!" + name, slot, *slot});
-        }
-    }
+    for (const ImportSlot& import : importSlots(module))
+        found.push_back(Entry{import.library + "!" + import.name, import.slot, *import.slot});
     if (found.empty())
         return;
 
@@ -116,23 +90,15 @@ ImportCalls::ImportCalls(HMODULE module) {
 #endif
     }
     FlushInstructionCache(GetCurrentProcess(), thunks_, found.size() * sizeof(Thunk));
-    for (std::size_t i = 0; i < found.size(); ++i) {
-        DWORD protection = 0;
-        VirtualProtect(found[i].slot, sizeof(void*), PAGE_READWRITE, &protection);
-        std::atomic_ref<void*>(*found[i].slot).store(thunks_[i].code);
-        VirtualProtect(found[i].slot, sizeof(void*), protection, &protection);
-    }
+    for (std::size_t i = 0; i < found.size(); ++i)
+        redirectSlot(found[i].slot, thunks_[i].code);
     entries_ = std::move(found);
 }
 
 ImportCalls::~ImportCalls() {
     disarm();
-    for (const Entry& entry : entries_) {
-        DWORD protection = 0;
-        VirtualProtect(entry.slot, sizeof(void*), PAGE_READWRITE, &protection);
-        std::atomic_ref<void*>(*entry.slot).store(entry.previous);
-        VirtualProtect(entry.slot, sizeof(void*), protection, &protection);
-    }
+    for (const Entry& entry : entries_)
+        redirectSlot(entry.slot, entry.previous);
     // A thread may still be inside a thunk it entered before the slots were put
     // back (a window procedure, a worker of the library); the few pages stay.
 }

@@ -1,5 +1,7 @@
 #include "ImportCounter.h"
 
+#include "ImportTable.h"
+
 #include <cstring>
 #include <mutex>
 #include <set>
@@ -288,64 +290,23 @@ const Hook* findHook(const char* name) {
     return nullptr;
 }
 
-bool isHookedLibrary(const char* name) { return _stricmp(name, "gdi32.dll") == 0 || _stricmp(name, "user32.dll") == 0; }
-
-// One import descriptor's slots. The thunk width follows the image, not this
-// file: IMAGE_THUNK_DATA32 in a PE32 image, the 8-byte IMAGE_THUNK_DATA64 in a
-// PE32+ one.
-template <typename Thunk>
-int rewriteSlots(std::uint8_t* base, const IMAGE_IMPORT_DESCRIPTOR& descriptor, decltype(Thunk::u1.Ordinal) ordinalFlag) {
-    int rewritten = 0;
-    auto* names = reinterpret_cast<Thunk*>(base + descriptor.OriginalFirstThunk);
-    auto* slots = reinterpret_cast<Thunk*>(base + descriptor.FirstThunk);
-    for (; names->u1.AddressOfData != 0; ++names, ++slots) {
-        if (names->u1.Ordinal & ordinalFlag)
-            continue;
-        const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-        const Hook* h = findHook(reinterpret_cast<const char*>(byName->Name));
-        if (!h)
-            continue;
-        ++rewritten;
-        auto* slot = &slots->u1.Function;
-        // Already passing through the recorder (hooked earlier in this load).
-        if (*slot == static_cast<decltype(+*slot)>(reinterpret_cast<std::uintptr_t>(h->replacement)))
-            continue;
-        DWORD protection = 0;
-        VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
-        *h->original = reinterpret_cast<void*>(static_cast<std::uintptr_t>(*slot));
-        *slot = static_cast<decltype(+*slot)>(reinterpret_cast<std::uintptr_t>(h->replacement));
-        VirtualProtect(slot, sizeof *slot, protection, &protection);
-    }
-    return rewritten;
+bool isHookedLibrary(const std::string& name) {
+    return _stricmp(name.c_str(), "gdi32.dll") == 0 || _stricmp(name.c_str(), "user32.dll") == 0;
 }
 
 int rewriteImports(HMODULE module) {
-    auto* base = reinterpret_cast<std::uint8_t*>(module);
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    if (dos->e_magic != IMAGE_DOS_SIGNATURE)
-        return 0;
-    // The two optional headers differ from ImageBase on, so the import directory
-    // sits at another offset in each; a slot holds an address of this process,
-    // so only an image of this process's own width can be rewritten.
-    const auto* nt32 = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
-    const auto* nt64 = reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + dos->e_lfanew);
-    const bool wide = nt32->OptionalHeader.Magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC;
-    if (!wide && nt32->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC)
-        return 0;
-    if (wide != (sizeof(void*) == 8))
-        return 0;
-    const IMAGE_DATA_DIRECTORY& directory = wide ? nt64->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT]
-                                                 : nt32->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    if (directory.VirtualAddress == 0)
-        return 0;
     int rewritten = 0;
-    for (auto* descriptor = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
-         descriptor->Name != 0; ++descriptor) {
-        if (!isHookedLibrary(reinterpret_cast<const char*>(base + descriptor->Name)) ||
-            descriptor->OriginalFirstThunk == 0)
+    for (const ImportSlot& import : importSlots(module)) {
+        if (import.byOrdinal || !isHookedLibrary(import.library))
             continue;
-        rewritten += wide ? rewriteSlots<IMAGE_THUNK_DATA64>(base, *descriptor, IMAGE_ORDINAL_FLAG64)
-                          : rewriteSlots<IMAGE_THUNK_DATA32>(base, *descriptor, IMAGE_ORDINAL_FLAG32);
+        const Hook* h = findHook(import.name.c_str());
+        if (!h)
+            continue;
+        ++rewritten;
+        // Already passing through the recorder (hooked earlier in this load).
+        if (*import.slot == h->replacement)
+            continue;
+        *h->original = redirectSlot(import.slot, h->replacement);
     }
     return rewritten;
 }
