@@ -16,15 +16,7 @@ set(system_libraries
     comctl32.dll comdlg32.dll msvcrt.dll msimg32.dll winmm.dll shlwapi.dll version.dll
     imm32.dll uxtheme.dll winspool.drv ws2_32.dll)
 
-set(case_names)
-set(case_failures)
-
-# Records one test case; an empty message means it passed.
-macro(report name failure)
-    list(APPEND case_names "${name}")
-    string(REPLACE ";" "," flat_failure "${failure}")
-    list(APPEND case_failures "${flat_failure}|")
-endmacro()
+include(${CMAKE_CURRENT_LIST_DIR}/../support/CaseReport.cmake)
 
 if(NOT EXISTS "${DLL}")
     set(dump "")
@@ -110,40 +102,4 @@ if(NOT failure)
 endif()
 report(ImportsOnlyWindowsSystemLibraries "${failure}")
 
-# --- results ---------------------------------------------------------------------
-list(LENGTH case_names total)
-set(failed 0)
-set(cases_xml "")
-math(EXPR last "${total} - 1")
-foreach(i RANGE ${last})
-    list(GET case_names ${i} name)
-    list(GET case_failures ${i} failure)
-    string(REGEX REPLACE "\\|$" "" failure "${failure}")
-    if(failure)
-        math(EXPR failed "${failed} + 1")
-        string(REPLACE "&" "&amp;" failure "${failure}")
-        string(REPLACE "<" "&lt;" failure "${failure}")
-        string(REPLACE "\"" "&quot;" failure "${failure}")
-        string(APPEND cases_xml
-               "    <testcase name=\"${name}\" classname=\"DllContract\" status=\"run\" result=\"completed\">\n"
-               "      <failure message=\"${failure}\" type=\"\"/>\n    </testcase>\n")
-        message(STATUS "[  FAILED  ] DllContract.${name}: ${failure}")
-    else()
-        string(APPEND cases_xml
-               "    <testcase name=\"${name}\" classname=\"DllContract\" status=\"run\" result=\"completed\"/>\n")
-        message(STATUS "[       OK ] DllContract.${name}")
-    endif()
-endforeach()
-
-get_filename_component(result_dir "${RESULT}" DIRECTORY)
-file(MAKE_DIRECTORY "${result_dir}")
-file(WRITE "${RESULT}"
-     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-     "<testsuites tests=\"${total}\" failures=\"${failed}\" name=\"qp_dll_contract\">\n"
-     "  <testsuite name=\"DllContract\" tests=\"${total}\" failures=\"${failed}\">\n"
-     "${cases_xml}"
-     "  </testsuite>\n</testsuites>\n")
-
-if(failed GREATER 0)
-    message(FATAL_ERROR "${failed} of ${total} DLL contract checks failed")
-endif()
+write_case_report(qp_dll_contract DllContract "DLL contract checks")
