@@ -24,13 +24,8 @@ int main() {
             std::fprintf(stderr, "qp_bench: the effect could not be created\n");
             std::exit(1);
         }
-        effect->dispatcher(effect, qp::effSetSampleRate, 0, 0, nullptr, 44100.0f);
-        effect->dispatcher(effect, qp::effSetBlockSize, 0, 512, nullptr, 0.0f);
-        effect->dispatcher(effect, qp::effMainsChanged, 0, 1, nullptr, 0.0f);
         effects.push_back(effect);
-        return [effect](float** in, float** out, int frames) {
-            effect->processReplacing(effect, in, out, frames);
-        };
+        return qp::bench::startProcessing(effect);
     };
 #if defined(__SANITIZE_ADDRESS__)
     std::printf("note: built with AddressSanitizer; the figures are not representative\n");

@@ -32,13 +32,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "qp_bench: %s\n", error.c_str());
             std::exit(1);
         }
-        effect->dispatcher(effect, qp::effSetSampleRate, 0, 0, nullptr, 44100.0f);
-        effect->dispatcher(effect, qp::effSetBlockSize, 0, 512, nullptr, 0.0f);
-        effect->dispatcher(effect, qp::effMainsChanged, 0, 1, nullptr, 0.0f);
         effects.push_back(effect);
-        return [effect](float** in, float** out, int frames) {
-            effect->processReplacing(effect, in, out, frames);
-        };
+        return qp::bench::startProcessing(effect);
     };
     std::printf("plug-in: %s (win32 build, through the DLL's processReplacing entry)\n", path.c_str());
     qp::bench::runComparison("plug-in processReplacing", fresh);

@@ -106,4 +106,11 @@ double runComparison(const char* pluginLabel, const std::function<BlockProcessor
     return ratio;
 }
 
+BlockProcessor startProcessing(AEffect* effect) {
+    effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 44100.0f);
+    effect->dispatcher(effect, effSetBlockSize, 0, 512, nullptr, 0.0f);
+    effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
+    return [effect](float** in, float** out, int frames) { effect->processReplacing(effect, in, out, frames); };
+}
+
 }  // namespace qp::bench

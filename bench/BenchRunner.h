@@ -5,6 +5,8 @@
 
 #include <functional>
 
+#include "host/PluginInterface.h"
+
 namespace qp::bench {
 
 // Processes `frames` frames from two input channels into two output channels.
@@ -20,6 +22,10 @@ struct BenchSetup {
 // frame over floor time per frame, best round of each). `fresh` must return
 // processors whose state starts at rest; they are used once to check that the
 // floor computes what the plug-in computes. Returns the ratio.
+// Readies a plug-in's record as a host does before audio (44.1 kHz, blocks of
+// 512, switched on) and wraps its processReplacing entry.
+BlockProcessor startProcessing(AEffect* effect);
+
 double runComparison(const char* pluginLabel, const std::function<BlockProcessor()>& freshPlugin,
                      const BenchSetup& setup = {});
 
