@@ -11,16 +11,7 @@ namespace qp::test {
 namespace {
 
 
-class ChunksE2e : public SettingsIsolated {
-protected:
-    void SetUp() override {
-        SettingsIsolated::SetUp();
-        ASSERT_TRUE(host.loaded()) << host.loadError();
-        ASSERT_NE(host.open(), nullptr);
-    }
-
-    PluginHost host;
-};
+using ChunksE2e = OpenEffectTest;
 
 TEST_F(ChunksE2e, BankRoundTripRestoresNamesValuesFlagsAndControllers) {
     host.dispatch(effSetProgram, 0, 4);

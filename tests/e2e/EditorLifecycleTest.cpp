@@ -14,19 +14,18 @@ namespace {
 constexpr Int32 kFlagsWithEditor = 61;  // editor, VU, mono, replacing, chunks
 constexpr Int32 kCycles = 200;
 
-class EditorLifecycle : public ::testing::Test {
+class EditorLifecycle : public EditorHostTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(host.loaded()) << host.loadError();
-        if (!EditorSession::displayAvailable())
-            GTEST_SKIP() << "the editor's windows need a display";
+        EditorHostTest::SetUp();
+        if (!ready())
+            return;
         // Before `main`, so the bitmaps the editor loads with the effect are seen too.
         hookedImports = ImportCounter::install(GetModuleHandleA("Quorrelphone.dll"));
         beforeEffect = ImportCounter::live();
         ASSERT_NE(host.open(), nullptr);
     }
 
-    PluginHost host;
     int hookedImports = 0;
     NativeCounts beforeEffect;
 };

@@ -97,21 +97,33 @@ void tapKey(WORD key);
 
 }  // namespace popup
 
-// A fresh effect with its editor open in a host window, and the host's log
-// cleared, for the tests that work in the open editor.
-class OpenEditorTest : public ::testing::Test {
+// The library loaded, and a display for the editor's windows (skipped without one).
+class EditorHostTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(host.loaded()) << host.loadError();
         if (!EditorSession::displayAvailable())
             GTEST_SKIP() << "the editor's windows need a display";
+    }
+    bool ready() const { return !IsSkipped() && !HasFatalFailure(); }
+
+    PluginHost host;
+};
+
+// A fresh effect with its editor open in a host window, and the host's log
+// cleared, for the tests that work in the open editor.
+class OpenEditorTest : public EditorHostTest {
+protected:
+    void SetUp() override {
+        EditorHostTest::SetUp();
+        if (!ready())
+            return;
         ASSERT_NE(host.open(), nullptr);
         session = std::make_unique<EditorSession>(host);
         ASSERT_EQ(session->open(), 1);
         host.clearCalls();
     }
 
-    PluginHost host;
     std::unique_ptr<EditorSession> session;
 };
 

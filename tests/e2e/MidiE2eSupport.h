@@ -85,4 +85,16 @@ protected:
     static bool haveDisplay() { return std::getenv("DISPLAY") != nullptr; }
 };
 
+// A fresh effect opened through the record, with the settings isolated.
+class OpenEffectTest : public SettingsIsolated {
+protected:
+    void SetUp() override {
+        SettingsIsolated::SetUp();
+        ASSERT_TRUE(host.loaded()) << host.loadError();
+        ASSERT_NE(host.open(), nullptr);
+    }
+
+    PluginHost host;
+};
+
 }  // namespace qp::test

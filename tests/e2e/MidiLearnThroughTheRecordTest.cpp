@@ -10,20 +10,12 @@ namespace {
 
 const float kMiddle = 64.0f * (1.0f / 127.0f);
 
-class MidiLearnE2e : public SettingsIsolated {
+class MidiLearnE2e : public OpenEffectTest {
 protected:
-    void SetUp() override {
-        SettingsIsolated::SetUp();
-        ASSERT_TRUE(host.loaded()) << host.loadError();
-        ASSERT_NE(host.open(), nullptr);
-    }
-
     void learn(PluginHost& target, Int32 parameter, int number, int value = 64) {
         target.setParameter(kLearnCommand, float(parameter));
         controllerChange(target, 0, number, value);
     }
-
-    PluginHost host;
 };
 
 TEST_F(MidiLearnE2e, LearntControllerDrivesTheParameterOnAnyChannel) {

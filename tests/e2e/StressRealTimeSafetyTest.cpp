@@ -28,21 +28,20 @@ std::map<std::string, long> withoutHarmless(std::map<std::string, long> counts) 
     return counts;
 }
 
-class StressRealTime : public SettingsIsolated {
+class StressRealTime : public OpenEffectTest {
 protected:
     void SetUp() override {
-        SettingsIsolated::SetUp();
-        ASSERT_TRUE(host.loaded()) << host.loadError();
-        ASSERT_NE(host.open(), nullptr);
+        OpenEffectTest::SetUp();
+        if (HasFatalFailure())
+            return;
         calls = std::make_unique<ImportCalls>(GetModuleHandleA("Quorrelphone.dll"));
         ASSERT_GT(calls->slots(), 100u);
     }
     void TearDown() override {
         calls.reset();
-        SettingsIsolated::TearDown();
+        OpenEffectTest::TearDown();
     }
 
-    PluginHost host;
     std::unique_ptr<ImportCalls> calls;
 };
 
