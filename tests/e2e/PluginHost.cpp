@@ -9,7 +9,6 @@ namespace qp::test {
 namespace {
 
 constexpr IntPtr kDefaultHostVersion = 2400;
-constexpr std::size_t kMaxCapabilityName = 256;
 
 // Which PluginHost a record belongs to. `main` asks for the host version before
 // any record exists, so the PluginHost whose open() is running takes the calls
@@ -186,11 +185,7 @@ IntPtr PluginHost::answer(const HostCall& call) {
 
 IntPtr QP_CDECL PluginHost::hostCallback(AEffect* effect, Int32 opcode, Int32 index, IntPtr value,
                                          void* ptr, float opt) {
-    HostCall call{effect, opcode, index, value, ptr, opt, {}};
-    if (opcode == audioMasterCanDo && ptr != nullptr) {
-        const char* name = static_cast<const char*>(ptr);
-        call.text.assign(name, strnlen(name, kMaxCapabilityName));
-    }
+    const HostCall call = HostCall::of(effect, opcode, index, value, ptr, opt);
     PluginHost* host = findHost(effect);
     return host != nullptr ? host->answer(call) : 0;
 }

@@ -17,20 +17,10 @@
 #include <vector>
 
 #include "host/PluginInterface.h"
+#include "tests/support/RecordingHost.h"
 #include "tools/hostlib/PluginModule.h"
 
 namespace qp::test {
-
-// One call the plug-in made to the host.
-struct HostCall {
-    AEffect* effect;
-    Int32 opcode;
-    Int32 index;
-    IntPtr value;
-    void* ptr;
-    float opt;
-    std::string text;  // the name for audioMasterCanDo, else empty
-};
 
 // Two input and two output channels of one block, laid out as hosts pass them.
 class StereoBlock {

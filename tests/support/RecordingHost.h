@@ -2,14 +2,17 @@
 // effect makes and answers as the test chooses.
 #pragma once
 
+#include <cstring>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "host/PluginInterface.h"
 
 namespace qp::test {
 
+// One call the plug-in made to the host.
 struct HostCall {
     AEffect* effect;
     Int32 opcode;
@@ -17,6 +20,19 @@ struct HostCall {
     IntPtr value;
     void* ptr;
     float opt;
+    std::string text;  // the name asked about for audioMasterCanDo, else empty
+
+    static HostCall of(AEffect* effect, Int32 opcode, Int32 index, IntPtr value, void* ptr, float opt) {
+        HostCall call{effect, opcode, index, value, ptr, opt, {}};
+        if (opcode == audioMasterCanDo && ptr != nullptr) {
+            const char* name = static_cast<const char*>(ptr);
+            call.text.assign(name, strnlen(name, kMaxCapabilityName));
+        }
+        return call;
+    }
+
+    // Longer names than any capability are cut rather than read on without end.
+    static constexpr std::size_t kMaxCapabilityName = 256;
 };
 
 // The calls seen and the answers given. The version query answers as a real
@@ -70,7 +86,7 @@ public:
                                     float opt) {
         if (active == nullptr)
             return 0;
-        return active->take(HostCall{effect, opcode, index, value, ptr, opt});
+        return active->take(HostCall::of(effect, opcode, index, value, ptr, opt));
     }
 
 private:

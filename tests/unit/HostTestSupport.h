@@ -18,7 +18,7 @@ inline CallLog hostLog{std::nullopt};
 
 inline IntPtr QP_CDECL recordingHost(AEffect* effect, Int32 opcode, Int32 index, IntPtr value, void* ptr,
                                      float opt) {
-    return hostLog.take(HostCall{effect, opcode, index, value, ptr, opt});
+    return hostLog.take(HostCall::of(effect, opcode, index, value, ptr, opt));
 }
 
 // An effect that overrides nothing but what every effect must provide, so the
