@@ -175,7 +175,7 @@ void BuzzEditor::setParameter(Int32 index, float value) {
         selectChosenProgram();
         break;
     case kMenuCommandIndex:
-        if (value == 0.0f)
+        if (value == float(kMenuAboutEntry))
             openAboutScreen();
         break;
     case kAboutBoxIndex:

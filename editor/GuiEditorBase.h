@@ -18,6 +18,7 @@
 #include "gui/FrameOwner.h"
 #include "gui/ThreadOle.h"
 #include "host/EditorBase.h"
+#include "host/EditorProtocol.h"
 
 namespace qp {
 
@@ -52,7 +53,7 @@ public:
     void endEdit(std::int32_t tag) override;
     std::int32_t getKnobMode() const override;
 
-    // The one knob mode shared by every editor and every knob; 2 is linear.
+    // The one knob mode shared by every editor and every knob (kLinearKnobMode...).
     static std::int32_t knobMode();
 
     // Where wait() reads the millisecond tick; none restores the system's. A seam
@@ -74,8 +75,5 @@ protected:
 private:
     ThreadOle ole_;
 };
-
-// Knob mode in which a knob follows a straight drag instead of the pointer's angle.
-constexpr std::int32_t kLinearKnobMode = 2;
 
 }  // namespace qp

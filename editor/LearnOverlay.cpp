@@ -81,7 +81,7 @@ void LearnOverlay::runLearnMenu(DrawContext* context, Point where) {
             if (target_)
                 value_ = float(target_->getTag());
             if (forget)
-                value_ += float(kForgetOffset);
+                value_ += float(kForgetCommandOffset);
             if (listener_)
                 listener_->valueChanged(context, this);
         }

@@ -275,8 +275,8 @@ void BuzzEffect::defineParameter(Int32 index, const char* name, float defaultVal
 }
 
 void BuzzEffect::setupParameters() {
-    defineParameter(kSensIndex, "sens", kDefaultValue, 1, 0, 0);
-    defineParameter(kBuzzIndex, "buzz", kDefaultValue, 1, 0, 0);
+    defineParameter(kSensIndex, "sens", kDefaultValue, kPerProgram, kClampedToUnit, kDefaultNotKept);
+    defineParameter(kBuzzIndex, "buzz", kDefaultValue, kPerProgram, kClampedToUnit, kDefaultNotKept);
     for (ProgramRecord& program : block_.programs) {
         for (Int32 index = 0; index < kParameterCount; ++index) {
             storeShared(program.values[index], loadShared(block_.parameters[index].value));

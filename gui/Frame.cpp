@@ -81,7 +81,7 @@ Frame::Frame(const Rect& size, NativeWindow parentWindow, FrameOwner* owner)
 }
 
 Frame::~Frame() {
-    setCursor(0);
+    setCursor(kCursorDefault);
     enableDrop(false);
     removeAllViews(true);
     if (background_) {
@@ -455,25 +455,25 @@ void Frame::setCursor(std::int32_t type) {
     if (!defaultCursor_)
         defaultCursor_ = GetCursor();
     switch (type) {
-    case 0:
+    case kCursorDefault:
         SetCursor(static_cast<HCURSOR>(defaultCursor_));
         break;
-    case 1:
+    case kCursorWait:
         SetCursor(systemCursor(IDC_WAIT));
         break;
-    case 2:
+    case kCursorSizeWestEast:
         SetCursor(systemCursor(IDC_SIZEWE));
         break;
-    case 3:
+    case kCursorSizeNorthSouth:
         SetCursor(systemCursor(IDC_SIZENS));
         break;
-    case 4:
+    case kCursorSizeAll:
         SetCursor(systemCursor(IDC_SIZEALL));
         break;
-    case 5:
+    case kCursorSizeNortheastSouthwest:
         SetCursor(systemCursor(IDC_SIZENESW));
         break;
-    case 6:
+    case kCursorSizeNorthwestSoutheast:
         SetCursor(systemCursor(IDC_SIZENWSE));
         break;
     default:

@@ -33,6 +33,15 @@ class Bitmap;
 // factory the frame's window takes no drops.
 using DropTargetFactory = IDropTarget* (*)(Frame* frame);
 
+// The cursor kinds Frame::setCursor takes; the numbers are the toolkit's public ones.
+inline constexpr std::int32_t kCursorDefault = 0;
+inline constexpr std::int32_t kCursorWait = 1;
+inline constexpr std::int32_t kCursorSizeWestEast = 2;
+inline constexpr std::int32_t kCursorSizeNorthSouth = 3;
+inline constexpr std::int32_t kCursorSizeAll = 4;
+inline constexpr std::int32_t kCursorSizeNortheastSouthwest = 5;
+inline constexpr std::int32_t kCursorSizeNorthwestSoutheast = 6;
+
 class Frame : public View {
 public:
     // With no parent window no native window is made: the frame holds views but
@@ -82,7 +91,7 @@ public:
     // The cursor relative to the window's top-left corner (screen coordinates
     // without a window). Always true.
     bool getMouseLocation(Point& where) const;
-    // 0 the default cursor, 1 wait, 2..6 the sizing cursors; others do nothing.
+    // One of the cursor kinds below; others do nothing.
     void setCursor(std::int32_t type);
     bool enableDrop(bool enable);
 

@@ -95,7 +95,7 @@ void Knob::mouseDown(DrawContext* context, Point where) {
     }
 
     const bool altHeld = (clickButtons & modAlt) != 0;
-    const bool modeIsLinear = frame_ && frame_->getKnobMode() == knobModeLinear;
+    const bool modeIsLinear = frame_ && frame_->getKnobMode() == kLinearKnobMode;
     const bool linear = modeIsLinear != altHeld;
 
     LinearKnobDrag linearDrag(vmin_, vmax_, value_, where, (clickButtons & modShift) != 0, zoomFactor_);

@@ -15,11 +15,9 @@
 #include "gui/Color.h"
 #include "gui/Control.h"
 #include "gui/KnobGeometry.h"
+#include "host/EditorProtocol.h"
 
 namespace qp {
-
-// The knob mode with which knobs drag linearly.
-inline constexpr std::int32_t knobModeLinear = 2;
 
 class Knob : public Control {
 public:

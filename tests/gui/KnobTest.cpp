@@ -302,7 +302,7 @@ TEST_F(KnobRealDrag, CircularDragFollowsThePointerInsideTheRange) {
 }
 
 TEST_F(KnobRealDrag, InKnobModeTwoTheDragIsLinearUpAndRight) {
-    scene.owner.knobMode = knobModeLinear;
+    scene.owner.knobMode = kLinearKnobMode;
     knob->setValue(0.2f);
     const POINT start = scene.screen(90, 120);
     test::RealInput input;
@@ -323,7 +323,7 @@ TEST_F(KnobRealDrag, AltAtTheClickPicksTheOtherMode) {
     ASSERT_TRUE(input.runWhilePumping());
     EXPECT_NEAR(knob->getValue(), 0.4f, 1e-4f) << "linear although the knob mode is circular";
 
-    scene.owner.knobMode = knobModeLinear;
+    scene.owner.knobMode = kLinearKnobMode;
     test::RealInput circular;
     circular.moveTo(start.x, start.y).keyDown(VK_MENU).press().pause(40).release().keyUp(VK_MENU);
     ASSERT_TRUE(circular.runWhilePumping());
@@ -333,7 +333,7 @@ TEST_F(KnobRealDrag, AltAtTheClickPicksTheOtherMode) {
 TEST_F(KnobRealDrag, ShiftInTheMiddleOfALinearDragChangesSensitivityWithoutAJump) {
     if (!test::XServerKeys::available())
         GTEST_SKIP() << "shift must be held at the X server while the mouse moves (see XServerKeys.h)";
-    scene.owner.knobMode = knobModeLinear;
+    scene.owner.knobMode = kLinearKnobMode;
     knob->setValue(0.2f);
     const POINT start = scene.screen(90, 125);
     float atShift = -1.0f;
@@ -360,7 +360,7 @@ TEST_F(KnobRealDrag, ShiftInTheMiddleOfALinearDragChangesSensitivityWithoutAJump
 }
 
 TEST_F(KnobRealDrag, EveryDragIsBracketedByBeginAndEndEditWithTheTag) {
-    scene.owner.knobMode = knobModeLinear;
+    scene.owner.knobMode = kLinearKnobMode;
     listener.sequence = &scene.owner.calls;
     const POINT start = scene.screen(90, 120);
     test::RealInput input;
@@ -378,7 +378,7 @@ TEST_F(KnobRealDrag, EveryDragIsBracketedByBeginAndEndEditWithTheTag) {
 }
 
 TEST_F(KnobRealDrag, LeftControlClickRestoresTheDefaultOnceAndLeftControlShiftDoesNot) {
-    scene.owner.knobMode = knobModeLinear;
+    scene.owner.knobMode = kLinearKnobMode;
     knob->setDefaultValue(0.25f);
     knob->setValue(0.8f);
     const POINT p = scene.screen(90, 80);
