@@ -30,7 +30,7 @@ EditorBase* makeBuzzEditor(EffectBase* effect) {
     return buzz ? new (std::nothrow) BuzzEditor(buzz) : nullptr;
 }
 
-BuzzEditor::BuzzEditor(BuzzEffect* effect) : GuiEditorBase(effect), buzzEffect_(effect) {
+BuzzEditor::BuzzEditor(BuzzEffect* effect) : GuiEditorBase(effect, effect), buzzEffect_(effect) {
     background_ = new (std::nothrow) Bitmap(kFaceBitmapId);
     aboutBitmap_ = new (std::nothrow) Bitmap(kAboutBitmapId);
     // The rectangle never changes, so a host may ask for it before the first open.

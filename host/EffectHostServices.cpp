@@ -485,6 +485,10 @@ bool EffectHostServices::hostBeginEdit(Int32 index) { return callHost(audioMaste
 
 bool EffectHostServices::hostEndEdit(Int32 index) { return callHost(audioMasterEndEdit, index) != 0; }
 
+bool EffectHostServices::beginEdit(Int32 index) { return hostBeginEdit(index); }
+
+bool EffectHostServices::endEdit(Int32 index) { return hostEndEdit(index); }
+
 bool EffectHostServices::hostOpenFileSelector(VstFileSelect* select) {
     if (select == nullptr) {
         return false;

@@ -221,6 +221,19 @@ TEST_F(BuzzEditorTest, ThePresetsMenuSelectsItsCurrentProgram) {
     EXPECT_EQ(automations.back().opt, 3.0f);
 }
 
+// A control's drag bracket goes frame -> editor -> the effect as edit host -> host.
+TEST_F(BuzzEditorTest, AControlsEditBracketReachesTheHostWithItsTag) {
+    openEditor();
+    frame()->beginEdit(kBuzzIndex);
+    frame()->endEdit(kBuzzIndex);
+    const auto begins = fx.host.callsWith(audioMasterBeginEdit);
+    const auto ends = fx.host.callsWith(audioMasterEndEdit);
+    ASSERT_EQ(begins.size(), 1u);
+    ASSERT_EQ(ends.size(), 1u);
+    EXPECT_EQ(begins[0].index, kBuzzIndex);
+    EXPECT_EQ(ends[0].index, kBuzzIndex);
+}
+
 TEST_F(BuzzEditorTest, ProgramNamesAreShownLiterallyAndEveryProgramCanBeChosen) {
     const char* names[] = {"-", "-Mix", "-Gate", "-Tone", "A&B"};
     for (int program = 0; program < 5; ++program) {
