@@ -256,6 +256,25 @@ TEST_F(FrameInWindow, KeysAskTheEditViewTheModalViewThenTheChildrenFromTheTop) {
     frame->setModalView(nullptr);
 }
 
+// A key handler that empties the frame (an editor closing on a key) must end the
+// walk, not send it on over views that are gone.
+TEST_F(FrameInWindow, AKeyThatEmptiesTheFrameEndsTheWalkOverItsChildren) {
+    struct ClearingView : RecordingView {
+        using RecordingView::RecordingView;
+        std::int32_t keyDown(VstKeyCode&) override {
+            frame_->removeAllViews(true);
+            return -1;
+        }
+    };
+    frame->addView(new ClearingView(Rect(0, 0, 1, 1), "X", colorWhite, &log));
+    log.clear();
+    VstKeyCode key = {};
+    EXPECT_EQ(frame->keyDown(key), -1);
+    EXPECT_EQ(frame->getViewCount(), 0);
+    for (const std::string& entry : log)
+        EXPECT_EQ(entry.find(" key"), std::string::npos) << entry;
+}
+
 TEST_F(FrameInWindow, TheWheelGoesToTheViewUnderTheCursorWithTheCursorsLocation) {
     b->setMouseEnabled(false);
     cursorAt(Point(70, 60));
