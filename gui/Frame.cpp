@@ -19,7 +19,7 @@ namespace qp {
 
 namespace {
 
-constexpr DWORD frameWindowStyle = WS_CHILD | WS_VISIBLE;  // 0x50000000
+constexpr DWORD kFrameWindowStyle = WS_CHILD | WS_VISIBLE;  // 0x50000000
 
 }  // namespace
 
@@ -30,7 +30,7 @@ Frame::Frame(const Rect& size, NativeWindow parentWindow, FrameOwner* owner)
     if (parentWindow_) {
         FrameWindowClass::acquire();
         usesWindowClass_ = true;
-        window_ = native::createWindowEx(0, FrameWindowClass::name(), "Window", frameWindowStyle, 0, 0,
+        window_ = native::createWindowEx(0, FrameWindowClass::name(), "Window", kFrameWindowStyle, 0, 0,
                                          size.width(), size.height(), parentWindow_, nullptr, guiModule(),
                                          nullptr);
         if (window_) {

@@ -22,15 +22,15 @@ HCURSOR systemCursor(LPCSTR id) { return LoadCursorA(nullptr, id); }
 std::int32_t pressedButtons(UINT message, WPARAM wParam) {
     std::int32_t buttons = 0;
     if (message == WM_LBUTTONDOWN || (wParam & MK_LBUTTON))
-        buttons |= buttonLeft;
+        buttons |= kButtonLeft;
     if (message == WM_MBUTTONDOWN || (wParam & MK_MBUTTON))
-        buttons |= buttonMiddle;
+        buttons |= kButtonMiddle;
     if (message == WM_RBUTTONDOWN || (wParam & MK_RBUTTON))
-        buttons |= buttonRight;
+        buttons |= kButtonRight;
     if (wParam & MK_SHIFT)
-        buttons |= modShift;
+        buttons |= kModShift;
     if (wParam & MK_CONTROL)
-        buttons |= modControl;
+        buttons |= kModControl;
     return buttons;
 }
 

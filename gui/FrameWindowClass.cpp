@@ -12,8 +12,8 @@ namespace qp {
 namespace {
 
 // "Plugin" + 8 hex digits + terminator fits with room to spare.
-constexpr std::size_t classNameSize = 24;
-char className[classNameSize] = {};
+constexpr std::size_t kClassNameSize = 24;
+char className[kClassNameSize] = {};
 std::int32_t users = 0;
 // The instance the class was registered with: unregistering must name the same
 // one even if the toolkit's module was set again in between.
@@ -28,7 +28,7 @@ void FrameWindowClass::acquire() {
         return;
     HINSTANCE module = guiModule();
     registeredModule = module;
-    std::snprintf(className, classNameSize, "Plugin%08x", unsigned(reinterpret_cast<std::uintptr_t>(module)));
+    std::snprintf(className, kClassNameSize, "Plugin%08x", unsigned(reinterpret_cast<std::uintptr_t>(module)));
 
     WNDCLASSA windowClass = {};
     windowClass.style = CS_GLOBALCLASS;

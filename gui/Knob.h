@@ -61,8 +61,8 @@ protected:
     Color shadowColor_ = colorGrey;
     Bitmap* handleBitmap_ = nullptr;
     std::int32_t inset_ = 3;
-    float startAngle_ = knobDefaultStartAngle;
-    float rangeAngle_ = knobDefaultRangeAngle;
+    float startAngle_ = kKnobDefaultStartAngle;
+    float rangeAngle_ = kKnobDefaultRangeAngle;
     float radius_;
     float zoomFactor_ = 1.5f;
 };

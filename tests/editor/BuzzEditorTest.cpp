@@ -366,7 +366,7 @@ TEST_F(BuzzEditorTest, AnIntegerValueDisplayShowsTheScaledWholeNumber) {
     fx.effect->setParameter(0, 0.425f);
     openEditor();
     fx.editor->addValueDisplay(10, 10, 40, 14, 0, false, true, 100.0f, 0.0f, colorWhite, colorBlack, colorGrey,
-                               fontMedium);
+                               kFontMedium);
     ParamDisplay* display = fx.editor->entry(0).display;
     ASSERT_NE(display, nullptr);
     EXPECT_EQ(display->getValue(), 42.0f);

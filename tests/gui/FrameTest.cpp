@@ -168,10 +168,10 @@ TEST_F(FrameInWindow, APressReportedByItsMessageCountsAsHeldUntilTheViewTracksTh
     auto* tracking = new TrackingView(Rect(0, 0, 160, 120));
     frame->addView(tracking);
     SendMessageA(frame->getWindow(), WM_RBUTTONDOWN, MK_RBUTTON | MK_CONTROL, MAKELPARAM(20, 20));
-    EXPECT_EQ(tracking->atPress, buttonRight | modControl);
+    EXPECT_EQ(tracking->atPress, kButtonRight | kModControl);
     EXPECT_EQ(tracking->whileTracking, 0);
     press(Point(30, 30));
-    EXPECT_EQ(tracking->atPress, buttonLeft);
+    EXPECT_EQ(tracking->atPress, kButtonLeft);
     EXPECT_EQ(tracking->whileTracking, 0);
 }
 
