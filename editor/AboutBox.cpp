@@ -11,7 +11,7 @@ namespace {
 
 // The font and alignment a parameter display uses by default, so the caption
 // reads like every other text of the toolkit.
-constexpr FontId kCaptionFont = fontMedium;
+constexpr FontId kCaptionFont = kFontMedium;
 
 }  // namespace
 
@@ -36,7 +36,7 @@ void AboutBox::draw(DrawContext* context) {
         // No background fill: the caption sits straight on whatever is beneath.
         context->selectFont(kCaptionFont);
         context->setFontColor(captionColor_);
-        context->drawText(caption_, captionRect_, 0, alignCenter);
+        context->drawText(caption_, captionRect_, 0, kAlignCenter);
     }
     lastShownValue_ = value_;
     setDirty(false);

@@ -30,7 +30,7 @@ EditorBase* makeBuzzEditor(EffectBase* effect) {
     return buzz ? new (std::nothrow) BuzzEditor(buzz) : nullptr;
 }
 
-BuzzEditor::BuzzEditor(BuzzEffect* effect) : GuiEditorBase(effect), buzzEffect_(effect) {
+BuzzEditor::BuzzEditor(BuzzEffect* effect) : GuiEditorBase(effect, effect), buzzEffect_(effect) {
     background_ = new (std::nothrow) Bitmap(kFaceBitmapId);
     aboutBitmap_ = new (std::nothrow) Bitmap(kAboutBitmapId);
     // The rectangle never changes, so a host may ask for it before the first open.
@@ -175,7 +175,7 @@ void BuzzEditor::setParameter(Int32 index, float value) {
         selectChosenProgram();
         break;
     case kMenuCommandIndex:
-        if (value == 0.0f)
+        if (value == float(kMenuAboutEntry))
             openAboutScreen();
         break;
     case kAboutBoxIndex:

@@ -18,9 +18,9 @@ namespace {
 // The command menu's area over the logo; the presets submenu shares it.
 constexpr Rect kMenuArea(12, 117, 240, 158);
 // Never drawn: the face shows the logo there. Pops up at the area's top-left corner.
-constexpr std::int32_t kCommandMenuStyle = displayNoDrawing | displayNoText | menuPopupAtTop;
+constexpr std::int32_t kCommandMenuStyle = kDisplayNoDrawing | kDisplayNoText | kMenuPopupAtTop;
 // As the command menu, with the current program checked.
-constexpr std::int32_t kPresetsMenuStyle = kCommandMenuStyle | menuCheckCurrent;
+constexpr std::int32_t kPresetsMenuStyle = kCommandMenuStyle | kMenuCheckCurrent;
 constexpr std::int32_t kPresetsPerColumn = 32;
 constexpr std::int32_t kProgramNameBuffer = 256;
 

@@ -37,7 +37,7 @@ float displayValue(const BuzzEditor::ControlEntry& entry, float value) {
     return v;
 }
 
-void integerText(float value, char* text) { std::snprintf(text, displayTextSize, "%d", int(std::int32_t(value))); }
+void integerText(float value, char* text) { std::snprintf(text, kDisplayTextSize, "%d", int(std::int32_t(value))); }
 
 }  // namespace
 

@@ -6,7 +6,8 @@
 
 #include "gui/Frame.h"
 #include "gui/Point.h"
-#include "host/EffectHostServices.h"
+#include "host/EditHost.h"
+#include "host/EffectBase.h"
 
 namespace qp {
 
@@ -37,7 +38,8 @@ std::int32_t ticksUntil(std::uint32_t then, std::uint32_t now) { return std::int
 
 }  // namespace
 
-GuiEditorBase::GuiEditorBase(EffectBase* effect) : EditorBase(effect), nextIdleTime_(ticks()) {}
+GuiEditorBase::GuiEditorBase(EffectBase* effect, EditHost* editHost)
+    : EditorBase(effect), editHost_(editHost), nextIdleTime_(ticks()) {}
 
 GuiEditorBase::~GuiEditorBase() = default;
 
@@ -102,16 +104,14 @@ void GuiEditorBase::draw(const Rect*) {
         frame_->redrawView(nullptr);
 }
 
-EffectHostServices* GuiEditorBase::hostServices() const { return dynamic_cast<EffectHostServices*>(effect_); }
-
 void GuiEditorBase::beginEdit(std::int32_t tag) {
-    if (EffectHostServices* services = hostServices())
-        services->hostBeginEdit(tag);
+    if (editHost_)
+        editHost_->beginEdit(tag);
 }
 
 void GuiEditorBase::endEdit(std::int32_t tag) {
-    if (EffectHostServices* services = hostServices())
-        services->hostEndEdit(tag);
+    if (editHost_)
+        editHost_->endEdit(tag);
 }
 
 std::int32_t GuiEditorBase::getKnobMode() const { return knobMode(); }

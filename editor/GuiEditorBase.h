@@ -18,10 +18,11 @@
 #include "gui/FrameOwner.h"
 #include "gui/ThreadOle.h"
 #include "host/EditorBase.h"
+#include "host/EditorProtocol.h"
 
 namespace qp {
 
-class EffectHostServices;
+class EditHost;
 class Frame;
 struct Rect;
 
@@ -29,7 +30,9 @@ class GuiEditorBase : public EditorBase, public FrameOwner {
 public:
     // Attaches to the effect (which then owns the editor) and initialises OLE for
     // the calling thread, which the toolkit's drag and drop needs (see ThreadOle).
-    explicit GuiEditorBase(EffectBase* effect);
+    // Drag brackets go to editHost (usually the effect itself); with none they
+    // reach nobody.
+    GuiEditorBase(EffectBase* effect, EditHost* editHost);
     ~GuiEditorBase() override;
 
     Int32 getRect(ERect** rect) override;
@@ -47,12 +50,12 @@ public:
     // One idle step inside a control's tracking loop (FrameOwner::wait).
     void wait() override;
 
-    // FrameOwner: the drag bracket reaches the host through the effect.
+    // FrameOwner: the drag bracket reaches the host through the edit host.
     void beginEdit(std::int32_t tag) override;
     void endEdit(std::int32_t tag) override;
     std::int32_t getKnobMode() const override;
 
-    // The one knob mode shared by every editor and every knob; 2 is linear.
+    // The one knob mode shared by every editor and every knob (kLinearKnobMode...).
     static std::int32_t knobMode();
 
     // Where wait() reads the millisecond tick; none restores the system's. A seam
@@ -63,9 +66,7 @@ public:
     Frame* getFrame() const { return frame_; }
 
 protected:
-    // The host services of the effect, or none when the effect has no such layer.
-    EffectHostServices* hostServices() const;
-
+    EditHost* editHost_;
     ERect rect_{};
     Frame* frame_ = nullptr;
     std::uint32_t nextIdleTime_ = 0;
@@ -74,8 +75,5 @@ protected:
 private:
     ThreadOle ole_;
 };
-
-// Knob mode in which a knob follows a straight drag instead of the pointer's angle.
-constexpr std::int32_t kLinearKnobMode = 2;
 
 }  // namespace qp

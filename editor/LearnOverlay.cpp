@@ -14,7 +14,7 @@ namespace {
 
 // Never drawn; a choice toggles the chosen entry's check flag, which is how the
 // overlay reads it afterwards. Pops up below the knob's bottom-left corner.
-constexpr std::int32_t kLearnMenuStyle = displayNoDrawing | menuCheckCurrent | menuMultipleCheck;
+constexpr std::int32_t kLearnMenuStyle = kDisplayNoDrawing | kMenuCheckCurrent | kMenuMultipleCheck;
 constexpr std::int32_t kLearnEntry = 0;
 constexpr std::int32_t kForgetEntry = 1;
 // The shift key turns a wheel step into a tenth of one.
@@ -33,7 +33,7 @@ void LearnOverlay::setLearnedController(std::int32_t controller) { learnedContro
 
 void LearnOverlay::mouseDown(DrawContext* context, Point where) {
     const std::int32_t buttons = context ? context->pollMouseButtons() : 0;
-    if (!(buttons & buttonRight)) {
+    if (!(buttons & kButtonRight)) {
         if (target_)
             target_->mouseDown(context, where);
         return;
@@ -81,7 +81,7 @@ void LearnOverlay::runLearnMenu(DrawContext* context, Point where) {
             if (target_)
                 value_ = float(target_->getTag());
             if (forget)
-                value_ += float(kForgetOffset);
+                value_ += float(kForgetCommandOffset);
             if (listener_)
                 listener_->valueChanged(context, this);
         }
@@ -100,7 +100,7 @@ bool LearnOverlay::wheel(DrawContext* context, Point, float distance) {
     if (target_)
         wheelIncrement_ = target_->getWheelIncrement();
     float step = distance * wheelIncrement_;
-    if (context && (context->pollMouseButtons() & modShift))
+    if (context && (context->pollMouseButtons() & kModShift))
         step *= kFineWheelFactor;
     v += step;
     if (v > 1.0f)

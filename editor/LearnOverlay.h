@@ -4,7 +4,7 @@
 // so its drag, edit bracket and default-value click are its own.
 //
 // A chosen learn entry reaches the listener as this overlay's value change: the
-// target's tag to learn, the tag + 1000 to forget.
+// target's tag to learn, the tag + kForgetCommandOffset to forget.
 //
 // Ownership: the target is not owned (both live in the same frame or entry); the
 // temporary menu exists only while the right-click menu is up and belongs to the
@@ -14,6 +14,7 @@
 #include <cstdint>
 
 #include "gui/Control.h"
+#include "host/EditorProtocol.h"
 
 namespace qp {
 
@@ -21,9 +22,6 @@ class OptionMenu;
 
 class LearnOverlay : public Control {
 public:
-    // Added to the parameter index by the forget entry.
-    static constexpr std::int32_t kForgetOffset = 1000;
-
     LearnOverlay(const Rect& size, ControlListener* listener, std::int32_t tag, Control* target);
     ~LearnOverlay() override;
 

@@ -23,7 +23,7 @@ void StepSwitch::draw(DrawContext* context) {
 }
 
 void StepSwitch::mouseDown(DrawContext* context, Point) {
-    if (!isMouseEnabled() || !context || !(context->pollMouseButtons() & buttonLeft))
+    if (!isMouseEnabled() || !context || !(context->pollMouseButtons() & kButtonLeft))
         return;
     nextFrame();
     setDirty(true);

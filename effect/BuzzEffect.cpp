@@ -1,6 +1,11 @@
 // The effect object: construction, identity, parameters and programs, and the
 // sample loop. MIDI and settings live in BuzzEffectMidi.cpp, chunks in
 // BuzzEffectChunks.cpp.
+//
+// Over 400 lines on purpose: the parameter, program and sample-loop code share the
+// helpers below that locate a live value in the record block (liveSlot, valueAt,
+// programOffset) and the not-ready flag; one file keeps that layout knowledge
+// private instead of moving it into a header every caller could reach.
 #include "effect/BuzzEffect.h"
 #include "effect/SharedField.h"
 
@@ -275,8 +280,8 @@ void BuzzEffect::defineParameter(Int32 index, const char* name, float defaultVal
 }
 
 void BuzzEffect::setupParameters() {
-    defineParameter(kSensIndex, "sens", kDefaultValue, 1, 0, 0);
-    defineParameter(kBuzzIndex, "buzz", kDefaultValue, 1, 0, 0);
+    defineParameter(kSensIndex, "sens", kDefaultValue, kPerProgram, kClampedToUnit, kDefaultNotKept);
+    defineParameter(kBuzzIndex, "buzz", kDefaultValue, kPerProgram, kClampedToUnit, kDefaultNotKept);
     for (ProgramRecord& program : block_.programs) {
         for (Int32 index = 0; index < kParameterCount; ++index) {
             storeShared(program.values[index], loadShared(block_.parameters[index].value));

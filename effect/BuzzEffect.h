@@ -8,6 +8,7 @@
 #include "effect/ParameterRecords.h"
 #include "effect/dsp/OnePoleFilter.h"
 #include "host/EditorBase.h"
+#include "host/EditorProtocol.h"
 #include "host/EffectHostServices.h"
 
 namespace qp {
@@ -19,11 +20,8 @@ constexpr Int32 kVendorVersion = 1;
 
 constexpr Int32 kSensIndex = 0;
 constexpr Int32 kBuzzIndex = 1;
-// Pseudo-parameter indexes through which the editor sends commands.
-constexpr Int32 kAboutBoxIndex = 4;
-constexpr Int32 kMenuCommandIndex = 5;
-constexpr Int32 kPresetsMenuIndex = 6;
-constexpr Int32 kLearnCommandIndex = 13;
+// The editor's commands (kAboutBoxIndex, kMenuCommandIndex, ...) are in
+// host/EditorProtocol.h, shared with the editor.
 
 // The editor the effect creates at construction. The product installs the real
 // editor's maker; with none installed the effect has no editor (and says so in

@@ -12,6 +12,7 @@
 #include "effect/SharedField.h"
 #include "effect/RecordNames.h"
 #include "effect/Settings.h"
+#include "host/EditorProtocol.h"
 #include "host/Platform.h"
 
 namespace qp {
@@ -26,10 +27,8 @@ constexpr std::uint8_t kProgramChange = 0xC0;
 constexpr std::uint8_t kDataMask = 0x7F;
 constexpr float kControllerScale = 1.0f / 127.0f;  // 127 -> exactly 1.0, 64 -> 0.503937
 
-constexpr float kSaveDefaultsCommand = 1.0f;
-constexpr float kForgetAllCommand = 2.0f;
-constexpr float kLearnCommandLimit = 999.0f;   // below: learn; from here on: forget
-constexpr float kForgetCommandOffset = 1000.0f;
+constexpr float kSaveDefaultsCommand = float(kMenuSaveDefaultsEntry);
+constexpr float kForgetAllCommand = float(kMenuForgetAllEntry);
 
 constexpr const char* kSaveDefaultsQuestion = "Save Actual Values as Defaults?";
 constexpr const char* kForgetAllQuestion = "Forget Learned MidiCC?";
@@ -119,7 +118,7 @@ void BuzzEffect::handleCommand(Int32 index, float value) {
             for (Int32 p = 0; p < kParameterCount; ++p) {
                 const ParameterRecord& record = block_.parameters[p];
                 const SettingNames names(record);
-                if (loadShared(record.keepDefault) == 1 &&
+                if (loadShared(record.keepDefault) == kKeepDefault &&
                     !writeSetting(kProductName, names.keptDefault,
                                   keptDefaultNumber(currentParameterValue(p)))) {
                     showError(kDefaultWriteError);
@@ -143,7 +142,7 @@ void BuzzEffect::handleCommand(Int32 index, float value) {
         Int32 parameter = 0;
         if (value < kLearnCommandLimit) {
             if (commandParameter(value, parameter)) storeShared(learnTarget_, parameter);
-        } else if (commandParameter(value - kForgetCommandOffset, parameter)) {
+        } else if (commandParameter(value - float(kForgetCommandOffset), parameter)) {
             storeShared(block_.parameters[parameter].learnedController, 0);
             if (editor_) editor_->refreshLearnedControllers();
         }

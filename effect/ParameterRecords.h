@@ -21,6 +21,14 @@ struct ParameterRecord {
     char name[kNameSize];
 };
 
+// The flags' values as defineParameter takes them.
+constexpr std::uint8_t kPerProgram = 1;
+constexpr std::uint8_t kSharedByPrograms = 0;
+constexpr std::uint8_t kUnbounded = 1;
+constexpr std::uint8_t kClampedToUnit = 0;
+constexpr std::uint8_t kKeepDefault = 1;
+constexpr std::uint8_t kDefaultNotKept = 0;
+
 struct ProgramRecord {
     char name[kNameSize];
     float values[kParameterCount];

@@ -12,8 +12,8 @@ TransparentBlitProc theTransparentBlit = nullptr;
 
 // Mask-path colours: with the mask context's background white and text black,
 // a monochrome mask copied onto a colour surface turns 1 bits white, 0 bits black.
-constexpr COLORREF maskWhite = 0xFFFFFF;
-constexpr COLORREF maskBlack = 0x000000;
+constexpr COLORREF kMaskWhite = 0xFFFFFF;
+constexpr COLORREF kMaskBlack = 0x000000;
 
 }  // namespace
 
@@ -80,8 +80,8 @@ void Bitmap::drawTransparent(DrawContext* context, const Rect& dest, Point sourc
 void Bitmap::drawMasked(NativeDC target, NativeDC memory, std::int32_t x, std::int32_t y, std::int32_t w,
                         std::int32_t h, Point from) {
     HDC mask = native::createCompatibleDC(target);
-    const COLORREF savedBack = SetBkColor(target, maskWhite);
-    const COLORREF savedText = SetTextColor(target, maskBlack);
+    const COLORREF savedBack = SetBkColor(target, kMaskWhite);
+    const COLORREF savedText = SetTextColor(target, kMaskBlack);
 
     HBITMAP maskBitmap = native::createBitmap(w, h, 1, 1, nullptr);
     HGDIOBJ previousMask = SelectObject(mask, maskBitmap);

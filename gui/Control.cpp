@@ -10,7 +10,7 @@ namespace qp {
 namespace {
 
 // What setDirty(true) stores as the drawn value: anything but the value itself.
-constexpr float notDrawnMarker = -1.0f;
+constexpr float kNotDrawnMarker = -1.0f;
 
 }  // namespace
 
@@ -41,7 +41,7 @@ void Control::setDirty(bool dirty) {
     if (!dirty)
         oldValue_ = value_;
     else
-        oldValue_ = value_ == notDrawnMarker ? 0.0f : notDrawnMarker;
+        oldValue_ = value_ == kNotDrawnMarker ? 0.0f : kNotDrawnMarker;
 }
 
 void Control::doIdle() {
@@ -87,7 +87,7 @@ void Control::clampValue() {
         value_ = vmin_;
 }
 
-bool Control::isDoubleClick() { return doubleClick_.press(frame_ ? frame_->getTicks() : DoubleClick::noClock); }
+bool Control::isDoubleClick() { return doubleClick_.press(frame_ ? frame_->getTicks() : DoubleClick::kNoClock); }
 
 void Control::drawBackgroundFrame(DrawContext* context, Point source) {
     if (!background_)

@@ -8,11 +8,11 @@ namespace qp {
 
 std::int32_t arrowKeyDirection(const VstKeyCode& key) {
     switch (key.virt) {
-    case arrowLeft:
-    case arrowDown:
+    case kArrowLeft:
+    case kArrowDown:
         return -1;
-    case arrowUp:
-    case arrowRight:
+    case kArrowUp:
+    case kArrowRight:
         return 1;
     default:
         return 0;
@@ -28,8 +28,8 @@ bool wheelStep(Control& control, DrawContext* context, float distance) {
     if (!control.isMouseEnabled())
         return false;
     float step = distance * control.getWheelIncrement();
-    if (context && (context->pollMouseButtons() & modShift))
-        step /= fineStepDivisor;
+    if (context && (context->pollMouseButtons() & kModShift))
+        step /= kFineStepDivisor;
     control.setValue(control.getValue() + step);
     control.clampValue();
     notifyIfDirty(control, context);
@@ -41,8 +41,8 @@ std::int32_t arrowKeyStep(Control& control, const VstKeyCode& key) {
     if (direction == 0)
         return -1;
     float step = float(direction) * control.getWheelIncrement();
-    if (key.modifier & keyModifierShift)
-        step /= fineStepDivisor;
+    if (key.modifier & kKeyModifierShift)
+        step /= kFineStepDivisor;
     control.setValue(control.getValue() + step);
     control.clampValue();
     notifyIfDirty(control, nullptr);

@@ -15,15 +15,15 @@ class DrawContext;
 
 // Virtual key codes of the host's key record for the four arrows.
 enum ArrowKey : unsigned char {
-    arrowLeft = 11,
-    arrowUp = 12,
-    arrowRight = 13,
-    arrowDown = 14,
+    kArrowLeft = 11,
+    kArrowUp = 12,
+    kArrowRight = 13,
+    kArrowDown = 14,
 };
 // Bit of the host key record's modifier that stands for shift.
-inline constexpr unsigned char keyModifierShift = 1;
+inline constexpr unsigned char kKeyModifierShift = 1;
 // Shift divides a wheel or key step by this much.
-inline constexpr float fineStepDivisor = 10.0f;
+inline constexpr float kFineStepDivisor = 10.0f;
 
 // -1 for left and down, +1 for up and right, 0 for any other key.
 std::int32_t arrowKeyDirection(const VstKeyCode& key);

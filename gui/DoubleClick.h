@@ -10,9 +10,9 @@ namespace qp {
 
 // The system's double-click time, raised to 250 ms: shorter settings would make
 // a deliberate double click on a small control nearly impossible.
-constexpr std::int32_t minimumDoubleClickInterval = 250;
+constexpr std::int32_t kMinimumDoubleClickInterval = 250;
 constexpr std::int32_t doubleClickIntervalFrom(std::int32_t systemMilliseconds) {
-    return systemMilliseconds < minimumDoubleClickInterval ? minimumDoubleClickInterval : systemMilliseconds;
+    return systemMilliseconds < kMinimumDoubleClickInterval ? kMinimumDoubleClickInterval : systemMilliseconds;
 }
 
 class DoubleClick {
@@ -25,7 +25,7 @@ public:
     // now == 0 means there is no clock (a control outside an editor's frame):
     // without one no press is ever a double click.
     bool press(std::int32_t now) {
-        if (now == noClock) {
+        if (now == kNoClock) {
             pending_ = false;
             return false;
         }
@@ -41,7 +41,7 @@ public:
     std::int32_t interval() const { return interval_; }
     void setInterval(std::int32_t intervalMs) { interval_ = intervalMs; }
 
-    static constexpr std::int32_t noClock = 0;
+    static constexpr std::int32_t kNoClock = 0;
 
 private:
     std::int32_t interval_;

@@ -10,11 +10,11 @@ namespace {
 
 bool buttonsSwapped = false;
 
-constexpr int nativeSolid = PS_SOLID;  // 0
-constexpr int nativeDotted = PS_DOT;   // 2
+constexpr int kNativeSolid = PS_SOLID;  // 0
+constexpr int kNativeDotted = PS_DOT;   // 2
 
 // DrawText formats: single line, vertically centred, no '&' prefix processing.
-constexpr UINT textFormatBase = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
+constexpr UINT kTextFormatBase = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
 
 bool keyDown(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
 
@@ -86,10 +86,10 @@ void DrawContext::drawText(const char* text, const Rect& r, std::int16_t opaque,
         return;
     RECT native = {r.left + offset_.h, r.top + offset_.v, r.right + offset_.h, r.bottom + offset_.v};
     SetBkMode(deviceContext_, opaque ? OPAQUE : TRANSPARENT);
-    UINT format = textFormatBase;
-    if (align == alignCenter) {
+    UINT format = kTextFormatBase;
+    if (align == kAlignCenter) {
         format |= DT_CENTER;
-    } else if (align == alignRight) {
+    } else if (align == kAlignRight) {
         format |= DT_RIGHT;
     } else {
         format |= DT_LEFT;
@@ -113,7 +113,7 @@ void DrawContext::setLineColor(Color color) {
 
 void DrawContext::setLineStyle(LineStyle style) {
     lineStyle_ = style;
-    nativePenStyle_ = style == lineDotted ? nativeDotted : nativeSolid;
+    nativePenStyle_ = style == kLineDotted ? kNativeDotted : kNativeSolid;
     makePen();
 }
 
@@ -140,18 +140,18 @@ void DrawContext::selectFont(FontId id, std::int32_t size, std::int32_t style) {
 
     LOGFONTA font = {};
     font.lfHeight = -fontSize_;  // negative: character height, not cell height
-    font.lfWeight = (style & fontStyleBold) ? FW_BOLD : FW_NORMAL;
-    font.lfItalic = (style & fontStyleItalic) ? TRUE : FALSE;
-    font.lfUnderline = (style & fontStyleUnderline) ? TRUE : FALSE;
+    font.lfWeight = (style & kFontStyleBold) ? FW_BOLD : FW_NORMAL;
+    font.lfItalic = (style & kFontStyleItalic) ? TRUE : FALSE;
+    font.lfUnderline = (style & kFontStyleUnderline) ? TRUE : FALSE;
     font.lfStrikeOut = FALSE;
     font.lfCharSet = ANSI_CHARSET;
     font.lfOutPrecision = OUT_STRING_PRECIS;
     font.lfClipPrecision = CLIP_STROKE_PRECIS;
     font.lfQuality = DEFAULT_QUALITY;
     font.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
-    if (fontId_ == fontSymbol)
+    if (fontId_ == kFontSymbol)
         font.lfPitchAndFamily = DEFAULT_PITCH | FF_DECORATIVE;
-    if (fontId_ == fontSystem)
+    if (fontId_ == kFontSystem)
         font.lfWeight = FW_BOLD;
     std::strncpy(font.lfFaceName, entry.face, LF_FACESIZE - 1);
 
@@ -166,17 +166,17 @@ std::int32_t DrawContext::pollMouseButtons() const {
     // on, the physical right button is the logical primary one.
     std::int32_t buttons = 0;
     if (keyDown(VK_LBUTTON))
-        buttons |= buttonsSwapped ? buttonRight : buttonLeft;
+        buttons |= buttonsSwapped ? kButtonRight : kButtonLeft;
     if (keyDown(VK_MBUTTON))
-        buttons |= buttonMiddle;
+        buttons |= kButtonMiddle;
     if (keyDown(VK_RBUTTON))
-        buttons |= buttonsSwapped ? buttonLeft : buttonRight;
+        buttons |= buttonsSwapped ? kButtonLeft : kButtonRight;
     if (keyDown(VK_SHIFT))
-        buttons |= modShift;
+        buttons |= kModShift;
     if (keyDown(VK_CONTROL))
-        buttons |= modControl;
+        buttons |= kModControl;
     if (keyDown(VK_MENU))
-        buttons |= modAlt;
+        buttons |= kModAlt;
     return buttons | reportedButtons_;
 }
 

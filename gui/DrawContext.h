@@ -29,23 +29,23 @@ namespace qp {
 
 class Frame;
 
-enum LineStyle : std::int32_t { lineSolid = 0, lineDotted = 1 };
+enum LineStyle : std::int32_t { kLineSolid = 0, kLineDotted = 1 };
 
-enum TextAlign : std::int32_t { alignLeft = 0, alignCenter = 1, alignRight = 2 };
+enum TextAlign : std::int32_t { kAlignLeft = 0, kAlignCenter = 1, kAlignRight = 2 };
 
 // Bits of pollMouseButtons. Bits 1 and 4 are always the logical primary and
 // secondary buttons, whatever the system's button swap says.
 enum MouseButtons : std::int32_t {
-    buttonLeft = 1,
-    buttonMiddle = 2,
-    buttonRight = 4,
-    modShift = 8,
-    modControl = 16,
-    modAlt = 32,
+    kButtonLeft = 1,
+    kButtonMiddle = 2,
+    kButtonRight = 4,
+    kModShift = 8,
+    kModControl = 16,
+    kModAlt = 32,
 };
 
 // The exact button set with which knobs and sliders ask for their default value.
-constexpr std::int32_t buttonsForDefaultValue = buttonLeft | modControl;
+constexpr std::int32_t kButtonsForDefaultValue = kButtonLeft | kModControl;
 
 // Set by the frame from the system's swap-buttons setting when it registers its
 // window class; false before any frame exists.
@@ -74,7 +74,7 @@ public:
     void fillRect(const Rect& r);
     // One line, vertically centred. Left alignment starts one pixel in from the
     // left edge; opaque (non-zero) fills the text cell with the fill colour.
-    void drawText(const char* text, const Rect& r, std::int16_t opaque = 0, TextAlign align = alignCenter);
+    void drawText(const char* text, const Rect& r, std::int16_t opaque = 0, TextAlign align = kAlignCenter);
 
     void setLineColor(Color color);
     void setLineStyle(LineStyle style);
@@ -127,12 +127,12 @@ private:
     NativeWindow window_ = nullptr;
     Frame* frame_ = nullptr;
     std::int32_t fontSize_ = 0;
-    FontId fontId_ = fontSystem;
+    FontId fontId_ = kFontSystem;
     Color fontColor_ = colorWhite;
     std::int32_t lineWidth_ = 1;
     Color lineColor_ = colorWhite;
     Color fillColor_ = colorBlack;
-    LineStyle lineStyle_ = lineSolid;
+    LineStyle lineStyle_ = kLineSolid;
     HBRUSH__* brush_ = nullptr;
     HPEN__* pen_ = nullptr;
     HFONT__* font_ = nullptr;

@@ -31,7 +31,7 @@ bool offers(IDataObject* data, CLIPFORMAT format) {
 }
 
 // DragQueryFile's way of asking for the number of files.
-constexpr UINT fileCountQuery = 0xFFFFFFFF;
+constexpr UINT kFileCountQuery = 0xFFFFFFFF;
 
 }  // namespace
 
@@ -127,7 +127,7 @@ bool DropTarget::deliverText(STGMEDIUM& medium) {
         const char* items[1] = {copy.c_str()};
         Point where;
         frame_->getMouseLocation(where);
-        taken = frame_->drop(items, std::int32_t(size), dropText, where);
+        taken = frame_->drop(items, std::int32_t(size), kDropText, where);
     }
     GlobalUnlock(medium.hGlobal);
     return taken;
@@ -135,7 +135,7 @@ bool DropTarget::deliverText(STGMEDIUM& medium) {
 
 bool DropTarget::deliverFiles(STGMEDIUM& medium) {
     HDROP list = static_cast<HDROP>(medium.hGlobal);
-    const UINT count = DragQueryFileA(list, fileCountQuery, nullptr, 0);
+    const UINT count = DragQueryFileA(list, kFileCountQuery, nullptr, 0);
     if (count == 0)
         return false;
     std::vector<std::string> names;
@@ -144,10 +144,10 @@ bool DropTarget::deliverFiles(STGMEDIUM& medium) {
         // A name that does not fit the path buffer would arrive cut short, which
         // names a different file (or none): such a name counts as unreadable.
         const UINT length = DragQueryFileA(list, i, nullptr, 0);
-        if (length == 0 || length >= ShellShortcut::pathSize)
+        if (length == 0 || length >= ShellShortcut::kPathSize)
             continue;
-        char path[ShellShortcut::pathSize] = {};
-        if (DragQueryFileA(list, i, path, UINT(ShellShortcut::pathSize)) == 0)
+        char path[ShellShortcut::kPathSize] = {};
+        if (DragQueryFileA(list, i, path, UINT(ShellShortcut::kPathSize)) == 0)
             continue;
         ShellShortcut::resolve(path);
         names.emplace_back(path);
@@ -158,7 +158,7 @@ bool DropTarget::deliverFiles(STGMEDIUM& medium) {
         items.push_back(name.c_str());
     Point where;
     frame_->getMouseLocation(where);
-    return frame_->drop(items.data(), std::int32_t(items.size()), dropFiles, where);
+    return frame_->drop(items.data(), std::int32_t(items.size()), kDropFiles, where);
 }
 
 }  // namespace qp

@@ -21,8 +21,8 @@ class Frame;
 
 // Drop types passed to View::drop.
 enum DropType : std::int32_t {
-    dropFiles = 0,
-    dropText = 1,
+    kDropFiles = 0,
+    kDropText = 1,
 };
 
 class DropTarget : public IDropTarget {

@@ -4,7 +4,7 @@ namespace qp {
 
 namespace {
 
-constexpr FontTableEntry fontTable[fontCount] = {
+constexpr FontTableEntry kFontTable[kFontCount] = {
     {"Arial", 12},   // system (always bold)
     {"Arial", 18},   // huge
     {"Arial", 14},   // large
@@ -17,6 +17,6 @@ constexpr FontTableEntry fontTable[fontCount] = {
 
 }  // namespace
 
-const FontTableEntry& fontTableEntry(FontId id) { return fontTable[validFontId(id)]; }
+const FontTableEntry& fontTableEntry(FontId id) { return kFontTable[validFontId(id)]; }
 
 }  // namespace qp

@@ -7,23 +7,23 @@
 namespace qp {
 
 enum FontId : std::int32_t {
-    fontSystem = 0,  // always bold
-    fontHuge = 1,
-    fontLarge = 2,
-    fontMedium = 3,
-    fontSmall = 4,
-    fontSmaller = 5,
-    fontTiny = 6,
-    fontSymbol = 7,
+    kFontSystem = 0,  // always bold
+    kFontHuge = 1,
+    kFontLarge = 2,
+    kFontMedium = 3,
+    kFontSmall = 4,
+    kFontSmaller = 5,
+    kFontTiny = 6,
+    kFontSymbol = 7,
 };
 
-constexpr std::int32_t fontCount = 8;
+constexpr std::int32_t kFontCount = 8;
 
 // Style bits of selectFont.
 enum FontStyle : std::int32_t {
-    fontStyleBold = 1,
-    fontStyleItalic = 2,
-    fontStyleUnderline = 4,
+    kFontStyleBold = 1,
+    kFontStyleItalic = 2,
+    kFontStyleUnderline = 4,
 };
 
 struct FontTableEntry {
@@ -32,7 +32,7 @@ struct FontTableEntry {
 };
 
 // Out-of-range ids fall back to the system font, as selectFont does.
-constexpr FontId validFontId(std::int32_t id) { return (id < 0 || id >= fontCount) ? fontSystem : FontId(id); }
+constexpr FontId validFontId(std::int32_t id) { return (id < 0 || id >= kFontCount) ? kFontSystem : FontId(id); }
 
 const FontTableEntry& fontTableEntry(FontId id);
 

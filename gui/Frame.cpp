@@ -1,12 +1,15 @@
+// Frame: its views, drawing, and the routing of presses, keys, wheel and drops.
+// The window's messages, cursor and drop registration are in FrameWindow.cpp,
+// the transparent-blit library in TransparentBlitLibrary.cpp.
 #include "gui/Frame.h"
 
-#include <ole2.h>
+#include <windows.h>
 
+#include <algorithm>
 #include <new>
 
 #include "gui/Bitmap.h"
 #include "gui/DrawContext.h"
-#include "gui/EditWindowColors.h"
 #include "gui/FrameOwner.h"
 #include "gui/FrameWindowClass.h"
 #include "gui/GuiModule.h"
@@ -16,61 +19,18 @@ namespace qp {
 
 namespace {
 
-DropTargetFactory theDropTargetFactory = nullptr;
-
-// Frames holding msimg32.dll. The transparent-blit entry point lives in that
-// library, so it is cleared when the last holder frees it rather than left
-// pointing into an unloaded module.
-std::int32_t drawingLibraryHolders = 0;
-
-constexpr std::int32_t viewSlotsPerGrowth = 20;
-constexpr DWORD frameWindowStyle = WS_CHILD | WS_VISIBLE;  // 0x50000000
-
-// GetVersionEx reports platform ids 0 (Win32s), 1 (Windows 9x) and 2 (NT); only
-// the NT family's TransparentBlt is trusted, the 9x one leaked resources.
-constexpr DWORD ntPlatformId = VER_PLATFORM_WIN32_NT;
-
-HCURSOR systemCursor(LPCSTR id) { return LoadCursorA(nullptr, id); }
-
-// The buttons and modifiers a button-down message reports. Its buttons are the
-// logical ones already (the system applied its swap), unlike the asynchronous
-// state of the physical buttons.
-std::int32_t pressedButtons(UINT message, WPARAM wParam) {
-    std::int32_t buttons = 0;
-    if (message == WM_LBUTTONDOWN || (wParam & MK_LBUTTON))
-        buttons |= buttonLeft;
-    if (message == WM_MBUTTONDOWN || (wParam & MK_MBUTTON))
-        buttons |= buttonMiddle;
-    if (message == WM_RBUTTONDOWN || (wParam & MK_RBUTTON))
-        buttons |= buttonRight;
-    if (wParam & MK_SHIFT)
-        buttons |= modShift;
-    if (wParam & MK_CONTROL)
-        buttons |= modControl;
-    return buttons;
-}
+constexpr DWORD kFrameWindowStyle = WS_CHILD | WS_VISIBLE;  // 0x50000000
 
 }  // namespace
 
-void Frame::setDropTargetFactory(DropTargetFactory factory) { theDropTargetFactory = factory; }
-
 Frame::Frame(const Rect& size, NativeWindow parentWindow, FrameOwner* owner)
     : View(size), owner_(owner), parentWindow_(parentWindow) {
-    setTransparentBlit(nullptr);
-    drawingLibrary_ = native::loadLibrary("msimg32.dll");
-    if (drawingLibrary_) {
-        ++drawingLibraryHolders;
-        OSVERSIONINFOA version = {};
-        version.dwOSVersionInfoSize = sizeof(version);
-        if (GetVersionExA(&version) && version.dwPlatformId >= ntPlatformId)
-            setTransparentBlit(reinterpret_cast<TransparentBlitProc>(
-                reinterpret_cast<void*>(GetProcAddress(drawingLibrary_, "TransparentBlt"))));
-    }
+    drawingLibrary_.load();
 
     if (parentWindow_) {
         FrameWindowClass::acquire();
         usesWindowClass_ = true;
-        window_ = native::createWindowEx(0, FrameWindowClass::name(), "Window", frameWindowStyle, 0, 0,
+        window_ = native::createWindowEx(0, FrameWindowClass::name(), "Window", kFrameWindowStyle, 0, 0,
                                          size.width(), size.height(), parentWindow_, nullptr, guiModule(),
                                          nullptr);
         if (window_) {
@@ -81,18 +41,14 @@ Frame::Frame(const Rect& size, NativeWindow parentWindow, FrameOwner* owner)
 }
 
 Frame::~Frame() {
-    setCursor(0);
+    setCursor(kCursorDefault);
     enableDrop(false);
     removeAllViews(true);
     if (background_) {
         background_->release();
         background_ = nullptr;
     }
-    if (drawingLibrary_) {
-        if (--drawingLibraryHolders == 0)
-            setTransparentBlit(nullptr);
-        native::freeLibrary(drawingLibrary_);
-    }
+    drawingLibrary_.free();
     if (window_) {
         // Detach first, so the messages of the destruction itself find no frame.
         SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
@@ -103,70 +59,11 @@ Frame::~Frame() {
         FrameWindowClass::release();
 }
 
-std::intptr_t Frame::handleMessage(NativeWindow window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
-                                   bool& handled) {
-    switch (message) {
-    case WM_DESTROY:
-        // The window goes before the frame (the host destroyed its own window
-        // first): the drop registration must go while the window still exists,
-        // since revoking it is what frees the drop target.
-        enableDrop(false);
-        open_ = false;
-        parentWindow_ = nullptr;
-        return 0;
-    case WM_NCDESTROY:
-        // Only reached while the frame is attached, that is when somebody else
-        // destroyed the window: forget the handle so the frame never uses it again.
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        window_ = nullptr;
-        native::windowDestroyedElsewhere();
-        return 0;
-    case WM_PAINT: {
-        RECT update;
-        if (!GetUpdateRect(window, &update, FALSE) || IsRectEmpty(&update))
-            return 0;
-        PAINTSTRUCT paint;
-        HDC dc = native::beginPaint(window, &paint);
-        {
-            DrawContext context(this, dc, window);
-            drawArea(&context, Rect(paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right,
-                                    paint.rcPaint.bottom));
-        }
-        native::endPaint(window, &paint);
-        handled = true;
-        return 0;
-    }
-    case WM_CTLCOLOREDIT:
-        if (auto* colors = dynamic_cast<EditWindowColors*>(editView_)) {
-            handled = true;
-            return reinterpret_cast<std::intptr_t>(colors->editWindowColors(reinterpret_cast<HDC>(wParam)));
-        }
-        return 0;
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN: {
-        HDC dc = native::getDC(window);
-        {
-            DrawContext context(this, dc, window);
-            context.reportPress(pressedButtons(message, wParam));
-            // Client coordinates, each 16 bits taken as unsigned.
-            const Point where(std::int32_t(lParam & 0xFFFF), std::int32_t((lParam >> 16) & 0xFFFF));
-            mouseDown(&context, where);
-        }
-        native::releaseDC(window, dc);
-        handled = true;
-        return 0;
-    }
-    default:
-        return 0;
-    }
-}
-
 void Frame::draw(DrawContext* context) {
     firstDrawPending_ = false;
     if (background_)
         background_->draw(context, Rect(0, 0, background_->getWidth(), background_->getHeight()), Point(0, 0));
-    for (std::int32_t i = 0; i < viewCount_; ++i)
+    for (std::size_t i = 0; i < views_.size(); ++i)
         views_[i]->draw(context);
     if (modalView_)
         modalView_->draw(context);
@@ -176,7 +73,7 @@ void Frame::drawArea(DrawContext* context, const Rect& area) {
     firstDrawPending_ = false;
     if (background_)
         background_->draw(context, area, Point(area.left, area.top));
-    for (std::int32_t i = 0; i < viewCount_; ++i) {
+    for (std::size_t i = 0; i < views_.size(); ++i) {
         if (views_[i]->overlaps(area))
             views_[i]->drawArea(context, area);
     }
@@ -194,7 +91,7 @@ void Frame::update(DrawContext* context) {
         draw(context);
         setDirty(false);
     } else {
-        for (std::int32_t i = 0; i < viewCount_; ++i)
+        for (std::size_t i = 0; i < views_.size(); ++i)
             views_[i]->update(context);
     }
 }
@@ -202,8 +99,8 @@ void Frame::update(DrawContext* context) {
 bool Frame::anyViewDirty() const {
     if (modalView_ || isDirty())
         return true;
-    for (std::int32_t i = 0; i < viewCount_; ++i) {
-        if (views_[i]->isDirty())
+    for (View* view : views_) {
+        if (view->isDirty())
             return true;
     }
     return false;
@@ -309,53 +206,32 @@ View* Frame::getViewUnderMouse() const {
     return topmostChild([&](View* v) { return v->getViewSize().isInside(location); });
 }
 
-bool Frame::getMouseLocation(Point& where) const {
-    POINT cursor = {0, 0};
-    GetCursorPos(&cursor);
-    where = Point(cursor.x, cursor.y);
-    RECT r;
-    if (window_ && GetWindowRect(window_, &r))
-        where.offset(-r.left, -r.top);
-    return true;
-}
-
 FrameOwner* Frame::getEditor() const { return owner_; }
-
-bool Frame::growViews() {
-    const std::int32_t capacity = capacity_ + viewSlotsPerGrowth;
-    View** grown = new (std::nothrow) View*[std::size_t(capacity)];
-    if (!grown)
-        return false;
-    for (std::int32_t i = 0; i < viewCount_; ++i)
-        grown[i] = views_[i];
-    delete[] views_;
-    views_ = grown;
-    capacity_ = capacity;
-    return true;
-}
 
 bool Frame::addView(View* view) {
     if (!view)
         return false;
-    if (viewCount_ == capacity_ && !growViews())
+    // A frame that cannot grow refuses the view (the caller keeps its reference)
+    // instead of throwing through the host.
+    try {
+        views_.push_back(view);
+    } catch (const std::bad_alloc&) {
         return false;
-    views_[viewCount_++] = view;
+    }
     view->setFrame(this);
     view->attached(this);
     return true;
 }
 
 bool Frame::removeView(View* view, const bool& releaseIt) {
-    for (std::int32_t i = 0; i < viewCount_; ++i) {
+    for (std::size_t i = 0; i < views_.size(); ++i) {
         if (views_[i] != view)
             continue;
         // A removed edit view may be freed right below; the frame must not keep
         // pointing at it (the next press would call loseFocus on freed memory).
         if (editView_ == view)
             dropEditView();
-        for (std::int32_t j = i; j + 1 < viewCount_; ++j)
-            views_[j] = views_[j + 1];
-        --viewCount_;
+        views_.erase(views_.begin() + std::ptrdiff_t(i));
         view->removed(this);
         if (releaseIt)
             view->release();
@@ -368,32 +244,24 @@ bool Frame::removeAllViews(const bool& releaseIt) {
     dropEditView();
     // Detach the array first: a view's removed or destructor may ask the frame
     // about its children, and must find none rather than half-freed ones.
-    View** views = views_;
-    const std::int32_t count = viewCount_;
-    views_ = nullptr;
-    viewCount_ = 0;
-    capacity_ = 0;
-    for (std::int32_t i = 0; i < count; ++i) {
-        views[i]->removed(this);
+    std::vector<View*> views;
+    views.swap(views_);
+    for (View* view : views) {
+        view->removed(this);
         if (releaseIt)
-            views[i]->release();
+            view->release();
     }
-    delete[] views;
     return true;
 }
 
 bool Frame::isChild(View* view) const {
-    for (std::int32_t i = 0; i < viewCount_; ++i) {
-        if (views_[i] == view)
-            return true;
-    }
-    return false;
+    return std::find(views_.begin(), views_.end(), view) != views_.end();
 }
 
-std::int32_t Frame::getViewCount() const { return viewCount_; }
+std::int32_t Frame::getViewCount() const { return std::int32_t(views_.size()); }
 
 View* Frame::getView(std::int32_t index) const {
-    if (index < 0 || index >= viewCount_)
+    if (index < 0 || std::size_t(index) >= views_.size())
         return nullptr;
     return views_[index];
 }
@@ -450,60 +318,5 @@ void Frame::doIdleProcessing() {
 std::int32_t Frame::getTicks() const { return owner_ ? std::int32_t(GetTickCount()) : 0; }
 
 std::int32_t Frame::getKnobMode() const { return owner_ ? owner_->getKnobMode() : 0; }
-
-void Frame::setCursor(std::int32_t type) {
-    if (!defaultCursor_)
-        defaultCursor_ = GetCursor();
-    switch (type) {
-    case 0:
-        SetCursor(static_cast<HCURSOR>(defaultCursor_));
-        break;
-    case 1:
-        SetCursor(systemCursor(IDC_WAIT));
-        break;
-    case 2:
-        SetCursor(systemCursor(IDC_SIZEWE));
-        break;
-    case 3:
-        SetCursor(systemCursor(IDC_SIZENS));
-        break;
-    case 4:
-        SetCursor(systemCursor(IDC_SIZEALL));
-        break;
-    case 5:
-        SetCursor(systemCursor(IDC_SIZENESW));
-        break;
-    case 6:
-        SetCursor(systemCursor(IDC_SIZENWSE));
-        break;
-    default:
-        break;
-    }
-}
-
-bool Frame::enableDrop(bool enable) {
-    if (enable == dropActive_)
-        return true;
-    if (!window_)
-        return false;
-    if (enable) {
-        if (!theDropTargetFactory)
-            return false;
-        IDropTarget* target = theDropTargetFactory(this);
-        if (!target)
-            return false;
-        // Hold the target across registration: if registering fails, this
-        // release is what frees it (it starts at a count of 0).
-        target->AddRef();
-        const bool registered = SUCCEEDED(RegisterDragDrop(window_, target));
-        target->Release();
-        if (!registered)
-            return false;
-    } else {
-        RevokeDragDrop(window_);
-    }
-    dropActive_ = enable;
-    return true;
-}
 
 }  // namespace qp

@@ -16,9 +16,11 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "gui/NativeHandles.h"
 #include "gui/ThreadOle.h"
+#include "gui/TransparentBlitLibrary.h"
 #include "gui/View.h"
 
 struct IDropTarget;
@@ -32,6 +34,15 @@ class Bitmap;
 // target must start with a count of 0. Installed once by the product; without a
 // factory the frame's window takes no drops.
 using DropTargetFactory = IDropTarget* (*)(Frame* frame);
+
+// The cursor kinds Frame::setCursor takes; the numbers are the toolkit's public ones.
+inline constexpr std::int32_t kCursorDefault = 0;
+inline constexpr std::int32_t kCursorWait = 1;
+inline constexpr std::int32_t kCursorSizeWestEast = 2;
+inline constexpr std::int32_t kCursorSizeNorthSouth = 3;
+inline constexpr std::int32_t kCursorSizeAll = 4;
+inline constexpr std::int32_t kCursorSizeNortheastSouthwest = 5;
+inline constexpr std::int32_t kCursorSizeNorthwestSoutheast = 6;
 
 class Frame : public View {
 public:
@@ -82,7 +93,7 @@ public:
     // The cursor relative to the window's top-left corner (screen coordinates
     // without a window). Always true.
     bool getMouseLocation(Point& where) const;
-    // 0 the default cursor, 1 wait, 2..6 the sizing cursors; others do nothing.
+    // One of the cursor kinds below; others do nothing.
     void setCursor(std::int32_t type);
     bool enableDrop(bool enable);
 
@@ -99,15 +110,15 @@ private:
     // The message side, called by the window procedure.
     std::intptr_t handleMessage(NativeWindow window, std::uint32_t message, std::uintptr_t wParam,
                                 std::intptr_t lParam, bool& handled);
-    bool growViews();
     void dropEditView();
 
     // The one walk from the top (last added) to the bottom that press, wheel, drop
     // and key routing share: the first child for which accept answers true.
     template <class Accept>
     View* topmostChild(Accept&& accept) const {
-        for (std::int32_t i = viewCount_ - 1; i >= 0; --i) {
-            if (accept(views_[i]))
+        for (std::size_t i = views_.size(); i-- > 0;) {
+            // An accept that took views out must not send the walk past the end.
+            if (i < views_.size() && accept(views_[i]))
                 return views_[i];
         }
         return nullptr;
@@ -116,9 +127,7 @@ private:
     FrameOwner* owner_;
     NativeWindow parentWindow_;
     Bitmap* background_ = nullptr;
-    std::int32_t viewCount_ = 0;
-    std::int32_t capacity_ = 0;
-    View** views_ = nullptr;
+    std::vector<View*> views_;
     View* modalView_ = nullptr;
     View* editView_ = nullptr;
     bool firstDrawPending_ = true;
@@ -126,7 +135,7 @@ private:
     bool dropActive_ = false;
     NativeWindow window_ = nullptr;
     bool usesWindowClass_ = false;
-    NativeModule drawingLibrary_ = nullptr;
+    TransparentBlitLibrary drawingLibrary_;
     void* defaultCursor_ = nullptr;
     // Drag and drop registration needs OLE on the window's thread.
     ThreadOle ole_;

@@ -24,7 +24,7 @@ void FrameAnimation::draw(DrawContext* context) {
 }
 
 void FrameAnimation::mouseDown(DrawContext* context, Point) {
-    if (!context || !mouseEnabled_ || !(context->pollMouseButtons() & buttonLeft))
+    if (!context || !mouseEnabled_ || !(context->pollMouseButtons() & kButtonLeft))
         return;
     setValue(0.0f);
     if (opened_) {

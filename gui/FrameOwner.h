@@ -16,7 +16,7 @@ public:
     // One step of idle work inside a control's tracking loop: redraw dirty views
     // now and then, dispatch a pending paint, give the host idle time.
     virtual void wait() = 0;
-    // The toolkit-wide knob mode (2: linear dragging).
+    // The toolkit-wide knob mode (kLinearKnobMode: linear dragging).
     virtual std::int32_t getKnobMode() const = 0;
 
 protected:

@@ -12,8 +12,8 @@ namespace qp {
 namespace {
 
 // "Plugin" + 8 hex digits + terminator fits with room to spare.
-constexpr std::size_t classNameSize = 24;
-char className[classNameSize] = {};
+constexpr std::size_t kClassNameSize = 24;
+char className[kClassNameSize] = {};
 std::int32_t users = 0;
 // The instance the class was registered with: unregistering must name the same
 // one even if the toolkit's module was set again in between.
@@ -31,7 +31,7 @@ void FrameWindowClass::acquire() {
     // Every digit of the handle: a 64-bit module usually sits above 4 GiB, and two
     // copies whose addresses differ only in the high half would otherwise share a
     // class (and one's window procedure). A 32-bit handle gives eight digits.
-    std::snprintf(className, classNameSize, "Plugin%08llx",
+    std::snprintf(className, kClassNameSize, "Plugin%08llx",
                   static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(module)));
 
     WNDCLASSA windowClass = {};

@@ -10,11 +10,11 @@ namespace qp {
 
 namespace {
 
-constexpr std::int32_t insetWithoutHandle = 3;
+constexpr std::int32_t kInsetWithoutHandle = 3;
 
 // A handle bitmap ends half its width plus a little short of the rim.
 std::int32_t insetForHandle(const Bitmap* handle) {
-    return handle ? std::int32_t(float(handle->getWidth()) * 0.5f + 2.5f) : insetWithoutHandle;
+    return handle ? std::int32_t(float(handle->getWidth()) * 0.5f + 2.5f) : kInsetWithoutHandle;
 }
 
 }  // namespace
@@ -85,20 +85,20 @@ void Knob::mouseDown(DrawContext* context, Point where) {
     if (!context || !mouseEnabled_)
         return;
     const std::int32_t clickButtons = context->pollMouseButtons();
-    if (!(clickButtons & buttonLeft))
+    if (!(clickButtons & kButtonLeft))
         return;
     // Exactly left + control: with shift or alt as well it is an ordinary drag.
-    if (clickButtons == buttonsForDefaultValue) {
+    if (clickButtons == kButtonsForDefaultValue) {
         setValue(getDefaultValue());
         notifyIfDirty(*this, context);
         return;
     }
 
-    const bool altHeld = (clickButtons & modAlt) != 0;
-    const bool modeIsLinear = frame_ && frame_->getKnobMode() == knobModeLinear;
+    const bool altHeld = (clickButtons & kModAlt) != 0;
+    const bool modeIsLinear = frame_ && frame_->getKnobMode() == kLinearKnobMode;
     const bool linear = modeIsLinear != altHeld;
 
-    LinearKnobDrag linearDrag(vmin_, vmax_, value_, where, (clickButtons & modShift) != 0, zoomFactor_);
+    LinearKnobDrag linearDrag(vmin_, vmax_, value_, where, (clickButtons & kModShift) != 0, zoomFactor_);
     Point local(where.h - size_.left, where.v - size_.top);
     CircularKnobDrag circularDrag(vmin_, vmax_, valueFromPoint(local));
 
@@ -116,7 +116,7 @@ void Knob::mouseDown(DrawContext* context, Point where) {
         if (linear && (moved || buttons != lastButtons)) {
             // A change of shift is taken where it happens, even before the
             // pointer moves on: the pixels after it get the new sensitivity.
-            setValue(linearDrag.follow(point, (buttons & modShift) != 0));
+            setValue(linearDrag.follow(point, (buttons & kModShift) != 0));
             clampValue();
         } else if (!linear && moved) {
             local = Point(point.h - size_.left, point.v - size_.top);
@@ -128,7 +128,7 @@ void Knob::mouseDown(DrawContext* context, Point where) {
         lastButtons = buttons;
         context->pollMouseLocation(point);
         doIdle();
-    } while (buttons & buttonLeft);
+    } while (buttons & kButtonLeft);
     if (frame_)
         frame_->endEdit(tag_);
 }

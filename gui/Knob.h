@@ -15,11 +15,9 @@
 #include "gui/Color.h"
 #include "gui/Control.h"
 #include "gui/KnobGeometry.h"
+#include "host/EditorProtocol.h"
 
 namespace qp {
-
-// The knob mode with which knobs drag linearly.
-inline constexpr std::int32_t knobModeLinear = 2;
 
 class Knob : public Control {
 public:
@@ -63,8 +61,8 @@ protected:
     Color shadowColor_ = colorGrey;
     Bitmap* handleBitmap_ = nullptr;
     std::int32_t inset_ = 3;
-    float startAngle_ = knobDefaultStartAngle;
-    float rangeAngle_ = knobDefaultRangeAngle;
+    float startAngle_ = kKnobDefaultStartAngle;
+    float rangeAngle_ = kKnobDefaultRangeAngle;
     float radius_;
     float zoomFactor_ = 1.5f;
 };

@@ -28,7 +28,7 @@ LinearKnobDrag::LinearKnobDrag(float minimum, float maximum, float entryValue, P
       step_(stepFor(fine)) {}
 
 float LinearKnobDrag::stepFor(bool fine) const {
-    const float pixels = fine ? zoomFactor_ * pixelsForFullRange : pixelsForFullRange;
+    const float pixels = fine ? zoomFactor_ * kPixelsForFullRange : kPixelsForFullRange;
     return (maximum_ - minimum_) / pixels;
 }
 

@@ -31,7 +31,7 @@ private:
 class LinearKnobDrag {
 public:
     // Pixels a full-range drag takes without fine tuning.
-    static constexpr float pixelsForFullRange = 200.0f;
+    static constexpr float kPixelsForFullRange = 200.0f;
 
     LinearKnobDrag(float minimum, float maximum, float entryValue, Point first, bool fine, float zoomFactor);
     // The value for the pointer at point, before clamping. fine may differ from

@@ -6,7 +6,7 @@ namespace qp {
 
 namespace {
 
-constexpr float twoPi = 2.0f * knobPi;
+constexpr float kTwoPi = 2.0f * kKnobPi;
 
 // Float to pixel by truncation toward zero; a non-finite or huge input (a knob
 // with an empty range) lands on 0 instead of being undefined.
@@ -19,15 +19,15 @@ std::int32_t truncated(float x) {
 // Once into 0..2pi: the angle arithmetic below never strays further than one turn.
 float wrappedOnce(float a) {
     if (a < 0.0f)
-        return a + twoPi;
-    if (a > twoPi)
-        return a - twoPi;
+        return a + kTwoPi;
+    if (a > kTwoPi)
+        return a - kTwoPi;
     return a;
 }
 
 }  // namespace
 
-float KnobGeometry::halfAngle() const { return (twoPi - std::fabs(rangeAngle)) * 0.5f; }
+float KnobGeometry::halfAngle() const { return (kTwoPi - std::fabs(rangeAngle)) * 0.5f; }
 
 float KnobGeometry::slope() const { return rangeAngle == 0.0f ? 0.0f : (maximum - minimum) / rangeAngle; }
 
@@ -46,7 +46,7 @@ float KnobGeometry::valueFromPoint(Point local) const {
     // Screen v grows downwards, so the vertical term is turned round.
     float a = std::atan2(radius - float(local.v), float(local.h) - radius);
     if (a < 0.0f)
-        a += twoPi;
+        a += kTwoPi;
     a -= startAngle;
 
     const float half = halfAngle();
@@ -60,9 +60,9 @@ float KnobGeometry::valueFromPoint(Point local) const {
         if (w > -rangeAngle)
             return minimum;
         if (a > half - rangeAngle)
-            a -= twoPi;
+            a -= kTwoPi;
         else if (a < -half)
-            a += twoPi;
+            a += kTwoPi;
         return s * a + maximum;
     }
     const float w = wrappedOnce(a);
@@ -71,9 +71,9 @@ float KnobGeometry::valueFromPoint(Point local) const {
     if (w > rangeAngle)
         return maximum;
     if (a > rangeAngle + half)
-        a -= twoPi;
+        a -= kTwoPi;
     else if (a < -half)
-        a += twoPi;
+        a += kTwoPi;
     return s * a + minimum;
 }
 

@@ -15,15 +15,15 @@
 
 namespace qp {
 
-inline constexpr float knobPi = 3.14159265358979f;
+inline constexpr float kKnobPi = 3.14159265358979f;
 // Lower left: the minimum of a knob that turns clockwise through the top.
-inline constexpr float knobDefaultStartAngle = 5.0f * knobPi / 4.0f;
+inline constexpr float kKnobDefaultStartAngle = 5.0f * kKnobPi / 4.0f;
 // Three quarters of a turn, clockwise; the quarter left over is the gap at the bottom.
-inline constexpr float knobDefaultRangeAngle = -3.0f * knobPi / 2.0f;
+inline constexpr float kKnobDefaultRangeAngle = -3.0f * kKnobPi / 2.0f;
 
 struct KnobGeometry {
-    float startAngle = knobDefaultStartAngle;
-    float rangeAngle = knobDefaultRangeAngle;
+    float startAngle = kKnobDefaultStartAngle;
+    float rangeAngle = kKnobDefaultRangeAngle;
     float minimum = 0.0f;
     float maximum = 1.0f;
     // Half the control's width: the knob turns about (radius, radius).

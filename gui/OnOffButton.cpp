@@ -24,7 +24,7 @@ void OnOffButton::draw(DrawContext* context) {
 }
 
 void OnOffButton::mouseDown(DrawContext* context, Point) {
-    if (!context || !mouseEnabled_ || !(context->pollMouseButtons() & buttonLeft))
+    if (!context || !mouseEnabled_ || !(context->pollMouseButtons() & kButtonLeft))
         return;
     // The integer part decides: 0.7 counts as off and becomes 1.
     setValue(std::int32_t(value_) != 0 ? 0.0f : 1.0f);

@@ -13,10 +13,10 @@ namespace qp {
 
 namespace {
 
-constexpr std::int32_t submenuSlotsPerGrowth = 10;
+constexpr std::int32_t kSubmenuSlotsPerGrowth = 10;
 // A press with any of these opens the menu (64 is kept from older button words
 // that had a further button; the drawing context never reports it).
-constexpr std::int32_t buttonsThatOpen = buttonLeft | buttonRight | 64;
+constexpr std::int32_t kButtonsThatOpen = kButtonLeft | kButtonRight | 64;
 
 }  // namespace
 
@@ -48,7 +48,7 @@ void OptionMenu::mouseDown(DrawContext* context, Point where) {
     if (!mouseEnabled_ || !frame_ || !context)
         return;
     lastButtons_ = context->pollMouseButtons();
-    if (!(lastButtons_ & buttonsThatOpen))
+    if (!(lastButtons_ & kButtonsThatOpen))
         return;
     if (clickedBitmap_)
         drawDisplay(context, entries_.shownText(entries_.current()), clickedBitmap_);
@@ -78,7 +78,7 @@ void OptionMenu::takeFocus(DrawContext* context) {
         origin = Point(r.left, r.top);
     }
     const std::int32_t x = origin.h + size_.left;
-    const std::int32_t y = origin.v + ((style_ & menuPopupAtTop) ? size_.top : size_.bottom);
+    const std::int32_t y = origin.v + ((style_ & kMenuPopupAtTop) ? size_.top : size_.bottom);
 
     // The popup's loop dispatches messages; whatever they do to the frame, this
     // menu stays alive until the choice has been delivered.
@@ -88,7 +88,7 @@ void OptionMenu::takeFocus(DrawContext* context) {
     std::int32_t id = 0;
     {
         OptionMenuPopup popup(*this);
-        id = popup.track(owner, x, y, (lastButtons_ & buttonRight) != 0);
+        id = popup.track(owner, x, y, (lastButtons_ & kButtonRight) != 0);
         if (id > 0)
             chosen = popup.menuFor(id, index);
     }
@@ -128,7 +128,7 @@ void OptionMenu::setValue(float value) {
         return;
     const std::int32_t index = std::int32_t(value);
     entries_.setCurrent(index);
-    if (style_ & menuMultipleCheck)
+    if (style_ & kMenuMultipleCheck)
         entries_.check(index, !entries_.isChecked(index));
     ParamDisplay::setValue(value);
     setDirty(true);
@@ -139,7 +139,7 @@ bool OptionMenu::addEntry(const char* text, std::int32_t index) { return entries
 bool OptionMenu::addLiteralEntry(const char* text, std::int32_t index) { return entries_.add(text, index, true); }
 
 bool OptionMenu::growSubmenus() {
-    const std::int32_t capacity = submenuCapacity_ + submenuSlotsPerGrowth;
+    const std::int32_t capacity = submenuCapacity_ + kSubmenuSlotsPerGrowth;
     OptionMenu** grown = new (std::nothrow) OptionMenu*[std::size_t(capacity)];
     if (!grown)
         return false;
@@ -152,7 +152,7 @@ bool OptionMenu::growSubmenus() {
 }
 
 bool OptionMenu::addSubmenu(const char* title, OptionMenu* submenu) {
-    if (!title || !submenu || entries_.count() >= OptionMenuEntries::maxEntries)
+    if (!title || !submenu || entries_.count() >= OptionMenuEntries::kMaxEntries)
         return false;
     if (submenuCount_ == submenuCapacity_ && !growSubmenus())
         return false;

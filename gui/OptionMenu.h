@@ -37,7 +37,7 @@ public:
     // Forgets the frame: a menu taken out while popped up must not reach back.
     bool removed(View* parent) override;
     // From a chosen entry: the integer part must name an entry, which becomes
-    // current (and under menuMultipleCheck has its check flag toggled).
+    // current (and under kMenuMultipleCheck has its check flag toggled).
     void setValue(float value) override;
 
     // index -1 appends. False at 1024 entries or when storage cannot grow.

@@ -14,16 +14,16 @@ bool hasMarker(const char* text, char kind) { return text && text[0] == '-' && t
 // of a submenu, greyed or title entry stays in front of the number.
 void composeEntry(char* buffer, const char* text, std::int32_t prefixStyle, std::int32_t number,
                   std::int32_t markerLength) {
-    const std::int32_t size = OptionMenuEntries::entrySize;
+    const std::int32_t size = OptionMenuEntries::kEntrySize;
     const char* format = nullptr;
     switch (prefixStyle) {
-    case menuPrefixOneDigit:
+    case kMenuPrefixOneDigit:
         format = "%.*s%1d %s";
         break;
-    case menuPrefixTwoDigits:
+    case kMenuPrefixTwoDigits:
         format = "%.*s%02d %s";
         break;
-    case menuPrefixThreeDigits:
+    case kMenuPrefixThreeDigits:
         format = "%.*s%03d %s";
         break;
     default:
@@ -76,11 +76,11 @@ bool OptionMenuEntries::countable(std::int32_t index) const {
 }
 
 std::int32_t OptionMenuEntries::markerLength(const char* text) {
-    return (isSubmenuTitle(text) || isGreyed(text) || isTitle(text)) ? OptionMenuEntries::markerSize : 0;
+    return (isSubmenuTitle(text) || isGreyed(text) || isTitle(text)) ? OptionMenuEntries::kMarkerSize : 0;
 }
 
 bool OptionMenuEntries::grow() {
-    const std::int32_t capacity = capacity_ + slotsPerGrowth;
+    const std::int32_t capacity = capacity_ + kSlotsPerGrowth;
     char** texts = new (std::nothrow) char*[std::size_t(capacity)];
     bool* checks = new (std::nothrow) bool[std::size_t(capacity)];
     bool* literals = new (std::nothrow) bool[std::size_t(capacity)];
@@ -106,11 +106,11 @@ bool OptionMenuEntries::grow() {
 }
 
 bool OptionMenuEntries::add(const char* text, std::int32_t index, bool literal) {
-    if (!text || count_ >= maxEntries)
+    if (!text || count_ >= kMaxEntries)
         return false;
     if (count_ == capacity_ && !grow())
         return false;
-    char* buffer = new (std::nothrow) char[entrySize];
+    char* buffer = new (std::nothrow) char[kEntrySize];
     if (!buffer)
         return false;
 
@@ -130,7 +130,7 @@ bool OptionMenuEntries::add(const char* text, std::int32_t index, bool literal) 
     if (literal)
         composeEntry(buffer, text, prefixStyle_, position + 1, 0);
     else if (isSeparator(text))
-        composeEntry(buffer, text, menuPrefixNone, 0, 0);
+        composeEntry(buffer, text, kMenuPrefixNone, 0, 0);
     else
         composeEntry(buffer, text, prefixStyle_, position + 1, markerLength(text));
     texts_[position] = buffer;
@@ -145,7 +145,7 @@ bool OptionMenuEntries::add(const char* text, std::int32_t index, bool literal) 
 bool OptionMenuEntries::addSubmenuTitle(const char* title) {
     if (!title)
         return false;
-    char marked[entrySize];
+    char marked[kEntrySize];
     std::snprintf(marked, sizeof(marked), "-M%s", title);
     return add(marked, -1);
 }
@@ -177,7 +177,7 @@ void OptionMenuEntries::removeAll() {
 bool OptionMenuEntries::setText(std::int32_t index, const char* text) {
     if (index < 0 || index >= count_ || !text)
         return false;
-    std::snprintf(texts_[index], entrySize, "%s", text);
+    std::snprintf(texts_[index], kEntrySize, "%s", text);
     return true;
 }
 
@@ -191,7 +191,7 @@ const char* OptionMenuEntries::shownText(std::int32_t index) const {
         return nullptr;
     const Kind k = kind(index);
     if (k == Kind::submenu || k == Kind::greyed || k == Kind::title)
-        full += markerSize;
+        full += kMarkerSize;
     if (k != Kind::separator) {
         for (std::int32_t i = 0; i < prefixStyle_ && *full; ++i)
             ++full;
@@ -284,13 +284,13 @@ bool OptionMenuEntries::isChecked(std::int32_t index) const {
 
 void OptionMenuEntries::setPrefixStyle(std::int32_t style) {
     switch (style) {
-    case menuPrefixOneDigit:
-    case menuPrefixTwoDigits:
-    case menuPrefixThreeDigits:
+    case kMenuPrefixOneDigit:
+    case kMenuPrefixTwoDigits:
+    case kMenuPrefixThreeDigits:
         prefixStyle_ = style;
         break;
     default:
-        prefixStyle_ = menuPrefixNone;
+        prefixStyle_ = kMenuPrefixNone;
         break;
     }
 }

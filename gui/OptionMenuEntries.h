@@ -15,20 +15,20 @@ namespace qp {
 
 // The prefix-number styles: how many characters the number and its space take.
 enum MenuPrefixStyle : std::int32_t {
-    menuPrefixNone = 0,
-    menuPrefixOneDigit = 2,    // "%1d "
-    menuPrefixTwoDigits = 3,   // "%02d "
-    menuPrefixThreeDigits = 4  // "%03d "
+    kMenuPrefixNone = 0,
+    kMenuPrefixOneDigit = 2,    // "%1d "
+    kMenuPrefixTwoDigits = 3,   // "%02d "
+    kMenuPrefixThreeDigits = 4  // "%03d "
 };
 
 class OptionMenuEntries {
 public:
-    static constexpr std::int32_t maxEntries = 1024;
+    static constexpr std::int32_t kMaxEntries = 1024;
     // Each entry is a buffer of this many characters, terminator included.
-    static constexpr std::int32_t entrySize = 256;
-    static constexpr std::int32_t slotsPerGrowth = 32;
+    static constexpr std::int32_t kEntrySize = 256;
+    static constexpr std::int32_t kSlotsPerGrowth = 32;
     // The marker of "-M", "-G" and "-T" entries.
-    static constexpr std::int32_t markerSize = 2;
+    static constexpr std::int32_t kMarkerSize = 2;
 
     OptionMenuEntries() = default;
     ~OptionMenuEntries();
@@ -95,7 +95,7 @@ private:
     std::int32_t count_ = 0;
     std::int32_t capacity_ = 0;
     std::int32_t current_ = -1;
-    std::int32_t prefixStyle_ = menuPrefixNone;
+    std::int32_t prefixStyle_ = kMenuPrefixNone;
 };
 
 }  // namespace qp

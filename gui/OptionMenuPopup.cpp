@@ -51,11 +51,11 @@ HMENU__* OptionMenuPopup::build(OptionMenu& menu, std::vector<OptionMenu*>& path
     path.push_back(&menu);
 
     const std::int32_t perColumn = menu.getEntriesPerColumn();
-    const bool columns = count < columnBreakEntryLimit && perColumn > 0;
+    const bool columns = count < kColumnBreakEntryLimit && perColumn > 0;
     const std::int32_t checkStyle = menu.getStyle();
     for (std::int32_t i = 0; i < count; ++i) {
         const std::int32_t id = first + i;
-        if (id >= idLimit)
+        if (id >= kIdLimit)
             break;
         const char* text = entries.text(i);
         UINT flags = MF_STRING;
@@ -71,16 +71,16 @@ HMENU__* OptionMenuPopup::build(OptionMenu& menu, std::vector<OptionMenu*>& path
             HMENU popup = build(*submenu, path);
             if (popup)
                 AppendMenuA(native, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(popup),
-                            text + OptionMenuEntries::markerSize);
+                            text + OptionMenuEntries::kMarkerSize);
         } else if (kind == OptionMenuEntries::Kind::greyed) {
-            AppendMenuA(native, flags | MF_GRAYED, UINT_PTR(id), text + OptionMenuEntries::markerSize);
+            AppendMenuA(native, flags | MF_GRAYED, UINT_PTR(id), text + OptionMenuEntries::kMarkerSize);
         } else if (kind == OptionMenuEntries::Kind::title) {
-            AppendMenuA(native, flags | MF_DISABLED, UINT_PTR(id), text + OptionMenuEntries::markerSize);
+            AppendMenuA(native, flags | MF_DISABLED, UINT_PTR(id), text + OptionMenuEntries::kMarkerSize);
         } else {
-            const bool checked = ((checkStyle & menuMultipleCheck) && entries.isChecked(i)) ||
-                                 ((checkStyle & menuCheckCurrent) && i == entries.current());
+            const bool checked = ((checkStyle & kMenuMultipleCheck) && entries.isChecked(i)) ||
+                                 ((checkStyle & kMenuCheckCurrent) && i == entries.current());
             // The native menu takes "&" as a mnemonic marker; a literal entry shows its own.
-            char doubled[2 * OptionMenuEntries::entrySize];
+            char doubled[2 * OptionMenuEntries::kEntrySize];
             if (entries.isLiteral(i))
                 text = doubleAmpersands(text, doubled);
             AppendMenuA(native, flags | (checked ? MF_CHECKED : MF_UNCHECKED), UINT_PTR(id), text);
@@ -99,7 +99,7 @@ std::int32_t OptionMenuPopup::track(NativeWindow owner, std::int32_t x, std::int
     const UINT flags = TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY |
                        (rightButton ? TPM_RIGHTBUTTON : TPM_LEFTBUTTON);
     const BOOL chosen = TrackPopupMenu(menu, flags, x, y, 0, owner, nullptr);
-    return (chosen > 0 && chosen < idLimit) ? std::int32_t(chosen) : 0;
+    return (chosen > 0 && chosen < kIdLimit) ? std::int32_t(chosen) : 0;
 }
 
 OptionMenu* OptionMenuPopup::menuFor(std::int32_t id, std::int32_t& index) const {

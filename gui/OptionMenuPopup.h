@@ -40,11 +40,11 @@ public:
 
     // Identifiers start here (0 means "nothing chosen") and stay below the
     // limit a command message can carry.
-    static constexpr std::int32_t firstId = 1;
-    static constexpr std::int32_t idLimit = 0x10000;
+    static constexpr std::int32_t kFirstId = 1;
+    static constexpr std::int32_t kIdLimit = 0x10000;
     // Column breaks are left out for menus this long: the platform lays those
     // out in columns by itself.
-    static constexpr std::int32_t columnBreakEntryLimit = 160;
+    static constexpr std::int32_t kColumnBreakEntryLimit = 160;
 
 private:
     struct Block {
@@ -57,7 +57,7 @@ private:
     HMENU__* build(OptionMenu& menu, std::vector<OptionMenu*>& path);
 
     std::vector<Block> blocks_;
-    std::int32_t nextId_ = firstId;
+    std::int32_t nextId_ = kFirstId;
 };
 
 }  // namespace qp

@@ -13,14 +13,14 @@ ParamDisplay::ParamDisplay(const Rect& size, ControlListener* listener, std::int
                            std::int32_t style)
     : Control(size, listener, tag, background), style_(style) {
     // A display that never draws must not keep the frame's idle busy either.
-    if (style_ & displayNoDrawing)
+    if (style_ & kDisplayNoDrawing)
         setDirty(false);
 }
 
 ParamDisplay::~ParamDisplay() = default;
 
 void ParamDisplay::draw(DrawContext* context) {
-    char text[displayTextSize] = {};
+    char text[kDisplayTextSize] = {};
     if (valueToTextWithData_)
         valueToTextWithData_(value_, text, userData_);
     else if (valueToText_)
@@ -28,16 +28,16 @@ void ParamDisplay::draw(DrawContext* context) {
     else
         std::snprintf(text, sizeof(text), "%2.2f", double(value_));
     // Conversions are outside code: never trust them to terminate the text.
-    text[displayTextSize - 1] = '\0';
+    text[kDisplayTextSize - 1] = '\0';
     drawDisplay(context, text);
 }
 
 void ParamDisplay::drawDisplay(DrawContext* context, const char* text, Bitmap* clickedBitmap) {
     setDirty(false);
-    if ((style_ & displayNoDrawing) || !context)
+    if ((style_ & kDisplayNoDrawing) || !context)
         return;
 
-    const bool border = (style_ & (displayBorderSunken | displayBorderRaised)) != 0;
+    const bool border = (style_ & (kDisplayBorderSunken | kDisplayBorderRaised)) != 0;
     Bitmap* picture = clickedBitmap ? clickedBitmap : background_;
     if (picture) {
         if (transparent_)
@@ -54,7 +54,7 @@ void ParamDisplay::drawDisplay(DrawContext* context, const char* text, Bitmap* c
     }
 
     if (border) {
-        const bool sunken = (style_ & displayBorderSunken) != 0;
+        const bool sunken = (style_ & kDisplayBorderSunken) != 0;
         context->setLineColor(sunken ? backgroundColor_ : frameColor_);
         context->moveTo(Point(size_.left, size_.bottom));
         context->lineTo(Point(size_.left, size_.top));
@@ -65,7 +65,7 @@ void ParamDisplay::drawDisplay(DrawContext* context, const char* text, Bitmap* c
         context->lineTo(Point(size_.left, size_.bottom));
     }
 
-    if ((style_ & displayNoText) || !text)
+    if ((style_ & kDisplayNoText) || !text)
         return;
     context->selectFont(font_, 0, textFace_);
     const std::int16_t opaque = textTransparent_ ? 0 : 1;
@@ -73,7 +73,7 @@ void ParamDisplay::drawDisplay(DrawContext* context, const char* text, Bitmap* c
     // whatever the previous view left in the context.
     if (opaque)
         context->setFillColor(backgroundColor_);
-    if (style_ & displayShadowText) {
+    if (style_ & kDisplayShadowText) {
         context->setFontColor(shadowColor_);
         context->drawText(text, size_.offsetBy(1, 1), opaque, horizontalAlign_);
     }

@@ -15,27 +15,27 @@ namespace qp {
 // Style bits of the text-bearing controls.
 enum ParamDisplayStyle : std::int32_t {
     // OptionMenu: a chosen entry's check flag is toggled.
-    menuMultipleCheck = 0x1,
-    displayShadowText = 0x4,
+    kMenuMultipleCheck = 0x1,
+    kDisplayShadowText = 0x4,
     // Border with the background colour top and left, the frame colour bottom
-    // and right; displayBorderRaised turns the colours round.
-    displayBorderSunken = 0x80,
-    displayBorderRaised = 0x100,
+    // and right; kDisplayBorderRaised turns the colours round.
+    kDisplayBorderSunken = 0x80,
+    kDisplayBorderRaised = 0x100,
     // OptionMenu: pop up at the control's top edge instead of below it.
-    menuPopupAtTop = 0x200,
+    kMenuPopupAtTop = 0x200,
     // OptionMenu: the current entry is shown checked.
-    menuCheckCurrent = 0x400,
-    displayNoText = 0x800,
+    kMenuCheckCurrent = 0x400,
+    kDisplayNoText = 0x800,
     // Never drawn at all (and clean from the start).
-    displayNoDrawing = 0x1000,
+    kDisplayNoDrawing = 0x1000,
     // TextEdit: editing starts on a double click.
-    textEditDoubleClick = 0x2000,
+    kTextEditDoubleClick = 0x2000,
 };
 
 // Texts handled by the displays are at most this long, terminator included.
-inline constexpr std::int32_t displayTextSize = 256;
+inline constexpr std::int32_t kDisplayTextSize = 256;
 
-// Write the text for value into text (displayTextSize characters).
+// Write the text for value into text (kDisplayTextSize characters).
 using ValueToTextProc = void (*)(float value, char* text);
 using ValueToTextWithDataProc = void (*)(float value, char* text, void* userData);
 // Kept for subclasses that read text back into a value.
@@ -87,9 +87,9 @@ protected:
     ValueToTextWithDataProc valueToTextWithData_ = nullptr;
     void* userData_ = nullptr;
     TextToValueProc textToValue_ = nullptr;
-    TextAlign horizontalAlign_ = alignCenter;
+    TextAlign horizontalAlign_ = kAlignCenter;
     std::int32_t style_;
-    FontId font_ = fontMedium;
+    FontId font_ = kFontMedium;
     std::int32_t textFace_ = 0;
     Color fontColor_ = colorWhite;
     Color backgroundColor_ = colorBlack;

@@ -12,9 +12,9 @@ namespace {
 
 // Resolve without any user interface, accepting the best match, and give the
 // search at most 500 ms (the time-out sits in the flags' high word).
-constexpr DWORD resolveFlags = DWORD(SLR_NO_UI) | DWORD(SLR_ANY_MATCH) | (500u << 16);
+constexpr DWORD kResolveFlags = DWORD(SLR_NO_UI) | DWORD(SLR_ANY_MATCH) | (500u << 16);
 // The wide copy of a path: twice the path buffer, room for any ANSI text.
-constexpr int widePathSize = 2048;
+constexpr int kWidePathSize = 2048;
 
 }  // namespace
 
@@ -37,20 +37,20 @@ bool ShellShortcut::resolve(char* path) {
     bool resolved = false;
     IPersistFile* file = nullptr;
     if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) && file) {
-        WCHAR widePath[widePathSize] = {};
-        if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, widePathSize) > 0 &&
-            SUCCEEDED(file->Load(widePath, STGM_READ)) && link->Resolve(nullptr, resolveFlags) == S_OK) {
+        WCHAR widePath[kWidePathSize] = {};
+        if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, kWidePathSize) > 0 &&
+            SUCCEEDED(file->Load(widePath, STGM_READ)) && link->Resolve(nullptr, kResolveFlags) == S_OK) {
             // Read into a buffer of our own: a failed read must leave the
             // shortcut's path as it was, and an empty target is no resolution.
-            char target[pathSize] = {};
+            char target[kPathSize] = {};
             WIN32_FIND_DATAA found = {};
             // Some shells (Wine's among them) "resolve" a shortcut whose target
             // is gone to the stored path: a target that does not exist is no
             // resolution, and the shortcut is delivered under its own path.
-            if (link->GetPath(target, int(pathSize), &found, SLGP_SHORTPATH) == S_OK && target[0] &&
+            if (link->GetPath(target, int(kPathSize), &found, SLGP_SHORTPATH) == S_OK && target[0] &&
                 GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES) {
-                target[pathSize - 1] = '\0';
-                std::memcpy(path, target, pathSize);
+                target[kPathSize - 1] = '\0';
+                std::memcpy(path, target, kPathSize);
                 resolved = true;
             }
         }

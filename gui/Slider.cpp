@@ -81,12 +81,12 @@ void Slider::mouseDown(DrawContext* context, Point where) {
     if (!context || !mouseEnabled_)
         return;
     const std::int32_t clickButtons = context->pollMouseButtons();
-    if (clickButtons == buttonsForDefaultValue) {
+    if (clickButtons == kButtonsForDefaultValue) {
         setValue(getDefaultValue());
         notifyIfDirty(*this, context);
         return;
     }
-    if (!(clickButtons & buttonLeft))
+    if (!(clickButtons & kButtonLeft))
         return;
 
     const bool horizontal = geometry_.horizontal();
@@ -112,12 +112,12 @@ void Slider::mouseDown(DrawContext* context, Point where) {
     std::int32_t buttons;
     do {
         buttons = context->pollMouseButtons();
-        setValue(drag.follow(horizontal ? point.h : point.v, (buttons & modShift) != 0, value_));
+        setValue(drag.follow(horizontal ? point.h : point.v, (buttons & kModShift) != 0, value_));
         clampValue();
         notifyIfDirty(*this, context);
         context->pollMouseLocation(point);
         doIdle();
-    } while (buttons & buttonLeft);
+    } while (buttons & kButtonLeft);
     if (frame_)
         frame_->endEdit(tag_);
 }

@@ -16,18 +16,18 @@
 namespace qp {
 
 enum SliderStyle : std::int32_t {
-    sliderHorizontal = 1,
-    sliderVertical = 2,
+    kSliderHorizontal = 1,
+    kSliderVertical = 2,
     // Where value 0 sits: the left or top edge keep the value as the position,
     // every other choice (right, bottom, or none given) turns it round.
-    sliderLeft = 8,
-    sliderRight = 16,
-    sliderTop = 32,
-    sliderBottom = 64,
+    kSliderLeft = 8,
+    kSliderRight = 16,
+    kSliderTop = 32,
+    kSliderBottom = 64,
 };
 
 struct SliderGeometry {
-    std::int32_t style = sliderVertical | sliderBottom;
+    std::int32_t style = kSliderVertical | kSliderBottom;
     // Travel of the handle's leading edge in pixels (maximum - minimum position).
     std::int32_t range = 0;
     // Minimum position relative to the control's leading edge.
@@ -36,9 +36,9 @@ struct SliderGeometry {
     std::int32_t handleWidth = 1;
     std::int32_t handleHeight = 1;
 
-    bool horizontal() const { return (style & sliderHorizontal) != 0; }
+    bool horizontal() const { return (style & kSliderHorizontal) != 0; }
     // True when value 0 sits at the end of the axis (right or bottom).
-    bool inverted() const { return (style & (sliderLeft | sliderTop)) == 0; }
+    bool inverted() const { return (style & (kSliderLeft | kSliderTop)) == 0; }
     // The fraction of the range at which the handle is drawn for a value.
     float position(float value) const { return inverted() ? 1.0f - value : value; }
     std::int32_t lowerLimit() const;

@@ -13,17 +13,17 @@ namespace qp {
 namespace {
 
 // What the edit window may hold: the text buffer less its terminator.
-constexpr std::int32_t maxEditLength = displayTextSize - 1;
+constexpr std::int32_t kMaxEditLength = kDisplayTextSize - 1;
 
 void copyText(char* to, const char* from) {
-    std::snprintf(to, displayTextSize, "%s", from ? from : "");
+    std::snprintf(to, kDisplayTextSize, "%s", from ? from : "");
 }
 
 DWORD alignmentStyle(TextAlign align) {
     switch (align) {
-    case alignCenter:
+    case kAlignCenter:
         return ES_CENTER;
-    case alignRight:
+    case kAlignRight:
         return ES_RIGHT;
     default:
         return ES_LEFT;
@@ -87,14 +87,14 @@ TextEdit::~TextEdit() {
 
 void TextEdit::draw(DrawContext* context) {
     if (!editWindow_) {
-        char shown[displayTextSize] = {};
+        char shown[kDisplayTextSize] = {};
         if (textConversionWithData_)
             textConversionWithData_(text_, shown, userData_);
         else if (textConversion_)
             textConversion_(text_, shown);
         else
             copyText(shown, text_);
-        shown[displayTextSize - 1] = '\0';
+        shown[kDisplayTextSize - 1] = '\0';
         drawDisplay(context, shown);
     }
     setDirty(false);
@@ -104,11 +104,11 @@ void TextEdit::mouseDown(DrawContext* context, Point where) {
     (void)where;
     if (!context || !mouseEnabled_ || !frame_)
         return;
-    if (!(context->pollMouseButtons() & buttonLeft))
+    if (!(context->pollMouseButtons() & kButtonLeft))
         return;
     if (frame_->getEditView() == this)
         return;
-    if ((style_ & textEditDoubleClick) && !isDoubleClick())
+    if ((style_ & kTextEditDoubleClick) && !isDoubleClick())
         return;
     frame_->setEditView(this);
     takeFocus(context);
@@ -146,7 +146,7 @@ void TextEdit::takeFocus(DrawContext* context) {
     SendMessageA(editWindow_, WM_SETFONT, reinterpret_cast<WPARAM>(editFont_), TRUE);
     SendMessageA(editWindow_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
     SendMessageA(editWindow_, EM_SETSEL, 0, -1);
-    SendMessageA(editWindow_, EM_LIMITTEXT, maxEditLength, 0);
+    SendMessageA(editWindow_, EM_LIMITTEXT, kMaxEditLength, 0);
     SetFocus(editWindow_);
     SetWindowLongPtrA(editWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     previousProcedure_ = reinterpret_cast<void*>(SetWindowLongPtrA(
@@ -186,10 +186,10 @@ void TextEdit::loseFocus(DrawContext* context) {
     // frame, the frame handing the edit view to another view), editing ends once.
     if (!editWindow_)
         return;
-    char previous[displayTextSize];
+    char previous[kDisplayTextSize];
     std::memcpy(previous, text_, sizeof(previous));
-    GetWindowTextA(editWindow_, text_, maxEditLength + 1);
-    text_[maxEditLength] = '\0';
+    GetWindowTextA(editWindow_, text_, kMaxEditLength + 1);
+    text_[kMaxEditLength] = '\0';
     closeEditWindow(false);
     if (frame_ && frame_->getEditView() == this)
         frame_->setEditView(nullptr);
@@ -219,7 +219,7 @@ void TextEdit::loseFocus(DrawContext* context) {
 }
 
 void TextEdit::setText(const char* text) {
-    char next[displayTextSize];
+    char next[kDisplayTextSize];
     copyText(next, text);
     if (std::strcmp(next, text_) != 0) {
         std::memcpy(text_, next, sizeof(text_));

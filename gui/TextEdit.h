@@ -1,7 +1,7 @@
 // A ParamDisplay whose text is edited in place through a native single-line
 // edit window laid over the control.
 //
-// Editing starts with a click (a double click under textEditDoubleClick) and
+// Editing starts with a click (a double click under kTextEditDoubleClick) and
 // ends on Enter, when the edit window loses the keyboard focus, or when the frame
 // takes the edit view away (another press in the frame). When it ends the text
 // is read back (at most 255 characters), the edit window and its font and brush
@@ -22,7 +22,7 @@ struct HFONT__;
 
 namespace qp {
 
-// Turns the stored text into the text shown (displayTextSize characters).
+// Turns the stored text into the text shown (kDisplayTextSize characters).
 using TextToTextProc = void (*)(const char* text, char* shown);
 using TextToTextWithDataProc = void (*)(const char* text, char* shown, void* userData);
 
@@ -41,7 +41,7 @@ public:
 
     // Marks the control dirty only when the text differs.
     virtual void setText(const char* text);
-    // Copies the text out; text must hold displayTextSize characters.
+    // Copies the text out; text must hold kDisplayTextSize characters.
     virtual void getText(char* text) const;
     // The user data is the display's (setValueToTextWithData).
     virtual void setTextConversionWithData(TextToTextWithDataProc proc, void* userData);
@@ -66,7 +66,7 @@ private:
     HFONT__* editFont_ = nullptr;
     HBRUSH__* editBrush_ = nullptr;
     bool returnPressed_ = false;
-    char text_[displayTextSize] = {};
+    char text_[kDisplayTextSize] = {};
     TextToTextProc textConversion_ = nullptr;
     TextToTextWithDataProc textConversionWithData_ = nullptr;
     void* previousProcedure_ = nullptr;

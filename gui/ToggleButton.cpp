@@ -32,7 +32,7 @@ void ToggleButton::mouseDown(DrawContext* context, Point where) {
     if (!context || !mouseEnabled_)
         return;
     const std::int32_t clickButtons = context->pollMouseButtons();
-    if (!(clickButtons & buttonLeft))
+    if (!(clickButtons & kButtonLeft))
         return;
     const float entryValue = value_;
     const float flipped = entryValue == 0.0f ? 1.0f : 0.0f;

@@ -1,9 +1,11 @@
 // The upper host-facing layer: opcodes 25 to 76, one thin wrapper per host service
 // the interface offers, speaker arrangements and capability queries. It adds no
 // data. Operations whose names begin with "host" call the host; with no host
-// callback they send nothing and answer 0, false or null.
+// callback they send nothing and answer 0, false or null. The editor sees this
+// layer only as an EditHost (host/EditHost.h).
 #pragma once
 
+#include "host/EditHost.h"
 #include "host/EffectBase.h"
 
 namespace qp {
@@ -13,7 +15,7 @@ namespace qp {
 extern const char* const hostCapabilityNames[17];
 extern const char* const effectCapabilityNames[26];
 
-class EffectHostServices : public EffectBase {
+class EffectHostServices : public EffectBase, public EditHost {
 public:
     EffectHostServices(HostCallback callback, Int32 programCount, Int32 parameterCount);
     ~EffectHostServices() override;
@@ -107,6 +109,9 @@ public:
     virtual bool endSetProgram();
     virtual bool hostBeginEdit(Int32 index);
     virtual bool hostEndEdit(Int32 index);
+    // EditHost: the same as hostBeginEdit / hostEndEdit.
+    bool beginEdit(Int32 index) override;
+    bool endEdit(Int32 index) override;
     virtual bool hostOpenFileSelector(VstFileSelect* select);
     virtual Int32 setTotalSampleToProcess(Int32 value);
     virtual Int32 getNextShellPlugin(char* name);

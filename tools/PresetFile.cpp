@@ -1,3 +1,6 @@
+// Reading, checking and writing .fxp/.fxb files. Over 400 lines on purpose: the
+// reader and the writer share the record layout defined once at the top of this
+// file, and keeping both sides beside it is what keeps them from drifting apart.
 #include "tools/PresetFile.h"
 
 #include <algorithm>

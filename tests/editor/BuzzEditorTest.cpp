@@ -221,6 +221,19 @@ TEST_F(BuzzEditorTest, ThePresetsMenuSelectsItsCurrentProgram) {
     EXPECT_EQ(automations.back().opt, 3.0f);
 }
 
+// A control's drag bracket goes frame -> editor -> the effect as edit host -> host.
+TEST_F(BuzzEditorTest, AControlsEditBracketReachesTheHostWithItsTag) {
+    openEditor();
+    frame()->beginEdit(kBuzzIndex);
+    frame()->endEdit(kBuzzIndex);
+    const auto begins = fx.host.callsWith(audioMasterBeginEdit);
+    const auto ends = fx.host.callsWith(audioMasterEndEdit);
+    ASSERT_EQ(begins.size(), 1u);
+    ASSERT_EQ(ends.size(), 1u);
+    EXPECT_EQ(begins[0].index, kBuzzIndex);
+    EXPECT_EQ(ends[0].index, kBuzzIndex);
+}
+
 TEST_F(BuzzEditorTest, ProgramNamesAreShownLiterallyAndEveryProgramCanBeChosen) {
     const char* names[] = {"-", "-Mix", "-Gate", "-Tone", "A&B"};
     for (int program = 0; program < 5; ++program) {
@@ -353,7 +366,7 @@ TEST_F(BuzzEditorTest, AnIntegerValueDisplayShowsTheScaledWholeNumber) {
     fx.effect->setParameter(0, 0.425f);
     openEditor();
     fx.editor->addValueDisplay(10, 10, 40, 14, 0, false, true, 100.0f, 0.0f, colorWhite, colorBlack, colorGrey,
-                               fontMedium);
+                               kFontMedium);
     ParamDisplay* display = fx.editor->entry(0).display;
     ASSERT_NE(display, nullptr);
     EXPECT_EQ(display->getValue(), 42.0f);

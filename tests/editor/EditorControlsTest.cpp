@@ -68,7 +68,7 @@ TEST(LearnOverlay, TheEditorClosedWhileTheLearnMenuIsUpTakesTheMenuAndOverlaySaf
     {
         // A right press as its window message reports it.
         DrawContext context(frame, nullptr, frame->getWindow());
-        context.reportPress(buttonRight);
+        context.reportPress(kButtonRight);
         fx.editor->entry(0).learnOverlay->mouseDown(&context, Point(165, 63));
     }
     EXPECT_EQ(fx.editor->getFrame(), nullptr);

@@ -38,7 +38,7 @@ std::int32_t oneCycle(Frame* frame, Bitmap* strip, Bitmap* handle) {
     frame->addView(new AnimKnob(Rect(80, 0, 144, 8), nullptr, 2, 6, 8, strip));
     frame->addView(new VerticalSlider(Rect(0, 50, 16, 150), nullptr, 3, 50, 142, handle, strip));
     frame->addView(new HorizontalSlider(Rect(20, 50, 180, 58), nullptr, 4, 20, 164, handle, nullptr));
-    auto* display = new ParamDisplay(Rect(20, 70, 120, 90), nullptr, displayShadowText | displayBorderSunken);
+    auto* display = new ParamDisplay(Rect(20, 70, 120, 90), nullptr, kDisplayShadowText | kDisplayBorderSunken);
     display->setTextTransparency(false);
     frame->addView(display);
     auto* edit = new TextEdit(Rect(20, 95, 160, 115), nullptr, 5, "text");

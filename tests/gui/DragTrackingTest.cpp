@@ -33,7 +33,7 @@ public:
         pressedAt = where;
         doubleClicks.push_back(isDoubleClick());
         std::int32_t buttons = context->pollMouseButtons();
-        if (!(buttons & buttonLeft))
+        if (!(buttons & kButtonLeft))
             return;
         getFrame()->beginEdit(getTag());
         getFrame()->setEditView(this);
@@ -47,7 +47,7 @@ public:
             if (isDirty() && getListener())
                 getListener()->valueChanged(context, this);
             doIdle();
-        } while ((buttons & buttonLeft) && GetTickCount() - started < trackingLimitMs);
+        } while ((buttons & kButtonLeft) && GetTickCount() - started < trackingLimitMs);
         getFrame()->endEdit(getTag());
     }
 
@@ -102,10 +102,10 @@ TEST_F(RealDrag, ATrackingLoopSeesTheMovesTheModifiersAndTheRelease) {
     ASSERT_GE(probe->samples.size(), 5u);
     const Sample& last = probe->samples.back();
     EXPECT_EQ(last.where, Point(70, 30)) << "locations are in frame coordinates";
-    EXPECT_EQ(last.buttons & buttonLeft, 0) << "the loop ends on the release";
+    EXPECT_EQ(last.buttons & kButtonLeft, 0) << "the loop ends on the release";
     bool sawShiftDrag = false, sawMiddle = false;
     for (const Sample& s : probe->samples) {
-        sawShiftDrag |= s.buttons == (buttonLeft | modShift);
+        sawShiftDrag |= s.buttons == (kButtonLeft | kModShift);
         sawMiddle |= s.where == Point(50, 60);
     }
     EXPECT_TRUE(sawShiftDrag);

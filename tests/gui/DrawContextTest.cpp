@@ -87,7 +87,7 @@ TEST(DrawContextDrawing, DottedLineStyleMakesADottedPen) {
     Surface s(30, 30);
     DrawContext context(nullptr, s.dc(), nullptr);
     context.setLineColor(colorCyan);
-    context.setLineStyle(lineDotted);
+    context.setLineStyle(kLineDotted);
     LOGPEN pen;
     ASSERT_TRUE(GetObjectA(GetCurrentObject(s.dc(), OBJ_PEN), sizeof(pen), &pen));
     EXPECT_EQ(pen.lopnStyle, UINT(PS_DOT));
@@ -107,13 +107,13 @@ protected:
     void drawWithContext(Surface& s, TextAlign align) {
         DrawContext context(nullptr, s.dc(), nullptr);
         context.setFontColor(colorWhite);
-        context.selectFont(fontMedium);
+        context.selectFont(kFontMedium);
         context.drawText(text, box, 0, align);
     }
     void drawDirect(Surface& s, RECT r, UINT format) {
         DrawContext context(nullptr, s.dc(), nullptr);  // the same font, colour and mode
         context.setFontColor(colorWhite);
-        context.selectFont(fontMedium);
+        context.selectFont(kFontMedium);
         DrawTextA(s.dc(), text, -1, &r, format | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     }
 
@@ -122,7 +122,7 @@ protected:
 
 TEST_F(TextPlacement, LeftAlignedTextStartsOnePixelInFromTheEdge) {
     Surface mine(120, 30), direct(120, 30);
-    drawWithContext(mine, alignLeft);
+    drawWithContext(mine, kAlignLeft);
     drawDirect(direct, RECT{21, 4, 100, 24}, DT_LEFT);
     ASSERT_NE(mine.firstColumnNot(colorBlack), -1) << "no text was drawn";
     EXPECT_EQ(mine.snapshot(), direct.snapshot());
@@ -133,9 +133,9 @@ TEST_F(TextPlacement, LeftAlignedTextStartsOnePixelInFromTheEdge) {
 
 TEST_F(TextPlacement, CentredAndRightAlignedTextUseTheRectangleUnchanged) {
     Surface centred(120, 30), centredDirect(120, 30), right(120, 30), rightDirect(120, 30);
-    drawWithContext(centred, alignCenter);
+    drawWithContext(centred, kAlignCenter);
     drawDirect(centredDirect, RECT{20, 4, 100, 24}, DT_CENTER);
-    drawWithContext(right, alignRight);
+    drawWithContext(right, kAlignRight);
     drawDirect(rightDirect, RECT{20, 4, 100, 24}, DT_RIGHT);
     ASSERT_NE(right.lastColumnNot(colorBlack), -1);
     EXPECT_EQ(centred.snapshot(), centredDirect.snapshot());
@@ -150,8 +150,8 @@ TEST(DrawContextText, OpaqueTextFillsItsCellWithTheFillColourAndTransparentDoesN
         DrawContext context(nullptr, s->dc(), nullptr);
         context.setFillColor(colorBlue);
         context.setFontColor(colorWhite);
-        context.selectFont(fontSmall);
-        context.drawText("x", Rect(0, 0, 60, 20), s == &opaque ? 1 : 0, alignCenter);
+        context.selectFont(kFontSmall);
+        context.drawText("x", Rect(0, 0, 60, 20), s == &opaque ? 1 : 0, kAlignCenter);
         EXPECT_EQ(GetBkMode(s->dc()), TRANSPARENT) << "mode is restored after drawing";
     }
     EXPECT_EQ(opaque.pixel(30, 10 - 8), colorBlack) << "only the text cell is filled";
@@ -182,7 +182,7 @@ TEST(DrawContextFonts, OutOfRangeIdsFallBackToTheBoldSystemFont) {
     DrawContext context(nullptr, s.dc(), nullptr);
     for (std::int32_t id : {8, -1, 1000}) {
         context.selectFont(FontId(id));
-        EXPECT_EQ(context.getFontId(), fontSystem);
+        EXPECT_EQ(context.getFontId(), kFontSystem);
         EXPECT_EQ(context.getFontSize(), 12);
         const LOGFONTA font = selectedFont(s.dc());
         EXPECT_STREQ(font.lfFaceName, "Arial");
@@ -194,13 +194,13 @@ TEST(DrawContextFonts, OutOfRangeIdsFallBackToTheBoldSystemFont) {
 TEST(DrawContextFonts, TableSizesStylesAndTheSymbolFace) {
     Surface s(10, 10);
     DrawContext context(nullptr, s.dc(), nullptr);
-    context.selectFont(fontHuge);
+    context.selectFont(kFontHuge);
     LOGFONTA font = selectedFont(s.dc());
     EXPECT_EQ(font.lfHeight, -18);
     EXPECT_EQ(font.lfWeight, FW_NORMAL);
     EXPECT_EQ(font.lfPitchAndFamily, VARIABLE_PITCH | FF_SWISS);
 
-    context.selectFont(fontTiny, 20, fontStyleBold | fontStyleItalic | fontStyleUnderline);
+    context.selectFont(kFontTiny, 20, kFontStyleBold | kFontStyleItalic | kFontStyleUnderline);
     font = selectedFont(s.dc());
     EXPECT_EQ(font.lfHeight, -20);
     EXPECT_EQ(context.getFontSize(), 20);
@@ -209,7 +209,7 @@ TEST(DrawContextFonts, TableSizesStylesAndTheSymbolFace) {
     EXPECT_TRUE(font.lfUnderline);
     EXPECT_EQ(font.lfCharSet, ANSI_CHARSET);
 
-    context.selectFont(fontSymbol);
+    context.selectFont(kFontSymbol);
     font = selectedFont(s.dc());
     EXPECT_STREQ(font.lfFaceName, "Symbol");
     EXPECT_EQ(font.lfHeight, -13);
@@ -229,7 +229,7 @@ TEST(DrawContextLifetime, DestructionRestoresTheDeviceContextsObjectsAndFreesIts
         for (int i = 0; i < 5; ++i) {
             context.setLineColor(colorRed);
             context.setFillColor(colorBlue);
-            context.selectFont(fontLarge);
+            context.selectFont(kFontLarge);
         }
         EXPECT_EQ(native::liveCount(native::Kind::pen), 1) << "one pen per context at any time";
         EXPECT_EQ(native::liveCount(native::Kind::brush), 1);
@@ -300,11 +300,11 @@ TEST(DrawContextMouse, ButtonsAndModifiersComeFromTheLiveKeyState) {
     ASSERT_TRUE(input.runWhilePumping());
     const std::vector<std::int32_t> expected = {
         0,
-        buttonLeft,
-        buttonsForDefaultValue,
-        buttonLeft | buttonRight | modShift | modControl,
-        buttonLeft | modAlt,
-        buttonMiddle,
+        kButtonLeft,
+        kButtonsForDefaultValue,
+        kButtonLeft | kButtonRight | kModShift | kModControl,
+        kButtonLeft | kModAlt,
+        kButtonMiddle,
         0,
     };
     EXPECT_EQ(seen, expected);
@@ -327,7 +327,7 @@ TEST(DrawContextMouse, WithSwappedButtonsThePhysicalRightButtonIsTheLogicalLeft)
     const bool finished = input.runWhilePumping();
     setSwappedButtons(wasSwapped);
     ASSERT_TRUE(finished);
-    EXPECT_EQ(seen, (std::vector<std::int32_t>{buttonLeft, buttonRight}));
+    EXPECT_EQ(seen, (std::vector<std::int32_t>{kButtonLeft, kButtonRight}));
 }
 
 }  // namespace

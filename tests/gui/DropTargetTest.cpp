@@ -144,7 +144,7 @@ TEST_F(DropTargetTest, TextIsPreferredOverFilesAndArrivesWithItsBlockSize) {
     data.files = {"C:\\a.txt"};
     ASSERT_EQ(dragAndDrop(data, 0), S_OK);
     ASSERT_EQ(view->drops, 1);
-    EXPECT_EQ(view->lastType, dropText);
+    EXPECT_EQ(view->lastType, kDropText);
     EXPECT_EQ(view->lastCount, 6) << "the block's byte size, not a number of items";
     EXPECT_EQ(view->received, (std::vector<std::string>{"hello"}));
     EXPECT_EQ(view->lastWhere, Point(100, 80)) << "where the cursor is over the frame";
@@ -211,7 +211,7 @@ TEST_F(DropTargetTest, AFileListSkipsANameThatCannotBeReadAndReleasesItsMedium) 
     data.files = {"C:\\one.wav", "C:\\" + std::string(1500, 'n') + ".wav", "C:\\three.wav"};
     ASSERT_EQ(dragAndDrop(data, 0), S_OK);
     ASSERT_EQ(view->drops, 1);
-    EXPECT_EQ(view->lastType, dropFiles);
+    EXPECT_EQ(view->lastType, kDropFiles);
     EXPECT_EQ(view->lastCount, 2);
     EXPECT_EQ(view->received, (std::vector<std::string>{"C:\\one.wav", "C:\\three.wav"}));
     EXPECT_EQ(data.mediaReleased, 1) << "the file list's medium is released after delivery";
@@ -290,7 +290,7 @@ TEST_F(OleDragAndDrop, TextAndFilesDraggedWithoutControlShowMoveAndDeliverTheTex
     const DWORD effect = drag(data, source, false);
     EXPECT_EQ(result, DRAGDROP_S_DROP);
     ASSERT_EQ(view->drops, 1);
-    EXPECT_EQ(view->lastType, dropText);
+    EXPECT_EQ(view->lastType, kDropText);
     EXPECT_EQ(view->received, (std::vector<std::string>{"dragged"}));
     ASSERT_FALSE(source.feedback.empty());
     EXPECT_EQ(source.feedback.back(), DWORD(DROPEFFECT_MOVE));
@@ -309,7 +309,7 @@ TEST_F(OleDragAndDrop, HoldingControlShowsCopyAndATakenDropReportsCopy) {
     const DWORD effect = drag(data, source, true);
     EXPECT_EQ(result, DRAGDROP_S_DROP);
     ASSERT_EQ(view->drops, 1);
-    EXPECT_EQ(view->lastType, dropFiles);
+    EXPECT_EQ(view->lastType, kDropFiles);
     EXPECT_EQ(view->received, (std::vector<std::string>{"C:\\a.wav", "C:\\b.wav"}));
     ASSERT_FALSE(source.feedback.empty());
     EXPECT_EQ(source.feedback.back(), DWORD(DROPEFFECT_COPY));

@@ -168,10 +168,10 @@ TEST_F(FrameInWindow, APressReportedByItsMessageCountsAsHeldUntilTheViewTracksTh
     auto* tracking = new TrackingView(Rect(0, 0, 160, 120));
     frame->addView(tracking);
     SendMessageA(frame->getWindow(), WM_RBUTTONDOWN, MK_RBUTTON | MK_CONTROL, MAKELPARAM(20, 20));
-    EXPECT_EQ(tracking->atPress, buttonRight | modControl);
+    EXPECT_EQ(tracking->atPress, kButtonRight | kModControl);
     EXPECT_EQ(tracking->whileTracking, 0);
     press(Point(30, 30));
-    EXPECT_EQ(tracking->atPress, buttonLeft);
+    EXPECT_EQ(tracking->atPress, kButtonLeft);
     EXPECT_EQ(tracking->whileTracking, 0);
 }
 
@@ -254,6 +254,25 @@ TEST_F(FrameInWindow, KeysAskTheEditViewTheModalViewThenTheChildrenFromTheTop) {
     EXPECT_EQ(frame->keyDown(key), 5);
     EXPECT_EQ(log, (Log{"M key", "C key", "B key"}));
     frame->setModalView(nullptr);
+}
+
+// A key handler that empties the frame (an editor closing on a key) must end the
+// walk, not send it on over views that are gone.
+TEST_F(FrameInWindow, AKeyThatEmptiesTheFrameEndsTheWalkOverItsChildren) {
+    struct ClearingView : RecordingView {
+        using RecordingView::RecordingView;
+        std::int32_t keyDown(VstKeyCode&) override {
+            frame_->removeAllViews(true);
+            return -1;
+        }
+    };
+    frame->addView(new ClearingView(Rect(0, 0, 1, 1), "X", colorWhite, &log));
+    log.clear();
+    VstKeyCode key = {};
+    EXPECT_EQ(frame->keyDown(key), -1);
+    EXPECT_EQ(frame->getViewCount(), 0);
+    for (const std::string& entry : log)
+        EXPECT_EQ(entry.find(" key"), std::string::npos) << entry;
 }
 
 TEST_F(FrameInWindow, TheWheelGoesToTheViewUnderTheCursorWithTheCursorsLocation) {

@@ -14,7 +14,7 @@
 namespace qp::test {
 namespace {
 
-constexpr float degrees = knobPi / 180.0f;
+constexpr float degrees = kKnobPi / 180.0f;
 
 // A control-local point at an angle (degrees, counter-clockwise from the right)
 // and a distance from the centre of a knob of the given radius.
@@ -42,10 +42,10 @@ TEST(KnobGeometryMapping, DefaultKnobRunsClockwiseFromLowerLeftOverTheTopToLower
 }
 
 TEST(KnobGeometryMapping, PointsAndValuesRoundTripForAnyRangeAndDirection) {
-    for (float range : {knobDefaultRangeAngle, 3.0f * knobPi / 2.0f, -knobPi}) {
+    for (float range : {kKnobDefaultRangeAngle, 3.0f * kKnobPi / 2.0f, -kKnobPi}) {
         KnobGeometry g = defaultGeometry();
         g.rangeAngle = range;
-        g.startAngle = range < 0 ? knobDefaultStartAngle : -knobPi / 4.0f;
+        g.startAngle = range < 0 ? kKnobDefaultStartAngle : -kKnobPi / 4.0f;
         g.minimum = -10.0f;
         g.maximum = 30.0f;
         for (float v = -10.0f; v <= 30.0f; v += 2.5f) {
@@ -137,16 +137,16 @@ TEST(KnobKeysAndWheel, ArrowKeysStepByTheWheelIncrementAndOtherKeysAreNotHandled
     test::RecordingListener listener;
     Knob* knob = new Knob(Rect(0, 0, 50, 50), &listener, 3, nullptr, nullptr);
     knob->setValue(0.5f);
-    VstKeyCode key = {0, arrowUp, 0};
+    VstKeyCode key = {0, kArrowUp, 0};
     EXPECT_EQ(knob->keyDown(key), 1);
     EXPECT_FLOAT_EQ(knob->getValue(), 0.6f);
-    key.virt = arrowLeft;
-    key.modifier = keyModifierShift;
+    key.virt = kArrowLeft;
+    key.modifier = kKeyModifierShift;
     EXPECT_EQ(knob->keyDown(key), 1);
     EXPECT_NEAR(knob->getValue(), 0.59f, 1e-6f);
-    key = VstKeyCode{0, arrowDown, 0};
+    key = VstKeyCode{0, kArrowDown, 0};
     knob->keyDown(key);
-    key.virt = arrowRight;
+    key.virt = kArrowRight;
     knob->keyDown(key);
     EXPECT_NEAR(knob->getValue(), 0.59f, 1e-6f);
     ASSERT_EQ(listener.calls.size(), 4u);
@@ -160,7 +160,7 @@ TEST(KnobKeysAndWheel, ArrowKeysStepByTheWheelIncrementAndOtherKeysAreNotHandled
     EXPECT_EQ(listener.calls.size(), 4u);
 
     knob->setValue(1.0f);
-    key.virt = arrowUp;
+    key.virt = kArrowUp;
     knob->keyDown(key);
     EXPECT_FLOAT_EQ(knob->getValue(), 1.0f) << "clamped";
     knob->release();
@@ -302,7 +302,7 @@ TEST_F(KnobRealDrag, CircularDragFollowsThePointerInsideTheRange) {
 }
 
 TEST_F(KnobRealDrag, InKnobModeTwoTheDragIsLinearUpAndRight) {
-    scene.owner.knobMode = knobModeLinear;
+    scene.owner.knobMode = kLinearKnobMode;
     knob->setValue(0.2f);
     const POINT start = scene.screen(90, 120);
     test::RealInput input;
@@ -323,7 +323,7 @@ TEST_F(KnobRealDrag, AltAtTheClickPicksTheOtherMode) {
     ASSERT_TRUE(input.runWhilePumping());
     EXPECT_NEAR(knob->getValue(), 0.4f, 1e-4f) << "linear although the knob mode is circular";
 
-    scene.owner.knobMode = knobModeLinear;
+    scene.owner.knobMode = kLinearKnobMode;
     test::RealInput circular;
     circular.moveTo(start.x, start.y).keyDown(VK_MENU).press().pause(40).release().keyUp(VK_MENU);
     ASSERT_TRUE(circular.runWhilePumping());
@@ -333,7 +333,7 @@ TEST_F(KnobRealDrag, AltAtTheClickPicksTheOtherMode) {
 TEST_F(KnobRealDrag, ShiftInTheMiddleOfALinearDragChangesSensitivityWithoutAJump) {
     if (!test::XServerKeys::available())
         GTEST_SKIP() << "shift must be held at the X server while the mouse moves (see XServerKeys.h)";
-    scene.owner.knobMode = knobModeLinear;
+    scene.owner.knobMode = kLinearKnobMode;
     knob->setValue(0.2f);
     const POINT start = scene.screen(90, 125);
     float atShift = -1.0f;
@@ -360,7 +360,7 @@ TEST_F(KnobRealDrag, ShiftInTheMiddleOfALinearDragChangesSensitivityWithoutAJump
 }
 
 TEST_F(KnobRealDrag, EveryDragIsBracketedByBeginAndEndEditWithTheTag) {
-    scene.owner.knobMode = knobModeLinear;
+    scene.owner.knobMode = kLinearKnobMode;
     listener.sequence = &scene.owner.calls;
     const POINT start = scene.screen(90, 120);
     test::RealInput input;
@@ -378,7 +378,7 @@ TEST_F(KnobRealDrag, EveryDragIsBracketedByBeginAndEndEditWithTheTag) {
 }
 
 TEST_F(KnobRealDrag, LeftControlClickRestoresTheDefaultOnceAndLeftControlShiftDoesNot) {
-    scene.owner.knobMode = knobModeLinear;
+    scene.owner.knobMode = kLinearKnobMode;
     knob->setDefaultValue(0.25f);
     knob->setValue(0.8f);
     const POINT p = scene.screen(90, 80);

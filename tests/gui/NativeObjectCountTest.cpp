@@ -57,12 +57,12 @@ public:
     void draw(DrawContext* context) override {
         context->setFillColor(colorBlue);
         context->setLineColor(colorWhite);
-        context->setLineStyle(lineDotted);
+        context->setLineStyle(kLineDotted);
         context->fillRect(size_);
         context->drawRectOutline(size_);
-        context->selectFont(fontSmall, 0, fontStyleBold);
+        context->selectFont(kFontSmall, 0, kFontStyleBold);
         context->setFontColor(colorYellow);
-        context->drawText("0.50", size_, 1, alignRight);
+        context->drawText("0.50", size_, 1, kAlignRight);
         getBackground()->drawTransparent(context, size_);
         OffscreenContext offscreen(getFrame(), size_.width(), size_.height(), colorGreen);
         getBackground()->draw(&offscreen, Rect(0, 0, size_.width(), size_.height()));

@@ -22,7 +22,7 @@ OptionMenu* menuWith(std::initializer_list<const char*> texts, std::int32_t styl
 }
 
 std::string entryText(const OptionMenu* menu, std::int32_t index) {
-    char text[OptionMenuEntries::entrySize] = {};
+    char text[OptionMenuEntries::kEntrySize] = {};
     return menu->getEntry(index, text) ? std::string(text) : std::string("<none>");
 }
 
@@ -52,7 +52,7 @@ TEST(OptionMenuEntryBookkeeping, RemovingEntriesMovesTheCurrentOneAndTheLastLeav
     menu->setCurrent(2);
     ASSERT_TRUE(menu->removeEntry(0));
     EXPECT_EQ(menu->getCurrent(), 1);
-    char text[OptionMenuEntries::entrySize];
+    char text[OptionMenuEntries::kEntrySize];
     EXPECT_EQ(menu->getCurrent(text), 1);
     EXPECT_STREQ(text, "C");
     EXPECT_TRUE(menu->removeEntry(1));
@@ -82,11 +82,11 @@ TEST(OptionMenuEntryBookkeeping, SeparatorsAndTitlesAreSkippedWhenNotCounted) {
 
 TEST(OptionMenuEntryBookkeeping, AMenuHoldsAtMost1024Entries) {
     OptionMenu* menu = menuWith({});
-    for (int i = 0; i < OptionMenuEntries::maxEntries; ++i)
+    for (int i = 0; i < OptionMenuEntries::kMaxEntries; ++i)
         ASSERT_TRUE(menu->addEntry(std::to_string(i).c_str()));
     EXPECT_FALSE(menu->addEntry("one too many"));
     EXPECT_FALSE(menu->addSubmenu("sub", menu));
-    EXPECT_EQ(menu->getNumEntries(), OptionMenuEntries::maxEntries);
+    EXPECT_EQ(menu->getNumEntries(), OptionMenuEntries::kMaxEntries);
     EXPECT_EQ(entryText(menu, 1023), "1023");
     EXPECT_FALSE(menu->addEntry(nullptr));
     menu->release();
@@ -101,7 +101,7 @@ TEST(OptionMenuEntryBookkeeping, LongTextsAreCutToTheEntrySize) {
 
 TEST(OptionMenuEntryBookkeeping, PrefixNumbersCountFromOneAndAreNotShown) {
     OptionMenu* menu = menuWith({});
-    menu->setPrefixNumbers(menuPrefixTwoDigits);
+    menu->setPrefixNumbers(kMenuPrefixTwoDigits);
     menu->addEntry("Alpha");
     menu->addEntry("-");
     menu->addEntry("-GGrey");
@@ -147,7 +147,7 @@ TEST(OptionMenuEntryBookkeeping, SubmenusAreRetainedAndReleasedWithTheirEntries)
 }
 
 TEST(OptionMenuEntryBookkeeping, SetValueTakesOnlyValidEntriesAndTogglesChecksUnderMultipleCheck) {
-    OptionMenu* menu = menuWith({"A", "B", "C"}, menuMultipleCheck);
+    OptionMenu* menu = menuWith({"A", "B", "C"}, kMenuMultipleCheck);
     menu->setValue(1.7f);
     EXPECT_EQ(menu->getCurrent(), 1);
     EXPECT_TRUE(menu->isCheckedEntry(1));
@@ -169,9 +169,9 @@ TEST(OptionMenuEntryBookkeeping, SetValueTakesOnlyValidEntriesAndTogglesChecksUn
 UINT stateOf(HMENU menu, int position) { return GetMenuState(menu, UINT(position), MF_BYPOSITION); }
 
 TEST(OptionMenuNativeMenu, EntriesBecomeSeparatorsPopupsGreyedDisabledAndCheckedItems) {
-    OptionMenu* sub = menuWith({"X", "Y"}, menuCheckCurrent);
+    OptionMenu* sub = menuWith({"X", "Y"}, kMenuCheckCurrent);
     sub->setCurrent(1);
-    OptionMenu* menu = menuWith({"Plain", "-", "-GGrey", "-TTitle", "Checked"}, menuMultipleCheck);
+    OptionMenu* menu = menuWith({"Plain", "-", "-GGrey", "-TTitle", "Checked"}, kMenuMultipleCheck);
     menu->checkEntry(4, true);
     menu->addSubmenu("Sub", sub);
     menu->addEntry("-MOrphan");  // a submenu title without a submenu
@@ -199,7 +199,7 @@ TEST(OptionMenuNativeMenu, EntriesBecomeSeparatorsPopupsGreyedDisabledAndChecked
         EXPECT_STREQ(text, "Sub");
         // The root's block is 1..7 (seven entries); the submenu's follows.
         EXPECT_EQ(GetMenuItemID(child, 0), 8u);
-        EXPECT_TRUE(stateOf(child, 1) & MF_CHECKED) << "the current entry under menuCheckCurrent";
+        EXPECT_TRUE(stateOf(child, 1) & MF_CHECKED) << "the current entry under kMenuCheckCurrent";
         std::int32_t index = -1;
         EXPECT_EQ(popup.menuFor(9, index), menu->getSubmenu(0));
         EXPECT_EQ(index, 1);
@@ -285,7 +285,7 @@ TEST_F(OptionMenuPopupReal, ASubmenuChoiceIsReportedWithTheSubmenuAndLeavesThePa
 
 TEST_F(OptionMenuPopupReal, EscapeChoosesNothingAndARightClickOpensTheMenuToo) {
     Bitmap* clicked = new Bitmap(test::patternBitmapId);
-    auto* menu = new OptionMenu(Rect(20, 20, 140, 40), &listener, 5, nullptr, clicked, menuMultipleCheck);
+    auto* menu = new OptionMenu(Rect(20, 20, 140, 40), &listener, 5, nullptr, clicked, kMenuMultipleCheck);
     clicked->release();
     menu->addEntry("One");
     menu->addEntry("Two");
@@ -298,7 +298,7 @@ TEST_F(OptionMenuPopupReal, EscapeChoosesNothingAndARightClickOpensTheMenuToo) {
 
     ASSERT_TRUE(clickAndType(scene.screen(60, 30), {VK_DOWN, VK_RETURN}, test::MouseButton::right));
     ASSERT_EQ(listener.calls.size(), 1u);
-    EXPECT_EQ(menu->getLastButtons() & buttonRight, buttonRight);
+    EXPECT_EQ(menu->getLastButtons() & kButtonRight, kButtonRight);
     EXPECT_TRUE(menu->isCheckedEntry(0)) << "multiple-check toggles the chosen entry";
 }
 

@@ -31,9 +31,9 @@ protected:
 };
 
 TEST_F(ParamDisplayDrawing, ANeverDrawnDisplayStartsCleanAndDrawsNothing) {
-    make(displayNoDrawing);
+    make(kDisplayNoDrawing);
     display->setDirty(false);
-    ParamDisplay* fresh = new ParamDisplay(Rect(0, 0, 10, 10), nullptr, displayNoDrawing);
+    ParamDisplay* fresh = new ParamDisplay(Rect(0, 0, 10, 10), nullptr, kDisplayNoDrawing);
     EXPECT_FALSE(fresh->isDirty());
     fresh->release();
     display->setValue(0.5f);
@@ -45,7 +45,7 @@ TEST_F(ParamDisplayDrawing, ANeverDrawnDisplayStartsCleanAndDrawsNothing) {
 }
 
 TEST_F(ParamDisplayDrawing, BackgroundIsFilledInsideAFrameOutline) {
-    make(displayNoText);
+    make(kDisplayNoText);
     display->draw(&context);
     EXPECT_EQ(surface.pixel(5, 5), colorYellow);
     EXPECT_EQ(surface.pixel(55, 25), colorYellow);
@@ -54,7 +54,7 @@ TEST_F(ParamDisplayDrawing, BackgroundIsFilledInsideAFrameOutline) {
 }
 
 TEST_F(ParamDisplayDrawing, TwoColourBordersPutTheColoursOnOppositeSides) {
-    make(displayNoText | displayBorderSunken);
+    make(kDisplayNoText | kDisplayBorderSunken);
     display->draw(&context);
     EXPECT_EQ(surface.pixel(5, 15), colorBlue) << "left: background colour";
     EXPECT_EQ(surface.pixel(30, 5), colorBlue) << "top";
@@ -63,7 +63,7 @@ TEST_F(ParamDisplayDrawing, TwoColourBordersPutTheColoursOnOppositeSides) {
     display->release();
     display = nullptr;
 
-    make(displayNoText | displayBorderRaised);
+    make(kDisplayNoText | kDisplayBorderRaised);
     display->draw(&context);
     EXPECT_EQ(surface.pixel(5, 15), colorYellow);
     EXPECT_EQ(surface.pixel(55, 15), colorBlue);
@@ -83,7 +83,7 @@ TEST_F(ParamDisplayDrawing, TheValueIsShownWithTwoDecimalsUnlessAConversionIsGiv
     display->setValueToTextWithData(
         [](float value, char* text, void* data) {
             seen = value;
-            std::snprintf(text, displayTextSize, "%s", static_cast<const char*>(data));
+            std::snprintf(text, kDisplayTextSize, "%s", static_cast<const char*>(data));
         },
         const_cast<char*>(""));
     display->setValue(0.25f);
@@ -97,7 +97,7 @@ TEST_F(ParamDisplayDrawing, TheValueIsShownWithTwoDecimalsUnlessAConversionIsGiv
 }
 
 TEST_F(ParamDisplayDrawing, ShadowedTextDrawsTheShadowColourToo) {
-    make(displayShadowText);
+    make(kDisplayShadowText);
     display->setShadowColor(colorRed);
     display->setValue(8.88f);
     display->draw(&context);
@@ -114,8 +114,8 @@ TEST(ParamDisplaySetters, MarkDirtyOnlyWhenTheValueDiffersComparingColoursByRgb)
     Color white = colorWhite;
     white.unused = 99;
     display->setFontColor(white);
-    display->setFont(fontMedium);
-    display->setHorizontalAlign(alignCenter);
+    display->setFont(kFontMedium);
+    display->setHorizontalAlign(kAlignCenter);
     display->setStyle(0);
     display->setTextFace(0);
     EXPECT_FALSE(display->isDirty());
@@ -124,7 +124,7 @@ TEST(ParamDisplaySetters, MarkDirtyOnlyWhenTheValueDiffersComparingColoursByRgb)
     display->setFrameColor(colorRed);
     EXPECT_TRUE(display->isDirty());
     display->setDirty(false);
-    display->setFont(fontSmall);
+    display->setFont(kFontSmall);
     EXPECT_TRUE(display->isDirty());
     EXPECT_EQ(display->getListener(), nullptr);
     EXPECT_EQ(display->getTag(), 0);

@@ -16,7 +16,7 @@ namespace {
 
 SliderGeometry verticalGeometry(std::int32_t style) {
     SliderGeometry g;
-    g.style = sliderVertical | style;
+    g.style = kSliderVertical | style;
     g.range = 90;
     g.handleWidth = 16;
     g.handleHeight = 8;
@@ -24,20 +24,20 @@ SliderGeometry verticalGeometry(std::int32_t style) {
 }
 
 TEST(SliderGeometryRules, ValueZeroSitsWhereTheStyleSays) {
-    const SliderGeometry bottom = verticalGeometry(sliderBottom);
+    const SliderGeometry bottom = verticalGeometry(kSliderBottom);
     EXPECT_EQ(bottom.handleRect(0.0f), Rect(0, 90, 16, 98));
     EXPECT_EQ(bottom.handleRect(1.0f), Rect(0, 0, 16, 8));
-    const SliderGeometry top = verticalGeometry(sliderTop);
+    const SliderGeometry top = verticalGeometry(kSliderTop);
     EXPECT_EQ(top.handleRect(0.0f), Rect(0, 0, 16, 8));
     EXPECT_EQ(top.handleRect(0.5f), Rect(0, 45, 16, 53));
 
-    SliderGeometry left = verticalGeometry(sliderLeft);
-    left.style = sliderHorizontal | sliderLeft;
+    SliderGeometry left = verticalGeometry(kSliderLeft);
+    left.style = kSliderHorizontal | kSliderLeft;
     EXPECT_EQ(left.handleRect(0.25f), Rect(22, 0, 38, 8)) << "truncation of 22.5";
 }
 
 TEST(SliderGeometryRules, TheHandleStaysBetweenTheLimits) {
-    SliderGeometry g = verticalGeometry(sliderTop);
+    SliderGeometry g = verticalGeometry(kSliderTop);
     g.minimumPosition = 10;
     g.handleOffset = Point(3, 2);
     EXPECT_EQ(g.lowerLimit(), 12);
@@ -50,8 +50,8 @@ TEST(SliderGeometryRules, TheHandleStaysBetweenTheLimits) {
 TEST(SliderGeometryRules, TheMouseAgreesWithTheDrawingForEveryStyle) {
     // With only the orientation bit given, the drawing shows value 0 at the
     // bottom; the mouse must then put value 0 there too, not at the top.
-    const std::initializer_list<std::int32_t> styles = {0,          sliderLeft,   sliderRight,
-                                                        sliderTop,  sliderBottom, sliderLeft | sliderRight};
+    const std::initializer_list<std::int32_t> styles = {0,          kSliderLeft,   kSliderRight,
+                                                        kSliderTop,  kSliderBottom, kSliderLeft | kSliderRight};
     for (std::int32_t style : styles) {
         const SliderGeometry g = verticalGeometry(style);
         for (float v : {0.0f, 0.2f, 0.5f, 1.0f}) {
@@ -62,7 +62,7 @@ TEST(SliderGeometryRules, TheMouseAgreesWithTheDrawingForEveryStyle) {
 }
 
 TEST(SliderGeometryRules, AFineDragNeverJumpsWhenShiftComesOrGoes) {
-    const SliderGeometry g = verticalGeometry(sliderTop);
+    const SliderGeometry g = verticalGeometry(kSliderTop);
     SliderDrag drag(g, 0, 10.0f);
     EXPECT_NEAR(drag.follow(45, false, 0.0f), 0.5f, 1e-6f);
     EXPECT_NEAR(drag.follow(45, true, 0.5f), 0.5f, 1e-6f) << "shift down";
@@ -74,12 +74,12 @@ TEST(SliderGeometryRules, AFineDragNeverJumpsWhenShiftComesOrGoes) {
 TEST(SliderState, ConstructionTakesPositionsRelativeToTheControlAndTheHandleSize) {
     Bitmap* handle = new Bitmap(test::patternBitmapId);  // 16 x 8
     VerticalSlider* vertical = new VerticalSlider(Rect(20, 20, 36, 140), nullptr, 0, 30, 132, handle, nullptr);
-    EXPECT_EQ(vertical->getStyle(), sliderVertical | sliderBottom);
+    EXPECT_EQ(vertical->getStyle(), kSliderVertical | kSliderBottom);
     EXPECT_EQ(vertical->geometry().minimumPosition, 10);
     EXPECT_EQ(vertical->geometry().range, 102);
     EXPECT_EQ(vertical->geometry().handleHeight, 8);
     HorizontalSlider* horizontal = new HorizontalSlider(Rect(40, 0, 200, 8), nullptr, 0, 40, 184, nullptr, nullptr);
-    EXPECT_EQ(horizontal->getStyle(), sliderHorizontal | sliderLeft);
+    EXPECT_EQ(horizontal->getStyle(), kSliderHorizontal | kSliderLeft);
     EXPECT_EQ(horizontal->geometry().minimumPosition, 0);
     EXPECT_EQ(horizontal->geometry().handleWidth, 1) << "no handle bitmap: one pixel";
     EXPECT_EQ(handle->getRefCount(), 2);
@@ -229,7 +229,7 @@ TEST_F(SliderRealDrag, HorizontalSliderPutsValueZeroAtTheLeft) {
     input.moveTo(p.x, p.y).press().pause(30).glide(p.x + 36, p.y, 4).release();
     ASSERT_TRUE(input.runWhilePumping());
     EXPECT_NEAR(horizontal->getValue(), 0.75f, 1e-5f);
-    VstKeyCode key = {0, arrowLeft, keyModifierShift};
+    VstKeyCode key = {0, kArrowLeft, kKeyModifierShift};
     EXPECT_EQ(horizontal->keyDown(key), 1);
     EXPECT_NEAR(horizontal->getValue(), 0.74f, 1e-5f);
 }

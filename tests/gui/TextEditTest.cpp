@@ -152,7 +152,7 @@ TEST_F(TextEditReal, TheEditWindowIsColouredFromTheDisplaysColoursAndLimitedTo25
 }
 
 TEST_F(TextEditReal, UnderTheDoubleClickStyleOnlyASecondQuickClickStartsEditing) {
-    edit->setStyle(textEditDoubleClick);
+    edit->setStyle(kTextEditDoubleClick);
     const POINT p = inside();
     bool afterOne = true;
     test::RealInput input;
@@ -189,7 +189,7 @@ TEST(TextEditState, SetTextMarksDirtyOnlyWhenItDiffersAndDrawShowsTheConvertedTe
     EXPECT_FALSE(edit->isDirty());
     edit->setText("abc");
     EXPECT_TRUE(edit->isDirty());
-    char copy[displayTextSize];
+    char copy[kDisplayTextSize];
     edit->getText(copy);
     EXPECT_STREQ(copy, "abc");
 

@@ -203,9 +203,9 @@ TEST(DoubleClickTiming, PressesPairAcrossTheTickCountersSignAndWrap) {
 
 TEST(DoubleClickTiming, WithoutAClockNothingIsADoubleClick) {
     DoubleClick clicks(250);
-    EXPECT_FALSE(clicks.press(DoubleClick::noClock));
-    EXPECT_FALSE(clicks.press(DoubleClick::noClock));
-    EXPECT_FALSE(clicks.press(DoubleClick::noClock));
+    EXPECT_FALSE(clicks.press(DoubleClick::kNoClock));
+    EXPECT_FALSE(clicks.press(DoubleClick::kNoClock));
+    EXPECT_FALSE(clicks.press(DoubleClick::kNoClock));
     PlainControl control;  // not in a frame: no clock
     EXPECT_FALSE(control.isDoubleClick());
     EXPECT_FALSE(control.isDoubleClick());

@@ -99,6 +99,8 @@ TEST_F(HostServices, EveryWrapperSendsItsOpcodeAndArguments) {
         {"hostUpdateDisplay", [](auto& e) { e.hostUpdateDisplay(); }, audioMasterUpdateDisplay},
         {"hostBeginEdit", [](auto& e) { e.hostBeginEdit(1); }, audioMasterBeginEdit, 1},
         {"hostEndEdit", [](auto& e) { e.hostEndEdit(1); }, audioMasterEndEdit, 1},
+        {"EditHost::beginEdit", [](auto& e) { static_cast<EditHost&>(e).beginEdit(7); }, audioMasterBeginEdit, 7},
+        {"EditHost::endEdit", [](auto& e) { static_cast<EditHost&>(e).endEdit(7); }, audioMasterEndEdit, 7},
         {"hostOpenFileSelector", [&](auto& e) { e.hostOpenFileSelector(fake<VstFileSelect>(storage)); },
          audioMasterOpenFileSelector, 0, 0, p},
     };
