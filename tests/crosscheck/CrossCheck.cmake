@@ -6,13 +6,8 @@
 # byte. Writes GoogleTest XML (counted with the suites) and fails on a mismatch.
 cmake_minimum_required(VERSION 3.25)
 
-foreach(required TREE32 TREE64 WORK RESULT)
-    if(NOT ${required})
-        message(FATAL_ERROR "CrossCheck: ${required} is not set")
-    endif()
-endforeach()
-
 include(${CMAKE_CURRENT_LIST_DIR}/../support/CaseReport.cmake)
+require_variables(CrossCheck TREE32 TREE64 WORK RESULT)
 
 # Runs a program of one width in WORK; sets run_error when it fails.
 function(run_width bits)

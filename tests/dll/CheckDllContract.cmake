@@ -4,19 +4,14 @@
 # check fails.
 cmake_minimum_required(VERSION 3.25)
 
-foreach(required DLL BITS OBJDUMP RESULT)
-    if(NOT ${required})
-        message(FATAL_ERROR "CheckDllContract: ${required} is not set")
-    endif()
-endforeach()
+include(${CMAKE_CURRENT_LIST_DIR}/../support/CaseReport.cmake)
+require_variables(CheckDllContract DLL BITS OBJDUMP RESULT)
 
 # Libraries every Windows version since XP carries in its system directory.
 set(system_libraries
     kernel32.dll user32.dll gdi32.dll advapi32.dll ole32.dll oleaut32.dll shell32.dll
     comctl32.dll comdlg32.dll msvcrt.dll msimg32.dll winmm.dll shlwapi.dll version.dll
     imm32.dll uxtheme.dll winspool.drv ws2_32.dll)
-
-include(${CMAKE_CURRENT_LIST_DIR}/../support/CaseReport.cmake)
 
 if(NOT EXISTS "${DLL}")
     set(dump "")

@@ -2,6 +2,15 @@
 # that they are counted with the suites. The script calls report() once per case
 # and write_case_report() at its end.
 
+# Stops the script when a -D variable it needs is not set.
+function(require_variables script)
+    foreach(required ${ARGN})
+        if(NOT ${required})
+            message(FATAL_ERROR "${script}: ${required} is not set")
+        endif()
+    endforeach()
+endfunction()
+
 set(case_names)
 set(case_failures)
 

@@ -2,6 +2,8 @@
 // factory, an in-memory registry and message boxes, and a recording editor.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <utility>
 #include <vector>
 
@@ -54,6 +56,16 @@ public:
     ~MemoryPlatformScope() { setCurrentPlatform(nullptr); }
 
     MemoryPlatform platform;
+};
+
+// A BuzzEffect built with a recording host and a recording editor, its
+// settings and message boxes in memory.
+class RecordedEffectTest : public ::testing::Test {
+protected:
+    MemoryPlatformScope platform;
+    RecordingHost host;
+    EditorFactoryScope factory{&RecordingEditor::make};
+    BuzzEffect effect{&RecordingHost::callback};
 };
 
 }  // namespace qp::test

@@ -21,11 +21,18 @@ std::vector<std::uint8_t> counting(std::size_t size, std::uint8_t first) {
     return bytes;
 }
 
-PresetFile programChunk() {
+// A file of this kind with the plug-in's id and version 1 in its header.
+PresetFile headed(PresetKind kind, Int32 formatVersion = 1) {
     PresetFile file;
-    file.kind = PresetKind::ProgramChunk;
+    file.kind = kind;
+    file.formatVersion = formatVersion;
     file.uniqueId = kId;
     file.pluginVersion = 1;
+    return file;
+}
+
+PresetFile programChunk() {
+    PresetFile file = headed(PresetKind::ProgramChunk);
     file.count = 2;
     file.name = "Reed Edge";
     file.chunk = counting(32, 1);
@@ -33,21 +40,14 @@ PresetFile programChunk() {
 }
 
 PresetFile programValues(const std::string& name, float a, float b) {
-    PresetFile file;
-    file.kind = PresetKind::ProgramValues;
-    file.uniqueId = kId;
-    file.pluginVersion = 1;
+    PresetFile file = headed(PresetKind::ProgramValues);
     file.name = name;
     file.values = {a, b};
     return file;
 }
 
 PresetFile bankChunk() {
-    PresetFile file;
-    file.kind = PresetKind::BankChunk;
-    file.formatVersion = 2;
-    file.uniqueId = kId;
-    file.pluginVersion = 1;
+    PresetFile file = headed(PresetKind::BankChunk, 2);
     file.count = 9;
     file.currentProgram = 4;
     file.chunk = counting(360, 7);
@@ -55,11 +55,7 @@ PresetFile bankChunk() {
 }
 
 PresetFile bankPrograms() {
-    PresetFile file;
-    file.kind = PresetKind::BankPrograms;
-    file.formatVersion = 1;
-    file.uniqueId = kId;
-    file.pluginVersion = 1;
+    PresetFile file = headed(PresetKind::BankPrograms, 1);
     for (char p = 0; p < 3; ++p) file.programs.push_back(programValues({'P', char('0' + p)}, 0.25f * p, 1.0f));
     return file;
 }

@@ -104,12 +104,8 @@ TEST_F(PluginMainTest, ConstructionLeavesTheSharedDspRateAt44100) {
     EXPECT_EQ(getDspSampleRate(), 44100.0f);
 }
 
-class BuzzEffectIdentity : public ::testing::Test {
+class BuzzEffectIdentity : public RecordedEffectTest {
 protected:
-    MemoryPlatformScope platform;
-    RecordingHost host;
-    EditorFactoryScope factory{&RecordingEditor::make};
-    BuzzEffect effect{&RecordingHost::callback};
     RecordingEditor* editor = RecordingEditor::latest;
 
     IntPtr dispatch(Int32 opcode, Int32 index = 0, IntPtr value = 0, void* ptr = nullptr,

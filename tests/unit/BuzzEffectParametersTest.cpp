@@ -17,12 +17,8 @@ using Received = std::vector<std::pair<Int32, float>>;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
 
-class BuzzEffectParameters : public ::testing::Test {
+class BuzzEffectParameters : public RecordedEffectTest {
 protected:
-    MemoryPlatformScope platform;
-    RecordingHost host;
-    EditorFactoryScope factory{&RecordingEditor::make};
-    BuzzEffect effect{&RecordingHost::callback};
     RecordingEditor& editor = *RecordingEditor::latest;
 
     // Host text buffers arrive full of old bytes.
