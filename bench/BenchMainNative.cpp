@@ -3,7 +3,6 @@
 // against the floor loop.
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 
 #include "bench/BenchRunner.h"
 #include "effect/PluginMain.h"
@@ -17,26 +16,17 @@ qp::IntPtr benchHost(qp::AEffect*, qp::Int32 opcode, qp::Int32, qp::IntPtr, void
 }  // namespace
 
 int main() {
-    std::vector<qp::AEffect*> effects;
-    auto fresh = [&]() -> qp::bench::BlockProcessor {
+#if defined(__SANITIZE_ADDRESS__)
+    std::printf("note: built with AddressSanitizer; the figures are not representative\n");
+#endif
+    std::printf("plug-in: the effect linked in (native build, through the record's processReplacing)\n");
+    qp::bench::runRecordComparison([] {
         qp::AEffect* effect = qp::pluginMain(&benchHost);
         if (effect == nullptr) {
             std::fprintf(stderr, "qp_bench: the effect could not be created\n");
             std::exit(1);
         }
-        effect->dispatcher(effect, qp::effSetSampleRate, 0, 0, nullptr, 44100.0f);
-        effect->dispatcher(effect, qp::effSetBlockSize, 0, 512, nullptr, 0.0f);
-        effect->dispatcher(effect, qp::effMainsChanged, 0, 1, nullptr, 0.0f);
-        effects.push_back(effect);
-        return [effect](float** in, float** out, int frames) {
-            effect->processReplacing(effect, in, out, frames);
-        };
-    };
-#if defined(__SANITIZE_ADDRESS__)
-    std::printf("note: built with AddressSanitizer; the figures are not representative\n");
-#endif
-    std::printf("plug-in: the effect linked in (native build, through the record's processReplacing)\n");
-    qp::bench::runComparison("plug-in processReplacing", fresh);
-    for (qp::AEffect* effect : effects) effect->dispatcher(effect, qp::effClose, 0, 0, nullptr, 0.0f);
+        return effect;
+    });
     return 0;
 }

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "bench/BenchRunner.h"
 #include "host/PluginInterface.h"
@@ -39,24 +38,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "qp_bench: %s exports no main\n", path.c_str());
         return 1;
     }
-    std::vector<qp::AEffect*> effects;
-    auto fresh = [&]() -> qp::bench::BlockProcessor {
+    std::printf("plug-in: %s (win32 build, through the DLL's processReplacing entry)\n", path.c_str());
+    qp::bench::runRecordComparison([&] {
         qp::AEffect* effect = entry(&benchHost);
         if (effect == nullptr || effect->magic != qp::kEffectMagic) {
             std::fprintf(stderr, "qp_bench: %s gave no usable record\n", path.c_str());
             std::exit(1);
         }
-        effect->dispatcher(effect, qp::effSetSampleRate, 0, 0, nullptr, 44100.0f);
-        effect->dispatcher(effect, qp::effSetBlockSize, 0, 512, nullptr, 0.0f);
-        effect->dispatcher(effect, qp::effMainsChanged, 0, 1, nullptr, 0.0f);
-        effects.push_back(effect);
-        return [effect](float** in, float** out, int frames) {
-            effect->processReplacing(effect, in, out, frames);
-        };
-    };
-    std::printf("plug-in: %s (win32 build, through the DLL's processReplacing entry)\n", path.c_str());
-    qp::bench::runComparison("plug-in processReplacing", fresh);
-    for (qp::AEffect* effect : effects) effect->dispatcher(effect, qp::effClose, 0, 0, nullptr, 0.0f);
+        return effect;
+    });
     FreeLibrary(module);
     return 0;
 }

@@ -106,4 +106,21 @@ double runComparison(const char* pluginLabel, const std::function<BlockProcessor
     return ratio;
 }
 
+double runRecordComparison(const std::function<AEffect*()>& create) {
+    std::vector<AEffect*> effects;
+    auto fresh = [&]() -> BlockProcessor {
+        AEffect* effect = create();
+        effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 44100.0f);
+        effect->dispatcher(effect, effSetBlockSize, 0, 512, nullptr, 0.0f);
+        effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
+        effects.push_back(effect);
+        return [effect](float** in, float** out, int frames) {
+            effect->processReplacing(effect, in, out, frames);
+        };
+    };
+    const double ratio = runComparison("plug-in processReplacing", fresh);
+    for (AEffect* effect : effects) effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+    return ratio;
+}
+
 }  // namespace qp::bench

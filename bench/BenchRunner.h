@@ -5,6 +5,8 @@
 
 #include <functional>
 
+#include "host/PluginInterface.h"
+
 namespace qp::bench {
 
 // Processes `frames` frames from two input channels into two output channels.
@@ -22,5 +24,10 @@ struct BenchSetup {
 // floor computes what the plug-in computes. Returns the ratio.
 double runComparison(const char* pluginLabel, const std::function<BlockProcessor()>& freshPlugin,
                      const BenchSetup& setup = {});
+
+// runComparison over plug-in records: each one `create` gives (it stops the
+// bench itself when it has none) is set to 44.1 kHz, 512-frame blocks and
+// switched on; all are closed once the figures are printed.
+double runRecordComparison(const std::function<AEffect*()>& create);
 
 }  // namespace qp::bench
