@@ -62,12 +62,7 @@ float Control::getDefaultValue() const { return defaultValue_; }
 void Control::setTag(std::int32_t tag) { tag_ = tag; }
 
 void Control::setBackground(Bitmap* background) {
-    // Retain first: setting the bitmap already held must not free it on the way.
-    if (background)
-        background->retain();
-    if (background_)
-        background_->release();
-    background_ = background;
+    holdBitmap(background_, background);
 }
 
 Bitmap* Control::getBackground() const { return background_; }

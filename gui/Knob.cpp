@@ -168,12 +168,7 @@ void Knob::setHandleColor(Color color) {
 }
 
 void Knob::setHandleBitmap(Bitmap* handle) {
-    // Retain first: setting the bitmap already held must not free it on the way.
-    if (handle)
-        handle->retain();
-    if (handleBitmap_)
-        handleBitmap_->release();
-    handleBitmap_ = handle;
+    holdBitmap(handleBitmap_, handle);
     inset_ = insetForHandle(handle);
 }
 

@@ -135,11 +135,7 @@ bool Slider::getFreeClick() const { return freeClick_; }
 void Slider::setHandleOffset(Point offset) { geometry_.handleOffset = offset; }
 
 void Slider::setHandleBitmap(Bitmap* handle) {
-    if (handle)
-        handle->retain();
-    if (handleBitmap_)
-        handleBitmap_->release();
-    handleBitmap_ = handle;
+    holdBitmap(handleBitmap_, handle);
     geometry_.handleWidth = handle ? handle->getWidth() : 1;
     geometry_.handleHeight = handle ? handle->getHeight() : 1;
 }
