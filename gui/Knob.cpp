@@ -102,16 +102,9 @@ void Knob::mouseDown(DrawContext* context, Point where) {
     Point local(where.h - size_.left, where.v - size_.top);
     CircularKnobDrag circularDrag(vmin_, vmax_, valueFromPoint(local));
 
-    if (frame_) {
-        frame_->beginEdit(tag_);
-        frame_->setEditView(this);
-    }
-    Point point = where;
     Point last(-1, -1);
     std::int32_t lastButtons = clickButtons;
-    std::int32_t buttons;
-    do {
-        buttons = context->pollMouseButtons();
+    trackDrag(*this, context, where, [&](Point point, std::int32_t buttons) {
         const bool moved = !(point == last);
         if (linear && (moved || buttons != lastButtons)) {
             // A change of shift is taken where it happens, even before the
@@ -126,11 +119,7 @@ void Knob::mouseDown(DrawContext* context, Point where) {
             notifyIfDirty(*this, context);
         last = point;
         lastButtons = buttons;
-        context->pollMouseLocation(point);
-        doIdle();
-    } while (buttons & kButtonLeft);
-    if (frame_)
-        frame_->endEdit(tag_);
+    });
 }
 
 std::int32_t Knob::keyDown(VstKeyCode& key) { return arrowKeyStep(*this, key); }
