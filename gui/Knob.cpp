@@ -82,10 +82,8 @@ void Knob::drawHandle(DrawContext* context) {
 }
 
 void Knob::mouseDown(DrawContext* context, Point where) {
-    if (!context || !mouseEnabled_)
-        return;
-    const std::int32_t clickButtons = context->pollMouseButtons();
-    if (!(clickButtons & kButtonLeft))
+    const std::int32_t clickButtons = leftPressButtons(context);
+    if (clickButtons == 0)
         return;
     // Exactly left + control: with shift or alt as well it is an ordinary drag.
     if (clickButtons == kButtonsForDefaultValue) {
