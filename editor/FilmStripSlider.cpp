@@ -9,8 +9,7 @@ FilmStripSlider::FilmStripSlider(const Rect& size, ControlListener* listener, st
                                  std::int32_t maximumPosition, Bitmap* background, Point offset,
                                  std::int32_t style)
     : VerticalSlider(size, listener, tag, minimumPosition, maximumPosition, nullptr, background, offset, style),
-      frameHeight_(frameHeight),
-      frames_(frames) {}
+      FilmStrip(frames, frameHeight) {}
 
 FilmStripSlider::~FilmStripSlider() = default;
 

@@ -6,11 +6,12 @@
 
 #include <cstdint>
 
+#include "gui/FilmStrip.h"
 #include "gui/VerticalSlider.h"
 
 namespace qp {
 
-class FilmStripSlider : public VerticalSlider {
+class FilmStripSlider : public VerticalSlider, public FilmStrip {
 public:
     FilmStripSlider(const Rect& size, ControlListener* listener, std::int32_t tag, std::int32_t frames,
                     std::int32_t frameHeight, std::int32_t minimumPosition, std::int32_t maximumPosition,
@@ -20,15 +21,8 @@ public:
     // A value above 1 is brought back to 1 (stored); 0 or below shows frame 0.
     void draw(DrawContext* context) override;
 
-    std::int32_t getFrames() const { return frames_; }
-    std::int32_t getFrameHeight() const { return frameHeight_; }
-
     // The strip row the value's frame starts at (before the offset).
     static std::int32_t frameTop(float value, std::int32_t frames, std::int32_t frameHeight);
-
-private:
-    std::int32_t frameHeight_;
-    std::int32_t frames_;
 };
 
 }  // namespace qp

@@ -23,7 +23,7 @@ std::int32_t animKnobFrameTop(float value, std::int32_t frames, std::int32_t fra
 
 AnimKnob::AnimKnob(const Rect& size, ControlListener* listener, std::int32_t tag, std::int32_t frames,
                    std::int32_t frameHeight, Bitmap* background, Point offset)
-    : Knob(size, listener, tag, background, nullptr, offset), frames_(frames), frameHeight_(frameHeight) {
+    : Knob(size, listener, tag, background, nullptr, offset), FilmStrip(frames, frameHeight) {
     inset_ = 0;
 }
 

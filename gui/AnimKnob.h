@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "gui/FilmStrip.h"
 #include "gui/Knob.h"
 
 namespace qp {
@@ -13,7 +14,7 @@ namespace qp {
 // that round. Frames are frameHeight pixels high, frames of them one under another.
 std::int32_t animKnobFrameTop(float value, std::int32_t frames, std::int32_t frameHeight, bool inverse);
 
-class AnimKnob : public Knob {
+class AnimKnob : public Knob, public FilmStrip {
 public:
     AnimKnob(const Rect& size, ControlListener* listener, std::int32_t tag, std::int32_t frames,
              std::int32_t frameHeight, Bitmap* background, Point offset = Point());
@@ -23,12 +24,8 @@ public:
 
     void setInverseBitmap(bool inverse) { inverse_ = inverse; }
     bool getInverseBitmap() const { return inverse_; }
-    std::int32_t getFrames() const { return frames_; }
-    std::int32_t getFrameHeight() const { return frameHeight_; }
 
 protected:
-    std::int32_t frames_;
-    std::int32_t frameHeight_;
     bool inverse_ = false;
 };
 

@@ -75,4 +75,14 @@ private:
     NativeBitmap bitmap_ = nullptr;
 };
 
+// Makes held hold bitmap instead. Retain first: setting the bitmap already held
+// must not free it on the way.
+inline void holdBitmap(Bitmap*& held, Bitmap* bitmap) {
+    if (bitmap)
+        bitmap->retain();
+    if (held)
+        held->release();
+    held = bitmap;
+}
+
 }  // namespace qp

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "gui/Bitmap.h"
+#include "gui/DrawContext.h"
 #include "gui/Frame.h"
 
 namespace qp {
@@ -27,6 +28,13 @@ Control::Control(const Rect& size, ControlListener* listener, std::int32_t tag, 
 Control::~Control() {
     if (background_)
         background_->release();
+}
+
+std::int32_t Control::leftPressButtons(DrawContext* context) const {
+    if (!context || !mouseEnabled_)
+        return 0;
+    const std::int32_t buttons = context->pollMouseButtons();
+    return (buttons & kButtonLeft) ? buttons : 0;
 }
 
 bool Control::isDirty() const {
@@ -62,12 +70,7 @@ float Control::getDefaultValue() const { return defaultValue_; }
 void Control::setTag(std::int32_t tag) { tag_ = tag; }
 
 void Control::setBackground(Bitmap* background) {
-    // Retain first: setting the bitmap already held must not free it on the way.
-    if (background)
-        background->retain();
-    if (background_)
-        background_->release();
-    background_ = background;
+    holdBitmap(background_, background);
 }
 
 Bitmap* Control::getBackground() const { return background_; }

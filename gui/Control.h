@@ -73,6 +73,9 @@ protected:
     // by the bitmap's transparent colour when the control is transparent;
     // nothing without a background.
     void drawBackgroundFrame(DrawContext* context, Point source);
+    // The buttons of a press that mouseDown acts on; 0 without a context, with
+    // mouse input disabled, or when the left button is not among them.
+    std::int32_t leftPressButtons(DrawContext* context) const;
 
     ControlListener* listener_;
     std::int32_t tag_;

@@ -6,12 +6,12 @@
 
 #include <cstdint>
 
+#include "gui/Control.h"
+#include "gui/DrawContext.h"
+#include "gui/Frame.h"
 #include "host/PluginInterface.h"
 
 namespace qp {
-
-class Control;
-class DrawContext;
 
 // Virtual key codes of the host's key record for the four arrows.
 enum ArrowKey : unsigned char {
@@ -38,5 +38,26 @@ bool wheelStep(Control& control, DrawContext* context, float distance);
 // One wheel increment per arrow key (a tenth with shift), clamped; the listener
 // is told without a drawing context. 1 when handled, -1 for any other key.
 std::int32_t arrowKeyStep(Control& control, const VstKeyCode& key);
+
+// One mouse drag from where, bracketed by the frame's beginEdit(tag) ...
+// endEdit(tag) with the control as the frame's edit view: follow(point, buttons)
+// on every poll of the buttons, until the left one is up.
+template <class Follow>
+void trackDrag(Control& control, DrawContext* context, Point where, Follow&& follow) {
+    if (Frame* frame = control.getFrame()) {
+        frame->beginEdit(control.getTag());
+        frame->setEditView(&control);
+    }
+    Point point = where;
+    std::int32_t buttons;
+    do {
+        buttons = context->pollMouseButtons();
+        follow(point, buttons);
+        context->pollMouseLocation(point);
+        control.doIdle();
+    } while (buttons & kButtonLeft);
+    if (Frame* frame = control.getFrame())
+        frame->endEdit(control.getTag());
+}
 
 }  // namespace qp

@@ -138,17 +138,10 @@ void DrawContext::selectFont(FontId id, std::int32_t size, std::int32_t style) {
     const FontTableEntry& entry = fontTableEntry(fontId_);
     fontSize_ = size == 0 ? entry.size : size;
 
-    LOGFONTA font = {};
-    font.lfHeight = -fontSize_;  // negative: character height, not cell height
+    LOGFONTA font = native::plainFontDescription(fontSize_);
     font.lfWeight = (style & kFontStyleBold) ? FW_BOLD : FW_NORMAL;
     font.lfItalic = (style & kFontStyleItalic) ? TRUE : FALSE;
     font.lfUnderline = (style & kFontStyleUnderline) ? TRUE : FALSE;
-    font.lfStrikeOut = FALSE;
-    font.lfCharSet = ANSI_CHARSET;
-    font.lfOutPrecision = OUT_STRING_PRECIS;
-    font.lfClipPrecision = CLIP_STROKE_PRECIS;
-    font.lfQuality = DEFAULT_QUALITY;
-    font.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
     if (fontId_ == kFontSymbol)
         font.lfPitchAndFamily = DEFAULT_PITCH | FF_DECORATIVE;
     if (fontId_ == kFontSystem)

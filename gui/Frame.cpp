@@ -147,25 +147,19 @@ void Frame::mouseDown(DrawContext* context, Point where) {
         target->mouseDown(context, where);
 }
 
-std::int32_t Frame::keyDown(VstKeyCode& key) {
+std::int32_t Frame::routeKey(std::int32_t (View::*handler)(VstKeyCode&), VstKeyCode& key) {
     std::int32_t answer = -1;
-    if (editView_ && (answer = editView_->keyDown(key)) != -1)
+    if (editView_ && (answer = (editView_->*handler)(key)) != -1)
         return answer;
-    if (modalView_ && (answer = modalView_->keyDown(key)) != -1)
+    if (modalView_ && (answer = (modalView_->*handler)(key)) != -1)
         return answer;
-    topmostChild([&](View* v) { return (answer = v->keyDown(key)) != -1; });
+    topmostChild([&](View* v) { return (answer = (v->*handler)(key)) != -1; });
     return answer;
 }
 
-std::int32_t Frame::keyUp(VstKeyCode& key) {
-    std::int32_t answer = -1;
-    if (editView_ && (answer = editView_->keyUp(key)) != -1)
-        return answer;
-    if (modalView_ && (answer = modalView_->keyUp(key)) != -1)
-        return answer;
-    topmostChild([&](View* v) { return (answer = v->keyUp(key)) != -1; });
-    return answer;
-}
+std::int32_t Frame::keyDown(VstKeyCode& key) { return routeKey(&View::keyDown, key); }
+
+std::int32_t Frame::keyUp(VstKeyCode& key) { return routeKey(&View::keyUp, key); }
 
 bool Frame::drop(const char* const* items, std::int32_t count, std::int32_t type, Point where) {
     if (modalView_ || editView_)
@@ -293,11 +287,7 @@ void Frame::setEditView(View* view) {
 }
 
 void Frame::setBackground(Bitmap* background) {
-    if (background)
-        background->retain();
-    if (background_)
-        background_->release();
-    background_ = background;
+    holdBitmap(background_, background);
 }
 
 void Frame::beginEdit(std::int32_t tag) {

@@ -111,6 +111,9 @@ private:
     std::intptr_t handleMessage(NativeWindow window, std::uint32_t message, std::uintptr_t wParam,
                                 std::intptr_t lParam, bool& handled);
     void dropEditView();
+    // keyDown and keyUp alike: the edit view, then a modal view, then the children
+    // from the top, until one answers other than -1.
+    std::int32_t routeKey(std::int32_t (View::*handler)(VstKeyCode&), VstKeyCode& key);
 
     // The one walk from the top (last added) to the bottom that press, wheel, drop
     // and key routing share: the first child for which accept answers true.

@@ -9,9 +9,8 @@ namespace qp {
 FrameAnimation::FrameAnimation(const Rect& size, ControlListener* listener, std::int32_t tag,
                                std::int32_t frames, std::int32_t frameHeight, Bitmap* background, Point offset)
     : Control(size, listener, tag, background),
+      FilmStrip(frames, frameHeight),
       offset_(offset),
-      frames_(frames),
-      frameHeight_(frameHeight),
       totalHeight_(frames * frameHeight) {}
 
 FrameAnimation::~FrameAnimation() = default;

@@ -7,10 +7,11 @@
 #include <cstdint>
 
 #include "gui/Control.h"
+#include "gui/FilmStrip.h"
 
 namespace qp {
 
-class FrameAnimation : public Control {
+class FrameAnimation : public Control, public FilmStrip {
 public:
     FrameAnimation(const Rect& size, ControlListener* listener, std::int32_t tag, std::int32_t frames,
                    std::int32_t frameHeight, Bitmap* background, Point offset = Point());
@@ -27,13 +28,9 @@ public:
     virtual void previousFrame();
 
     bool isOpened() const { return opened_; }
-    std::int32_t getFrames() const { return frames_; }
-    std::int32_t getFrameHeight() const { return frameHeight_; }
 
 protected:
     Point offset_;
-    std::int32_t frames_;
-    std::int32_t frameHeight_;
     std::int32_t totalHeight_;
     bool opened_ = false;
 };

@@ -5,11 +5,9 @@
 
 namespace qp {
 
-class HorizontalSlider : public Slider {
+class HorizontalSlider : public AxisSlider<kSliderHorizontal, kSliderLeft> {
 public:
-    HorizontalSlider(const Rect& size, ControlListener* listener, std::int32_t tag, std::int32_t minimumPosition,
-                     std::int32_t maximumPosition, Bitmap* handle, Bitmap* background, Point offset = Point(),
-                     std::int32_t style = kSliderLeft);
+    using AxisSlider::AxisSlider;
 };
 
 }  // namespace qp

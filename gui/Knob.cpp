@@ -82,10 +82,8 @@ void Knob::drawHandle(DrawContext* context) {
 }
 
 void Knob::mouseDown(DrawContext* context, Point where) {
-    if (!context || !mouseEnabled_)
-        return;
-    const std::int32_t clickButtons = context->pollMouseButtons();
-    if (!(clickButtons & kButtonLeft))
+    const std::int32_t clickButtons = leftPressButtons(context);
+    if (clickButtons == 0)
         return;
     // Exactly left + control: with shift or alt as well it is an ordinary drag.
     if (clickButtons == kButtonsForDefaultValue) {
@@ -102,16 +100,9 @@ void Knob::mouseDown(DrawContext* context, Point where) {
     Point local(where.h - size_.left, where.v - size_.top);
     CircularKnobDrag circularDrag(vmin_, vmax_, valueFromPoint(local));
 
-    if (frame_) {
-        frame_->beginEdit(tag_);
-        frame_->setEditView(this);
-    }
-    Point point = where;
     Point last(-1, -1);
     std::int32_t lastButtons = clickButtons;
-    std::int32_t buttons;
-    do {
-        buttons = context->pollMouseButtons();
+    trackDrag(*this, context, where, [&](Point point, std::int32_t buttons) {
         const bool moved = !(point == last);
         if (linear && (moved || buttons != lastButtons)) {
             // A change of shift is taken where it happens, even before the
@@ -126,11 +117,7 @@ void Knob::mouseDown(DrawContext* context, Point where) {
             notifyIfDirty(*this, context);
         last = point;
         lastButtons = buttons;
-        context->pollMouseLocation(point);
-        doIdle();
-    } while (buttons & kButtonLeft);
-    if (frame_)
-        frame_->endEdit(tag_);
+    });
 }
 
 std::int32_t Knob::keyDown(VstKeyCode& key) { return arrowKeyStep(*this, key); }
@@ -168,12 +155,7 @@ void Knob::setHandleColor(Color color) {
 }
 
 void Knob::setHandleBitmap(Bitmap* handle) {
-    // Retain first: setting the bitmap already held must not free it on the way.
-    if (handle)
-        handle->retain();
-    if (handleBitmap_)
-        handleBitmap_->release();
-    handleBitmap_ = handle;
+    holdBitmap(handleBitmap_, handle);
     inset_ = insetForHandle(handle);
 }
 

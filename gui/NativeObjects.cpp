@@ -23,6 +23,13 @@ Handle counted(Kind kind, Handle handle) {
     return handle;
 }
 
+// The other side of counted: a release that took.
+BOOL released(Kind kind, BOOL done) {
+    if (done)
+        add(kind, -1);
+    return done;
+}
+
 // Stock objects are shared by every process and never ours: deleting one is a
 // harmless no-op that must not be counted as freeing something we made.
 bool isStockObject(HGDIOBJ object) {
@@ -70,6 +77,18 @@ HBRUSH createSolidBrush(COLORREF color) { return counted(Kind::brush, CreateSoli
 
 HFONT createFontIndirect(const LOGFONTA* font) { return counted(Kind::font, CreateFontIndirectA(font)); }
 
+LOGFONTA plainFontDescription(std::int32_t height) {
+    LOGFONTA font = {};
+    font.lfHeight = -height;
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = ANSI_CHARSET;
+    font.lfOutPrecision = OUT_STRING_PRECIS;
+    font.lfClipPrecision = CLIP_STROKE_PRECIS;
+    font.lfQuality = DEFAULT_QUALITY;
+    font.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+    return font;
+}
+
 HBITMAP loadBitmap(HINSTANCE module, int resourceId) {
     return counted(Kind::bitmap, LoadBitmapA(module, MAKEINTRESOURCEA(resourceId)));
 }
@@ -90,19 +109,13 @@ BOOL deleteObject(HGDIOBJ object) {
     Kind kind;
     if (!object || !gdiKind(object, kind) || isStockObject(object))
         return FALSE;
-    const BOOL done = DeleteObject(object);
-    if (done)
-        add(kind, -1);
-    return done;
+    return released(kind, DeleteObject(object));
 }
 
 HDC createCompatibleDC(HDC dc) { return counted(Kind::memoryDC, CreateCompatibleDC(dc)); }
 
 BOOL deleteDC(HDC dc) {
-    const BOOL done = dc ? DeleteDC(dc) : FALSE;
-    if (done)
-        add(Kind::memoryDC, -1);
-    return done;
+    return released(Kind::memoryDC, dc ? DeleteDC(dc) : FALSE);
 }
 
 HDC getDC(HWND window) { return counted(Kind::windowDC, GetDC(window)); }
@@ -129,10 +142,7 @@ HWND createWindowEx(DWORD exStyle, const char* className, const char* title, DWO
 }
 
 BOOL destroyWindow(HWND window) {
-    const BOOL done = window ? DestroyWindow(window) : FALSE;
-    if (done)
-        add(Kind::window, -1);
-    return done;
+    return released(Kind::window, window ? DestroyWindow(window) : FALSE);
 }
 
 void windowDestroyedElsewhere() { add(Kind::window, -1); }
@@ -142,28 +152,19 @@ HMENU createPopupMenu() { return counted(Kind::menu, CreatePopupMenu()); }
 HMENU createMenu() { return counted(Kind::menu, CreateMenu()); }
 
 BOOL destroyMenu(HMENU menu) {
-    const BOOL done = menu ? DestroyMenu(menu) : FALSE;
-    if (done)
-        add(Kind::menu, -1);
-    return done;
+    return released(Kind::menu, menu ? DestroyMenu(menu) : FALSE);
 }
 
 HMODULE loadLibrary(const char* name) { return counted(Kind::library, LoadLibraryA(name)); }
 
 BOOL freeLibrary(HMODULE module) {
-    const BOOL done = module ? FreeLibrary(module) : FALSE;
-    if (done)
-        add(Kind::library, -1);
-    return done;
+    return released(Kind::library, module ? FreeLibrary(module) : FALSE);
 }
 
 ATOM registerClass(const WNDCLASSA* windowClass) { return counted(Kind::windowClass, RegisterClassA(windowClass)); }
 
 BOOL unregisterClass(const char* className, HINSTANCE module) {
-    const BOOL done = UnregisterClassA(className, module);
-    if (done)
-        add(Kind::windowClass, -1);
-    return done;
+    return released(Kind::windowClass, UnregisterClassA(className, module));
 }
 
 HRESULT oleInitialize() {

@@ -36,6 +36,9 @@ std::int32_t liveTotal();
 HPEN createPen(int style, int width, COLORREF color);
 HBRUSH createSolidBrush(COLORREF color);
 HFONT createFontIndirect(const LOGFONTA* font);
+// The description the toolkit's fonts start from: a plain variable-pitch sans
+// face, height pixels high (character height, not cell height), no face name.
+LOGFONTA plainFontDescription(std::int32_t height);
 HBITMAP loadBitmap(HINSTANCE module, int resourceId);
 HBITMAP createCompatibleBitmap(HDC dc, int width, int height);
 HBITMAP createBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits);

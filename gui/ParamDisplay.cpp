@@ -6,6 +6,26 @@
 
 namespace qp {
 
+namespace {
+
+// A colour change that touches only alpha leaves the display as it is.
+bool sameShown(Color a, Color b) { return a.sameRgb(b); }
+template <class T>
+bool sameShown(const T& a, const T& b) {
+    return a == b;
+}
+
+// Stores value in field; true when that changes what the display shows.
+template <class T>
+bool replaceShown(T& field, const T& value) {
+    if (sameShown(field, value))
+        return false;
+    field = value;
+    return true;
+}
+
+}  // namespace
+
 ParamDisplay::ParamDisplay(const Rect& size, Bitmap* background, std::int32_t style)
     : ParamDisplay(size, nullptr, 0, background, style) {}
 
@@ -82,45 +102,33 @@ void ParamDisplay::drawDisplay(DrawContext* context, const char* text, Bitmap* c
 }
 
 void ParamDisplay::setFont(FontId font) {
-    if (font_ != font) {
-        font_ = font;
+    if (replaceShown(font_, font))
         setDirty(true);
-    }
 }
 
 void ParamDisplay::setFontColor(Color color) {
-    if (!fontColor_.sameRgb(color)) {
-        fontColor_ = color;
+    if (replaceShown(fontColor_, color))
         setDirty(true);
-    }
 }
 
 void ParamDisplay::setBackgroundColor(Color color) {
-    if (!backgroundColor_.sameRgb(color)) {
-        backgroundColor_ = color;
+    if (replaceShown(backgroundColor_, color))
         setDirty(true);
-    }
 }
 
 void ParamDisplay::setFrameColor(Color color) {
-    if (!frameColor_.sameRgb(color)) {
-        frameColor_ = color;
+    if (replaceShown(frameColor_, color))
         setDirty(true);
-    }
 }
 
 void ParamDisplay::setShadowColor(Color color) {
-    if (!shadowColor_.sameRgb(color)) {
-        shadowColor_ = color;
+    if (replaceShown(shadowColor_, color))
         setDirty(true);
-    }
 }
 
 void ParamDisplay::setHorizontalAlign(TextAlign align) {
-    if (horizontalAlign_ != align) {
-        horizontalAlign_ = align;
+    if (replaceShown(horizontalAlign_, align))
         setDirty(true);
-    }
 }
 
 void ParamDisplay::setValueToTextWithData(ValueToTextWithDataProc proc, void* userData) {
@@ -133,17 +141,13 @@ void ParamDisplay::setValueToText(ValueToTextProc proc) { valueToText_ = proc; }
 void ParamDisplay::setTextToValue(TextToValueProc proc) { textToValue_ = proc; }
 
 void ParamDisplay::setStyle(std::int32_t style) {
-    if (style_ != style) {
-        style_ = style;
+    if (replaceShown(style_, style))
         setDirty(true);
-    }
 }
 
 void ParamDisplay::setTextFace(std::int32_t face) {
-    if (textFace_ != face) {
-        textFace_ = face;
+    if (replaceShown(textFace_, face))
         setDirty(true);
-    }
 }
 
 void ParamDisplay::setTextTransparency(bool transparent) { textTransparent_ = transparent; }

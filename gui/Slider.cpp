@@ -104,22 +104,11 @@ void Slider::mouseDown(DrawContext* context, Point where) {
     }
 
     SliderDrag drag(geometry_, delta, zoomFactor_);
-    if (frame_) {
-        frame_->beginEdit(tag_);
-        frame_->setEditView(this);
-    }
-    Point point = where;
-    std::int32_t buttons;
-    do {
-        buttons = context->pollMouseButtons();
+    trackDrag(*this, context, where, [&](Point point, std::int32_t buttons) {
         setValue(drag.follow(horizontal ? point.h : point.v, (buttons & kModShift) != 0, value_));
         clampValue();
         notifyIfDirty(*this, context);
-        context->pollMouseLocation(point);
-        doIdle();
-    } while (buttons & kButtonLeft);
-    if (frame_)
-        frame_->endEdit(tag_);
+    });
 }
 
 std::int32_t Slider::keyDown(VstKeyCode& key) { return arrowKeyStep(*this, key); }
@@ -135,11 +124,7 @@ bool Slider::getFreeClick() const { return freeClick_; }
 void Slider::setHandleOffset(Point offset) { geometry_.handleOffset = offset; }
 
 void Slider::setHandleBitmap(Bitmap* handle) {
-    if (handle)
-        handle->retain();
-    if (handleBitmap_)
-        handleBitmap_->release();
-    handleBitmap_ = handle;
+    holdBitmap(handleBitmap_, handle);
     geometry_.handleWidth = handle ? handle->getWidth() : 1;
     geometry_.handleHeight = handle ? handle->getHeight() : 1;
 }

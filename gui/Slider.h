@@ -65,4 +65,14 @@ protected:
     bool freeClick_ = true;
 };
 
+// A Slider whose axis is fixed by its type; defaultStyle says which end value 0 is at.
+template <std::int32_t axis, std::int32_t defaultStyle>
+class AxisSlider : public Slider {
+public:
+    AxisSlider(const Rect& size, ControlListener* listener, std::int32_t tag, std::int32_t minimumPosition,
+               std::int32_t maximumPosition, Bitmap* handle, Bitmap* background, Point offset = Point(),
+               std::int32_t style = defaultStyle)
+        : Slider(size, listener, tag, minimumPosition, maximumPosition, handle, background, offset, style | axis) {}
+};
+
 }  // namespace qp

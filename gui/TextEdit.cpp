@@ -132,14 +132,7 @@ void TextEdit::takeFocus(DrawContext* context) {
     std::int32_t height = size_.height() - 2;
     if (face.size < height)
         height = face.size;
-    LOGFONTA font = {};
-    font.lfHeight = -height;  // a character height, as the drawn text uses
-    font.lfWeight = FW_NORMAL;
-    font.lfCharSet = ANSI_CHARSET;
-    font.lfOutPrecision = OUT_STRING_PRECIS;
-    font.lfClipPrecision = CLIP_STROKE_PRECIS;
-    font.lfQuality = DEFAULT_QUALITY;
-    font.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+    LOGFONTA font = native::plainFontDescription(height);
     std::snprintf(font.lfFaceName, sizeof(font.lfFaceName), "%s", face.face);
     editFont_ = native::createFontIndirect(&font);
 

@@ -29,10 +29,8 @@ void ToggleButton::draw(DrawContext* context) {
 }
 
 void ToggleButton::mouseDown(DrawContext* context, Point where) {
-    if (!context || !mouseEnabled_)
-        return;
-    const std::int32_t clickButtons = context->pollMouseButtons();
-    if (!(clickButtons & kButtonLeft))
+    const std::int32_t clickButtons = leftPressButtons(context);
+    if (clickButtons == 0)
         return;
     const float entryValue = value_;
     const float flipped = entryValue == 0.0f ? 1.0f : 0.0f;

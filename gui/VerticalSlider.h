@@ -5,11 +5,9 @@
 
 namespace qp {
 
-class VerticalSlider : public Slider {
+class VerticalSlider : public AxisSlider<kSliderVertical, kSliderBottom> {
 public:
-    VerticalSlider(const Rect& size, ControlListener* listener, std::int32_t tag, std::int32_t minimumPosition,
-                   std::int32_t maximumPosition, Bitmap* handle, Bitmap* background, Point offset = Point(),
-                   std::int32_t style = kSliderBottom);
+    using AxisSlider::AxisSlider;
 };
 
 }  // namespace qp

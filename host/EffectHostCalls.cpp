@@ -105,24 +105,20 @@ VstSpeakerArrangement* EffectHostServices::hostGetOutputSpeakerArrangement() {
 
 // The host writes into a scratch buffer, not the caller's: a host that ignores the
 // 64-byte limit cannot overrun the caller. text must hold kMaxVendorTextLen bytes.
-bool EffectHostServices::hostGetVendorString(char* text) {
+bool EffectHostServices::hostGetVendorText(Int32 opcode, char* text) {
     if (text == nullptr || hostCallback_ == nullptr) {
         return false;
     }
     char scratch[kTextScratchLen] = {};
-    const bool answered = callHost(audioMasterGetVendorString, 0, 0, scratch) != 0;
+    const bool answered = callHost(opcode, 0, 0, scratch) != 0;
     copyTextToHost(text, scratch, kMaxVendorTextLen);
     return answered;
 }
 
+bool EffectHostServices::hostGetVendorString(char* text) { return hostGetVendorText(audioMasterGetVendorString, text); }
+
 bool EffectHostServices::hostGetProductString(char* text) {
-    if (text == nullptr || hostCallback_ == nullptr) {
-        return false;
-    }
-    char scratch[kTextScratchLen] = {};
-    const bool answered = callHost(audioMasterGetProductString, 0, 0, scratch) != 0;
-    copyTextToHost(text, scratch, kMaxVendorTextLen);
-    return answered;
+    return hostGetVendorText(audioMasterGetProductString, text);
 }
 
 Int32 EffectHostServices::hostGetVendorVersion() { return Int32(callHost(audioMasterGetVendorVersion)); }

@@ -124,6 +124,10 @@ public:
     virtual bool releaseSpeakerArrangement(VstSpeakerArrangement** arrangement);
     virtual bool copySpeakerProperties(VstSpeakerProperties* to, VstSpeakerProperties* from);
     virtual bool copySpeakerArrangement(VstSpeakerArrangement** to, VstSpeakerArrangement* from);
+
+private:
+    // The host's answer to a vendor-length text query (vendor or product string).
+    bool hostGetVendorText(Int32 opcode, char* text);
 };
 
 }  // namespace qp

@@ -1,5 +1,7 @@
 #include "tools/EditorSnapshotImage.h"
 
+#include "tools/LittleEndian.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -18,16 +20,6 @@ void put32be(std::vector<std::uint8_t>& out, std::uint32_t v) {
     out.push_back(std::uint8_t(v >> 16));
     out.push_back(std::uint8_t(v >> 8));
     out.push_back(std::uint8_t(v));
-}
-
-void put16le(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(std::uint8_t(v));
-    out.push_back(std::uint8_t(v >> 8));
-}
-
-void put32le(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    put16le(out, v & 0xFFFF);
-    put16le(out, v >> 16);
 }
 
 std::uint32_t crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0) {

@@ -105,22 +105,19 @@ void printEffectInfo(AEffect* effect, const std::string& libraryPath, std::ostre
     out << "channels       " << effect->numInputs << " in, " << effect->numOutputs << " out\n";
     out << "initial delay  " << effect->initialDelay << " samples\n";
 
-    for (Int32 pin = 0; pin < effect->numOutputs; ++pin) {
-        VstPinProperties properties{};
-        if (query(effGetOutputProperties, pin, 0, &properties) != 0) {
-            out << "output pin " << pin << "   \""
-                << std::string(properties.label, strnlen(properties.label, kMaxPinLabelLen - 1))
-                << "\" flags " << properties.flags << '\n';
+    // gap lines the labels up in one column whichever heading comes first.
+    auto describePins = [&](const char* heading, const char* gap, Int32 count, Int32 opcode) {
+        for (Int32 pin = 0; pin < count; ++pin) {
+            VstPinProperties properties{};
+            if (query(opcode, pin, 0, &properties) != 0) {
+                out << heading << pin << gap << '"'
+                    << std::string(properties.label, strnlen(properties.label, kMaxPinLabelLen - 1))
+                    << "\" flags " << properties.flags << '\n';
+            }
         }
-    }
-    for (Int32 pin = 0; pin < effect->numInputs; ++pin) {
-        VstPinProperties properties{};
-        if (query(effGetInputProperties, pin, 0, &properties) != 0) {
-            out << "input pin " << pin << "    \""
-                << std::string(properties.label, strnlen(properties.label, kMaxPinLabelLen - 1))
-                << "\" flags " << properties.flags << '\n';
-        }
-    }
+    };
+    describePins("output pin ", "   ", effect->numOutputs, effGetOutputProperties);
+    describePins("input pin ", "    ", effect->numInputs, effGetInputProperties);
 
     const IntPtr current = query(effGetProgram);
     out << "programs       " << effect->numPrograms << " (current " << current << ")\n";

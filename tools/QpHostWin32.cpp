@@ -27,17 +27,25 @@ int fail(const std::string& message) {
     return kExitFailure;
 }
 
+std::string pluginPath(const CommandLine& line) {
+    return line.library.empty() ? PluginLibrary::defaultPath() : line.library;
+}
+
+// Loads the plug-in and opens its effect; null (and why in error) when it cannot be loaded.
+AEffect* openEffect(PluginLibrary& library, const std::string& path, std::string* error) {
+    if (!library.load(path, error)) return nullptr;
+    AEffect* effect = library.effect();
+    effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
+    return effect;
+}
+
 int runInfo(const CommandLine& line) {
-    const std::string path = line.library.empty() ? PluginLibrary::defaultPath() : line.library;
+    const std::string path = pluginPath(line);
     PluginLibrary library;
     std::string error;
     if (!library.load(path, &error)) return fail(error);
     printEffectInfo(library.effect(), path, std::cout);
     return 0;
-}
-
-std::string pluginPath(const CommandLine& line) {
-    return line.library.empty() ? PluginLibrary::defaultPath() : line.library;
 }
 
 // Reads a file named after --preset or --bank and checks it against the plug-in
@@ -80,9 +88,8 @@ int runPresetSave(const CommandLine& line) {
     const std::string path = pluginPath(line);
     PluginLibrary library;
     std::string error;
-    if (!library.load(path, &error)) return fail(error);
-    AEffect* effect = library.effect();
-    effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
+    AEffect* effect = openEffect(library, path, &error);
+    if (effect == nullptr) return fail(error);
 
     // Every step is checked before the first one runs: a bad file or number
     // leaves nothing half-done and no output file.
@@ -156,9 +163,8 @@ int runPresetLoad(const CommandLine& line) {
     const std::string path = pluginPath(line);
     PluginLibrary library;
     std::string error;
-    if (!library.load(path, &error)) return fail(error);
-    AEffect* effect = library.effect();
-    effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
+    AEffect* effect = openEffect(library, path, &error);
+    if (effect == nullptr) return fail(error);
     if (!applyPresetFile(effect, file, false, &error)) return fail(filePath + ": " + error);
 
     std::printf("%s: '%s' %s, format version %d, plug-in %s version %d\n", filePath.c_str(),
@@ -193,7 +199,7 @@ int runRender(const CommandLine& line) {
     if (!input.ok) return fail(input.error);
     if (input.audio.frames() == 0) return fail(inputPath + ": the file holds no samples");
 
-    const std::string path = line.library.empty() ? PluginLibrary::defaultPath() : line.library;
+    const std::string path = pluginPath(line);
     PluginLibrary library;
     std::string error;
     if (!library.load(path, &error)) return fail(error);

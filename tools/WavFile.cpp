@@ -1,5 +1,7 @@
 #include "tools/WavFile.h"
 
+#include "tools/LittleEndian.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -23,16 +25,6 @@ std::uint16_t readU16(const std::uint8_t* p) { return std::uint16_t(p[0] | (p[1]
 std::uint32_t readU32(const std::uint8_t* p) {
     return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
            (std::uint32_t(p[3]) << 24);
-}
-
-void putU16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(std::uint8_t(v));
-    out.push_back(std::uint8_t(v >> 8));
-}
-
-void putU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    putU16(out, v & 0xFFFF);
-    putU16(out, v >> 16);
 }
 
 void putTag(std::vector<std::uint8_t>& out, const char* tag) {
@@ -251,33 +243,33 @@ std::vector<std::uint8_t> encodeWav(const Audio& audio, SampleFormat format) {
     std::vector<std::uint8_t> out;
     out.reserve(12 + 8 + fmtBytes + factBytes + 8 + dataBytes + 1);
     putTag(out, "RIFF");
-    putU32(out, 4 + 8 + fmtBytes + factBytes + 8 + dataBytes + (dataBytes & 1u));
+    put32le(out, 4 + 8 + fmtBytes + factBytes + 8 + dataBytes + (dataBytes & 1u));
     putTag(out, "WAVE");
     putTag(out, "fmt ");
-    putU32(out, fmtBytes);
-    putU16(out, isFloat ? kFormatFloat : kFormatPcm);
-    putU16(out, channels);
-    putU32(out, audio.sampleRate);
-    putU32(out, audio.sampleRate * channels * bytesPerSample);
-    putU16(out, channels * bytesPerSample);
-    putU16(out, bytesPerSample * 8);
+    put32le(out, fmtBytes);
+    put16le(out, isFloat ? kFormatFloat : kFormatPcm);
+    put16le(out, channels);
+    put32le(out, audio.sampleRate);
+    put32le(out, audio.sampleRate * channels * bytesPerSample);
+    put16le(out, channels * bytesPerSample);
+    put16le(out, bytesPerSample * 8);
     if (isFloat) {
-        putU16(out, 0);
+        put16le(out, 0);
         putTag(out, "fact");
-        putU32(out, 4);
-        putU32(out, frames);
+        put32le(out, 4);
+        put32le(out, frames);
     }
     putTag(out, "data");
-    putU32(out, dataBytes);
+    put32le(out, dataBytes);
     for (std::uint32_t frame = 0; frame < frames; ++frame) {
         for (std::uint32_t channel = 0; channel < channels; ++channel) {
             const float sample = audio.channels[channel][frame];
             if (format == SampleFormat::Float32) {
                 std::uint32_t bits;
                 std::memcpy(&bits, &sample, sizeof bits);
-                putU32(out, bits);
+                put32le(out, bits);
             } else if (format == SampleFormat::Pcm16) {
-                putU16(out, std::uint32_t(quantize(sample, 32768.0, -32768, 32767)) & 0xFFFF);
+                put16le(out, std::uint32_t(quantize(sample, 32768.0, -32768, 32767)) & 0xFFFF);
             } else {
                 const std::uint32_t v = std::uint32_t(quantize(sample, 8388608.0, -8388608, 8388607));
                 out.push_back(std::uint8_t(v));
