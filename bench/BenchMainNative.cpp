@@ -32,6 +32,8 @@ int main() {
 #endif
     std::printf("plug-in: the effect linked in (native build, through the record's processReplacing)\n");
     qp::bench::runComparison("plug-in processReplacing", fresh);
-    for (qp::AEffect* effect : effects) effect->dispatcher(effect, qp::effClose, 0, 0, nullptr, 0.0f);
+    for (qp::AEffect* effect : effects) {
+        effect->dispatcher(effect, qp::effClose, 0, 0, nullptr, 0.0f);
+    }
     return 0;
 }

@@ -37,6 +37,8 @@ int main(int argc, char** argv) {
     };
     std::printf("plug-in: %s (win32 build, through the DLL's processReplacing entry)\n", path.c_str());
     qp::bench::runComparison("plug-in processReplacing", fresh);
-    for (qp::AEffect* effect : effects) effect->dispatcher(effect, qp::effClose, 0, 0, nullptr, 0.0f);
+    for (qp::AEffect* effect : effects) {
+        effect->dispatcher(effect, qp::effClose, 0, 0, nullptr, 0.0f);
+    }
     return 0;
 }

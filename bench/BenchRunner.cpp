@@ -51,8 +51,8 @@ void report(const char* label, const std::vector<double>& rounds) {
     std::vector<double> sorted = rounds;
     std::sort(sorted.begin(), sorted.end());
     const double median = sorted[sorted.size() / 2];
-    std::printf("%-28s %7.2f ns/frame (median %.2f), %8.0fx real time at 44.1 kHz\n", label, best,
-                median, 1e9 / (best * kRealTimeRate));
+    std::printf("%-28s %7.2f ns/frame (median %.2f), %8.0fx real time at 44.1 kHz\n", label, best, median,
+                1e9 / (best * kRealTimeRate));
 }
 
 }  // namespace
@@ -82,8 +82,8 @@ double runComparison(const char* pluginLabel, const std::function<BlockProcessor
         for (std::size_t n = 0; n < voice.size(); ++n) {
             worst = std::max({worst, std::fabs(double(a0[n]) - b0[n]), std::fabs(double(a1[n]) - b1[n])});
         }
-        std::printf("floor and plug-in output over %zu frames: max difference %g%s\n", voice.size(),
-                    worst, worst == 0.0 ? " (bit-identical)" : "");
+        std::printf("floor and plug-in output over %zu frames: max difference %g%s\n", voice.size(), worst,
+                    worst == 0.0 ? " (bit-identical)" : "");
     }
 
     BlockProcessor plugin = freshPlugin();
@@ -110,7 +110,8 @@ BlockProcessor startProcessing(AEffect* effect) {
     effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 44100.0f);
     effect->dispatcher(effect, effSetBlockSize, 0, 512, nullptr, 0.0f);
     effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
-    return [effect](float** in, float** out, int frames) { effect->processReplacing(effect, in, out, frames); };
+    return
+        [effect](float** in, float** out, int frames) { effect->processReplacing(effect, in, out, frames); };
 }
 
 }  // namespace qp::bench

@@ -17,7 +17,8 @@ public:
     // A missing caption is stored as a single space, and a caption starting with
     // a space is not drawn. Longer captions are cut to kCaptionSize - 1 characters.
     AboutBox(const Rect& size, ControlListener* listener, std::int32_t tag, std::int32_t pictureHeight,
-             Bitmap* background, Point offset, const char* caption, const Rect& captionRect, Color captionColor);
+             Bitmap* background, Point offset, const char* caption, const Rect& captionRect,
+             Color captionColor);
     ~AboutBox() override;
 
     void draw(DrawContext* context) override;

@@ -30,7 +30,9 @@ EditorBase* makeBuzzEditor(EffectBase* effect) {
     return buzz ? new (std::nothrow) BuzzEditor(buzz) : nullptr;
 }
 
-BuzzEditor::BuzzEditor(BuzzEffect* effect) : GuiEditorBase(effect, effect), buzzEffect_(effect) {
+BuzzEditor::BuzzEditor(BuzzEffect* effect)
+    : GuiEditorBase(effect, effect),
+      buzzEffect_(effect) {
     background_ = new (std::nothrow) Bitmap(kFaceBitmapId);
     aboutBitmap_ = new (std::nothrow) Bitmap(kAboutBitmapId);
     // The rectangle never changes, so a host may ask for it before the first open.
@@ -46,27 +48,33 @@ BuzzEditor::~BuzzEditor() {
     // Also what close does: an effect destroyed with its window still open must not
     // leave the about box or a hidden entry's views behind.
     tearDown();
-    if (background_)
+    if (background_) {
         background_->release();
-    if (aboutBitmap_)
+    }
+    if (aboutBitmap_) {
         aboutBitmap_->release();
+    }
     for (CachedBitmap& slot : bitmapCache_) {
-        if (slot.bitmap)
+        if (slot.bitmap) {
             slot.bitmap->release();
+        }
         slot.bitmap = nullptr;
     }
 }
 
 Bitmap* BuzzEditor::getBitmap(std::int32_t resourceId) {
-    if (resourceId == 0)
+    if (resourceId == 0) {
         return nullptr;
+    }
     for (CachedBitmap& slot : bitmapCache_) {
-        if (slot.resourceId == resourceId)
+        if (slot.resourceId == resourceId) {
             return slot.bitmap;
+        }
         if (slot.resourceId == -1) {
             slot.bitmap = new (std::nothrow) Bitmap(resourceId);
-            if (!slot.bitmap)
+            if (!slot.bitmap) {
                 return nullptr;
+            }
             slot.resourceId = resourceId;
             slot.bitmap->setTransparentColor(kFilmStripKeyColor);
             return slot.bitmap;
@@ -79,26 +87,30 @@ Bitmap* BuzzEditor::getBitmap(std::int32_t resourceId) {
 Int32 BuzzEditor::open(void* parentWindow) {
     busy_ = true;
     // A host that opens twice without closing would otherwise leak the first window.
-    if (frame_)
+    if (frame_) {
         tearDown();
+    }
     parkedMask_.store(0, std::memory_order_relaxed);
 
     const std::int32_t width = background_ ? background_->getWidth() : 0;
     const std::int32_t height = background_ ? background_->getHeight() : 0;
-    frame_ = new (std::nothrow) Frame(Rect(0, 0, width, height), static_cast<NativeWindow>(parentWindow), this);
-    if (!frame_)
+    frame_ =
+        new (std::nothrow) Frame(Rect(0, 0, width, height), static_cast<NativeWindow>(parentWindow), this);
+    if (!frame_) {
         return 0;
+    }
     frame_->setBackground(background_);
     windowThread_.store(GetCurrentThreadId(), std::memory_order_relaxed);
     setKnobMode(kLinearKnobMode);
 
     createControls();
 
-    aboutBox_ = new (std::nothrow) AboutBox(Rect(39, 26, 257, 103), this, kAboutBoxIndex, 77, aboutBitmap_,
-                                            Point(0, 0), "Version 1.2", Rect(54, 245, 200, 255),
-                                            makeColor(244, 243, 4));
-    if (aboutBox_)
+    aboutBox_ = new (std::nothrow)
+        AboutBox(Rect(39, 26, 257, 103), this, kAboutBoxIndex, 77, aboutBitmap_, Point(0, 0), "Version 1.2",
+                 Rect(54, 245, 200, 255), makeColor(244, 243, 4));
+    if (aboutBox_) {
         aboutBox_->setValue(0.0f);
+    }
 
     buildMenus();
     busy_ = false;
@@ -129,20 +141,24 @@ void BuzzEditor::tearDown() {
     for (ControlEntry& entry : entries_) {
         if (!entry.shown) {
             // Only the editor holds these.
-            if (entry.control)
+            if (entry.control) {
                 entry.control->release();
-            if (entry.display)
+            }
+            if (entry.display) {
                 entry.display->release();
-            if (entry.learnOverlay)
+            }
+            if (entry.learnOverlay) {
                 entry.learnOverlay->release();
+            }
         }
         entry.control = nullptr;
         entry.display = nullptr;
         entry.learnOverlay = nullptr;
         entry.shown = false;
     }
-    if (aboutBox_ && !aboutShowing)
+    if (aboutBox_ && !aboutShowing) {
         aboutBox_->release();
+    }
     aboutBox_ = nullptr;
     commandMenu_ = nullptr;
     presetsMenu_ = nullptr;
@@ -168,21 +184,23 @@ void BuzzEditor::setParameter(Int32 index, float value) {
         }
         return;
     }
-    if (isBusy() || !frame_)
+    if (isBusy() || !frame_) {
         return;
+    }
     switch (index) {
-    case kPresetsMenuIndex:
-        selectChosenProgram();
-        break;
-    case kMenuCommandIndex:
-        if (value == float(kMenuAboutEntry))
-            openAboutScreen();
-        break;
-    case kAboutBoxIndex:
-        closeAboutScreen();
-        break;
-    default:
-        break;
+        case kPresetsMenuIndex:
+            selectChosenProgram();
+            break;
+        case kMenuCommandIndex:
+            if (value == float(kMenuAboutEntry)) {
+                openAboutScreen();
+            }
+            break;
+        case kAboutBoxIndex:
+            closeAboutScreen();
+            break;
+        default:
+            break;
     }
     commandHook(index, value);
     if (isEntryIndex(index)) {
@@ -193,11 +211,13 @@ void BuzzEditor::setParameter(Int32 index, float value) {
 
 void BuzzEditor::update() {
     const std::uint32_t parked = parkedMask_.exchange(0, std::memory_order_relaxed);
-    if (isBusy() || !frame_)
+    if (isBusy() || !frame_) {
         return;
+    }
     for (std::int32_t index = 0; index < kEntryCount; ++index) {
-        if (parked & (1u << index))
+        if (parked & (1u << index)) {
             setControlValue(index, buzzEffect_->getParameter(index));
+        }
     }
     // The effect learns a controller from the MIDI stream without telling the
     // editor; the controller's first value sets the parameter, which brings us

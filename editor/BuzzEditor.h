@@ -116,7 +116,8 @@ public:
     virtual void commandHook(Int32 index, float value);
     virtual void createControls();
     virtual void extraMenuEntries(OptionMenu* commandMenu);
-    virtual void setRandomSetting(std::int32_t parameter, bool bipolar, float offset, const float (&amounts)[kRandomAmounts]);
+    virtual void setRandomSetting(std::int32_t parameter, bool bipolar, float offset,
+                                  const float (&amounts)[kRandomAmounts]);
     virtual void randomize(std::int32_t amountNumber);
 
     // The cache's bitmap for a resource, loaded on first use; none for id 0.
@@ -155,9 +156,9 @@ private:
     void installControl(std::int32_t index, Control* control, bool show, std::int32_t bitmapId);
     // The two slider forms are added the same way; only the class differs.
     template <class SliderForm>
-    void addSlider(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height, std::int32_t index,
-                   std::int32_t handleBitmapId, bool show, std::int32_t minPosition, std::int32_t maxPosition,
-                   std::int32_t style);
+    void addSlider(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                   std::int32_t index, std::int32_t handleBitmapId, bool show, std::int32_t minPosition,
+                   std::int32_t maxPosition, std::int32_t style);
     void releaseView(const ControlEntry& entry, View* view);
     // The learnt controllers into the overlays; window thread only.
     void showLearnedControllers();

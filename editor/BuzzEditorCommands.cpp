@@ -30,27 +30,31 @@ constexpr float kRandomScale = 3.0518509e-05f;
 }  // namespace
 
 void BuzzEditor::valueChanged(DrawContext* context, Control* control) {
-    if (isBusy() || !control)
+    if (isBusy() || !control) {
         return;
+    }
     // The effect stores or carries out the value, tells the host (with the tag as
     // the index, commands included) and passes it back to setParameter here.
     effect_->automateParameter(control->getTag(), control->getValue());
     // A control the command just took out of the frame (the about box) must not
     // paint itself over the face again.
-    if (context && frame_ && frame_->isChild(control))
+    if (context && frame_ && frame_->isChild(control)) {
         control->update(context);
+    }
 }
 
 void BuzzEditor::buildMenus() {
-    presetsMenu_ = new (std::nothrow) OptionMenu(kMenuArea, this, kPresetsMenuIndex, nullptr, nullptr,
-                                                 kPresetsMenuStyle);
-    commandMenu_ = new (std::nothrow) OptionMenu(kMenuArea, this, kMenuCommandIndex, nullptr, nullptr,
-                                                 kCommandMenuStyle);
+    presetsMenu_ = new (std::nothrow)
+        OptionMenu(kMenuArea, this, kPresetsMenuIndex, nullptr, nullptr, kPresetsMenuStyle);
+    commandMenu_ = new (std::nothrow)
+        OptionMenu(kMenuArea, this, kMenuCommandIndex, nullptr, nullptr, kCommandMenuStyle);
     if (!presetsMenu_ || !commandMenu_) {
-        if (presetsMenu_)
+        if (presetsMenu_) {
             presetsMenu_->release();
-        if (commandMenu_)
+        }
+        if (commandMenu_) {
             commandMenu_->release();
+        }
         presetsMenu_ = commandMenu_ = nullptr;
         return;
     }
@@ -79,17 +83,20 @@ void BuzzEditor::extraMenuEntries(OptionMenu*) {}
 void BuzzEditor::commandHook(Int32, float) {}
 
 void BuzzEditor::selectChosenProgram() {
-    if (!presetsMenu_)
+    if (!presetsMenu_) {
         return;
+    }
     // Choosing an entry has already made it the submenu's current one.
     const std::int32_t program = presetsMenu_->getCurrent(nullptr, true);
-    if (program >= 0)
+    if (program >= 0) {
         effect_->setProgram(program);
+    }
 }
 
 void BuzzEditor::openAboutScreen() {
-    if (!aboutBox_ || isAboutShowing())
+    if (!aboutBox_ || isAboutShowing()) {
         return;
+    }
     frame_->addView(aboutBox_);
     aboutBox_->setValue(0.0f);
     aboutBox_->setDirty(true);
@@ -97,13 +104,15 @@ void BuzzEditor::openAboutScreen() {
 }
 
 void BuzzEditor::closeAboutScreen() {
-    if (!frame_->getModalView())
+    if (!frame_->getModalView()) {
         return;
+    }
     frame_->setModalView(nullptr);
     // Back to the editor, which keeps it for the next time.
     frame_->removeView(aboutBox_, false);
-    if (aboutBox_)
+    if (aboutBox_) {
         aboutBox_->setValue(1.0f);
+    }
     frame_->setDirty(true);
     frame_->redrawView(nullptr);
 }
@@ -120,15 +129,17 @@ void BuzzEditor::refreshLearnedControllers() {
 
 void BuzzEditor::showLearnedControllers() {
     for (std::int32_t index = 0; index < kEntryCount; ++index) {
-        if (LearnOverlay* overlay = entries_[index].learnOverlay)
+        if (LearnOverlay* overlay = entries_[index].learnOverlay) {
             overlay->setLearnedController(buzzEffect_->learnedController(index));
+        }
     }
 }
 
 void BuzzEditor::setRandomSetting(std::int32_t parameter, bool bipolar, float offset,
                                   const float (&amounts)[kRandomAmounts]) {
-    if (!isEntryIndex(parameter))
+    if (!isEntryIndex(parameter)) {
         return;
+    }
     RandomSetting& setting = randomSettings_[parameter];
     setting.parameter = parameter;
     setting.bipolar = bipolar;
@@ -143,8 +154,9 @@ std::int32_t BuzzEditor::nextRandom() {
 }
 
 void BuzzEditor::randomize(std::int32_t amountNumber) {
-    if (amountNumber < 0 || amountNumber >= kRandomAmounts)
+    if (amountNumber < 0 || amountNumber >= kRandomAmounts) {
         return;
+    }
     for (std::int32_t index = 0; index < kEntryCount; ++index) {
         const RandomSetting& setting = randomSettings_[index];
         const float amount = setting.amounts[amountNumber];
@@ -153,15 +165,17 @@ void BuzzEditor::randomize(std::int32_t amountNumber) {
             effect_->setParameter(index, -amount);
             continue;
         }
-        if (setting.parameter == -1)
+        if (setting.parameter == -1) {
             continue;
+        }
         const float r = float(nextRandom()) * kRandomScale;
         float v = setting.bipolar ? r * -amount + amount * 0.5f + 0.5f : r * amount;
         v += setting.offset;
-        if (v > 1.0f)
+        if (v > 1.0f) {
             v = 1.0f;
-        else if (v < 0.0f)
+        } else if (v < 0.0f) {
             v = 0.0f;
+        }
         // The plain setParameter: the host is not told, the knob follows.
         effect_->setParameter(index, v);
     }

@@ -11,10 +11,10 @@
 #include "gui/AnimKnob.h"
 #include "gui/Bitmap.h"
 #include "gui/Frame.h"
+#include "gui/HorizontalSlider.h"
 #include "gui/Knob.h"
 #include "gui/OnOffButton.h"
 #include "gui/ParamDisplay.h"
-#include "gui/HorizontalSlider.h"
 #include "gui/VerticalSlider.h"
 #include "resources/ResourceIds.h"
 
@@ -32,12 +32,15 @@ constexpr float kButtonWheelIncrement = 10.0f;
 // The value a display shows for a parameter value.
 float displayValue(const BuzzEditor::ControlEntry& entry, float value) {
     float v = value * entry.displayScale + entry.displayOffset;
-    if (entry.integerDisplay)
+    if (entry.integerDisplay) {
         v = float(std::int32_t(v));
+    }
     return v;
 }
 
-void integerText(float value, char* text) { std::snprintf(text, kDisplayTextSize, "%d", int(std::int32_t(value))); }
+void integerText(float value, char* text) {
+    std::snprintf(text, kDisplayTextSize, "%d", int(std::int32_t(value)));
+}
 
 }  // namespace
 
@@ -51,12 +54,14 @@ void BuzzEditor::createControls() {
 
 // A view of an entry being replaced: the frame's to release while it shows, else the editor's.
 void BuzzEditor::releaseView(const ControlEntry& entry, View* view) {
-    if (!view)
+    if (!view) {
         return;
-    if (entry.shown && frame_ && frame_->isChild(view))
+    }
+    if (entry.shown && frame_ && frame_->isChild(view)) {
         frame_->removeView(view, true);
-    else
+    } else {
         view->release();
+    }
 }
 
 void BuzzEditor::installControl(std::int32_t index, Control* control, bool show, std::int32_t bitmapId) {
@@ -69,31 +74,36 @@ void BuzzEditor::installControl(std::int32_t index, Control* control, bool show,
     entry.learnOverlay = nullptr;
     entry.control = control;
     entry.shown = show;
-    entry.learnOverlay = new (std::nothrow) LearnOverlay(control->getViewSize(), this, kLearnCommandIndex, control);
+    entry.learnOverlay =
+        new (std::nothrow) LearnOverlay(control->getViewSize(), this, kLearnCommandIndex, control);
     if (show && frame_) {
         frame_->addView(control);
-        if (entry.learnOverlay)
+        if (entry.learnOverlay) {
             frame_->addView(entry.learnOverlay);
+        }
     }
 }
 
 void BuzzEditor::setTransparencyForBitmap(std::int32_t resourceId) {
     for (ControlEntry& entry : entries_) {
-        if (entry.bitmapId == resourceId && entry.control)
+        if (entry.bitmapId == resourceId && entry.control) {
             entry.control->setTransparency(true);
+        }
     }
 }
 
 void BuzzEditor::addFilmStripKnob(std::int32_t x, std::int32_t y, std::int32_t index, std::int32_t frameSize,
                                   std::int32_t bitmapId, bool show) {
     Bitmap* bitmap = getBitmap(bitmapId);
-    if (!isEntryIndex(index) || !bitmap || frameSize <= 0)
+    if (!isEntryIndex(index) || !bitmap || frameSize <= 0) {
         return;
+    }
     const Rect size(x, y, x + bitmap->getWidth(), y + frameSize);
     auto* knob = new (std::nothrow)
         AnimKnob(size, this, index, bitmap->getHeight() / frameSize, frameSize, bitmap, Point(0, 0));
-    if (!knob)
+    if (!knob) {
         return;
+    }
     installControl(index, knob, show, bitmapId);
 }
 
@@ -101,20 +111,23 @@ void BuzzEditor::addValueDisplay(std::int32_t x, std::int32_t y, std::int32_t wi
                                  std::int32_t index, bool useBackground, bool integerDisplay, float scale,
                                  float offset, Color fontColor, Color backgroundColor, Color frameColor,
                                  FontId font) {
-    if (!isEntryIndex(index))
+    if (!isEntryIndex(index)) {
         return;
+    }
     ControlEntry& entry = entries_[index];
     entry.integerDisplay = integerDisplay;
     entry.displayScale = scale;
     entry.displayOffset = offset;
-    auto* display =
-        new (std::nothrow) ParamDisplay(Rect(x, y, x + width, y + height), useBackground ? background_ : nullptr, 0);
-    if (!display)
+    auto* display = new (std::nothrow)
+        ParamDisplay(Rect(x, y, x + width, y + height), useBackground ? background_ : nullptr, 0);
+    if (!display) {
         return;
+    }
     releaseView(entry, entry.display);
     entry.display = display;
-    if (integerDisplay)
+    if (integerDisplay) {
         display->setValueToText(integerText);
+    }
     display->setValue(displayValue(entry, buzzEffect_->getParameter(index)));
     display->setFont(font);
     display->setFontColor(fontColor);
@@ -126,20 +139,23 @@ void BuzzEditor::addValueDisplay(std::int32_t x, std::int32_t y, std::int32_t wi
         display->setTextTransparency(true);
     }
     // A display made for a hidden entry joins the frame with the next showEntry.
-    if (entry.shown && frame_)
+    if (entry.shown && frame_) {
         frame_->addView(display);
+    }
 }
 
 void BuzzEditor::addKnob(std::int32_t x, std::int32_t y, std::int32_t size, std::int32_t index,
                          std::int32_t handleBitmapId, bool show, std::int32_t inset, Color handleColor,
                          Color shadowColor) {
-    if (!isEntryIndex(index))
+    if (!isEntryIndex(index)) {
         return;
+    }
     Bitmap* handle = getBitmap(handleBitmapId);
     auto* knob = new (std::nothrow)
         Knob(Rect(x, y, x + size, y + size), this, index, background_, handle, Point(x, y));
-    if (!knob)
+    if (!knob) {
         return;
+    }
     if (!handle) {
         knob->setInset(inset);
         knob->setShadowColor(shadowColor);
@@ -150,15 +166,17 @@ void BuzzEditor::addKnob(std::int32_t x, std::int32_t y, std::int32_t size, std:
 
 template <class SliderForm>
 void BuzzEditor::addSlider(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
-                           std::int32_t index, std::int32_t handleBitmapId, bool show, std::int32_t minPosition,
-                           std::int32_t maxPosition, std::int32_t style) {
-    if (!isEntryIndex(index))
+                           std::int32_t index, std::int32_t handleBitmapId, bool show,
+                           std::int32_t minPosition, std::int32_t maxPosition, std::int32_t style) {
+    if (!isEntryIndex(index)) {
         return;
+    }
     auto* slider = new (std::nothrow)
         SliderForm(Rect(x, y, x + width, y + height), this, index, minPosition, maxPosition,
                    getBitmap(handleBitmapId), background_, Point(x, y), style);
-    if (!slider)
+    if (!slider) {
         return;
+    }
     installControl(index, slider, show, handleBitmapId);
 }
 
@@ -172,29 +190,34 @@ void BuzzEditor::addHorizontalSlider(std::int32_t x, std::int32_t y, std::int32_
 void BuzzEditor::addVerticalSlider(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
                                    std::int32_t index, std::int32_t handleBitmapId, bool show,
                                    std::int32_t minPosition, std::int32_t maxPosition, std::int32_t style) {
-    addSlider<VerticalSlider>(x, y, width, height, index, handleBitmapId, show, minPosition, maxPosition, style);
+    addSlider<VerticalSlider>(x, y, width, height, index, handleBitmapId, show, minPosition, maxPosition,
+                              style);
 }
 
 void BuzzEditor::addButton(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
                            std::int32_t index, std::int32_t bitmapId, bool show) {
-    if (!isEntryIndex(index))
+    if (!isEntryIndex(index)) {
         return;
+    }
     auto* button =
         new (std::nothrow) OnOffButton(Rect(x, y, x + width, y + height), this, index, getBitmap(bitmapId));
-    if (!button)
+    if (!button) {
         return;
+    }
     button->setWheelIncrement(kButtonWheelIncrement);
     installControl(index, button, show, bitmapId);
 }
 
 void BuzzEditor::addStepSwitch(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
                                std::int32_t states, std::int32_t index, std::int32_t bitmapId, bool show) {
-    if (!isEntryIndex(index))
+    if (!isEntryIndex(index)) {
         return;
-    auto* stepSwitch = new (std::nothrow)
-        StepSwitch(Rect(x, y, x + width, y + height), this, index, states, height, getBitmap(bitmapId), Point(0, 0));
-    if (!stepSwitch)
+    }
+    auto* stepSwitch = new (std::nothrow) StepSwitch(Rect(x, y, x + width, y + height), this, index, states,
+                                                     height, getBitmap(bitmapId), Point(0, 0));
+    if (!stepSwitch) {
         return;
+    }
     installControl(index, stepSwitch, show, bitmapId);
 }
 
@@ -202,56 +225,71 @@ void BuzzEditor::addFilmStripSlider(std::int32_t x, std::int32_t y, std::int32_t
                                     std::int32_t index, std::int32_t bitmapId, bool show, std::int32_t frames,
                                     std::int32_t frameHeight, std::int32_t minPosition,
                                     std::int32_t maxPosition, std::int32_t style) {
-    if (!isEntryIndex(index))
+    if (!isEntryIndex(index)) {
         return;
+    }
     auto* slider = new (std::nothrow)
         FilmStripSlider(Rect(x, y, x + width, y + height), this, index, frames, frameHeight, minPosition,
                         maxPosition, getBitmap(bitmapId), Point(0, 0), style);
-    if (!slider)
+    if (!slider) {
         return;
+    }
     installControl(index, slider, show, bitmapId);
 }
 
 void BuzzEditor::showEntry(std::int32_t index) {
-    if (!isEntryIndex(index) || entries_[index].shown || !frame_)
+    if (!isEntryIndex(index) || entries_[index].shown || !frame_) {
         return;
+    }
     ControlEntry& entry = entries_[index];
     entry.shown = true;
-    if (entry.display)
+    if (entry.display) {
         frame_->addView(entry.display);
-    if (entry.control)
+    }
+    if (entry.control) {
         frame_->addView(entry.control);
-    if (entry.learnOverlay)
+    }
+    if (entry.learnOverlay) {
         frame_->addView(entry.learnOverlay);
+    }
     // Values set while hidden were ignored: show what the effect holds now.
     setControlValue(index, buzzEffect_->getParameter(index));
 }
 
 void BuzzEditor::hideEntry(std::int32_t index) {
-    if (!isEntryIndex(index) || !entries_[index].shown || !frame_)
+    if (!isEntryIndex(index) || !entries_[index].shown || !frame_) {
         return;
+    }
     ControlEntry& entry = entries_[index];
     entry.shown = false;
-    if (entry.display)
+    if (entry.display) {
         frame_->removeView(entry.display, false);
-    if (entry.control)
+    }
+    if (entry.control) {
         frame_->removeView(entry.control, false);
-    if (entry.learnOverlay)
+    }
+    if (entry.learnOverlay) {
         frame_->removeView(entry.learnOverlay, false);
-    if (entry.display)
+    }
+    if (entry.display) {
         entry.display->setDirty(true);
-    if (entry.control)
+    }
+    if (entry.control) {
         entry.control->setDirty(true);
+    }
 }
 
 void BuzzEditor::setControlValue(std::int32_t index, float value) {
-    if (!isEntryIndex(index) || !entries_[index].shown)
+    if (!isEntryIndex(index) || !entries_[index].shown) {
         return;
+    }
     ControlEntry& entry = entries_[index];
-    if (entry.display)
+    if (entry.display) {
         entry.display->setValue(displayValue(entry, value));
-    if (entry.control)
+    }
+    if (entry.control) {
         entry.control->setValue(value);
+    }
 }
 
 }  // namespace qp

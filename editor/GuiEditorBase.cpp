@@ -39,13 +39,16 @@ std::int32_t ticksUntil(std::uint32_t then, std::uint32_t now) { return std::int
 }  // namespace
 
 GuiEditorBase::GuiEditorBase(EffectBase* effect, EditHost* editHost)
-    : EditorBase(effect), editHost_(editHost), nextIdleTime_(ticks()) {}
+    : EditorBase(effect),
+      editHost_(editHost),
+      nextIdleTime_(ticks()) {}
 
 GuiEditorBase::~GuiEditorBase() = default;
 
 Int32 GuiEditorBase::getRect(ERect** rect) {
-    if (rect == nullptr)
+    if (rect == nullptr) {
         return 0;
+    }
     *rect = &rect_;
     return 1;
 }
@@ -58,11 +61,13 @@ Int32 GuiEditorBase::open(void* parentWindow) {
 
 void GuiEditorBase::idle() {
     // The host may call effEditIdle from inside the hostIdle that wait() makes.
-    if (inIdle_)
+    if (inIdle_) {
         return;
+    }
     EditorBase::idle();
-    if (frame_)
+    if (frame_) {
         frame_->idle();
+    }
 }
 
 void GuiEditorBase::wait() {
@@ -70,19 +75,22 @@ void GuiEditorBase::wait() {
     if (ticksUntil(nextIdleTime_, now) > 0) {
         Sleep(kWaitSleepMs);
         now += kWaitSleepMs;
-        if (ticksUntil(nextIdleTime_, now) > std::int32_t(kIdleLeadMs))
+        if (ticksUntil(nextIdleTime_, now) > std::int32_t(kIdleLeadMs)) {
             return;
+        }
     }
     idle();
     // The drag loop never returns to the message loop, so the window would stay
     // unpainted (for example where a menu or another window uncovered it).
     MSG message;
-    if (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE))
+    if (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) {
         DispatchMessageA(&message);
+    }
     nextIdleTime_ = now + kIdleIntervalMs;
     inIdle_ = true;
-    if (effect_)
+    if (effect_) {
         effect_->hostIdle();
+    }
     inIdle_ = false;
 }
 
@@ -95,23 +103,28 @@ Int32 GuiEditorBase::setKnobMode(Int32 mode) {
     return 1;
 }
 
-bool GuiEditorBase::wheel(float distance) { return frame_ ? frame_->wheel(nullptr, Point(0, 0), distance) : false; }
+bool GuiEditorBase::wheel(float distance) {
+    return frame_ ? frame_->wheel(nullptr, Point(0, 0), distance) : false;
+}
 
 void GuiEditorBase::setParameter(Int32, float) { requestUpdate(); }
 
 void GuiEditorBase::draw(const Rect*) {
-    if (frame_)
+    if (frame_) {
         frame_->redrawView(nullptr);
+    }
 }
 
 void GuiEditorBase::beginEdit(std::int32_t tag) {
-    if (editHost_)
+    if (editHost_) {
         editHost_->beginEdit(tag);
+    }
 }
 
 void GuiEditorBase::endEdit(std::int32_t tag) {
-    if (editHost_)
+    if (editHost_) {
         editHost_->endEdit(tag);
+    }
 }
 
 std::int32_t GuiEditorBase::getKnobMode() const { return knobMode(); }

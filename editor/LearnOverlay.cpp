@@ -23,7 +23,8 @@ constexpr float kFineWheelFactor = 0.1f;
 }  // namespace
 
 LearnOverlay::LearnOverlay(const Rect& size, ControlListener* listener, std::int32_t tag, Control* target)
-    : Control(size, listener, tag, nullptr), target_(target) {}
+    : Control(size, listener, tag, nullptr),
+      target_(target) {}
 
 LearnOverlay::~LearnOverlay() = default;
 
@@ -34,8 +35,9 @@ void LearnOverlay::setLearnedController(std::int32_t controller) { learnedContro
 void LearnOverlay::mouseDown(DrawContext* context, Point where) {
     const std::int32_t buttons = context ? context->pollMouseButtons() : 0;
     if (!(buttons & kButtonRight)) {
-        if (target_)
+        if (target_) {
             target_->mouseDown(context, where);
+        }
         return;
     }
     runLearnMenu(context, where);
@@ -50,11 +52,13 @@ bool LearnOverlay::removed(View* parent) {
 
 void LearnOverlay::runLearnMenu(DrawContext* context, Point where) {
     Frame* frame = getFrame();
-    if (!frame)
+    if (!frame) {
         return;
+    }
     OptionMenu* menu = new (std::nothrow) OptionMenu(size_, nullptr, 0, nullptr, nullptr, kLearnMenuStyle);
-    if (!menu)
+    if (!menu) {
         return;
+    }
     if (learnedController_ != 0) {
         char forget[64];
         std::snprintf(forget, sizeof(forget), "Forget CC %d", int(learnedController_));
@@ -78,18 +82,22 @@ void LearnOverlay::runLearnMenu(DrawContext* context, Point where) {
         const bool learn = menu->isCheckedEntry(kLearnEntry);
         const bool forget = menu->isCheckedEntry(kForgetEntry);
         if (learn || forget) {
-            if (target_)
+            if (target_) {
                 value_ = float(target_->getTag());
-            if (forget)
+            }
+            if (forget) {
                 value_ += float(kForgetCommandOffset);
-            if (listener_)
+            }
+            if (listener_) {
                 listener_->valueChanged(context, this);
+            }
         }
     }
     // The menu forgets its frame when taken out (the frame closed, in the popup
     // or in the listener), so one it still names is alive.
-    if (Frame* holder = menu->getFrame())
+    if (Frame* holder = menu->getFrame()) {
         holder->removeView(menu, true);
+    }
     temporaryMenu_ = nullptr;
     menu->release();
     release();
@@ -97,21 +105,25 @@ void LearnOverlay::runLearnMenu(DrawContext* context, Point where) {
 
 bool LearnOverlay::wheel(DrawContext* context, Point, float distance) {
     float v = target_ ? target_->getValue() : 0.0f;
-    if (target_)
+    if (target_) {
         wheelIncrement_ = target_->getWheelIncrement();
+    }
     float step = distance * wheelIncrement_;
-    if (context && (context->pollMouseButtons() & kModShift))
+    if (context && (context->pollMouseButtons() & kModShift)) {
         step *= kFineWheelFactor;
+    }
     v += step;
-    if (v > 1.0f)
+    if (v > 1.0f) {
         v = 1.0f;
-    else if (v < 0.0f)
+    } else if (v < 0.0f) {
         v = 0.0f;
+    }
     if (target_) {
         target_->setValue(v);
         // The listener hears the target, so the effect gets its tag and value.
-        if (listener_)
+        if (listener_) {
             listener_->valueChanged(context, target_);
+        }
     }
     return true;
 }

@@ -23,12 +23,14 @@ void StepSwitch::draw(DrawContext* context) {
 }
 
 void StepSwitch::mouseDown(DrawContext* context, Point) {
-    if (!isMouseEnabled() || !context || !(context->pollMouseButtons() & kButtonLeft))
+    if (!isMouseEnabled() || !context || !(context->pollMouseButtons() & kButtonLeft)) {
         return;
+    }
     nextFrame();
     setDirty(true);
-    if (listener_)
+    if (listener_) {
         listener_->valueChanged(context, this);
+    }
     draw(context);
 }
 
@@ -38,8 +40,9 @@ void StepSwitch::setValue(float value) {
 
 void StepSwitch::nextFrame() {
     value_ += 1.0f;
-    if (value_ > float(frames_ - 1))
+    if (value_ > float(frames_ - 1)) {
         value_ = 0.0f;
+    }
 }
 
 }  // namespace qp

@@ -201,8 +201,7 @@ bool BuzzEffect::getOutputProperties(Int32 index, VstPinProperties* properties) 
     if (properties == nullptr || index < 0 || index >= kChannelCount) {
         return false;
     }
-    std::snprintf(properties->label, sizeof properties->label, kPinLabelFormat, kProductName,
-                  int(index + 1));
+    std::snprintf(properties->label, sizeof properties->label, kPinLabelFormat, kProductName, int(index + 1));
     properties->flags = kVstPinIsActive | kVstPinIsStereo;
     return true;
 }
@@ -265,9 +264,8 @@ float BuzzEffect::currentParameterValue(Int32 index) {
     return isParameterIndex(index) ? loadShared(liveValue(index)) : 0.0f;
 }
 
-void BuzzEffect::defineParameter(Int32 index, const char* name, float defaultValue,
-                                 std::uint8_t perProgram, std::uint8_t unbounded,
-                                 std::uint8_t keepDefault) {
+void BuzzEffect::defineParameter(Int32 index, const char* name, float defaultValue, std::uint8_t perProgram,
+                                 std::uint8_t unbounded, std::uint8_t keepDefault) {
     if (!isParameterIndex(index)) {
         return;
     }
@@ -290,8 +288,7 @@ void BuzzEffect::setupParameters() {
 }
 
 void BuzzEffect::getParamName(Int32 index, char* text) {
-    copyTextToHost(text, isParameterIndex(index) ? block_.parameters[index].name : "",
-                   kMaxParamTextLen);
+    copyTextToHost(text, isParameterIndex(index) ? block_.parameters[index].name : "", kMaxParamTextLen);
 }
 
 void BuzzEffect::getParamLabel(Int32, char* label) {

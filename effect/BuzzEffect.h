@@ -72,9 +72,8 @@ public:
     virtual void getProgramNameAt(char* text, Int32 program);
     virtual void setupParameters();
     virtual float currentParameterValue(Int32 index);
-    virtual void defineParameter(Int32 index, const char* name, float defaultValue,
-                                 std::uint8_t perProgram, std::uint8_t unbounded,
-                                 std::uint8_t keepDefault);
+    virtual void defineParameter(Int32 index, const char* name, float defaultValue, std::uint8_t perProgram,
+                                 std::uint8_t unbounded, std::uint8_t keepDefault);
     virtual void loadDefaultBank(std::uint16_t resourceId, bool tryUserFile, bool ask);
     virtual void loadSettings();
     virtual void handleCommand(Int32 index, float value);

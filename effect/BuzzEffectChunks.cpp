@@ -14,16 +14,16 @@
 #include <limits>
 
 #include "effect/BuzzEffect.h"
-#include "effect/SharedField.h"
 #include "effect/RecordNames.h"
+#include "effect/SharedField.h"
 #include "host/Platform.h"
 
 namespace qp {
 
 namespace {
 
-constexpr Int32 kBankChunkSize = Int32(sizeof(ParameterBlock));   // 360
-constexpr Int32 kPresetChunkSize = Int32(sizeof(ProgramRecord));  // 32
+constexpr Int32 kBankChunkSize = Int32(sizeof(ParameterBlock));                    // 360
+constexpr Int32 kPresetChunkSize = Int32(sizeof(ProgramRecord));                   // 32
 constexpr std::uint32_t kFactoryBankSize = sizeof(ProgramRecord) * kProgramCount;  // 288
 constexpr std::uint32_t kModulePathSize = 1024;
 
@@ -34,7 +34,6 @@ constexpr const char* kBankResourceType = "Bank";
 constexpr const char* kUserBankExtension = "bnk";
 constexpr std::size_t kReplacedSuffixLength = 3;
 
-
 // What a loaded value may be. A bounded parameter keeps to 0..1: above is
 // limited to 1, below and NaN become 0, the lower end. An unbounded one keeps
 // any finite value, as a bank that relies on the flag stored it; what no
@@ -43,10 +42,14 @@ constexpr std::size_t kReplacedSuffixLength = 3;
 // largest finite value of its sign.
 float loadedValue(float value, bool unbounded) {
     if (!unbounded) {
-        if (!(value >= 0.0f)) return 0.0f;
+        if (!(value >= 0.0f)) {
+            return 0.0f;
+        }
         return value > 1.0f ? 1.0f : value;
     }
-    if (std::isnan(value)) return 0.0f;
+    if (std::isnan(value)) {
+        return 0.0f;
+    }
     return std::clamp(value, -std::numeric_limits<float>::max(), std::numeric_limits<float>::max());
 }
 
@@ -55,7 +58,9 @@ float loadedValue(float value, bool unbounded) {
 using UnboundedFlags = std::array<bool, kParameterCount>;
 
 void checkProgram(ProgramRecord& program, const UnboundedFlags& unbounded) {
-    for (int i = 0; i < kParameterCount; ++i) program.values[i] = loadedValue(program.values[i], unbounded[i]);
+    for (int i = 0; i < kParameterCount; ++i) {
+        program.values[i] = loadedValue(program.values[i], unbounded[i]);
+    }
 }
 
 void checkBlock(ParameterBlock& block) {
@@ -65,12 +70,16 @@ void checkBlock(ParameterBlock& block) {
         unbounded[i] = parameter.unbounded != 0;
         parameter.value = loadedValue(parameter.value, unbounded[i]);
     }
-    for (ProgramRecord& program : block.programs) checkProgram(program, unbounded);
+    for (ProgramRecord& program : block.programs) {
+        checkProgram(program, unbounded);
+    }
 }
 
 void snapshotProgram(ProgramRecord& copy, ProgramRecord& live) {
     std::memcpy(copy.name, live.name, kNameSize);
-    for (int i = 0; i < kParameterCount; ++i) copy.values[i] = loadShared(live.values[i]);
+    for (int i = 0; i < kParameterCount; ++i) {
+        copy.values[i] = loadShared(live.values[i]);
+    }
 }
 
 void snapshotBlock(ParameterBlock& copy, ParameterBlock& live) {
@@ -85,12 +94,16 @@ void snapshotBlock(ParameterBlock& copy, ParameterBlock& live) {
         to.learnedController = loadShared(from.learnedController);
         std::memcpy(to.name, from.name, kNameSize);
     }
-    for (int i = 0; i < kProgramCount; ++i) snapshotProgram(copy.programs[i], live.programs[i]);
+    for (int i = 0; i < kProgramCount; ++i) {
+        snapshotProgram(copy.programs[i], live.programs[i]);
+    }
 }
 
 void publishProgram(ProgramRecord& live, const ProgramRecord& checked) {
     std::memcpy(live.name, checked.name, kNameSize);
-    for (int i = 0; i < kParameterCount; ++i) storeShared(live.values[i], checked.values[i]);
+    for (int i = 0; i < kParameterCount; ++i) {
+        storeShared(live.values[i], checked.values[i]);
+    }
 }
 
 void publishBlock(ParameterBlock& live, const ParameterBlock& checked) {
@@ -105,7 +118,9 @@ void publishBlock(ParameterBlock& live, const ParameterBlock& checked) {
         storeShared(to.learnedController, from.learnedController);
         std::memcpy(to.name, from.name, kNameSize);
     }
-    for (int i = 0; i < kProgramCount; ++i) publishProgram(live.programs[i], checked.programs[i]);
+    for (int i = 0; i < kProgramCount; ++i) {
+        publishProgram(live.programs[i], checked.programs[i]);
+    }
 }
 
 bool validProgram(Int32 program) { return program >= 0 && program < kProgramCount; }
@@ -113,7 +128,9 @@ bool validProgram(Int32 program) { return program >= 0 && program < kProgramCoun
 }  // namespace
 
 Int32 BuzzEffect::getChunk(void** data, bool isPreset) {
-    if (!data) return 0;
+    if (!data) {
+        return 0;
+    }
     // The host reads the live block itself; nothing is copied.
     if (!isPreset) {
         *data = &block_;
@@ -139,9 +156,13 @@ Int32 BuzzEffect::setChunk(void* data, Int32 byteSize, bool isPreset) {
         } else if (validProgram(program)) {
             ProgramRecord staged;
             snapshotProgram(staged, block_.programs[program]);
-            if (byteSize > 0) std::memcpy(&staged, data, std::size_t(byteSize));
+            if (byteSize > 0) {
+                std::memcpy(&staged, data, std::size_t(byteSize));
+            }
             UnboundedFlags unbounded{};
-            for (int i = 0; i < kParameterCount; ++i) unbounded[i] = loadShared(block_.parameters[i].unbounded) != 0;
+            for (int i = 0; i < kParameterCount; ++i) {
+                unbounded[i] = loadShared(block_.parameters[i].unbounded) != 0;
+            }
             checkProgram(staged, unbounded);
             publishProgram(block_.programs[program], staged);
             setProgram(program);
@@ -151,7 +172,9 @@ Int32 BuzzEffect::setChunk(void* data, Int32 byteSize, bool isPreset) {
         // Whether or not the bank was taken, the parameters and the editor
         // follow the current program again.
         const Int32 program = loadCurrentProgram();
-        if (validProgram(program)) setProgram(program);
+        if (validProgram(program)) {
+            setProgram(program);
+        }
     }
     if (editor_) {
         editor_->requestUpdate();
@@ -172,7 +195,9 @@ void BuzzEffect::loadBankBlock(const void* data, Int32 byteSize) {
 }
 
 void BuzzEffect::getProgramNameAt(char* text, Int32 program) {
-    if (!text) return;
+    if (!text) {
+        return;
+    }
     if (validProgram(program)) {
         copyRecordName(text, block_.programs[program].name);
     } else {

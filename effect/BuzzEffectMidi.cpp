@@ -9,9 +9,9 @@
 #include <cstdio>
 
 #include "effect/BuzzEffect.h"
-#include "effect/SharedField.h"
 #include "effect/RecordNames.h"
 #include "effect/Settings.h"
+#include "effect/SharedField.h"
 #include "host/EditorProtocol.h"
 #include "host/Platform.h"
 
@@ -36,11 +36,12 @@ constexpr const char* kDefaultWriteError = "Error saving registery!";
 constexpr const char* kControllerWriteError = "Error saving Midi-CC registery!";
 constexpr const char* kDefaultsSaved = "Default Values Saved!";
 
-
 // The parameter a learn or forget command names: trunc(value), which must be a
 // parameter of this effect. NaN and infinities name none.
 bool commandParameter(float value, Int32& parameter) {
-    if (!(value > -1.0f && value < float(kParameterCount))) return false;
+    if (!(value > -1.0f && value < float(kParameterCount))) {
+        return false;
+    }
     parameter = Int32(value);
     return true;
 }
@@ -58,14 +59,20 @@ struct SettingNames {
 }  // namespace
 
 Int32 BuzzEffect::processEvents(VstEvents* events) {
-    if (std::atomic_ref<std::uint8_t>(notReady_).load(std::memory_order_acquire)) return 1;
-    if (!events || events->numEvents <= 0) return 1;
+    if (std::atomic_ref<std::uint8_t>(notReady_).load(std::memory_order_acquire)) {
+        return 1;
+    }
+    if (!events || events->numEvents <= 0) {
+        return 1;
+    }
     const Int32 count = events->numEvents;
     // The record declares room for two pointers; hosts append as many as numEvents says.
     VstEvent* const* list = events->events;
     for (Int32 i = 0; i < count; ++i) {
         const VstEvent* event = list[i];
-        if (!event || event->type != kVstMidiType) continue;
+        if (!event || event->type != kVstMidiType) {
+            continue;
+        }
         const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
         const std::uint8_t status = std::uint8_t(midi->midiData[0]);
         const std::uint8_t data1 = std::uint8_t(midi->midiData[1]);
@@ -75,7 +82,9 @@ Int32 BuzzEffect::processEvents(VstEvents* events) {
             case kProgramChange:
                 // setProgram trusts its caller, and a program change can name
                 // any number up to 255: only the nine programs are selected.
-                if (data1 < kProgramCount) setProgram(data1);
+                if (data1 < kProgramCount) {
+                    setProgram(data1);
+                }
                 break;
             case kControlChange: {
                 const Int32 target = loadShared(learnTarget_);
@@ -88,7 +97,9 @@ Int32 BuzzEffect::processEvents(VstEvents* events) {
                     const Int32 controller = loadShared(block_.parameters[p].learnedController);
                     // The plain setter: a controller is the user's hand, not
                     // automation, so the host is not told.
-                    if (controller != 0 && controller == data1) setParameter(p, x);
+                    if (controller != 0 && controller == data1) {
+                        setParameter(p, x);
+                    }
                 }
                 break;
             }
@@ -107,14 +118,18 @@ Int32 BuzzEffect::processEvents(VstEvents* events) {
 void BuzzEffect::handleNote(Int32, Int32, bool) {}
 
 Int32 BuzzEffect::learnedController(Int32 parameter) {
-    if (parameter < 0 || parameter >= kParameterCount) return 0;
+    if (parameter < 0 || parameter >= kParameterCount) {
+        return 0;
+    }
     return loadShared(block_.parameters[parameter].learnedController);
 }
 
 void BuzzEffect::handleCommand(Int32 index, float value) {
     if (index == kMenuCommandIndex) {
         if (value == kSaveDefaultsCommand) {
-            if (!askYesNo(kSaveDefaultsQuestion)) return;
+            if (!askYesNo(kSaveDefaultsQuestion)) {
+                return;
+            }
             for (Int32 p = 0; p < kParameterCount; ++p) {
                 const ParameterRecord& record = block_.parameters[p];
                 const SettingNames names(record);
@@ -130,21 +145,33 @@ void BuzzEffect::handleCommand(Int32 index, float value) {
             // Shown after errors too: the user always learns that saving ended.
             showConfirmation(kDefaultsSaved);
         } else if (value == kForgetAllCommand) {
-            if (!askYesNo(kForgetAllQuestion)) return;
+            if (!askYesNo(kForgetAllQuestion)) {
+                return;
+            }
             // Memory only: the settings keep the old bindings until saved again.
-            for (Int32 p = 0; p < kParameterCount; ++p) storeShared(block_.parameters[p].learnedController, 0);
-            if (editor_) editor_->refreshLearnedControllers();
+            for (Int32 p = 0; p < kParameterCount; ++p) {
+                storeShared(block_.parameters[p].learnedController, 0);
+            }
+            if (editor_) {
+                editor_->refreshLearnedControllers();
+            }
         }
         return;
     }
     if (index == kLearnCommandIndex) {
-        if (std::isnan(value)) return;
+        if (std::isnan(value)) {
+            return;
+        }
         Int32 parameter = 0;
         if (value < kLearnCommandLimit) {
-            if (commandParameter(value, parameter)) storeShared(learnTarget_, parameter);
+            if (commandParameter(value, parameter)) {
+                storeShared(learnTarget_, parameter);
+            }
         } else if (commandParameter(value - float(kForgetCommandOffset), parameter)) {
             storeShared(block_.parameters[parameter].learnedController, 0);
-            if (editor_) editor_->refreshLearnedControllers();
+            if (editor_) {
+                editor_->refreshLearnedControllers();
+            }
         }
     }
 }
@@ -156,11 +183,15 @@ void BuzzEffect::loadSettings() {
             const Int32 stored = readSetting(kProductName, names.keptDefault);
             // Program 0 is current during construction, so a per-program value
             // lands in program 0 only.
-            if (stored != 0) setParameter(p, float((double(stored) - 1.0) / 10000.0));
+            if (stored != 0) {
+                setParameter(p, float((double(stored) - 1.0) / 10000.0));
+            }
         }
         const Int32 stored = readSetting(kProductName, names.controller);
         // INT32_MIN would be no controller number plus one.
-        if (stored != 0 && stored != INT32_MIN) storeShared(block_.parameters[p].learnedController, stored - 1);
+        if (stored != 0 && stored != INT32_MIN) {
+            storeShared(block_.parameters[p].learnedController, stored - 1);
+        }
     }
 }
 

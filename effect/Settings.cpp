@@ -17,10 +17,14 @@ public:
         char path[kSettingsPathSize];
         settingsKeyPath(product, path);
         opening = currentPlatform().openUserKey(path, &key_);
-        if (opening == KeyOpening::Failed) key_ = nullptr;
+        if (opening == KeyOpening::Failed) {
+            key_ = nullptr;
+        }
     }
     ~OpenKey() {
-        if (key_) currentPlatform().closeKey(key_);
+        if (key_) {
+            currentPlatform().closeKey(key_);
+        }
     }
     OpenKey(const OpenKey&) = delete;
     OpenKey& operator=(const OpenKey&) = delete;
@@ -40,7 +44,9 @@ void settingsKeyPath(const char* product, char (&path)[kSettingsPathSize]) {
 bool writeSetting(const char* product, const char* valueName, std::int32_t number) {
     KeyOpening opening;
     OpenKey key(product, opening);
-    if (opening == KeyOpening::Failed) return false;
+    if (opening == KeyOpening::Failed) {
+        return false;
+    }
     // Unsigned, so that the largest int32 wraps instead of overflowing.
     return currentPlatform().setDwordValue(key.get(), valueName, std::uint32_t(number) + 1u);
 }
@@ -48,7 +54,9 @@ bool writeSetting(const char* product, const char* valueName, std::int32_t numbe
 std::int32_t readSetting(const char* product, const char* valueName) {
     KeyOpening opening;
     OpenKey key(product, opening);
-    if (opening != KeyOpening::Existed) return 0;
+    if (opening != KeyOpening::Existed) {
+        return 0;
+    }
     unsigned char data[4] = {};
     std::uint32_t size = sizeof data;
     if (!currentPlatform().queryValue(key.get(), valueName, data, &size) || size != sizeof data) {
@@ -63,10 +71,16 @@ std::int32_t readSetting(const char* product, const char* valueName) {
 
 std::int32_t keptDefaultNumber(float value) {
     const float scaled = value * 10000.0f;
-    if (std::isnan(scaled)) return 0;
+    if (std::isnan(scaled)) {
+        return 0;
+    }
     // 2^31 is the first float past the int32 range; -2^31 itself fits.
-    if (scaled >= 2147483648.0f) return INT32_MAX;
-    if (scaled <= -2147483648.0f) return INT32_MIN;
+    if (scaled >= 2147483648.0f) {
+        return INT32_MAX;
+    }
+    if (scaled <= -2147483648.0f) {
+        return INT32_MIN;
+    }
     return std::int32_t(scaled);
 }
 

@@ -20,9 +20,15 @@ constexpr COLORREF kMaskBlack = 0x000000;
 void setTransparentBlit(TransparentBlitProc proc) { theTransparentBlit = proc; }
 TransparentBlitProc transparentBlit() { return theTransparentBlit; }
 
-Bitmap::Bitmap(std::int32_t resourceId) : resourceId_(resourceId) { load(guiModule()); }
+Bitmap::Bitmap(std::int32_t resourceId)
+    : resourceId_(resourceId) {
+    load(guiModule());
+}
 
-Bitmap::Bitmap(NativeModule module, std::int32_t resourceId) : resourceId_(resourceId) { load(module); }
+Bitmap::Bitmap(NativeModule module, std::int32_t resourceId)
+    : resourceId_(resourceId) {
+    load(module);
+}
 
 Bitmap::~Bitmap() { native::deleteObject(bitmap_); }
 
@@ -37,15 +43,18 @@ void Bitmap::load(NativeModule module) {
 }
 
 void Bitmap::release() {
-    if (refCount_ <= 0)
+    if (refCount_ <= 0) {
         return;
-    if (--refCount_ == 0)
+    }
+    if (--refCount_ == 0) {
         delete this;
+    }
 }
 
 void Bitmap::draw(DrawContext* context, const Rect& dest, Point source) {
-    if (!bitmap_ || !context)
+    if (!bitmap_ || !context) {
         return;
+    }
     HDC target = context->getDeviceContext();
     HDC memory = native::createCompatibleDC(target);
     HGDIOBJ previous = SelectObject(memory, bitmap_);
@@ -57,8 +66,9 @@ void Bitmap::draw(DrawContext* context, const Rect& dest, Point source) {
 }
 
 void Bitmap::drawTransparent(DrawContext* context, const Rect& dest, Point source) {
-    if (!bitmap_ || !context)
+    if (!bitmap_ || !context) {
         return;
+    }
     HDC target = context->getDeviceContext();
     const Point offset = context->getOffset();
     const std::int32_t x = dest.left + offset.h;
@@ -69,7 +79,8 @@ void Bitmap::drawTransparent(DrawContext* context, const Rect& dest, Point sourc
     HDC memory = native::createCompatibleDC(target);
     HGDIOBJ previous = SelectObject(memory, bitmap_);
     if (theTransparentBlit) {
-        theTransparentBlit(target, x, y, w, h, memory, source.h, source.v, w, h, transparentColor_.toNative());
+        theTransparentBlit(target, x, y, w, h, memory, source.h, source.v, w, h,
+                           transparentColor_.toNative());
     } else {
         drawMasked(target, memory, x, y, w, h, source);
     }

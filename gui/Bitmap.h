@@ -78,10 +78,12 @@ private:
 // Makes held hold bitmap instead. Retain first: setting the bitmap already held
 // must not free it on the way.
 inline void holdBitmap(Bitmap*& held, Bitmap* bitmap) {
-    if (bitmap)
+    if (bitmap) {
         bitmap->retain();
-    if (held)
+    }
+    if (held) {
         held->release();
+    }
     held = bitmap;
 }
 

@@ -18,7 +18,9 @@ struct Color {
         return std::uint32_t(red) | (std::uint32_t(green) << 8) | (std::uint32_t(blue) << 16);
     }
     // Colour comparisons of the toolkit look at red, green and blue only.
-    constexpr bool sameRgb(const Color& o) const { return red == o.red && green == o.green && blue == o.blue; }
+    constexpr bool sameRgb(const Color& o) const {
+        return red == o.red && green == o.green && blue == o.blue;
+    }
 
     friend constexpr bool operator==(const Color&, const Color&) = default;
 };

@@ -21,40 +21,46 @@ Control::Control(const Rect& size, ControlListener* listener, std::int32_t tag, 
       tag_(tag),
       doubleClick_(doubleClickIntervalFrom(std::int32_t(GetDoubleClickTime()))),
       background_(background) {
-    if (background_)
+    if (background_) {
         background_->retain();
+    }
 }
 
 Control::~Control() {
-    if (background_)
+    if (background_) {
         background_->release();
+    }
 }
 
 std::int32_t Control::leftPressButtons(DrawContext* context) const {
-    if (!context || !mouseEnabled_)
+    if (!context || !mouseEnabled_) {
         return 0;
+    }
     const std::int32_t buttons = context->pollMouseButtons();
     return (buttons & kButtonLeft) ? buttons : 0;
 }
 
 bool Control::isDirty() const {
     // Written as "not equal" so that a NaN value (unordered) counts as changed.
-    if (!(oldValue_ == value_))
+    if (!(oldValue_ == value_)) {
         return true;
+    }
     return dirty_;
 }
 
 void Control::setDirty(bool dirty) {
     dirty_ = dirty;
-    if (!dirty)
+    if (!dirty) {
         oldValue_ = value_;
-    else
+    } else {
         oldValue_ = value_ == kNotDrawnMarker ? 0.0f : kNotDrawnMarker;
+    }
 }
 
 void Control::doIdle() {
-    if (frame_)
+    if (frame_) {
         frame_->doIdleProcessing();
+    }
 }
 
 void Control::setValue(float value) { value_ = value; }
@@ -69,9 +75,7 @@ void Control::setDefaultValue(float value) { defaultValue_ = value; }
 float Control::getDefaultValue() const { return defaultValue_; }
 void Control::setTag(std::int32_t tag) { tag_ = tag; }
 
-void Control::setBackground(Bitmap* background) {
-    holdBitmap(background_, background);
-}
+void Control::setBackground(Bitmap* background) { holdBitmap(background_, background); }
 
 Bitmap* Control::getBackground() const { return background_; }
 
@@ -84,21 +88,26 @@ void Control::setWheelIncrement(float increment) { wheelIncrement_ = increment; 
 float Control::getWheelIncrement() const { return wheelIncrement_; }
 
 void Control::clampValue() {
-    if (value_ > vmax_)
+    if (value_ > vmax_) {
         value_ = vmax_;
-    else if (value_ < vmin_)
+    } else if (value_ < vmin_) {
         value_ = vmin_;
+    }
 }
 
-bool Control::isDoubleClick() { return doubleClick_.press(frame_ ? frame_->getTicks() : DoubleClick::kNoClock); }
+bool Control::isDoubleClick() {
+    return doubleClick_.press(frame_ ? frame_->getTicks() : DoubleClick::kNoClock);
+}
 
 void Control::drawBackgroundFrame(DrawContext* context, Point source) {
-    if (!background_)
+    if (!background_) {
         return;
-    if (transparent_)
+    }
+    if (transparent_) {
         background_->drawTransparent(context, size_, source);
-    else
+    } else {
         background_->draw(context, size_, source);
+    }
 }
 
 }  // namespace qp

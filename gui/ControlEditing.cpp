@@ -8,28 +8,31 @@ namespace qp {
 
 std::int32_t arrowKeyDirection(const VstKeyCode& key) {
     switch (key.virt) {
-    case kArrowLeft:
-    case kArrowDown:
-        return -1;
-    case kArrowUp:
-    case kArrowRight:
-        return 1;
-    default:
-        return 0;
+        case kArrowLeft:
+        case kArrowDown:
+            return -1;
+        case kArrowUp:
+        case kArrowRight:
+            return 1;
+        default:
+            return 0;
     }
 }
 
 void notifyIfDirty(Control& control, DrawContext* context) {
-    if (control.isDirty() && control.getListener())
+    if (control.isDirty() && control.getListener()) {
         control.getListener()->valueChanged(context, &control);
+    }
 }
 
 bool wheelStep(Control& control, DrawContext* context, float distance) {
-    if (!control.isMouseEnabled())
+    if (!control.isMouseEnabled()) {
         return false;
+    }
     float step = distance * control.getWheelIncrement();
-    if (context && (context->pollMouseButtons() & kModShift))
+    if (context && (context->pollMouseButtons() & kModShift)) {
         step /= kFineStepDivisor;
+    }
     control.setValue(control.getValue() + step);
     control.clampValue();
     notifyIfDirty(control, context);
@@ -38,11 +41,13 @@ bool wheelStep(Control& control, DrawContext* context, float distance) {
 
 std::int32_t arrowKeyStep(Control& control, const VstKeyCode& key) {
     const std::int32_t direction = arrowKeyDirection(key);
-    if (direction == 0)
+    if (direction == 0) {
         return -1;
+    }
     float step = float(direction) * control.getWheelIncrement();
-    if (key.modifier & kKeyModifierShift)
+    if (key.modifier & kKeyModifierShift) {
         step /= kFineStepDivisor;
+    }
     control.setValue(control.getValue() + step);
     control.clampValue();
     notifyIfDirty(control, nullptr);

@@ -56,8 +56,9 @@ void trackDrag(Control& control, DrawContext* context, Point where, Follow&& fol
         context->pollMouseLocation(point);
         control.doIdle();
     } while (buttons & kButtonLeft);
-    if (Frame* frame = control.getFrame())
+    if (Frame* frame = control.getFrame()) {
         frame->endEdit(control.getTag());
+    }
 }
 
 }  // namespace qp

@@ -12,12 +12,14 @@ namespace qp {
 // a deliberate double click on a small control nearly impossible.
 constexpr std::int32_t kMinimumDoubleClickInterval = 250;
 constexpr std::int32_t doubleClickIntervalFrom(std::int32_t systemMilliseconds) {
-    return systemMilliseconds < kMinimumDoubleClickInterval ? kMinimumDoubleClickInterval : systemMilliseconds;
+    return systemMilliseconds < kMinimumDoubleClickInterval ? kMinimumDoubleClickInterval
+                                                            : systemMilliseconds;
 }
 
 class DoubleClick {
 public:
-    explicit DoubleClick(std::int32_t intervalMs) : interval_(intervalMs) {}
+    explicit DoubleClick(std::int32_t intervalMs)
+        : interval_(intervalMs) {}
 
     // A press at time now (tick milliseconds). The first press, and the press after
     // a completed pair, start a new pair. Elapsed time is taken modulo 2^32, so a

@@ -24,7 +24,9 @@ void setSwappedButtons(bool swapped) { buttonsSwapped = swapped; }
 bool swappedButtons() { return buttonsSwapped; }
 
 DrawContext::DrawContext(Frame* frame, NativeDC deviceContext, NativeWindow window)
-    : deviceContext_(deviceContext), window_(window), frame_(frame) {
+    : deviceContext_(deviceContext),
+      window_(window),
+      frame_(frame) {
     if (deviceContext_) {
         savedBrush_ = GetCurrentObject(deviceContext_, OBJ_BRUSH);
         savedPen_ = GetCurrentObject(deviceContext_, OBJ_PEN);
@@ -33,8 +35,9 @@ DrawContext::DrawContext(Frame* frame, NativeDC deviceContext, NativeWindow wind
     }
     if (window_) {
         RECT r;
-        if (GetWindowRect(window_, &r))
+        if (GetWindowRect(window_, &r)) {
             screenOffset_ = Point(r.left, r.top);
+        }
     }
     if (deviceContext_) {
         setLineColor(lineColor_);
@@ -46,21 +49,22 @@ DrawContext::DrawContext(Frame* frame, NativeDC deviceContext, NativeWindow wind
 
 DrawContext::~DrawContext() {
     if (deviceContext_) {
-        if (savedBrush_)
+        if (savedBrush_) {
             SelectObject(deviceContext_, savedBrush_);
-        if (savedPen_)
+        }
+        if (savedPen_) {
             SelectObject(deviceContext_, savedPen_);
-        if (savedFont_)
+        }
+        if (savedFont_) {
             SelectObject(deviceContext_, savedFont_);
+        }
     }
     native::deleteObject(brush_);
     native::deleteObject(pen_);
     native::deleteObject(font_);
 }
 
-void DrawContext::moveTo(Point p) {
-    MoveToEx(deviceContext_, p.h + offset_.h, p.v + offset_.v, nullptr);
-}
+void DrawContext::moveTo(Point p) { MoveToEx(deviceContext_, p.h + offset_.h, p.v + offset_.v, nullptr); }
 
 void DrawContext::lineTo(Point p) { LineTo(deviceContext_, p.h + offset_.h, p.v + offset_.v); }
 
@@ -82,8 +86,9 @@ void DrawContext::fillRect(const Rect& r) {
 }
 
 void DrawContext::drawText(const char* text, const Rect& r, std::int16_t opaque, TextAlign align) {
-    if (!text)
+    if (!text) {
         return;
+    }
     RECT native = {r.left + offset_.h, r.top + offset_.v, r.right + offset_.h, r.bottom + offset_.v};
     SetBkMode(deviceContext_, opaque ? OPAQUE : TRANSPARENT);
     UINT format = kTextFormatBase;
@@ -121,8 +126,9 @@ void DrawContext::setFillColor(Color color) {
     fillColor_ = color;
     SetBkColor(deviceContext_, color.toNative());
     HBRUSH brush = native::createSolidBrush(color.toNative());
-    if (!brush)
+    if (!brush) {
         return;
+    }
     SelectObject(deviceContext_, brush);
     native::deleteObject(brush_);
     brush_ = brush;
@@ -142,10 +148,12 @@ void DrawContext::selectFont(FontId id, std::int32_t size, std::int32_t style) {
     font.lfWeight = (style & kFontStyleBold) ? FW_BOLD : FW_NORMAL;
     font.lfItalic = (style & kFontStyleItalic) ? TRUE : FALSE;
     font.lfUnderline = (style & kFontStyleUnderline) ? TRUE : FALSE;
-    if (fontId_ == kFontSymbol)
+    if (fontId_ == kFontSymbol) {
         font.lfPitchAndFamily = DEFAULT_PITCH | FF_DECORATIVE;
-    if (fontId_ == kFontSystem)
+    }
+    if (fontId_ == kFontSystem) {
         font.lfWeight = FW_BOLD;
+    }
     std::strncpy(font.lfFaceName, entry.face, LF_FACESIZE - 1);
 
     HFONT created = native::createFontIndirect(&font);
@@ -158,18 +166,24 @@ std::int32_t DrawContext::pollMouseButtons() const {
     // The asynchronous state reports the physical buttons; with the system's swap
     // on, the physical right button is the logical primary one.
     std::int32_t buttons = 0;
-    if (keyDown(VK_LBUTTON))
+    if (keyDown(VK_LBUTTON)) {
         buttons |= buttonsSwapped ? kButtonRight : kButtonLeft;
-    if (keyDown(VK_MBUTTON))
+    }
+    if (keyDown(VK_MBUTTON)) {
         buttons |= kButtonMiddle;
-    if (keyDown(VK_RBUTTON))
+    }
+    if (keyDown(VK_RBUTTON)) {
         buttons |= buttonsSwapped ? kButtonLeft : kButtonRight;
-    if (keyDown(VK_SHIFT))
+    }
+    if (keyDown(VK_SHIFT)) {
         buttons |= kModShift;
-    if (keyDown(VK_CONTROL))
+    }
+    if (keyDown(VK_CONTROL)) {
         buttons |= kModControl;
-    if (keyDown(VK_MENU))
+    }
+    if (keyDown(VK_MENU)) {
         buttons |= kModAlt;
+    }
     return buttons | reportedButtons_;
 }
 

@@ -29,9 +29,16 @@ namespace qp {
 
 class Frame;
 
-enum LineStyle : std::int32_t { kLineSolid = 0, kLineDotted = 1 };
+enum LineStyle : std::int32_t {
+    kLineSolid = 0,
+    kLineDotted = 1
+};
 
-enum TextAlign : std::int32_t { kAlignLeft = 0, kAlignCenter = 1, kAlignRight = 2 };
+enum TextAlign : std::int32_t {
+    kAlignLeft = 0,
+    kAlignCenter = 1,
+    kAlignRight = 2
+};
 
 // Bits of pollMouseButtons. Bits 1 and 4 are always the logical primary and
 // secondary buttons, whatever the system's button swap says.

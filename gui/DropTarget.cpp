@@ -35,7 +35,10 @@ constexpr UINT kFileCountQuery = 0xFFFFFFFF;
 
 }  // namespace
 
-DropTarget::DropTarget(Frame* frame) : frame_(frame) { ++liveTargets; }
+DropTarget::DropTarget(Frame* frame)
+    : frame_(frame) {
+    ++liveTargets;
+}
 
 DropTarget::~DropTarget() { --liveTargets; }
 
@@ -46,8 +49,9 @@ void DropTarget::install() { Frame::setDropTargetFactory(&DropTarget::create); }
 std::int32_t DropTarget::liveCount() { return liveTargets.load(); }
 
 HRESULT STDMETHODCALLTYPE DropTarget::QueryInterface(REFIID iid, void** object) {
-    if (!object)
+    if (!object) {
         return E_POINTER;
+    }
     if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDropTarget)) {
         *object = static_cast<IDropTarget*>(this);
         AddRef();
@@ -61,28 +65,32 @@ ULONG STDMETHODCALLTYPE DropTarget::AddRef() { return ULONG(++refCount_); }
 
 ULONG STDMETHODCALLTYPE DropTarget::Release() {
     const LONG count = --refCount_;
-    if (count <= 0)
+    if (count <= 0) {
         delete this;
+    }
     return ULONG(count < 0 ? 0 : count);
 }
 
-HRESULT STDMETHODCALLTYPE DropTarget::DragEnter(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) {
+HRESULT STDMETHODCALLTYPE DropTarget::DragEnter(IDataObject* data, DWORD keyState, POINTL point,
+                                                DWORD* effect) {
     accept_ = false;
     if (data && (offers(data, CF_TEXT) || offers(data, CF_HDROP))) {
         accept_ = true;
         return DragOver(keyState, point, effect);
     }
-    if (effect)
+    if (effect) {
         *effect = DROPEFFECT_NONE;
+    }
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE DropTarget::DragOver(DWORD keyState, POINTL, DWORD* effect) {
     if (effect) {
-        if (!accept_)
+        if (!accept_) {
             *effect = DROPEFFECT_NONE;
-        else
+        } else {
             *effect = (keyState & MK_CONTROL) ? DROPEFFECT_COPY : DROPEFFECT_MOVE;
+        }
     }
     return S_OK;
 }
@@ -99,17 +107,20 @@ HRESULT STDMETHODCALLTYPE DropTarget::Drop(IDataObject* data, DWORD, POINTL, DWO
         FORMATETC text = formatOf(CF_TEXT);
         FORMATETC files = formatOf(CF_HDROP);
         if (data->GetData(&text, &medium) == S_OK) {
-            if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal)
+            if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal) {
                 taken = deliverText(medium);
+            }
             ReleaseStgMedium(&medium);
         } else if (data->GetData(&files, &medium) == S_OK) {
-            if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal)
+            if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal) {
                 taken = deliverFiles(medium);
+            }
             ReleaseStgMedium(&medium);
         }
     }
-    if (effect)
+    if (effect) {
         *effect = taken ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+    }
     DragLeave();
     return S_OK;
 }
@@ -117,8 +128,9 @@ HRESULT STDMETHODCALLTYPE DropTarget::Drop(IDataObject* data, DWORD, POINTL, DWO
 bool DropTarget::deliverText(STGMEDIUM& medium) {
     const SIZE_T size = GlobalSize(medium.hGlobal);
     const char* locked = static_cast<const char*>(GlobalLock(medium.hGlobal));
-    if (!locked)
+    if (!locked) {
         return false;
+    }
     bool taken = false;
     if (size > 0) {
         // The block comes from another program: it need not end in a terminator.
@@ -136,26 +148,30 @@ bool DropTarget::deliverText(STGMEDIUM& medium) {
 bool DropTarget::deliverFiles(STGMEDIUM& medium) {
     HDROP list = static_cast<HDROP>(medium.hGlobal);
     const UINT count = DragQueryFileA(list, kFileCountQuery, nullptr, 0);
-    if (count == 0)
+    if (count == 0) {
         return false;
+    }
     std::vector<std::string> names;
     names.reserve(count);
     for (UINT i = 0; i < count; ++i) {
         // A name that does not fit the path buffer would arrive cut short, which
         // names a different file (or none): such a name counts as unreadable.
         const UINT length = DragQueryFileA(list, i, nullptr, 0);
-        if (length == 0 || length >= ShellShortcut::kPathSize)
+        if (length == 0 || length >= ShellShortcut::kPathSize) {
             continue;
+        }
         char path[ShellShortcut::kPathSize] = {};
-        if (DragQueryFileA(list, i, path, UINT(ShellShortcut::kPathSize)) == 0)
+        if (DragQueryFileA(list, i, path, UINT(ShellShortcut::kPathSize)) == 0) {
             continue;
+        }
         ShellShortcut::resolve(path);
         names.emplace_back(path);
     }
     std::vector<const char*> items;
     items.reserve(names.size());
-    for (const std::string& name : names)
+    for (const std::string& name : names) {
         items.push_back(name.c_str());
+    }
     Point where;
     frame_->getMouseLocation(where);
     return frame_->drop(items.data(), std::int32_t(items.size()), kDropFiles, where);

@@ -8,7 +8,9 @@ namespace qp {
 
 class FilmStrip {
 public:
-    FilmStrip(std::int32_t frames, std::int32_t frameHeight) : frames_(frames), frameHeight_(frameHeight) {}
+    FilmStrip(std::int32_t frames, std::int32_t frameHeight)
+        : frames_(frames),
+          frameHeight_(frameHeight) {}
 
     std::int32_t getFrames() const { return frames_; }
     std::int32_t getFrameHeight() const { return frameHeight_; }

@@ -32,7 +32,9 @@ struct FontTableEntry {
 };
 
 // Out-of-range ids fall back to the system font, as selectFont does.
-constexpr FontId validFontId(std::int32_t id) { return (id < 0 || id >= kFontCount) ? kFontSystem : FontId(id); }
+constexpr FontId validFontId(std::int32_t id) {
+    return (id < 0 || id >= kFontCount) ? kFontSystem : FontId(id);
+}
 
 const FontTableEntry& fontTableEntry(FontId id);
 

@@ -24,15 +24,17 @@ constexpr DWORD kFrameWindowStyle = WS_CHILD | WS_VISIBLE;  // 0x50000000
 }  // namespace
 
 Frame::Frame(const Rect& size, NativeWindow parentWindow, FrameOwner* owner)
-    : View(size), owner_(owner), parentWindow_(parentWindow) {
+    : View(size),
+      owner_(owner),
+      parentWindow_(parentWindow) {
     drawingLibrary_.load();
 
     if (parentWindow_) {
         FrameWindowClass::acquire();
         usesWindowClass_ = true;
-        window_ = native::createWindowEx(0, FrameWindowClass::name(), "Window", kFrameWindowStyle, 0, 0,
-                                         size.width(), size.height(), parentWindow_, nullptr, guiModule(),
-                                         nullptr);
+        window_ =
+            native::createWindowEx(0, FrameWindowClass::name(), "Window", kFrameWindowStyle, 0, 0,
+                                   size.width(), size.height(), parentWindow_, nullptr, guiModule(), nullptr);
         if (window_) {
             SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
             enableDrop(true);
@@ -55,60 +57,73 @@ Frame::~Frame() {
         native::destroyWindow(window_);
         window_ = nullptr;
     }
-    if (usesWindowClass_)
+    if (usesWindowClass_) {
         FrameWindowClass::release();
+    }
 }
 
 void Frame::draw(DrawContext* context) {
     firstDrawPending_ = false;
-    if (background_)
-        background_->draw(context, Rect(0, 0, background_->getWidth(), background_->getHeight()), Point(0, 0));
-    for (std::size_t i = 0; i < views_.size(); ++i)
+    if (background_) {
+        background_->draw(context, Rect(0, 0, background_->getWidth(), background_->getHeight()),
+                          Point(0, 0));
+    }
+    for (std::size_t i = 0; i < views_.size(); ++i) {
         views_[i]->draw(context);
-    if (modalView_)
+    }
+    if (modalView_) {
         modalView_->draw(context);
+    }
 }
 
 void Frame::drawArea(DrawContext* context, const Rect& area) {
     firstDrawPending_ = false;
-    if (background_)
+    if (background_) {
         background_->draw(context, area, Point(area.left, area.top));
+    }
     for (std::size_t i = 0; i < views_.size(); ++i) {
-        if (views_[i]->overlaps(area))
+        if (views_[i]->overlaps(area)) {
             views_[i]->drawArea(context, area);
+        }
     }
     // The modal view sits over everything and is drawn whole.
-    if (modalView_ && modalView_->overlaps(area))
+    if (modalView_ && modalView_->overlaps(area)) {
         modalView_->draw(context);
+    }
 }
 
 void Frame::update(DrawContext* context) {
-    if (!open_)
+    if (!open_) {
         return;
+    }
     if (modalView_) {
         modalView_->update(context);
     } else if (isDirty()) {
         draw(context);
         setDirty(false);
     } else {
-        for (std::size_t i = 0; i < views_.size(); ++i)
+        for (std::size_t i = 0; i < views_.size(); ++i) {
             views_[i]->update(context);
+        }
     }
 }
 
 bool Frame::anyViewDirty() const {
-    if (modalView_ || isDirty())
+    if (modalView_ || isDirty()) {
         return true;
+    }
     for (View* view : views_) {
-        if (view->isDirty())
+        if (view->isDirty()) {
             return true;
+        }
     }
     return false;
 }
 
 void Frame::idle() {
-    if (!open_ || firstDrawPending_ || !window_ || !anyViewDirty())
+    if (!open_ || firstDrawPending_ || !window_ || !anyViewDirty()) {
         return;
+    }
     HDC dc = native::getDC(window_);
     {
         DrawContext context(this, dc, window_);
@@ -120,15 +135,17 @@ void Frame::idle() {
 void Frame::redrawView(View* view) {
     // A frame without a window has nowhere to draw (GetDC of no window would be
     // the whole screen).
-    if (!window_)
+    if (!window_) {
         return;
+    }
     HDC dc = native::getDC(window_);
     {
         DrawContext context(this, dc, window_);
-        if (view && isChild(view))
+        if (view && isChild(view)) {
             view->draw(&context);
-        else
+        } else {
             draw(&context);
+        }
     }
     native::releaseDC(window_, dc);
 }
@@ -137,22 +154,25 @@ void Frame::mouseDown(DrawContext* context, Point where) {
     dropEditView();
     const std::int32_t buttons = context ? context->pollMouseButtons() : -1;
     if (modalView_) {
-        if (modalView_->hitTest(where, buttons))
+        if (modalView_->hitTest(where, buttons)) {
             modalView_->mouseDown(context, where);
+        }
         return;
     }
-    View* target =
-        topmostChild([&](View* v) { return v->isMouseEnabled() && v->hitTest(where, buttons); });
-    if (target)
+    View* target = topmostChild([&](View* v) { return v->isMouseEnabled() && v->hitTest(where, buttons); });
+    if (target) {
         target->mouseDown(context, where);
+    }
 }
 
 std::int32_t Frame::routeKey(std::int32_t (View::*handler)(VstKeyCode&), VstKeyCode& key) {
     std::int32_t answer = -1;
-    if (editView_ && (answer = (editView_->*handler)(key)) != -1)
+    if (editView_ && (answer = (editView_->*handler)(key)) != -1) {
         return answer;
-    if (modalView_ && (answer = (modalView_->*handler)(key)) != -1)
+    }
+    if (modalView_ && (answer = (modalView_->*handler)(key)) != -1) {
         return answer;
+    }
     topmostChild([&](View* v) { return (answer = (v->*handler)(key)) != -1; });
     return answer;
 }
@@ -162,17 +182,20 @@ std::int32_t Frame::keyDown(VstKeyCode& key) { return routeKey(&View::keyDown, k
 std::int32_t Frame::keyUp(VstKeyCode& key) { return routeKey(&View::keyUp, key); }
 
 bool Frame::drop(const char* const* items, std::int32_t count, std::int32_t type, Point where) {
-    if (modalView_ || editView_)
+    if (modalView_ || editView_) {
         return false;
+    }
     return topmostChild([&](View* v) {
-               return v->isMouseEnabled() && v->getViewSize().isInside(where) && v->drop(items, count, type, where);
+               return v->isMouseEnabled() && v->getViewSize().isInside(where) &&
+                      v->drop(items, count, type, where);
            }) != nullptr;
 }
 
 bool Frame::wheel(DrawContext* context, Point, float distance) {
     View* target = getViewUnderMouse();
-    if (!target)
+    if (!target) {
         return false;
+    }
     HDC dc = nullptr;
     DrawContext* temporary = nullptr;
     if (!context) {
@@ -186,15 +209,17 @@ bool Frame::wheel(DrawContext* context, Point, float distance) {
     const bool answer = target->wheel(context, location, distance);
     if (temporary) {
         delete temporary;
-        if (dc)
+        if (dc) {
             native::releaseDC(window_, dc);
+        }
     }
     return answer;
 }
 
 View* Frame::getViewUnderMouse() const {
-    if (modalView_)
+    if (modalView_) {
         return modalView_;
+    }
     Point location;
     getMouseLocation(location);
     return topmostChild([&](View* v) { return v->getViewSize().isInside(location); });
@@ -203,8 +228,9 @@ View* Frame::getViewUnderMouse() const {
 FrameOwner* Frame::getEditor() const { return owner_; }
 
 bool Frame::addView(View* view) {
-    if (!view)
+    if (!view) {
         return false;
+    }
     // A frame that cannot grow refuses the view (the caller keeps its reference)
     // instead of throwing through the host.
     try {
@@ -219,16 +245,19 @@ bool Frame::addView(View* view) {
 
 bool Frame::removeView(View* view, const bool& releaseIt) {
     for (std::size_t i = 0; i < views_.size(); ++i) {
-        if (views_[i] != view)
+        if (views_[i] != view) {
             continue;
+        }
         // A removed edit view may be freed right below; the frame must not keep
         // pointing at it (the next press would call loseFocus on freed memory).
-        if (editView_ == view)
+        if (editView_ == view) {
             dropEditView();
+        }
         views_.erase(views_.begin() + std::ptrdiff_t(i));
         view->removed(this);
-        if (releaseIt)
+        if (releaseIt) {
             view->release();
+        }
         break;
     }
     return true;
@@ -242,8 +271,9 @@ bool Frame::removeAllViews(const bool& releaseIt) {
     views.swap(views_);
     for (View* view : views) {
         view->removed(this);
-        if (releaseIt)
+        if (releaseIt) {
             view->release();
+        }
     }
     return true;
 }
@@ -255,54 +285,61 @@ bool Frame::isChild(View* view) const {
 std::int32_t Frame::getViewCount() const { return std::int32_t(views_.size()); }
 
 View* Frame::getView(std::int32_t index) const {
-    if (index < 0 || std::size_t(index) >= views_.size())
+    if (index < 0 || std::size_t(index) >= views_.size()) {
         return nullptr;
+    }
     return views_[index];
 }
 
 bool Frame::setModalView(View* view) {
-    if (view && modalView_)
+    if (view && modalView_) {
         return false;
-    if (modalView_)
+    }
+    if (modalView_) {
         modalView_->removed(this);
+    }
     modalView_ = view;
-    if (modalView_)
+    if (modalView_) {
         modalView_->attached(this);
+    }
     return true;
 }
 
 void Frame::dropEditView() {
     // The view is told while it is still the edit view: a text edit only ends its
     // editing (and reports its text) when it finds itself to be the edit view.
-    if (editView_)
+    if (editView_) {
         editView_->loseFocus(nullptr);
+    }
     editView_ = nullptr;
 }
 
 void Frame::setEditView(View* view) {
     View* old = editView_;
     editView_ = view;
-    if (old)
+    if (old) {
         old->loseFocus(nullptr);
+    }
 }
 
-void Frame::setBackground(Bitmap* background) {
-    holdBitmap(background_, background);
-}
+void Frame::setBackground(Bitmap* background) { holdBitmap(background_, background); }
 
 void Frame::beginEdit(std::int32_t tag) {
-    if (owner_)
+    if (owner_) {
         owner_->beginEdit(tag);
+    }
 }
 
 void Frame::endEdit(std::int32_t tag) {
-    if (owner_)
+    if (owner_) {
         owner_->endEdit(tag);
+    }
 }
 
 void Frame::doIdleProcessing() {
-    if (owner_)
+    if (owner_) {
         owner_->wait();
+    }
 }
 
 std::int32_t Frame::getTicks() const { return owner_ ? std::int32_t(GetTickCount()) : 0; }

@@ -121,8 +121,9 @@ private:
     View* topmostChild(Accept&& accept) const {
         for (std::size_t i = views_.size(); i-- > 0;) {
             // An accept that took views out must not send the walk past the end.
-            if (i < views_.size() && accept(views_[i]))
+            if (i < views_.size() && accept(views_[i])) {
                 return views_[i];
+            }
         }
         return nullptr;
     }

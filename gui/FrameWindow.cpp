@@ -1,7 +1,7 @@
 // Frame's window side: the messages its window procedure hands it, the cursor,
 // the pointer location and the drop registration.
-#include <windows.h>
 #include <ole2.h>
+#include <windows.h>
 
 #include "gui/DrawContext.h"
 #include "gui/EditWindowColors.h"
@@ -21,16 +21,21 @@ HCURSOR systemCursor(LPCSTR id) { return LoadCursorA(nullptr, id); }
 // state of the physical buttons.
 std::int32_t pressedButtons(UINT message, WPARAM wParam) {
     std::int32_t buttons = 0;
-    if (message == WM_LBUTTONDOWN || (wParam & MK_LBUTTON))
+    if (message == WM_LBUTTONDOWN || (wParam & MK_LBUTTON)) {
         buttons |= kButtonLeft;
-    if (message == WM_MBUTTONDOWN || (wParam & MK_MBUTTON))
+    }
+    if (message == WM_MBUTTONDOWN || (wParam & MK_MBUTTON)) {
         buttons |= kButtonMiddle;
-    if (message == WM_RBUTTONDOWN || (wParam & MK_RBUTTON))
+    }
+    if (message == WM_RBUTTONDOWN || (wParam & MK_RBUTTON)) {
         buttons |= kButtonRight;
-    if (wParam & MK_SHIFT)
+    }
+    if (wParam & MK_SHIFT) {
         buttons |= kModShift;
-    if (wParam & MK_CONTROL)
+    }
+    if (wParam & MK_CONTROL) {
         buttons |= kModControl;
+    }
     return buttons;
 }
 
@@ -38,62 +43,64 @@ std::int32_t pressedButtons(UINT message, WPARAM wParam) {
 
 void Frame::setDropTargetFactory(DropTargetFactory factory) { theDropTargetFactory = factory; }
 
-std::intptr_t Frame::handleMessage(NativeWindow window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
-                                   bool& handled) {
+std::intptr_t Frame::handleMessage(NativeWindow window, std::uint32_t message, std::uintptr_t wParam,
+                                   std::intptr_t lParam, bool& handled) {
     switch (message) {
-    case WM_DESTROY:
-        // The window goes before the frame (the host destroyed its own window
-        // first): the drop registration must go while the window still exists,
-        // since revoking it is what frees the drop target.
-        enableDrop(false);
-        open_ = false;
-        parentWindow_ = nullptr;
-        return 0;
-    case WM_NCDESTROY:
-        // Only reached while the frame is attached, that is when somebody else
-        // destroyed the window: forget the handle so the frame never uses it again.
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        window_ = nullptr;
-        native::windowDestroyedElsewhere();
-        return 0;
-    case WM_PAINT: {
-        RECT update;
-        if (!GetUpdateRect(window, &update, FALSE) || IsRectEmpty(&update))
+        case WM_DESTROY:
+            // The window goes before the frame (the host destroyed its own window
+            // first): the drop registration must go while the window still exists,
+            // since revoking it is what frees the drop target.
+            enableDrop(false);
+            open_ = false;
+            parentWindow_ = nullptr;
             return 0;
-        PAINTSTRUCT paint;
-        HDC dc = native::beginPaint(window, &paint);
-        {
-            DrawContext context(this, dc, window);
-            drawArea(&context, Rect(paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right,
-                                    paint.rcPaint.bottom));
-        }
-        native::endPaint(window, &paint);
-        handled = true;
-        return 0;
-    }
-    case WM_CTLCOLOREDIT:
-        if (auto* colors = dynamic_cast<EditWindowColors*>(editView_)) {
+        case WM_NCDESTROY:
+            // Only reached while the frame is attached, that is when somebody else
+            // destroyed the window: forget the handle so the frame never uses it again.
+            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+            window_ = nullptr;
+            native::windowDestroyedElsewhere();
+            return 0;
+        case WM_PAINT: {
+            RECT update;
+            if (!GetUpdateRect(window, &update, FALSE) || IsRectEmpty(&update)) {
+                return 0;
+            }
+            PAINTSTRUCT paint;
+            HDC dc = native::beginPaint(window, &paint);
+            {
+                DrawContext context(this, dc, window);
+                drawArea(&context, Rect(paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right,
+                                        paint.rcPaint.bottom));
+            }
+            native::endPaint(window, &paint);
             handled = true;
-            return reinterpret_cast<std::intptr_t>(colors->editWindowColors(reinterpret_cast<HDC>(wParam)));
+            return 0;
         }
-        return 0;
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN: {
-        HDC dc = native::getDC(window);
-        {
-            DrawContext context(this, dc, window);
-            context.reportPress(pressedButtons(message, wParam));
-            // Client coordinates, each 16 bits taken as unsigned.
-            const Point where(std::int32_t(lParam & 0xFFFF), std::int32_t((lParam >> 16) & 0xFFFF));
-            mouseDown(&context, where);
+        case WM_CTLCOLOREDIT:
+            if (auto* colors = dynamic_cast<EditWindowColors*>(editView_)) {
+                handled = true;
+                return reinterpret_cast<std::intptr_t>(
+                    colors->editWindowColors(reinterpret_cast<HDC>(wParam)));
+            }
+            return 0;
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN: {
+            HDC dc = native::getDC(window);
+            {
+                DrawContext context(this, dc, window);
+                context.reportPress(pressedButtons(message, wParam));
+                // Client coordinates, each 16 bits taken as unsigned.
+                const Point where(std::int32_t(lParam & 0xFFFF), std::int32_t((lParam >> 16) & 0xFFFF));
+                mouseDown(&context, where);
+            }
+            native::releaseDC(window, dc);
+            handled = true;
+            return 0;
         }
-        native::releaseDC(window, dc);
-        handled = true;
-        return 0;
-    }
-    default:
-        return 0;
+        default:
+            return 0;
     }
 }
 
@@ -102,59 +109,66 @@ bool Frame::getMouseLocation(Point& where) const {
     GetCursorPos(&cursor);
     where = Point(cursor.x, cursor.y);
     RECT r;
-    if (window_ && GetWindowRect(window_, &r))
+    if (window_ && GetWindowRect(window_, &r)) {
         where.offset(-r.left, -r.top);
+    }
     return true;
 }
 
 void Frame::setCursor(std::int32_t type) {
-    if (!defaultCursor_)
+    if (!defaultCursor_) {
         defaultCursor_ = GetCursor();
+    }
     switch (type) {
-    case kCursorDefault:
-        SetCursor(static_cast<HCURSOR>(defaultCursor_));
-        break;
-    case kCursorWait:
-        SetCursor(systemCursor(IDC_WAIT));
-        break;
-    case kCursorSizeWestEast:
-        SetCursor(systemCursor(IDC_SIZEWE));
-        break;
-    case kCursorSizeNorthSouth:
-        SetCursor(systemCursor(IDC_SIZENS));
-        break;
-    case kCursorSizeAll:
-        SetCursor(systemCursor(IDC_SIZEALL));
-        break;
-    case kCursorSizeNortheastSouthwest:
-        SetCursor(systemCursor(IDC_SIZENESW));
-        break;
-    case kCursorSizeNorthwestSoutheast:
-        SetCursor(systemCursor(IDC_SIZENWSE));
-        break;
-    default:
-        break;
+        case kCursorDefault:
+            SetCursor(static_cast<HCURSOR>(defaultCursor_));
+            break;
+        case kCursorWait:
+            SetCursor(systemCursor(IDC_WAIT));
+            break;
+        case kCursorSizeWestEast:
+            SetCursor(systemCursor(IDC_SIZEWE));
+            break;
+        case kCursorSizeNorthSouth:
+            SetCursor(systemCursor(IDC_SIZENS));
+            break;
+        case kCursorSizeAll:
+            SetCursor(systemCursor(IDC_SIZEALL));
+            break;
+        case kCursorSizeNortheastSouthwest:
+            SetCursor(systemCursor(IDC_SIZENESW));
+            break;
+        case kCursorSizeNorthwestSoutheast:
+            SetCursor(systemCursor(IDC_SIZENWSE));
+            break;
+        default:
+            break;
     }
 }
 
 bool Frame::enableDrop(bool enable) {
-    if (enable == dropActive_)
+    if (enable == dropActive_) {
         return true;
-    if (!window_)
+    }
+    if (!window_) {
         return false;
+    }
     if (enable) {
-        if (!theDropTargetFactory)
+        if (!theDropTargetFactory) {
             return false;
+        }
         IDropTarget* target = theDropTargetFactory(this);
-        if (!target)
+        if (!target) {
             return false;
+        }
         // Hold the target across registration: if registering fails, this
         // release is what frees it (it starts at a count of 0).
         target->AddRef();
         const bool registered = SUCCEEDED(RegisterDragDrop(window_, target));
         target->Release();
-        if (!registered)
+        if (!registered) {
             return false;
+        }
     } else {
         RevokeDragDrop(window_);
     }

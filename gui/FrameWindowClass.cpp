@@ -24,8 +24,9 @@ LRESULT CALLBACK frameWindowProcedure(HWND window, UINT message, WPARAM wParam, 
 }  // namespace
 
 void FrameWindowClass::acquire() {
-    if (++users != 1)
+    if (++users != 1) {
         return;
+    }
     HINSTANCE module = guiModule();
     registeredModule = module;
     // Every digit of the handle: a 64-bit module usually sits above 4 GiB, and two
@@ -47,8 +48,9 @@ void FrameWindowClass::acquire() {
 }
 
 void FrameWindowClass::release() {
-    if (users <= 0 || --users != 0)
+    if (users <= 0 || --users != 0) {
         return;
+    }
     native::unregisterClass(className, registeredModule);
 }
 
@@ -68,9 +70,11 @@ LRESULT CALLBACK frameWindowProcedure(HWND window, UINT message, WPARAM wParam, 
     auto* frame = reinterpret_cast<Frame*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (frame) {
         bool handled = false;
-        const std::intptr_t answer = FrameWindowClass::dispatch(frame, window, message, wParam, lParam, handled);
-        if (handled)
+        const std::intptr_t answer =
+            FrameWindowClass::dispatch(frame, window, message, wParam, lParam, handled);
+        if (handled) {
             return answer;
+        }
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

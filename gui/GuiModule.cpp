@@ -21,8 +21,9 @@ HINSTANCE moduleOfThisCode() {
 void setGuiModule(NativeModule module) { theModule = module; }
 
 NativeModule guiModule() {
-    if (!theModule)
+    if (!theModule) {
         theModule = moduleOfThisCode();
+    }
     return theModule;
 }
 

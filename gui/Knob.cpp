@@ -26,13 +26,15 @@ Knob::Knob(const Rect& size, ControlListener* listener, std::int32_t tag, Bitmap
       handleBitmap_(handle),
       inset_(insetForHandle(handle)),
       radius_(float(size.right - size.left) * 0.5f) {
-    if (handleBitmap_)
+    if (handleBitmap_) {
         handleBitmap_->retain();
+    }
 }
 
 Knob::~Knob() {
-    if (handleBitmap_)
+    if (handleBitmap_) {
         handleBitmap_->release();
+    }
 }
 
 KnobGeometry Knob::geometry() const {
@@ -48,10 +50,11 @@ KnobGeometry Knob::geometry() const {
 
 void Knob::draw(DrawContext* context) {
     if (background_) {
-        if (transparent_)
+        if (transparent_) {
             background_->drawTransparent(context, size_, offset_);
-        else
+        } else {
             background_->draw(context, size_, offset_);
+        }
     }
     drawHandle(context);
     setDirty(false);
@@ -83,8 +86,9 @@ void Knob::drawHandle(DrawContext* context) {
 
 void Knob::mouseDown(DrawContext* context, Point where) {
     const std::int32_t clickButtons = leftPressButtons(context);
-    if (clickButtons == 0)
+    if (clickButtons == 0) {
         return;
+    }
     // Exactly left + control: with shift or alt as well it is an ordinary drag.
     if (clickButtons == kButtonsForDefaultValue) {
         setValue(getDefaultValue());
@@ -113,8 +117,9 @@ void Knob::mouseDown(DrawContext* context, Point where) {
             local = Point(point.h - size_.left, point.v - size_.top);
             setValue(circularDrag.follow(valueFromPoint(local)));
         }
-        if (moved)
+        if (moved) {
             notifyIfDirty(*this, context);
+        }
         last = point;
         lastButtons = buttons;
     });

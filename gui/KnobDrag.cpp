@@ -3,16 +3,21 @@
 namespace qp {
 
 CircularKnobDrag::CircularKnobDrag(float minimum, float maximum, float valueAtClick)
-    : minimum_(minimum), maximum_(maximum), middle_((maximum - minimum) * 0.5f), old_(valueAtClick) {}
+    : minimum_(minimum),
+      maximum_(maximum),
+      middle_((maximum - minimum) * 0.5f),
+      old_(valueAtClick) {}
 
 float CircularKnobDrag::follow(float pointed) {
     // More than half the range in one step can only be the pointer crossing the
     // gap: stay at the end it came from. old_ is kept, so the value comes back to
     // life only once the pointer returns to within half a range of it.
-    if (old_ - pointed > middle_)
+    if (old_ - pointed > middle_) {
         return maximum_;
-    if (pointed - old_ > middle_)
+    }
+    if (pointed - old_ > middle_) {
         return minimum_;
+    }
     old_ = pointed;
     return pointed;
 }

@@ -18,15 +18,17 @@ void add(Kind kind, std::int32_t delta) {
 
 template <class Handle>
 Handle counted(Kind kind, Handle handle) {
-    if (handle)
+    if (handle) {
         add(kind, 1);
+    }
     return handle;
 }
 
 // The other side of counted: a release that took.
 BOOL released(Kind kind, BOOL done) {
-    if (done)
+    if (done) {
         add(kind, -1);
+    }
     return done;
 }
 
@@ -34,29 +36,30 @@ BOOL released(Kind kind, BOOL done) {
 // harmless no-op that must not be counted as freeing something we made.
 bool isStockObject(HGDIOBJ object) {
     for (int id = WHITE_BRUSH; id <= DC_PEN; ++id) {
-        if (GetStockObject(id) == object)
+        if (GetStockObject(id) == object) {
             return true;
+        }
     }
     return false;
 }
 
 bool gdiKind(HGDIOBJ object, Kind& kind) {
     switch (GetObjectType(object)) {
-    case OBJ_PEN:
-    case OBJ_EXTPEN:
-        kind = Kind::pen;
-        return true;
-    case OBJ_BRUSH:
-        kind = Kind::brush;
-        return true;
-    case OBJ_FONT:
-        kind = Kind::font;
-        return true;
-    case OBJ_BITMAP:
-        kind = Kind::bitmap;
-        return true;
-    default:
-        return false;
+        case OBJ_PEN:
+        case OBJ_EXTPEN:
+            kind = Kind::pen;
+            return true;
+        case OBJ_BRUSH:
+            kind = Kind::brush;
+            return true;
+        case OBJ_FONT:
+            kind = Kind::font;
+            return true;
+        case OBJ_BITMAP:
+            kind = Kind::bitmap;
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -66,12 +69,15 @@ std::int32_t liveCount(Kind kind) { return counts[std::size_t(kind)].load(std::m
 
 std::int32_t liveTotal() {
     std::int32_t total = 0;
-    for (const auto& c : counts)
+    for (const auto& c : counts) {
         total += c.load(std::memory_order_relaxed);
+    }
     return total;
 }
 
-HPEN createPen(int style, int width, COLORREF color) { return counted(Kind::pen, CreatePen(style, width, color)); }
+HPEN createPen(int style, int width, COLORREF color) {
+    return counted(Kind::pen, CreatePen(style, width, color));
+}
 
 HBRUSH createSolidBrush(COLORREF color) { return counted(Kind::brush, CreateSolidBrush(color)); }
 
@@ -107,43 +113,42 @@ HBITMAP createDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits
 
 BOOL deleteObject(HGDIOBJ object) {
     Kind kind;
-    if (!object || !gdiKind(object, kind) || isStockObject(object))
+    if (!object || !gdiKind(object, kind) || isStockObject(object)) {
         return FALSE;
+    }
     return released(kind, DeleteObject(object));
 }
 
 HDC createCompatibleDC(HDC dc) { return counted(Kind::memoryDC, CreateCompatibleDC(dc)); }
 
-BOOL deleteDC(HDC dc) {
-    return released(Kind::memoryDC, dc ? DeleteDC(dc) : FALSE);
-}
+BOOL deleteDC(HDC dc) { return released(Kind::memoryDC, dc ? DeleteDC(dc) : FALSE); }
 
 HDC getDC(HWND window) { return counted(Kind::windowDC, GetDC(window)); }
 
 int releaseDC(HWND window, HDC dc) {
     const int done = dc ? ReleaseDC(window, dc) : 0;
-    if (dc)
+    if (dc) {
         add(Kind::windowDC, -1);
+    }
     return done;
 }
 
 HDC beginPaint(HWND window, PAINTSTRUCT* paint) { return counted(Kind::windowDC, BeginPaint(window, paint)); }
 
 BOOL endPaint(HWND window, const PAINTSTRUCT* paint) {
-    if (paint->hdc)
+    if (paint->hdc) {
         add(Kind::windowDC, -1);
+    }
     return EndPaint(window, paint);
 }
 
 HWND createWindowEx(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y,
                     int width, int height, HWND parent, HMENU menu, HINSTANCE module, void* param) {
-    return counted(Kind::window, CreateWindowExA(exStyle, className, title, style, x, y, width, height, parent,
-                                                 menu, module, param));
+    return counted(Kind::window, CreateWindowExA(exStyle, className, title, style, x, y, width, height,
+                                                 parent, menu, module, param));
 }
 
-BOOL destroyWindow(HWND window) {
-    return released(Kind::window, window ? DestroyWindow(window) : FALSE);
-}
+BOOL destroyWindow(HWND window) { return released(Kind::window, window ? DestroyWindow(window) : FALSE); }
 
 void windowDestroyedElsewhere() { add(Kind::window, -1); }
 
@@ -151,17 +156,15 @@ HMENU createPopupMenu() { return counted(Kind::menu, CreatePopupMenu()); }
 
 HMENU createMenu() { return counted(Kind::menu, CreateMenu()); }
 
-BOOL destroyMenu(HMENU menu) {
-    return released(Kind::menu, menu ? DestroyMenu(menu) : FALSE);
-}
+BOOL destroyMenu(HMENU menu) { return released(Kind::menu, menu ? DestroyMenu(menu) : FALSE); }
 
 HMODULE loadLibrary(const char* name) { return counted(Kind::library, LoadLibraryA(name)); }
 
-BOOL freeLibrary(HMODULE module) {
-    return released(Kind::library, module ? FreeLibrary(module) : FALSE);
-}
+BOOL freeLibrary(HMODULE module) { return released(Kind::library, module ? FreeLibrary(module) : FALSE); }
 
-ATOM registerClass(const WNDCLASSA* windowClass) { return counted(Kind::windowClass, RegisterClassA(windowClass)); }
+ATOM registerClass(const WNDCLASSA* windowClass) {
+    return counted(Kind::windowClass, RegisterClassA(windowClass));
+}
 
 BOOL unregisterClass(const char* className, HINSTANCE module) {
     return released(Kind::windowClass, UnregisterClassA(className, module));
@@ -170,8 +173,9 @@ BOOL unregisterClass(const char* className, HINSTANCE module) {
 HRESULT oleInitialize() {
     // Counted only when it took: a refused call is never balanced.
     const HRESULT result = OleInitialize(nullptr);
-    if (SUCCEEDED(result))
+    if (SUCCEEDED(result)) {
         add(Kind::oleInit, 1);
+    }
     return result;
 }
 
@@ -185,13 +189,15 @@ void oleUninitialize() {
 namespace qp {
 
 ThreadOle::ThreadOle() {
-    if (SUCCEEDED(native::oleInitialize()))
+    if (SUCCEEDED(native::oleInitialize())) {
         thread_ = GetCurrentThreadId();
+    }
 }
 
 ThreadOle::~ThreadOle() {
-    if (thread_ != 0 && thread_ == GetCurrentThreadId())
+    if (thread_ != 0 && thread_ == GetCurrentThreadId()) {
         native::oleUninitialize();
+    }
 }
 
 }  // namespace qp

@@ -6,7 +6,10 @@
 namespace qp {
 
 OffscreenContext::OffscreenContext(Frame* frame, std::int32_t width, std::int32_t height, Color background)
-    : DrawContext(frame, nullptr, nullptr), height_(height), width_(width), backgroundColor_(background) {
+    : DrawContext(frame, nullptr, nullptr),
+      height_(height),
+      width_(width),
+      backgroundColor_(background) {
     // The frame's window gives the screen's colour format; without one, the
     // screen's device context (GetDC of no window) gives the same format.
     HWND window = frame ? frame->getWindow() : nullptr;
@@ -28,17 +31,20 @@ OffscreenContext::~OffscreenContext() {
     HDC memory = getDeviceContext();
     // Put the original 1x1 bitmap back first: a bitmap still selected into a DC
     // cannot be deleted, and DeleteDC does not deselect on every platform.
-    if (memory && previousBitmap_)
+    if (memory && previousBitmap_) {
         SelectObject(memory, previousBitmap_);
+    }
     native::deleteDC(memory);
     setDeviceContext(nullptr);
-    if (ownsSurface_)
+    if (ownsSurface_) {
         native::deleteObject(surface_);
+    }
 }
 
 void OffscreenContext::copyTo(DrawContext* dest, Rect destRect, Point source) {
-    if (!dest)
+    if (!dest) {
         return;
+    }
     const Point offset = dest->getOffset();
     BitBlt(dest->getDeviceContext(), destRect.left + offset.h, destRect.top + offset.v, destRect.width(),
            destRect.height(), getDeviceContext(), source.h, source.v, SRCCOPY);

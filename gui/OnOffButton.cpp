@@ -15,22 +15,25 @@ void OnOffButton::draw(DrawContext* context) {
     if (background_) {
         // Off in the upper half, on in the lower.
         const Point source(0, value_ != 0.0f ? background_->getHeight() / 2 : 0);
-        if (transparent_)
+        if (transparent_) {
             background_->drawTransparent(context, size_, source);
-        else
+        } else {
             background_->draw(context, size_, source);
+        }
     }
     setDirty(false);
 }
 
 void OnOffButton::mouseDown(DrawContext* context, Point) {
-    if (!context || !mouseEnabled_ || !(context->pollMouseButtons() & kButtonLeft))
+    if (!context || !mouseEnabled_ || !(context->pollMouseButtons() & kButtonLeft)) {
         return;
+    }
     // The integer part decides: 0.7 counts as off and becomes 1.
     setValue(std::int32_t(value_) != 0 ? 0.0f : 1.0f);
     doIdle();
-    if (listener_)
+    if (listener_) {
         listener_->valueChanged(context, this);
+    }
 }
 
 }  // namespace qp

@@ -22,16 +22,19 @@ constexpr std::int32_t kButtonsThatOpen = kButtonLeft | kButtonRight | 64;
 
 OptionMenu::OptionMenu(const Rect& size, ControlListener* listener, std::int32_t tag, Bitmap* background,
                        Bitmap* clickedBitmap, std::int32_t style)
-    : ParamDisplay(size, listener, tag, background, style), clickedBitmap_(clickedBitmap) {
-    if (clickedBitmap_)
+    : ParamDisplay(size, listener, tag, background, style),
+      clickedBitmap_(clickedBitmap) {
+    if (clickedBitmap_) {
         clickedBitmap_->retain();
+    }
 }
 
 OptionMenu::~OptionMenu() {
     removeAllEntries();
     delete[] submenus_;
-    if (clickedBitmap_)
+    if (clickedBitmap_) {
         clickedBitmap_->release();
+    }
 }
 
 void OptionMenu::draw(DrawContext* context) {
@@ -45,13 +48,16 @@ void OptionMenu::draw(DrawContext* context) {
 
 void OptionMenu::mouseDown(DrawContext* context, Point where) {
     (void)where;
-    if (!mouseEnabled_ || !frame_ || !context)
+    if (!mouseEnabled_ || !frame_ || !context) {
         return;
+    }
     lastButtons_ = context->pollMouseButtons();
-    if (!(lastButtons_ & kButtonsThatOpen))
+    if (!(lastButtons_ & kButtonsThatOpen)) {
         return;
-    if (clickedBitmap_)
+    }
+    if (clickedBitmap_) {
         drawDisplay(context, entries_.shownText(entries_.current()), clickedBitmap_);
+    }
     frame_->setEditView(this);
     takeFocus(context);
 }
@@ -66,8 +72,9 @@ bool OptionMenu::removed(View* parent) {
 void OptionMenu::takeFocus(DrawContext* context) {
     lastMenu_ = nullptr;
     lastResult_ = -1;
-    if (!frame_ || !frame_->getWindow())
+    if (!frame_ || !frame_->getWindow()) {
         return;
+    }
     HWND owner = frame_->getWindow();
     Point origin;
     if (context) {
@@ -89,14 +96,17 @@ void OptionMenu::takeFocus(DrawContext* context) {
     {
         OptionMenuPopup popup(*this);
         id = popup.track(owner, x, y, (lastButtons_ & kButtonRight) != 0);
-        if (id > 0)
+        if (id > 0) {
             chosen = popup.menuFor(id, index);
+        }
     }
-    if (frame_)
+    if (frame_) {
         frame_->setEditView(nullptr);
+    }
 
-    if (clickedBitmap_)
+    if (clickedBitmap_) {
         setDirty(true);
+    }
     if (chosen && frame_) {
         lastResult_ = id;
         chosen->setValue(float(index));
@@ -124,27 +134,33 @@ void OptionMenu::loseFocus(DrawContext*) {
 
 void OptionMenu::setValue(float value) {
     // Written so that NaN fails too.
-    if (!(value >= 0.0f && value < float(entries_.count())))
+    if (!(value >= 0.0f && value < float(entries_.count()))) {
         return;
+    }
     const std::int32_t index = std::int32_t(value);
     entries_.setCurrent(index);
-    if (style_ & kMenuMultipleCheck)
+    if (style_ & kMenuMultipleCheck) {
         entries_.check(index, !entries_.isChecked(index));
+    }
     ParamDisplay::setValue(value);
     setDirty(true);
 }
 
 bool OptionMenu::addEntry(const char* text, std::int32_t index) { return entries_.add(text, index); }
 
-bool OptionMenu::addLiteralEntry(const char* text, std::int32_t index) { return entries_.add(text, index, true); }
+bool OptionMenu::addLiteralEntry(const char* text, std::int32_t index) {
+    return entries_.add(text, index, true);
+}
 
 bool OptionMenu::growSubmenus() {
     const std::int32_t capacity = submenuCapacity_ + kSubmenuSlotsPerGrowth;
     OptionMenu** grown = new (std::nothrow) OptionMenu*[std::size_t(capacity)];
-    if (!grown)
+    if (!grown) {
         return false;
-    for (std::int32_t i = 0; i < submenuCount_; ++i)
+    }
+    for (std::int32_t i = 0; i < submenuCount_; ++i) {
         grown[i] = submenus_[i];
+    }
     delete[] submenus_;
     submenus_ = grown;
     submenuCapacity_ = capacity;
@@ -152,12 +168,15 @@ bool OptionMenu::growSubmenus() {
 }
 
 bool OptionMenu::addSubmenu(const char* title, OptionMenu* submenu) {
-    if (!title || !submenu || entries_.count() >= OptionMenuEntries::kMaxEntries)
+    if (!title || !submenu || entries_.count() >= OptionMenuEntries::kMaxEntries) {
         return false;
-    if (submenuCount_ == submenuCapacity_ && !growSubmenus())
+    }
+    if (submenuCount_ == submenuCapacity_ && !growSubmenus()) {
         return false;
-    if (!entries_.addSubmenuTitle(title))
+    }
+    if (!entries_.addSubmenuTitle(title)) {
         return false;
+    }
     submenus_[submenuCount_++] = submenu;
     submenu->retain();
     return true;
@@ -168,33 +187,39 @@ OptionMenu* OptionMenu::getSubmenu(std::int32_t k) const {
 }
 
 void OptionMenu::releaseSubmenu(std::int32_t k) {
-    if (k < 0 || k >= submenuCount_)
+    if (k < 0 || k >= submenuCount_) {
         return;
+    }
     OptionMenu* gone = submenus_[k];
-    for (std::int32_t i = k; i + 1 < submenuCount_; ++i)
+    for (std::int32_t i = k; i + 1 < submenuCount_; ++i) {
         submenus_[i] = submenus_[i + 1];
+    }
     --submenuCount_;
     gone->release();
 }
 
 std::int32_t OptionMenu::getCurrent(char* text, bool countSeparators) const {
     const std::int32_t current = entries_.currentCounted(countSeparators);
-    if (current >= 0 && text)
-        std::memcpy(text, entries_.text(entries_.current()), std::strlen(entries_.text(entries_.current())) + 1);
+    if (current >= 0 && text) {
+        std::memcpy(text, entries_.text(entries_.current()),
+                    std::strlen(entries_.text(entries_.current())) + 1);
+    }
     return current;
 }
 
 bool OptionMenu::setCurrent(std::int32_t index, bool countSeparators) {
-    if (!entries_.setCurrentCounted(index, countSeparators))
+    if (!entries_.setCurrentCounted(index, countSeparators)) {
         return false;
+    }
     setDirty(true);
     return true;
 }
 
 bool OptionMenu::getEntry(std::int32_t index, char* text) const {
     const char* entry = entries_.text(index);
-    if (!entry || !text)
+    if (!entry || !text) {
         return false;
+    }
     std::memcpy(text, entry, std::strlen(entry) + 1);
     return true;
 }
@@ -205,17 +230,20 @@ bool OptionMenu::removeEntry(std::int32_t index) {
     // The submenu of a removed "-M" entry goes with it, so the remaining
     // submenu entries keep their own submenus.
     const std::int32_t ordinal = entries_.submenuOrdinal(index);
-    if (!entries_.remove(index))
+    if (!entries_.remove(index)) {
         return false;
-    if (ordinal >= 0)
+    }
+    if (ordinal >= 0) {
         releaseSubmenu(ordinal);
+    }
     return true;
 }
 
 bool OptionMenu::removeAllEntries() {
     entries_.removeAll();
-    while (submenuCount_ > 0)
+    while (submenuCount_ > 0) {
         releaseSubmenu(submenuCount_ - 1);
+    }
     return true;
 }
 

@@ -17,22 +17,23 @@ void composeEntry(char* buffer, const char* text, std::int32_t prefixStyle, std:
     const std::int32_t size = OptionMenuEntries::kEntrySize;
     const char* format = nullptr;
     switch (prefixStyle) {
-    case kMenuPrefixOneDigit:
-        format = "%.*s%1d %s";
-        break;
-    case kMenuPrefixTwoDigits:
-        format = "%.*s%02d %s";
-        break;
-    case kMenuPrefixThreeDigits:
-        format = "%.*s%03d %s";
-        break;
-    default:
-        break;
+        case kMenuPrefixOneDigit:
+            format = "%.*s%1d %s";
+            break;
+        case kMenuPrefixTwoDigits:
+            format = "%.*s%02d %s";
+            break;
+        case kMenuPrefixThreeDigits:
+            format = "%.*s%03d %s";
+            break;
+        default:
+            break;
     }
-    if (format)
+    if (format) {
         std::snprintf(buffer, size, format, int(markerLength), text, int(number), text + markerLength);
-    else
+    } else {
         std::snprintf(buffer, size, "%s", text);
+    }
 }
 
 }  // namespace
@@ -51,24 +52,31 @@ bool OptionMenuEntries::isTitle(const char* text) { return hasMarker(text, 'T');
 bool OptionMenuEntries::isCountable(const char* text) { return !isSeparator(text) && !isTitle(text); }
 
 OptionMenuEntries::Kind OptionMenuEntries::kindOf(const char* text) {
-    if (isSeparator(text))
+    if (isSeparator(text)) {
         return Kind::separator;
-    if (isSubmenuTitle(text))
+    }
+    if (isSubmenuTitle(text)) {
         return Kind::submenu;
-    if (isGreyed(text))
+    }
+    if (isGreyed(text)) {
         return Kind::greyed;
-    if (isTitle(text))
+    }
+    if (isTitle(text)) {
         return Kind::title;
+    }
     return Kind::plain;
 }
 
 OptionMenuEntries::Kind OptionMenuEntries::kind(std::int32_t index) const {
-    if (index < 0 || index >= count_ || literals_[index])
+    if (index < 0 || index >= count_ || literals_[index]) {
         return Kind::plain;
+    }
     return kindOf(texts_[index]);
 }
 
-bool OptionMenuEntries::isLiteral(std::int32_t index) const { return index >= 0 && index < count_ && literals_[index]; }
+bool OptionMenuEntries::isLiteral(std::int32_t index) const {
+    return index >= 0 && index < count_ && literals_[index];
+}
 
 bool OptionMenuEntries::countable(std::int32_t index) const {
     const Kind k = kind(index);
@@ -106,13 +114,16 @@ bool OptionMenuEntries::grow() {
 }
 
 bool OptionMenuEntries::add(const char* text, std::int32_t index, bool literal) {
-    if (!text || count_ >= kMaxEntries)
+    if (!text || count_ >= kMaxEntries) {
         return false;
-    if (count_ == capacity_ && !grow())
+    }
+    if (count_ == capacity_ && !grow()) {
         return false;
+    }
     char* buffer = new (std::nothrow) char[kEntrySize];
-    if (!buffer)
+    if (!buffer) {
         return false;
+    }
 
     std::int32_t position = count_;
     if (index >= 0) {
@@ -123,36 +134,41 @@ bool OptionMenuEntries::add(const char* text, std::int32_t index, bool literal) 
             literals_[i] = literals_[i - 1];
         }
         // The current entry keeps being the same entry.
-        if (current_ >= position)
+        if (current_ >= position) {
             ++current_;
+        }
     }
     // A numbered separator ("3 -") would stop being a separator.
-    if (literal)
+    if (literal) {
         composeEntry(buffer, text, prefixStyle_, position + 1, 0);
-    else if (isSeparator(text))
+    } else if (isSeparator(text)) {
         composeEntry(buffer, text, kMenuPrefixNone, 0, 0);
-    else
+    } else {
         composeEntry(buffer, text, prefixStyle_, position + 1, markerLength(text));
+    }
     texts_[position] = buffer;
     checks_[position] = false;
     literals_[position] = literal;
     ++count_;
-    if (current_ < 0)
+    if (current_ < 0) {
         current_ = 0;
+    }
     return true;
 }
 
 bool OptionMenuEntries::addSubmenuTitle(const char* title) {
-    if (!title)
+    if (!title) {
         return false;
+    }
     char marked[kEntrySize];
     std::snprintf(marked, sizeof(marked), "-M%s", title);
     return add(marked, -1);
 }
 
 bool OptionMenuEntries::remove(std::int32_t index) {
-    if (index < 0 || index >= count_)
+    if (index < 0 || index >= count_) {
         return false;
+    }
     delete[] texts_[index];
     for (std::int32_t i = index; i + 1 < count_; ++i) {
         texts_[i] = texts_[i + 1];
@@ -160,23 +176,26 @@ bool OptionMenuEntries::remove(std::int32_t index) {
         literals_[i] = literals_[i + 1];
     }
     --count_;
-    if (count_ == 0)
+    if (count_ == 0) {
         current_ = -1;
-    else if (current_ >= index && current_ > 0)
+    } else if (current_ >= index && current_ > 0) {
         --current_;
+    }
     return true;
 }
 
 void OptionMenuEntries::removeAll() {
-    for (std::int32_t i = 0; i < count_; ++i)
+    for (std::int32_t i = 0; i < count_; ++i) {
         delete[] texts_[i];
+    }
     count_ = 0;
     current_ = -1;
 }
 
 bool OptionMenuEntries::setText(std::int32_t index, const char* text) {
-    if (index < 0 || index >= count_ || !text)
+    if (index < 0 || index >= count_ || !text) {
         return false;
+    }
     std::snprintf(texts_[index], kEntrySize, "%s", text);
     return true;
 }
@@ -187,65 +206,78 @@ const char* OptionMenuEntries::text(std::int32_t index) const {
 
 const char* OptionMenuEntries::shownText(std::int32_t index) const {
     const char* full = text(index);
-    if (!full)
+    if (!full) {
         return nullptr;
+    }
     const Kind k = kind(index);
-    if (k == Kind::submenu || k == Kind::greyed || k == Kind::title)
+    if (k == Kind::submenu || k == Kind::greyed || k == Kind::title) {
         full += kMarkerSize;
+    }
     if (k != Kind::separator) {
-        for (std::int32_t i = 0; i < prefixStyle_ && *full; ++i)
+        for (std::int32_t i = 0; i < prefixStyle_ && *full; ++i) {
             ++full;
+        }
     }
     return full;
 }
 
 std::int32_t OptionMenuEntries::indexOf(const char* text) const {
-    if (!text)
+    if (!text) {
         return -1;
+    }
     for (std::int32_t i = 0; i < count_; ++i) {
-        if (std::strcmp(texts_[i], text) == 0)
+        if (std::strcmp(texts_[i], text) == 0) {
             return i;
+        }
     }
     return -1;
 }
 
 std::int32_t OptionMenuEntries::submenuOrdinal(std::int32_t index) const {
-    if (kind(index) != Kind::submenu)
+    if (kind(index) != Kind::submenu) {
         return -1;
+    }
     std::int32_t ordinal = 0;
     for (std::int32_t i = 0; i < index; ++i) {
-        if (kind(i) == Kind::submenu)
+        if (kind(i) == Kind::submenu) {
             ++ordinal;
+        }
     }
     return ordinal;
 }
 
 std::int32_t OptionMenuEntries::currentCounted(bool countSeparators) const {
-    if (current_ < 0)
+    if (current_ < 0) {
         return -1;
-    if (countSeparators)
+    }
+    if (countSeparators) {
         return current_;
+    }
     std::int32_t counted = 0;
     for (std::int32_t i = 0; i < current_; ++i) {
-        if (countable(i))
+        if (countable(i)) {
             ++counted;
+        }
     }
     return counted;
 }
 
 bool OptionMenuEntries::setCurrentCounted(std::int32_t index, bool countSeparators) {
-    if (index < 0 || index >= count_)
+    if (index < 0 || index >= count_) {
         return false;
+    }
     if (countSeparators) {
-        if (kind(index) == Kind::separator)
+        if (kind(index) == Kind::separator) {
             return false;
+        }
         current_ = index;
         return true;
     }
     std::int32_t counted = 0;
     for (std::int32_t i = 0; i < count_; ++i) {
-        if (!countable(i))
+        if (!countable(i)) {
             continue;
+        }
         if (counted == index) {
             current_ = i;
             return true;
@@ -256,24 +288,28 @@ bool OptionMenuEntries::setCurrentCounted(std::int32_t index, bool countSeparato
 }
 
 bool OptionMenuEntries::setCurrent(std::int32_t index) {
-    if (index < 0 || index >= count_)
+    if (index < 0 || index >= count_) {
         return false;
+    }
     current_ = index;
     return true;
 }
 
 bool OptionMenuEntries::check(std::int32_t index, bool state) {
-    if (index < 0 || index >= count_)
+    if (index < 0 || index >= count_) {
         return false;
+    }
     checks_[index] = state;
     return true;
 }
 
 bool OptionMenuEntries::checkAlone(std::int32_t index) {
-    if (index < 0 || index >= count_)
+    if (index < 0 || index >= count_) {
         return false;
-    for (std::int32_t i = 0; i < count_; ++i)
+    }
+    for (std::int32_t i = 0; i < count_; ++i) {
         checks_[i] = false;
+    }
     checks_[index] = true;
     return true;
 }
@@ -284,14 +320,14 @@ bool OptionMenuEntries::isChecked(std::int32_t index) const {
 
 void OptionMenuEntries::setPrefixStyle(std::int32_t style) {
     switch (style) {
-    case kMenuPrefixOneDigit:
-    case kMenuPrefixTwoDigits:
-    case kMenuPrefixThreeDigits:
-        prefixStyle_ = style;
-        break;
-    default:
-        prefixStyle_ = kMenuPrefixNone;
-        break;
+        case kMenuPrefixOneDigit:
+        case kMenuPrefixTwoDigits:
+        case kMenuPrefixThreeDigits:
+            prefixStyle_ = style;
+            break;
+        default:
+            prefixStyle_ = kMenuPrefixNone;
+            break;
     }
 }
 

@@ -42,7 +42,13 @@ public:
     // Neither a separator nor a title: counted when separators are not.
     static bool isCountable(const char* text);
 
-    enum class Kind : std::int32_t { plain, separator, submenu, greyed, title };
+    enum class Kind : std::int32_t {
+        plain,
+        separator,
+        submenu,
+        greyed,
+        title
+    };
     // What the entry at index is by its text; a literal entry is always plain.
     Kind kind(std::int32_t index) const;
     bool isLiteral(std::int32_t index) const;

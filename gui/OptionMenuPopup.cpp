@@ -13,8 +13,9 @@ namespace {
 const char* doubleAmpersands(const char* text, char* to) {
     char* out = to;
     for (; *text; ++text) {
-        if (*text == '&')
+        if (*text == '&') {
             *out++ = '&';
+        }
         *out++ = *text;
     }
     *out = '\0';
@@ -31,18 +32,21 @@ OptionMenuPopup::OptionMenuPopup(OptionMenu& root) {
 OptionMenuPopup::~OptionMenuPopup() {
     for (const Block& block : blocks_) {
         for (int position = GetMenuItemCount(block.native) - 1; position >= 0; --position) {
-            if (GetSubMenu(block.native, position))
+            if (GetSubMenu(block.native, position)) {
                 RemoveMenu(block.native, UINT(position), MF_BYPOSITION);
+            }
         }
     }
-    for (const Block& block : blocks_)
+    for (const Block& block : blocks_) {
         native::destroyMenu(block.native);
+    }
 }
 
 HMENU__* OptionMenuPopup::build(OptionMenu& menu, std::vector<OptionMenu*>& path) {
     HMENU native = native::createPopupMenu();
-    if (!native)
+    if (!native) {
         return nullptr;
+    }
     const OptionMenuEntries& entries = menu.entries();
     const std::int32_t count = entries.count();
     const std::int32_t first = nextId_;
@@ -55,23 +59,27 @@ HMENU__* OptionMenuPopup::build(OptionMenu& menu, std::vector<OptionMenu*>& path
     const std::int32_t checkStyle = menu.getStyle();
     for (std::int32_t i = 0; i < count; ++i) {
         const std::int32_t id = first + i;
-        if (id >= kIdLimit)
+        if (id >= kIdLimit) {
             break;
+        }
         const char* text = entries.text(i);
         UINT flags = MF_STRING;
-        if (columns && i != 0 && i % perColumn == 0)
+        if (columns && i != 0 && i % perColumn == 0) {
             flags |= MF_MENUBREAK;
+        }
         const OptionMenuEntries::Kind kind = entries.kind(i);
         if (kind == OptionMenuEntries::Kind::separator) {
             AppendMenuA(native, (flags & MF_MENUBREAK) | MF_SEPARATOR, UINT_PTR(id), nullptr);
         } else if (kind == OptionMenuEntries::Kind::submenu) {
             OptionMenu* submenu = menu.getSubmenu(entries.submenuOrdinal(i));
-            if (!submenu || std::find(path.begin(), path.end(), submenu) != path.end())
+            if (!submenu || std::find(path.begin(), path.end(), submenu) != path.end()) {
                 continue;
+            }
             HMENU popup = build(*submenu, path);
-            if (popup)
+            if (popup) {
                 AppendMenuA(native, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(popup),
                             text + OptionMenuEntries::kMarkerSize);
+            }
         } else if (kind == OptionMenuEntries::Kind::greyed) {
             AppendMenuA(native, flags | MF_GRAYED, UINT_PTR(id), text + OptionMenuEntries::kMarkerSize);
         } else if (kind == OptionMenuEntries::Kind::title) {
@@ -81,8 +89,9 @@ HMENU__* OptionMenuPopup::build(OptionMenu& menu, std::vector<OptionMenu*>& path
                                  ((checkStyle & kMenuCheckCurrent) && i == entries.current());
             // The native menu takes "&" as a mnemonic marker; a literal entry shows its own.
             char doubled[2 * OptionMenuEntries::kEntrySize];
-            if (entries.isLiteral(i))
+            if (entries.isLiteral(i)) {
                 text = doubleAmpersands(text, doubled);
+            }
             AppendMenuA(native, flags | (checked ? MF_CHECKED : MF_UNCHECKED), UINT_PTR(id), text);
         }
     }
@@ -92,8 +101,9 @@ HMENU__* OptionMenuPopup::build(OptionMenu& menu, std::vector<OptionMenu*>& path
 
 std::int32_t OptionMenuPopup::track(NativeWindow owner, std::int32_t x, std::int32_t y, bool rightButton) {
     HMENU menu = nativeMenu();
-    if (!menu)
+    if (!menu) {
         return 0;
+    }
     // The choice comes back as the answer, so no command message is posted to
     // the owner (nothing has to be fished out of its queue afterwards).
     const UINT flags = TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY |

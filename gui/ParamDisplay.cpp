@@ -18,8 +18,9 @@ bool sameShown(const T& a, const T& b) {
 // Stores value in field; true when that changes what the display shows.
 template <class T>
 bool replaceShown(T& field, const T& value) {
-    if (sameShown(field, value))
+    if (sameShown(field, value)) {
         return false;
+    }
     field = value;
     return true;
 }
@@ -31,22 +32,25 @@ ParamDisplay::ParamDisplay(const Rect& size, Bitmap* background, std::int32_t st
 
 ParamDisplay::ParamDisplay(const Rect& size, ControlListener* listener, std::int32_t tag, Bitmap* background,
                            std::int32_t style)
-    : Control(size, listener, tag, background), style_(style) {
+    : Control(size, listener, tag, background),
+      style_(style) {
     // A display that never draws must not keep the frame's idle busy either.
-    if (style_ & kDisplayNoDrawing)
+    if (style_ & kDisplayNoDrawing) {
         setDirty(false);
+    }
 }
 
 ParamDisplay::~ParamDisplay() = default;
 
 void ParamDisplay::draw(DrawContext* context) {
     char text[kDisplayTextSize] = {};
-    if (valueToTextWithData_)
+    if (valueToTextWithData_) {
         valueToTextWithData_(value_, text, userData_);
-    else if (valueToText_)
+    } else if (valueToText_) {
         valueToText_(value_, text);
-    else
+    } else {
         std::snprintf(text, sizeof(text), "%2.2f", double(value_));
+    }
     // Conversions are outside code: never trust them to terminate the text.
     text[kDisplayTextSize - 1] = '\0';
     drawDisplay(context, text);
@@ -54,16 +58,18 @@ void ParamDisplay::draw(DrawContext* context) {
 
 void ParamDisplay::drawDisplay(DrawContext* context, const char* text, Bitmap* clickedBitmap) {
     setDirty(false);
-    if ((style_ & kDisplayNoDrawing) || !context)
+    if ((style_ & kDisplayNoDrawing) || !context) {
         return;
+    }
 
     const bool border = (style_ & (kDisplayBorderSunken | kDisplayBorderRaised)) != 0;
     Bitmap* picture = clickedBitmap ? clickedBitmap : background_;
     if (picture) {
-        if (transparent_)
+        if (transparent_) {
             picture->drawTransparent(context, size_, backgroundOffset_);
-        else
+        } else {
             picture->draw(context, size_, backgroundOffset_);
+        }
     } else if (!transparent_) {
         context->setFillColor(backgroundColor_);
         context->fillRect(size_);
@@ -85,14 +91,16 @@ void ParamDisplay::drawDisplay(DrawContext* context, const char* text, Bitmap* c
         context->lineTo(Point(size_.left, size_.bottom));
     }
 
-    if ((style_ & kDisplayNoText) || !text)
+    if ((style_ & kDisplayNoText) || !text) {
         return;
+    }
     context->selectFont(font_, 0, textFace_);
     const std::int16_t opaque = textTransparent_ ? 0 : 1;
     // An opaque text cell is filled with the fill colour: make that ours, not
     // whatever the previous view left in the context.
-    if (opaque)
+    if (opaque) {
         context->setFillColor(backgroundColor_);
+    }
     if (style_ & kDisplayShadowText) {
         context->setFontColor(shadowColor_);
         context->drawText(text, size_.offsetBy(1, 1), opaque, horizontalAlign_);
@@ -102,33 +110,39 @@ void ParamDisplay::drawDisplay(DrawContext* context, const char* text, Bitmap* c
 }
 
 void ParamDisplay::setFont(FontId font) {
-    if (replaceShown(font_, font))
+    if (replaceShown(font_, font)) {
         setDirty(true);
+    }
 }
 
 void ParamDisplay::setFontColor(Color color) {
-    if (replaceShown(fontColor_, color))
+    if (replaceShown(fontColor_, color)) {
         setDirty(true);
+    }
 }
 
 void ParamDisplay::setBackgroundColor(Color color) {
-    if (replaceShown(backgroundColor_, color))
+    if (replaceShown(backgroundColor_, color)) {
         setDirty(true);
+    }
 }
 
 void ParamDisplay::setFrameColor(Color color) {
-    if (replaceShown(frameColor_, color))
+    if (replaceShown(frameColor_, color)) {
         setDirty(true);
+    }
 }
 
 void ParamDisplay::setShadowColor(Color color) {
-    if (replaceShown(shadowColor_, color))
+    if (replaceShown(shadowColor_, color)) {
         setDirty(true);
+    }
 }
 
 void ParamDisplay::setHorizontalAlign(TextAlign align) {
-    if (replaceShown(horizontalAlign_, align))
+    if (replaceShown(horizontalAlign_, align)) {
         setDirty(true);
+    }
 }
 
 void ParamDisplay::setValueToTextWithData(ValueToTextWithDataProc proc, void* userData) {
@@ -141,13 +155,15 @@ void ParamDisplay::setValueToText(ValueToTextProc proc) { valueToText_ = proc; }
 void ParamDisplay::setTextToValue(TextToValueProc proc) { textToValue_ = proc; }
 
 void ParamDisplay::setStyle(std::int32_t style) {
-    if (replaceShown(style_, style))
+    if (replaceShown(style_, style)) {
         setDirty(true);
+    }
 }
 
 void ParamDisplay::setTextFace(std::int32_t face) {
-    if (replaceShown(textFace_, face))
+    if (replaceShown(textFace_, face)) {
         setDirty(true);
+    }
 }
 
 void ParamDisplay::setTextTransparency(bool transparent) { textTransparent_ = transparent; }

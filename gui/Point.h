@@ -10,7 +10,9 @@ struct Point {
     std::int32_t v = 0;
 
     constexpr Point() = default;
-    constexpr Point(std::int32_t h_, std::int32_t v_) : h(h_), v(v_) {}
+    constexpr Point(std::int32_t h_, std::int32_t v_)
+        : h(h_),
+          v(v_) {}
 
     constexpr Point& offset(std::int32_t dh, std::int32_t dv) {
         h += dh;

@@ -18,7 +18,10 @@ struct Rect {
 
     constexpr Rect() = default;
     constexpr Rect(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b)
-        : left(l), top(t), right(r), bottom(b) {}
+        : left(l),
+          top(t),
+          right(r),
+          bottom(b) {}
 
     constexpr std::int32_t width() const { return right - left; }
     constexpr std::int32_t height() const { return bottom - top; }
@@ -36,7 +39,9 @@ struct Rect {
     }
     constexpr Rect offsetBy(Point p) const { return offsetBy(p.h, p.v); }
 
-    constexpr bool isInside(Point p) const { return left <= p.h && p.h <= right && top <= p.v && p.v <= bottom; }
+    constexpr bool isInside(Point p) const {
+        return left <= p.h && p.h <= right && top <= p.v && p.v <= bottom;
+    }
     constexpr bool overlaps(const Rect& o) const {
         return right >= o.left && left <= o.right && bottom >= o.top && top <= o.bottom;
     }

@@ -1,8 +1,8 @@
 #include "gui/ShellShortcut.h"
 
-#include <windows.h>
 #include <shlobj.h>
 #include <shobjidl.h>
+#include <windows.h>
 
 #include <cstring>
 
@@ -19,20 +19,23 @@ constexpr int kWidePathSize = 2048;
 }  // namespace
 
 bool ShellShortcut::isShortcutPath(const char* path) {
-    if (!path)
+    if (!path) {
         return false;
+    }
     const char* dot = std::strrchr(path, '.');
     return dot && lstrcmpiA(dot, ".lnk") == 0;
 }
 
 bool ShellShortcut::resolve(char* path) {
-    if (!isShortcutPath(path))
+    if (!isShortcutPath(path)) {
         return false;
+    }
     IShellLinkA* link = nullptr;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                 reinterpret_cast<void**>(&link))) ||
-        !link)
+        !link) {
         return false;
+    }
 
     bool resolved = false;
     IPersistFile* file = nullptr;

@@ -9,7 +9,8 @@
 namespace qp {
 
 Slider::Slider(const Rect& size, ControlListener* listener, std::int32_t tag, std::int32_t minimumPosition,
-               std::int32_t maximumPosition, Bitmap* handle, Bitmap* background, Point offset, std::int32_t style)
+               std::int32_t maximumPosition, Bitmap* handle, Bitmap* background, Point offset,
+               std::int32_t style)
     : Control(size, listener, tag, background),
       offset_(offset),
       controlWidth_(size.width()),
@@ -23,8 +24,9 @@ Slider::Slider(const Rect& size, ControlListener* listener, std::int32_t tag, st
 
 Slider::~Slider() {
     delete offscreen_;
-    if (handleBitmap_)
+    if (handleBitmap_) {
         handleBitmap_->release();
+    }
 }
 
 bool Slider::attached(View* parent) {
@@ -44,15 +46,17 @@ void Slider::draw(DrawContext* context) {
     // our own for this one draw.
     OffscreenContext* temporary = nullptr;
     OffscreenContext* surface = offscreen_;
-    if (!surface)
+    if (!surface) {
         surface = temporary = new OffscreenContext(frame_, controlWidth_, controlHeight_, colorBlack);
+    }
 
     const Rect whole(0, 0, controlWidth_, controlHeight_);
     if (background_) {
-        if (transparent_)
+        if (transparent_) {
             background_->drawTransparent(surface, whole, offset_);
-        else
+        } else {
             background_->draw(surface, whole, offset_);
+        }
     } else {
         // Without a background the handle's previous position would stay in the
         // surface: start from the surface's own colour every time.
@@ -63,10 +67,11 @@ void Slider::draw(DrawContext* context) {
     }
     if (handleBitmap_) {
         const Rect handle = geometry_.handleRect(value_);
-        if (drawTransparentHandle_)
+        if (drawTransparentHandle_) {
             handleBitmap_->drawTransparent(surface, handle, Point(0, 0));
-        else
+        } else {
             handleBitmap_->draw(surface, handle, Point(0, 0));
+        }
     }
     surface->copyTo(context, size_, Point(0, 0));
     delete temporary;
@@ -78,27 +83,31 @@ std::int32_t Slider::handlePosition() const {
 }
 
 void Slider::mouseDown(DrawContext* context, Point where) {
-    if (!context || !mouseEnabled_)
+    if (!context || !mouseEnabled_) {
         return;
+    }
     const std::int32_t clickButtons = context->pollMouseButtons();
     if (clickButtons == kButtonsForDefaultValue) {
         setValue(getDefaultValue());
         notifyIfDirty(*this, context);
         return;
     }
-    if (!(clickButtons & kButtonLeft))
+    if (!(clickButtons & kButtonLeft)) {
         return;
+    }
 
     const bool horizontal = geometry_.horizontal();
     // The coordinate that means value 0 (before the style's turn).
-    std::int32_t delta = horizontal ? size_.left + geometry_.handleOffset.h : size_.top + geometry_.handleOffset.v;
+    std::int32_t delta =
+        horizontal ? size_.left + geometry_.handleOffset.h : size_.top + geometry_.handleOffset.v;
     if (freeClick_) {
         // The handle's middle goes under the pointer.
         delta += (horizontal ? geometry_.handleWidth : geometry_.handleHeight) / 2 - 1;
     } else {
         const Rect handle = geometry_.handleRect(value_).offsetBy(size_.left, size_.top);
-        if (!handle.isInside(where))
+        if (!handle.isInside(where)) {
             return;
+        }
         // Keep the handle where it was grabbed.
         delta += (horizontal ? where.h : where.v) - handlePosition();
     }
@@ -113,7 +122,9 @@ void Slider::mouseDown(DrawContext* context, Point where) {
 
 std::int32_t Slider::keyDown(VstKeyCode& key) { return arrowKeyStep(*this, key); }
 
-bool Slider::wheel(DrawContext* context, Point, float distance) { return wheelStep(*this, context, distance); }
+bool Slider::wheel(DrawContext* context, Point, float distance) {
+    return wheelStep(*this, context, distance);
+}
 
 void Slider::setDrawTransparentHandle(bool transparent) { drawTransparentHandle_ = transparent; }
 

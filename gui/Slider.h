@@ -26,7 +26,8 @@ public:
     // minimumPosition and maximumPosition: absolute pixel coordinates of the
     // handle's leading edge along the axis (x for horizontal, y for vertical).
     Slider(const Rect& size, ControlListener* listener, std::int32_t tag, std::int32_t minimumPosition,
-           std::int32_t maximumPosition, Bitmap* handle, Bitmap* background, Point offset, std::int32_t style);
+           std::int32_t maximumPosition, Bitmap* handle, Bitmap* background, Point offset,
+           std::int32_t style);
     ~Slider() override;
 
     void draw(DrawContext* context) override;
@@ -72,7 +73,8 @@ public:
     AxisSlider(const Rect& size, ControlListener* listener, std::int32_t tag, std::int32_t minimumPosition,
                std::int32_t maximumPosition, Bitmap* handle, Bitmap* background, Point offset = Point(),
                std::int32_t style = defaultStyle)
-        : Slider(size, listener, tag, minimumPosition, maximumPosition, handle, background, offset, style | axis) {}
+        : Slider(size, listener, tag, minimumPosition, maximumPosition, handle, background, offset,
+                 style | axis) {}
 };
 
 }  // namespace qp

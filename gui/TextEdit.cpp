@@ -15,18 +15,16 @@ namespace {
 // What the edit window may hold: the text buffer less its terminator.
 constexpr std::int32_t kMaxEditLength = kDisplayTextSize - 1;
 
-void copyText(char* to, const char* from) {
-    std::snprintf(to, kDisplayTextSize, "%s", from ? from : "");
-}
+void copyText(char* to, const char* from) { std::snprintf(to, kDisplayTextSize, "%s", from ? from : ""); }
 
 DWORD alignmentStyle(TextAlign align) {
     switch (align) {
-    case kAlignCenter:
-        return ES_CENTER;
-    case kAlignRight:
-        return ES_RIGHT;
-    default:
-        return ES_LEFT;
+        case kAlignCenter:
+            return ES_CENTER;
+        case kAlignRight:
+            return ES_RIGHT;
+        default:
+            return ES_LEFT;
     }
 }
 
@@ -41,33 +39,34 @@ struct TextEditWindowProcedure {
         auto* edit = reinterpret_cast<TextEdit*>(GetWindowLongPtrA(window, GWLP_USERDATA));
         // Only reachable between subclassing and unsubclassing, when both are set;
         // the check keeps a stray message from calling through nothing.
-        if (!edit || !edit->previousProcedure_)
+        if (!edit || !edit->previousProcedure_) {
             return DefWindowProcA(window, message, wParam, lParam);
+        }
         const auto previous = reinterpret_cast<WNDPROC>(edit->previousProcedure_);
         switch (message) {
-        case WM_GETDLGCODE:
-            return DLGC_WANTALLKEYS;
-        case WM_KEYDOWN:
-            if (wParam == VK_RETURN) {
-                edit->returnPressed_ = true;
-                // Destroys this window: nothing of it may be touched afterwards.
+            case WM_GETDLGCODE:
+                return DLGC_WANTALLKEYS;
+            case WM_KEYDOWN:
+                if (wParam == VK_RETURN) {
+                    edit->returnPressed_ = true;
+                    // Destroys this window: nothing of it may be touched afterwards.
+                    edit->loseFocus(nullptr);
+                    return 0;
+                }
+                break;
+            case WM_KILLFOCUS: {
+                const LRESULT answer = CallWindowProcA(previous, window, message, wParam, lParam);
                 edit->loseFocus(nullptr);
-                return 0;
+                return answer;
             }
-            break;
-        case WM_KILLFOCUS: {
-            const LRESULT answer = CallWindowProcA(previous, window, message, wParam, lParam);
-            edit->loseFocus(nullptr);
-            return answer;
-        }
-        case WM_DESTROY:
-            // Somebody else is destroying the window (the host took the frame's
-            // window down while editing). The edit window's own procedure must
-            // still see the rest of its destruction; the control lets go of it.
-            edit->closeEditWindow(true);
-            return CallWindowProcA(previous, window, message, wParam, lParam);
-        default:
-            break;
+            case WM_DESTROY:
+                // Somebody else is destroying the window (the host took the frame's
+                // window down while editing). The edit window's own procedure must
+                // still see the rest of its destruction; the control lets go of it.
+                edit->closeEditWindow(true);
+                return CallWindowProcA(previous, window, message, wParam, lParam);
+            default:
+                break;
         }
         return CallWindowProcA(previous, window, message, wParam, lParam);
     }
@@ -81,19 +80,21 @@ TextEdit::TextEdit(const Rect& size, ControlListener* listener, std::int32_t tag
 
 TextEdit::~TextEdit() {
     closeEditWindow(false);
-    if (editBrush_)
+    if (editBrush_) {
         native::deleteObject(editBrush_);
+    }
 }
 
 void TextEdit::draw(DrawContext* context) {
     if (!editWindow_) {
         char shown[kDisplayTextSize] = {};
-        if (textConversionWithData_)
+        if (textConversionWithData_) {
             textConversionWithData_(text_, shown, userData_);
-        else if (textConversion_)
+        } else if (textConversion_) {
             textConversion_(text_, shown);
-        else
+        } else {
             copyText(shown, text_);
+        }
         shown[kDisplayTextSize - 1] = '\0';
         drawDisplay(context, shown);
     }
@@ -102,36 +103,44 @@ void TextEdit::draw(DrawContext* context) {
 
 void TextEdit::mouseDown(DrawContext* context, Point where) {
     (void)where;
-    if (!context || !mouseEnabled_ || !frame_)
+    if (!context || !mouseEnabled_ || !frame_) {
         return;
-    if (!(context->pollMouseButtons() & kButtonLeft))
+    }
+    if (!(context->pollMouseButtons() & kButtonLeft)) {
         return;
-    if (frame_->getEditView() == this)
+    }
+    if (frame_->getEditView() == this) {
         return;
-    if ((style_ & kTextEditDoubleClick) && !isDoubleClick())
+    }
+    if ((style_ & kTextEditDoubleClick) && !isDoubleClick()) {
         return;
+    }
     frame_->setEditView(this);
     takeFocus(context);
 }
 
 void TextEdit::takeFocus(DrawContext* context) {
-    if (editWindow_ || !frame_ || !frame_->getWindow())
+    if (editWindow_ || !frame_ || !frame_->getWindow()) {
         return;
+    }
     returnPressed_ = false;
     Rect place = size_;
-    if (context)
+    if (context) {
         place = place.offsetBy(context->getOffset());
-    editWindow_ = native::createWindowEx(0, "EDIT", text_,
-                                         WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL | alignmentStyle(horizontalAlign_),
-                                         place.left, place.top, place.width() + 1, place.height() + 1,
-                                         frame_->getWindow(), nullptr, guiModule(), nullptr);
-    if (!editWindow_)
+    }
+    editWindow_ = native::createWindowEx(
+        0, "EDIT", text_, WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL | alignmentStyle(horizontalAlign_),
+        place.left, place.top, place.width() + 1, place.height() + 1, frame_->getWindow(), nullptr,
+        guiModule(), nullptr);
+    if (!editWindow_) {
         return;
+    }
 
     const FontTableEntry& face = fontTableEntry(validFontId(font_));
     std::int32_t height = size_.height() - 2;
-    if (face.size < height)
+    if (face.size < height) {
         height = face.size;
+    }
     LOGFONTA font = native::plainFontDescription(height);
     std::snprintf(font.lfFaceName, sizeof(font.lfFaceName), "%s", face.face);
     editFont_ = native::createFontIndirect(&font);
@@ -147,20 +156,23 @@ void TextEdit::takeFocus(DrawContext* context) {
 }
 
 bool TextEdit::closeEditWindow(bool windowAlreadyGone) {
-    if (!editWindow_)
+    if (!editWindow_) {
         return false;
+    }
     HWND window = editWindow_;
     // Forget the window first: whatever its destruction sends (loss of focus
     // among others) must find the control no longer editing.
     editWindow_ = nullptr;
-    if (previousProcedure_)
+    if (previousProcedure_) {
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProcedure_));
+    }
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);
     previousProcedure_ = nullptr;
-    if (windowAlreadyGone)
+    if (windowAlreadyGone) {
         native::windowDestroyedElsewhere();
-    else
+    } else {
         native::destroyWindow(window);
+    }
     if (editFont_) {
         native::deleteObject(editFont_);
         editFont_ = nullptr;
@@ -169,35 +181,40 @@ bool TextEdit::closeEditWindow(bool windowAlreadyGone) {
         native::deleteObject(editBrush_);
         editBrush_ = nullptr;
     }
-    if (windowAlreadyGone && frame_ && frame_->getEditView() == this)
+    if (windowAlreadyGone && frame_ && frame_->getEditView() == this) {
         frame_->setEditView(nullptr);
+    }
     return true;
 }
 
 void TextEdit::loseFocus(DrawContext* context) {
     // Whoever asks (Enter, loss of the keyboard focus, a press elsewhere in the
     // frame, the frame handing the edit view to another view), editing ends once.
-    if (!editWindow_)
+    if (!editWindow_) {
         return;
+    }
     char previous[kDisplayTextSize];
     std::memcpy(previous, text_, sizeof(previous));
     GetWindowTextA(editWindow_, text_, kMaxEditLength + 1);
     text_[kMaxEditLength] = '\0';
     closeEditWindow(false);
-    if (frame_ && frame_->getEditView() == this)
+    if (frame_ && frame_->getEditView() == this) {
         frame_->setEditView(nullptr);
+    }
 
     const bool changed = std::strcmp(previous, text_) != 0;
-    if (changed)
+    if (changed) {
         setDirty(true);
+    }
     if (changed && listener_) {
         HDC dc = nullptr;
         DrawContext* temporary = nullptr;
         if (!context && frame_ && frame_->getWindow()) {
             dc = native::getDC(frame_->getWindow());
             context = temporary = new DrawContext(frame_, dc, frame_->getWindow());
-            if (parentView_)
+            if (parentView_) {
                 temporary->setOffset(parentView_->getViewSize().topLeft());
+            }
         }
         listener_->valueChanged(context, this);
         if (temporary) {
@@ -205,10 +222,11 @@ void TextEdit::loseFocus(DrawContext* context) {
             native::releaseDC(frame_->getWindow(), dc);
         }
     }
-    if (parentView_)
+    if (parentView_) {
         parentView_->notify(this, "LooseFocus");
-    else if (frame_)
+    } else if (frame_) {
         frame_->notify(this, "LooseFocus");
+    }
 }
 
 void TextEdit::setText(const char* text) {
@@ -221,8 +239,9 @@ void TextEdit::setText(const char* text) {
 }
 
 void TextEdit::getText(char* text) const {
-    if (text)
+    if (text) {
         std::memcpy(text, text_, sizeof(text_));
+    }
 }
 
 void TextEdit::setTextConversionWithData(TextToTextWithDataProc proc, void* userData) {
@@ -235,8 +254,9 @@ void TextEdit::setTextConversion(TextToTextProc proc) { textConversion_ = proc; 
 HBRUSH__* TextEdit::editWindowColors(NativeDC dc) {
     SetTextColor(dc, fontColor_.toNative());
     SetBkColor(dc, backgroundColor_.toNative());
-    if (editBrush_)
+    if (editBrush_) {
         native::deleteObject(editBrush_);
+    }
     editBrush_ = native::createSolidBrush(backgroundColor_.toNative());
     return editBrush_;
 }

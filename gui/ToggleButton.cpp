@@ -9,7 +9,9 @@ namespace qp {
 
 ToggleButton::ToggleButton(const Rect& size, ControlListener* listener, std::int32_t tag,
                            std::int32_t pictureHeight, Bitmap* background, Point offset)
-    : Control(size, listener, tag, background), offset_(offset), pictureHeight_(pictureHeight) {
+    : Control(size, listener, tag, background),
+      offset_(offset),
+      pictureHeight_(pictureHeight) {
     lastShownValue_ = value_;
 }
 
@@ -19,10 +21,11 @@ void ToggleButton::draw(DrawContext* context) {
     clampValue();
     if (background_) {
         const Point source(0, value_ == 0.0f ? 0 : pictureHeight_);
-        if (transparent_)
+        if (transparent_) {
             background_->drawTransparent(context, size_, source);
-        else
+        } else {
             background_->draw(context, size_, source);
+        }
     }
     lastShownValue_ = value_;
     setDirty(false);
@@ -30,14 +33,16 @@ void ToggleButton::draw(DrawContext* context) {
 
 void ToggleButton::mouseDown(DrawContext* context, Point where) {
     const std::int32_t clickButtons = leftPressButtons(context);
-    if (clickButtons == 0)
+    if (clickButtons == 0) {
         return;
+    }
     const float entryValue = value_;
     const float flipped = entryValue == 0.0f ? 1.0f : 0.0f;
 
     if (context->pollMouseButtons() != 0) {
-        if (frame_)
+        if (frame_) {
             frame_->beginEdit(tag_);
+        }
         Point point = where;
         // The listener hears each change once: the dirty state alone would repeat
         // a change on every step until the next redraw, and would miss one on a
@@ -52,13 +57,15 @@ void ToggleButton::mouseDown(DrawContext* context, Point where) {
             context->pollMouseLocation(point);
             doIdle();
         } while (context->pollMouseButtons() == clickButtons);
-        if (frame_)
+        if (frame_) {
             frame_->endEdit(tag_);
+        }
     } else {
         // Released before the first look: a plain click.
         setValue(flipped);
-        if (listener_)
+        if (listener_) {
             listener_->valueChanged(context, this);
+        }
     }
     lastShownValue_ = value_;
 }

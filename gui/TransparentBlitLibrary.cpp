@@ -23,21 +23,25 @@ constexpr DWORD kNtPlatformId = VER_PLATFORM_WIN32_NT;
 void TransparentBlitLibrary::load() {
     setTransparentBlit(nullptr);
     library_ = native::loadLibrary("msimg32.dll");
-    if (!library_)
+    if (!library_) {
         return;
+    }
     ++drawingLibraryHolders;
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof(version);
-    if (GetVersionExA(&version) && version.dwPlatformId >= kNtPlatformId)
+    if (GetVersionExA(&version) && version.dwPlatformId >= kNtPlatformId) {
         setTransparentBlit(reinterpret_cast<TransparentBlitProc>(
             reinterpret_cast<void*>(GetProcAddress(library_, "TransparentBlt"))));
+    }
 }
 
 void TransparentBlitLibrary::free() {
-    if (!library_)
+    if (!library_) {
         return;
-    if (--drawingLibraryHolders == 0)
+    }
+    if (--drawingLibraryHolders == 0) {
         setTransparentBlit(nullptr);
+    }
     native::freeLibrary(library_);
     library_ = nullptr;
 }

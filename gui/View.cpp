@@ -4,7 +4,9 @@
 
 namespace qp {
 
-View::View(const Rect& size) : size_(size), mouseArea_(size) {}
+View::View(const Rect& size)
+    : size_(size),
+      mouseArea_(size) {}
 
 View::~View() = default;
 
@@ -79,10 +81,12 @@ bool View::removed(View*) { return true; }
 bool View::attached(View*) { return true; }
 
 void View::release() {
-    if (refCount_ <= 0)
+    if (refCount_ <= 0) {
         return;
-    if (--refCount_ == 0)
+    }
+    if (--refCount_ == 0) {
         delete this;
+    }
 }
 
 void View::retain() { ++refCount_; }
@@ -90,8 +94,9 @@ void View::retain() { ++refCount_; }
 std::int32_t View::getRefCount() const { return refCount_; }
 
 void View::redraw() {
-    if (frame_)
+    if (frame_) {
         frame_->redrawView(this);
+    }
 }
 
 }  // namespace qp

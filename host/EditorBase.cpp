@@ -6,7 +6,8 @@
 
 namespace qp {
 
-EditorBase::EditorBase(EffectBase* effect) : effect_(effect) {
+EditorBase::EditorBase(EffectBase* effect)
+    : effect_(effect) {
     if (effect_ != nullptr) {
         effect_->attachEditor(this);
     }

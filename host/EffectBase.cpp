@@ -42,8 +42,7 @@ void QP_CDECL processEntry(AEffect* record, float** inputs, float** outputs, Int
     }
 }
 
-void QP_CDECL processReplacingEntry(AEffect* record, float** inputs, float** outputs,
-                                    Int32 sampleFrames) {
+void QP_CDECL processReplacingEntry(AEffect* record, float** inputs, float** outputs, Int32 sampleFrames) {
     if (EffectBase* effect = EffectBase::fromRecord(record)) {
         effect->processReplacing(inputs, outputs, sampleFrames);
     }
@@ -365,12 +364,8 @@ Int32 EffectBase::hostCurrentId() { return Int32(callHost(audioMasterCurrentId))
 void EffectBase::hostIdle() { callHost(audioMasterIdle); }
 
 // The host answers 0 for a connected pin; with no host every pin counts as connected.
-bool EffectBase::isInputConnected(Int32 input) {
-    return callHost(audioMasterPinConnected, input, 0) == 0;
-}
+bool EffectBase::isInputConnected(Int32 input) { return callHost(audioMasterPinConnected, input, 0) == 0; }
 
-bool EffectBase::isOutputConnected(Int32 output) {
-    return callHost(audioMasterPinConnected, output, 1) == 0;
-}
+bool EffectBase::isOutputConnected(Int32 output) { return callHost(audioMasterPinConnected, output, 1) == 0; }
 
 }  // namespace qp

@@ -84,8 +84,7 @@ protected:
     void setFlag(Int32 flag, bool state);
 
     // Sends one request to the host; 0 when there is no host callback.
-    IntPtr callHost(Int32 opcode, Int32 index = 0, IntPtr value = 0, void* ptr = nullptr,
-                    float opt = 0.0f);
+    IntPtr callHost(Int32 opcode, Int32 index = 0, IntPtr value = 0, void* ptr = nullptr, float opt = 0.0f);
 
     // Text for the host is written by the operations into a zeroed scratch buffer of
     // kTextScratchLen bytes; only copyTextToHost touches the host's buffer, and it

@@ -115,7 +115,9 @@ bool EffectHostServices::hostGetVendorText(Int32 opcode, char* text) {
     return answered;
 }
 
-bool EffectHostServices::hostGetVendorString(char* text) { return hostGetVendorText(audioMasterGetVendorString, text); }
+bool EffectHostServices::hostGetVendorString(char* text) {
+    return hostGetVendorText(audioMasterGetVendorString, text);
+}
 
 bool EffectHostServices::hostGetProductString(char* text) {
     return hostGetVendorText(audioMasterGetProductString, text);

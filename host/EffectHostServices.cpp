@@ -11,21 +11,52 @@
 namespace qp {
 
 const char* const hostCapabilityNames[17] = {
-    "sendVstEvents",   "sendVstMidiEvent", "sendVstTimeInfo",   "receiveVstEvents",
-    "receiveVstMidiEvent", "receiveVstTimeInfo", "reportConnectionChanges", "acceptIOChanges",
-    "sizeWindow",      "asyncProcessing",  "offline",           "supplyIdle",
-    "supportShell",    "openFileSelector", "editFile",          "closeFileSelector",
+    "sendVstEvents",
+    "sendVstMidiEvent",
+    "sendVstTimeInfo",
+    "receiveVstEvents",
+    "receiveVstMidiEvent",
+    "receiveVstTimeInfo",
+    "reportConnectionChanges",
+    "acceptIOChanges",
+    "sizeWindow",
+    "asyncProcessing",
+    "offline",
+    "supplyIdle",
+    "supportShell",
+    "openFileSelector",
+    "editFile",
+    "closeFileSelector",
     "startStopProcess",
 };
 
 const char* const effectCapabilityNames[26] = {
-    "sendVstEvents", "sendVstMidiEvent",  "sendVstTimeInfo", "receiveVstEvents",
-    "receiveVstMidiEvent", "receiveVstTimeInfo", "offline",   "plugAsChannelInsert",
-    "plugAsSend",    "mixDryWet",         "noRealTime",      "multipass",
-    "metapass",      "1in1out",           "1in2out",         "2in1out",
-    "2in2out",       "2in4out",           "4in2out",         "4in4out",
-    "4in8out",       "8in4out",           "8in8out",         "midiProgramNames",
-    "conformsToWindowRules", "bypass",
+    "sendVstEvents",
+    "sendVstMidiEvent",
+    "sendVstTimeInfo",
+    "receiveVstEvents",
+    "receiveVstMidiEvent",
+    "receiveVstTimeInfo",
+    "offline",
+    "plugAsChannelInsert",
+    "plugAsSend",
+    "mixDryWet",
+    "noRealTime",
+    "multipass",
+    "metapass",
+    "1in1out",
+    "1in2out",
+    "2in1out",
+    "2in2out",
+    "2in4out",
+    "4in2out",
+    "4in4out",
+    "4in8out",
+    "8in4out",
+    "8in8out",
+    "midiProgramNames",
+    "conformsToWindowRules",
+    "bypass",
 };
 
 namespace {
@@ -49,8 +80,7 @@ VstKeyCode keyCodeFrom(Int32 index, IntPtr value, Int32 modifier) {
 
 }  // namespace
 
-EffectHostServices::EffectHostServices(HostCallback callback, Int32 programCount,
-                                       Int32 parameterCount)
+EffectHostServices::EffectHostServices(HostCallback callback, Int32 programCount, Int32 parameterCount)
     : EffectBase(callback, programCount, parameterCount) {}
 
 EffectHostServices::~EffectHostServices() = default;

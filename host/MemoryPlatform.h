@@ -18,7 +18,10 @@ namespace qp {
 
 class MemoryPlatform : public Platform {
 public:
-    enum class Buttons { YesNo, Ok };
+    enum class Buttons {
+        YesNo,
+        Ok
+    };
 
     struct ShownMessage {
         std::string text;
@@ -34,13 +37,11 @@ public:
     MessageAnswer messageBox(const char* text, const char* caption, MessageKind kind) override;
     KeyOpening openUserKey(const char* path, SettingsKey* key) override;
     bool setDwordValue(SettingsKey key, const char* valueName, std::uint32_t data) override;
-    bool queryValue(SettingsKey key, const char* valueName, void* buffer,
-                    std::uint32_t* size) override;
+    bool queryValue(SettingsKey key, const char* valueName, void* buffer, std::uint32_t* size) override;
     void closeKey(SettingsKey key) override;
     bool moduleFileName(char* buffer, std::uint32_t size) override;
     std::int32_t readFileStart(const char* path, void* buffer, std::uint32_t size) override;
-    bool findResource(const char* type, std::uint16_t id, const void** data,
-                      std::uint32_t* size) override;
+    bool findResource(const char* type, std::uint16_t id, const void** data, std::uint32_t* size) override;
 
     // Message boxes. Each question takes the next scripted answer, or the
     // default answer when none is left; OK boxes are answered Ok and take none.
@@ -52,8 +53,7 @@ public:
 
     // The registry: keys by path, each a map of value names to raw bytes.
     bool keyExists(const std::string& path) const { return keys_.count(path) != 0; }
-    std::optional<std::vector<std::uint8_t>> value(const std::string& path,
-                                                   const std::string& name) const;
+    std::optional<std::vector<std::uint8_t>> value(const std::string& path, const std::string& name) const;
     // The value as the DWORD it should be; nothing when absent or not 4 bytes.
     std::optional<std::uint32_t> dwordValue(const std::string& path, const std::string& name) const;
     void putValue(const std::string& path, const std::string& name, std::vector<std::uint8_t> bytes);
@@ -66,7 +66,9 @@ public:
 
     // The library's file and resources.
     void setModuleFileName(std::string path) { moduleFileName_ = std::move(path); }
-    void putFile(const std::string& path, std::vector<std::uint8_t> bytes) { files_[path] = std::move(bytes); }
+    void putFile(const std::string& path, std::vector<std::uint8_t> bytes) {
+        files_[path] = std::move(bytes);
+    }
     void putResource(const std::string& type, std::uint16_t id, std::vector<std::uint8_t> bytes);
 
 private:

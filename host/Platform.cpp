@@ -31,9 +31,12 @@ Platform& defaultPlatform() {
 
 const char* captionFor(MessageKind kind) {
     switch (kind) {
-        case MessageKind::Question: return kQuestionCaption;
-        case MessageKind::Error: return kErrorCaption;
-        case MessageKind::Confirmation: return kConfirmationCaption;
+        case MessageKind::Question:
+            return kQuestionCaption;
+        case MessageKind::Error:
+            return kErrorCaption;
+        case MessageKind::Confirmation:
+            return kConfirmationCaption;
     }
     return kErrorCaption;
 }
@@ -43,18 +46,13 @@ Platform& currentPlatform() {
     return platform ? *platform : defaultPlatform();
 }
 
-void setCurrentPlatform(Platform* platform) {
-    installedPlatform.store(platform, std::memory_order_release);
-}
+void setCurrentPlatform(Platform* platform) { installedPlatform.store(platform, std::memory_order_release); }
 
 bool askYesNo(const char* text) {
-    return currentPlatform().messageBox(text, kQuestionCaption, MessageKind::Question) ==
-           MessageAnswer::Yes;
+    return currentPlatform().messageBox(text, kQuestionCaption, MessageKind::Question) == MessageAnswer::Yes;
 }
 
-void showError(const char* text) {
-    currentPlatform().messageBox(text, kErrorCaption, MessageKind::Error);
-}
+void showError(const char* text) { currentPlatform().messageBox(text, kErrorCaption, MessageKind::Error); }
 
 void showConfirmation(const char* text) {
     currentPlatform().messageBox(text, kConfirmationCaption, MessageKind::Confirmation);

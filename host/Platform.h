@@ -15,7 +15,11 @@ enum class MessageKind {
     Confirmation,  // "Ok!", OK
 };
 
-enum class MessageAnswer { Yes, No, Ok };
+enum class MessageAnswer {
+    Yes,
+    No,
+    Ok
+};
 
 constexpr const char* kQuestionCaption = "Warning!";
 constexpr const char* kErrorCaption = "Error!";
@@ -47,8 +51,7 @@ public:
     // Reads a value of any type into a buffer of *size bytes; on success *size is
     // the number of bytes read. Fails for a missing value and for data longer
     // than the buffer.
-    virtual bool queryValue(SettingsKey key, const char* valueName, void* buffer,
-                            std::uint32_t* size) = 0;
+    virtual bool queryValue(SettingsKey key, const char* valueName, void* buffer, std::uint32_t* size) = 0;
     virtual void closeKey(SettingsKey key) = 0;
 
     // The loaded library's own file path, zero-terminated; false when it is not
@@ -59,8 +62,7 @@ public:
     virtual std::int32_t readFileStart(const char* path, void* buffer, std::uint32_t size) = 0;
     // Finds a resource of the library by type name and integer id; the bytes
     // stay owned by the platform (on Windows: mapped with the module).
-    virtual bool findResource(const char* type, std::uint16_t id, const void** data,
-                              std::uint32_t* size) = 0;
+    virtual bool findResource(const char* type, std::uint16_t id, const void** data, std::uint32_t* size) = 0;
 };
 
 // The platform the core uses now. Null restores the build's default: the real
@@ -70,7 +72,7 @@ Platform& currentPlatform();
 void setCurrentPlatform(Platform* platform);
 
 // The system's three message shapes, with their fixed captions.
-bool askYesNo(const char* text);          // true for Yes
+bool askYesNo(const char* text);  // true for Yes
 void showError(const char* text);
 void showConfirmation(const char* text);
 

@@ -23,20 +23,19 @@ using IntPtr = std::intptr_t;
 struct AEffect;
 
 // The host's callback: (record, opcode, index, value, ptr, opt) -> answer.
-using HostCallback = IntPtr(QP_CDECL*)(AEffect* effect, Int32 opcode, Int32 index, IntPtr value,
-                                       void* ptr, float opt);
+using HostCallback = IntPtr(QP_CDECL*)(AEffect* effect, Int32 opcode, Int32 index, IntPtr value, void* ptr,
+                                       float opt);
 
-using DispatcherEntry = IntPtr(QP_CDECL*)(AEffect* effect, Int32 opcode, Int32 index, IntPtr value,
-                                          void* ptr, float opt);
-using ProcessEntry = void(QP_CDECL*)(AEffect* effect, float** inputs, float** outputs,
-                                     Int32 sampleFrames);
+using DispatcherEntry = IntPtr(QP_CDECL*)(AEffect* effect, Int32 opcode, Int32 index, IntPtr value, void* ptr,
+                                          float opt);
+using ProcessEntry = void(QP_CDECL*)(AEffect* effect, float** inputs, float** outputs, Int32 sampleFrames);
 using SetParameterEntry = void(QP_CDECL*)(AEffect* effect, Int32 index, float value);
 using GetParameterEntry = float(QP_CDECL*)(AEffect* effect, Int32 index);
 
 // Four-character codes are packed big-endian into an int32, as hosts compare them.
 constexpr Int32 fourCharCode(char a, char b, char c, char d) {
-    return (Int32(std::uint8_t(a)) << 24) | (Int32(std::uint8_t(b)) << 16) |
-           (Int32(std::uint8_t(c)) << 8) | Int32(std::uint8_t(d));
+    return (Int32(std::uint8_t(a)) << 24) | (Int32(std::uint8_t(b)) << 16) | (Int32(std::uint8_t(c)) << 8) |
+           Int32(std::uint8_t(d));
 }
 
 constexpr Int32 kEffectMagic = fourCharCode('V', 's', 't', 'P');

@@ -21,8 +21,7 @@ constexpr std::size_t kArrangementHeaderSize = offsetof(VstSpeakerArrangement, s
 // An arrangement is one block of 8 + 112 x channels bytes from malloc, so that the
 // host or another module can free what it receives.
 
-bool EffectHostServices::createSpeakerArrangement(VstSpeakerArrangement** arrangement,
-                                                  Int32 channelCount) {
+bool EffectHostServices::createSpeakerArrangement(VstSpeakerArrangement** arrangement, Int32 channelCount) {
     if (arrangement == nullptr) {
         return false;
     }
@@ -59,9 +58,8 @@ bool EffectHostServices::copySpeakerProperties(VstSpeakerProperties* to, VstSpea
     }
     // The name comes from a host: bounded, so a missing terminator ends it at 63.
     const void* end = std::memchr(from->name, '\0', sizeof(from->name) - 1);
-    const std::size_t nameLength = end != nullptr
-                                       ? std::size_t(static_cast<const char*>(end) - from->name)
-                                       : sizeof(from->name) - 1;
+    const std::size_t nameLength =
+        end != nullptr ? std::size_t(static_cast<const char*>(end) - from->name) : sizeof(from->name) - 1;
     std::memmove(to->name, from->name, nameLength);
     to->name[nameLength] = '\0';
     to->type = from->type;

@@ -12,17 +12,23 @@ namespace {
 constexpr double kMaxSynthSeconds = 600.0;
 
 bool parseInt(const std::string& text, long lowest, long highest, long* value) {
-    if (text.empty()) return false;
+    if (text.empty()) {
+        return false;
+    }
     char* end = nullptr;
     errno = 0;
     const long parsed = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || parsed < lowest || parsed > highest) return false;
+    if (errno != 0 || *end != '\0' || parsed < lowest || parsed > highest) {
+        return false;
+    }
     *value = parsed;
     return true;
 }
 
 bool parseNumber(const std::string& text, double lowest, double highest, double* value) {
-    if (text.empty()) return false;
+    if (text.empty()) {
+        return false;
+    }
     char* end = nullptr;
     errno = 0;
     const double parsed = std::strtod(text.c_str(), &end);
@@ -34,10 +40,15 @@ bool parseNumber(const std::string& text, double lowest, double highest, double*
 }
 
 bool parseFormat(const std::string& text, SampleFormat* format) {
-    if (text == "float" || text == "float32") *format = SampleFormat::Float32;
-    else if (text == "pcm16" || text == "16") *format = SampleFormat::Pcm16;
-    else if (text == "pcm24" || text == "24") *format = SampleFormat::Pcm24;
-    else return false;
+    if (text == "float" || text == "float32") {
+        *format = SampleFormat::Float32;
+    } else if (text == "pcm16" || text == "16") {
+        *format = SampleFormat::Pcm16;
+    } else if (text == "pcm24" || text == "24") {
+        *format = SampleFormat::Pcm24;
+    } else {
+        return false;
+    }
     return true;
 }
 
@@ -59,7 +70,9 @@ std::string parsePresetStep(const std::string& option, const std::string& value,
         step.text = value;
     } else if (option == "--param") {
         std::string error;
-        if (!parseParameterAssignment(value, &step.parameter, &error)) return error;
+        if (!parseParameterAssignment(value, &step.parameter, &error)) {
+            return error;
+        }
         step.kind = PresetStep::Kind::Parameter;
     } else if (option == "--preset" || option == "--bank") {
         step.kind = option == "--preset" ? PresetStep::Kind::Preset : PresetStep::Kind::Bank;
@@ -79,10 +92,14 @@ CommandLine failed(CommandLine line, std::string error) {
 }  // namespace
 
 bool hasExtension(const std::string& path, const std::string& extension) {
-    if (path.size() <= extension.size()) return false;
+    if (path.size() <= extension.size()) {
+        return false;
+    }
     for (std::size_t i = 0; i < extension.size(); ++i) {
         const char c = path[path.size() - extension.size() + i];
-        if (std::tolower(static_cast<unsigned char>(c)) != extension[i]) return false;
+        if (std::tolower(static_cast<unsigned char>(c)) != extension[i]) {
+            return false;
+        }
     }
     return true;
 }
@@ -94,17 +111,26 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     }
     std::string name = arguments[0];
     std::size_t first = 1;
-    if (name == "info") line.command = Command::Info;
-    else if (name == "render") line.command = Command::Render;
-    else if (name == "synth") line.command = Command::Synth;
-    else if (name == "preset") {
+    if (name == "info") {
+        line.command = Command::Info;
+    } else if (name == "render") {
+        line.command = Command::Render;
+    } else if (name == "synth") {
+        line.command = Command::Synth;
+    } else if (name == "preset") {
         const std::string action = arguments.size() > 1 ? arguments[1] : std::string();
-        if (action == "save") line.command = Command::PresetSave;
-        else if (action == "load") line.command = Command::PresetLoad;
-        else return failed(line, "preset needs \"save\" or \"load\"");
+        if (action == "save") {
+            line.command = Command::PresetSave;
+        } else if (action == "load") {
+            line.command = Command::PresetLoad;
+        } else {
+            return failed(line, "preset needs \"save\" or \"load\"");
+        }
         name += " " + action;
         first = 2;
-    } else return failed(line, "unknown command \"" + name + "\"");
+    } else {
+        return failed(line, "unknown command \"" + name + "\"");
+    }
 
     for (std::size_t i = first; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -128,15 +154,21 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
             line.library = arguments[++i];
         } else if (save) {
             std::string error = parsePresetStep(argument, arguments[++i], &line.presetSteps);
-            if (!error.empty()) return failed(line, error);
+            if (!error.empty()) {
+                return failed(line, error);
+            }
         } else if (render && (argument == "--preset" || argument == "--bank")) {
             std::string& file = argument == "--preset" ? line.presetFile : line.bankFile;
-            if (!file.empty()) return failed(line, "render takes one " + argument);
+            if (!file.empty()) {
+                return failed(line, "render takes one " + argument);
+            }
             file = arguments[++i];
         } else if (render && argument == "--param") {
             ParameterAssignment assignment;
             std::string error;
-            if (!parseParameterAssignment(arguments[++i], &assignment, &error)) return failed(line, error);
+            if (!parseParameterAssignment(arguments[++i], &assignment, &error)) {
+                return failed(line, error);
+            }
             line.render.parameters.push_back(assignment);
         } else if (render && argument == "--program") {
             long program = 0;
@@ -169,27 +201,40 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     }
 
     switch (line.command) {
-    case Command::Info:
-        if (line.files.size() > 1) return failed(line, "info takes at most one plug-in file");
-        if (line.files.size() == 1) line.library = line.files[0];
-        break;
-    case Command::Render:
-        if (line.files.size() != 2) return failed(line, "render needs an input and an output WAV file");
-        break;
-    case Command::Synth:
-        if (line.files.size() != 1) return failed(line, "synth needs one output WAV file");
-        break;
-    case Command::PresetSave:
-        if (line.files.size() != 1) return failed(line, "preset save needs one output file (.fxp or .fxb)");
-        if (!hasExtension(line.files[0], ".fxp") && !hasExtension(line.files[0], ".fxb")) {
-            return failed(line, "preset save writes a preset (.fxp) or a bank (.fxb), not \"" + line.files[0] + "\"");
-        }
-        break;
-    case Command::PresetLoad:
-        if (line.files.size() != 1) return failed(line, "preset load needs one preset or bank file");
-        break;
-    case Command::Help:
-        break;
+        case Command::Info:
+            if (line.files.size() > 1) {
+                return failed(line, "info takes at most one plug-in file");
+            }
+            if (line.files.size() == 1) {
+                line.library = line.files[0];
+            }
+            break;
+        case Command::Render:
+            if (line.files.size() != 2) {
+                return failed(line, "render needs an input and an output WAV file");
+            }
+            break;
+        case Command::Synth:
+            if (line.files.size() != 1) {
+                return failed(line, "synth needs one output WAV file");
+            }
+            break;
+        case Command::PresetSave:
+            if (line.files.size() != 1) {
+                return failed(line, "preset save needs one output file (.fxp or .fxb)");
+            }
+            if (!hasExtension(line.files[0], ".fxp") && !hasExtension(line.files[0], ".fxb")) {
+                return failed(line, "preset save writes a preset (.fxp) or a bank (.fxb), not \"" +
+                                        line.files[0] + "\"");
+            }
+            break;
+        case Command::PresetLoad:
+            if (line.files.size() != 1) {
+                return failed(line, "preset load needs one preset or bank file");
+            }
+            break;
+        case Command::Help:
+            break;
     }
     return line;
 }

@@ -17,25 +17,38 @@
 
 namespace qp::tools {
 
-enum class Command { Help, Info, Render, Synth, PresetSave, PresetLoad };
+enum class Command {
+    Help,
+    Info,
+    Render,
+    Synth,
+    PresetSave,
+    PresetLoad
+};
 
 // `preset save` applies its steps in the order given, so one run can fill
 // several programs: --program 0 --name A --param sens=0.2 --program 1 ...
 struct PresetStep {
-    enum class Kind { Program, Name, Parameter, Preset, Bank };
+    enum class Kind {
+        Program,
+        Name,
+        Parameter,
+        Preset,
+        Bank
+    };
     Kind kind = Kind::Program;
-    int program = 0;                  // Program
-    std::string text;                 // Name: the name; Preset and Bank: the file
-    ParameterAssignment parameter;    // Parameter
+    int program = 0;                // Program
+    std::string text;               // Name: the name; Preset and Bank: the file
+    ParameterAssignment parameter;  // Parameter
 };
 
 struct CommandLine {
     Command command = Command::Help;
-    std::string error;          // non-empty when the line could not be understood
-    std::string library;        // empty: the plug-in beside qphost
+    std::string error;    // non-empty when the line could not be understood
+    std::string library;  // empty: the plug-in beside qphost
     RenderOptions render;
     VowelSettings vowel;
-    bool mono = false;          // synth: one channel instead of two identical ones
+    bool mono = false;  // synth: one channel instead of two identical ones
     SampleFormat format = SampleFormat::Float32;
     std::vector<std::string> files;
     // render: files loaded before the parameters are set (empty: none)

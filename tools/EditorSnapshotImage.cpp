@@ -27,15 +27,17 @@ std::uint32_t crc32(const std::uint8_t* data, std::size_t size, std::uint32_t cr
         std::array<std::uint32_t, 256> t{};
         for (std::uint32_t n = 0; n < 256; ++n) {
             std::uint32_t c = n;
-            for (int k = 0; k < 8; ++k)
+            for (int k = 0; k < 8; ++k) {
                 c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            }
             t[n] = c;
         }
         return t;
     }();
     crc ^= 0xFFFFFFFFu;
-    for (std::size_t i = 0; i < size; ++i)
+    for (std::size_t i = 0; i < size; ++i) {
         crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+    }
     return crc ^ 0xFFFFFFFFu;
 }
 
@@ -57,7 +59,8 @@ std::vector<std::uint8_t> storedZlib(const std::vector<std::uint8_t>& raw) {
         out.push_back(last ? 1 : 0);
         put16le(out, std::uint32_t(length));
         put16le(out, std::uint32_t(~length & 0xFFFF));
-        out.insert(out.end(), raw.begin() + std::ptrdiff_t(offset), raw.begin() + std::ptrdiff_t(offset + length));
+        out.insert(out.end(), raw.begin() + std::ptrdiff_t(offset),
+                   raw.begin() + std::ptrdiff_t(offset + length));
         offset += length;
     } while (offset < raw.size());
     std::uint32_t a = 1, b = 0;
@@ -70,10 +73,12 @@ std::vector<std::uint8_t> storedZlib(const std::vector<std::uint8_t>& raw) {
 }
 
 bool endsWithPng(const std::string& path) {
-    if (path.size() < 4)
+    if (path.size() < 4) {
         return false;
+    }
     std::string tail = path.substr(path.size() - 4);
-    std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    std::transform(tail.begin(), tail.end(), tail.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
     return tail == ".png";
 }
 
@@ -139,14 +144,16 @@ bool writeSnapshotImage(const std::string& path, const SnapshotImage& image, std
     const std::vector<std::uint8_t> bytes = endsWithPng(path) ? encodePng(image) : encodeBmp(image);
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) {
-        if (error)
+        if (error) {
             *error = "cannot write " + path;
+        }
         return false;
     }
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     const bool closed = std::fclose(file) == 0;
-    if (!(written && closed) && error)
+    if (!(written && closed) && error) {
         *error = "cannot write " + path;
+    }
     return written && closed;
 }
 

@@ -40,23 +40,26 @@ struct Options {
 bool parse(const std::vector<std::string>& arguments, Options& options, std::string& error) {
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& a = arguments[i];
-        if (a == "--dll" && i + 1 < arguments.size())
+        if (a == "--dll" && i + 1 < arguments.size()) {
             options.library = arguments[++i];
-        else if (a == "--about")
+        } else if (a == "--about") {
             options.about = true;
-        else if (a == "--menu")
+        } else if (a == "--menu") {
             options.menu = true;
-        else if (!a.empty() && a[0] == '-')
+        } else if (!a.empty() && a[0] == '-') {
             error = "unknown option " + a;
-        else if (options.output.empty())
+        } else if (options.output.empty()) {
             options.output = a;
-        else
+        } else {
             error = "more than one output file";
+        }
     }
-    if (error.empty() && options.output.empty())
+    if (error.empty() && options.output.empty()) {
         error = "no output file";
-    if (error.empty() && options.about && options.menu)
+    }
+    if (error.empty() && options.about && options.menu) {
         error = "--about and --menu cannot be combined";
+    }
     return error.empty();
 }
 
@@ -89,19 +92,22 @@ bool photographMenu(HWND window, SnapshotImage& image) {
     SetCursorPos(click.x, click.y);
     Sleep(100);
     hostlib::leftClick();
-    if (!hostlib::waitForMenus(1, 3000))
+    if (!hostlib::waitForMenus(1, 3000)) {
         return false;
+    }
     // Down to "Presets" and into its submenu.
-    for (int i = 0; i < kPresetsEntry; ++i)
+    for (int i = 0; i < kPresetsEntry; ++i) {
         hostlib::tapKey(VK_DOWN, kKeyPauseMs);
+    }
     hostlib::tapKey(VK_RIGHT, kKeyPauseMs);
     hostlib::waitForMenus(2, 2000);
     Sleep(300);
     const RECT area = areaOf(window);
     image = hostlib::captureScreen(area);
     // Close both menus without choosing.
-    for (int i = 0; i < 3 && !hostlib::visibleMenuWindows().empty(); ++i)
+    for (int i = 0; i < 3 && !hostlib::visibleMenuWindows().empty(); ++i) {
         hostlib::tapKey(VK_ESCAPE, kKeyPauseMs);
+    }
     return true;
 }
 
@@ -116,8 +122,8 @@ HWND makeWindow(int width, int height) {
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.lpszClassName = "QpEditorSnapshot";
     RegisterClassA(&windowClass);
-    return CreateWindowExA(0, windowClass.lpszClassName, "Quorrelphone", WS_POPUP | WS_VISIBLE, kWindowX, kWindowY,
-                           width, height, nullptr, nullptr, windowClass.hInstance, nullptr);
+    return CreateWindowExA(0, windowClass.lpszClassName, "Quorrelphone", WS_POPUP | WS_VISIBLE, kWindowX,
+                           kWindowY, width, height, nullptr, nullptr, windowClass.hInstance, nullptr);
 }
 
 int fail(const std::string& message) {
@@ -138,23 +144,28 @@ int runEditorSnapshot(const std::vector<std::string>& arguments) {
     }
     const std::string path = options.library.empty() ? PluginLibrary::defaultPath() : options.library;
     PluginLibrary library;
-    if (!library.load(path, &error))
+    if (!library.load(path, &error)) {
         return fail(error);
+    }
     AEffect* effect = library.effect();
-    if (!(effect->flags & effFlagsHasEditor))
+    if (!(effect->flags & effFlagsHasEditor)) {
         return fail(path + " has no editor");
+    }
 
     ERect* rect = nullptr;
-    if (!effect->dispatcher(effect, effEditGetRect, 0, 0, &rect, 0.0f) || !rect)
+    if (!effect->dispatcher(effect, effEditGetRect, 0, 0, &rect, 0.0f) || !rect) {
         return fail("the editor gives no rectangle");
+    }
     const int width = rect->right - rect->left;
     const int height = rect->bottom - rect->top;
-    if (width <= 0 || height <= 0)
+    if (width <= 0 || height <= 0) {
         return fail("the editor's rectangle is empty");
+    }
 
     HWND window = makeWindow(width, height);
-    if (!window)
+    if (!window) {
         return fail("cannot create a window");
+    }
     effect->dispatcher(effect, effEditOpen, 0, 0, window, 0.0f);
     settle(effect, kSettleMs);
 
@@ -184,12 +195,16 @@ int runEditorSnapshot(const std::vector<std::string>& arguments) {
 
     effect->dispatcher(effect, effEditClose, 0, 0, nullptr, 0.0f);
     DestroyWindow(window);
-    if (!captured)
+    if (!captured) {
         return fail("the command menu did not open");
-    if (!writeSnapshotImage(options.output, image, &error))
+    }
+    if (!writeSnapshotImage(options.output, image, &error)) {
         return fail(error);
+    }
     std::cout << options.output << ": " << image.width << " x " << image.height << " pixels of the editor"
-              << (options.about ? " with the about screen" : options.menu ? " with the command menu" : "")
+              << (options.about  ? " with the about screen"
+                  : options.menu ? " with the command menu"
+                                 : "")
               << std::endl;
     return 0;
 }

@@ -14,10 +14,25 @@ constexpr std::size_t kScratchBytes = 512;
 
 // Capabilities a host commonly asks an effect about.
 const char* const kCapabilities[] = {
-    "sendVstEvents", "sendVstMidiEvent", "receiveVstEvents", "receiveVstMidiEvent",
-    "receiveVstTimeInfo", "offline", "plugAsChannelInsert", "plugAsSend", "mixDryWet",
-    "noRealTime", "multipass", "metapass", "1in1out", "1in2out", "2in1out", "2in2out",
-    "midiProgramNames", "conformsToWindowRules", "bypass",
+    "sendVstEvents",
+    "sendVstMidiEvent",
+    "receiveVstEvents",
+    "receiveVstMidiEvent",
+    "receiveVstTimeInfo",
+    "offline",
+    "plugAsChannelInsert",
+    "plugAsSend",
+    "mixDryWet",
+    "noRealTime",
+    "multipass",
+    "metapass",
+    "1in1out",
+    "1in2out",
+    "2in1out",
+    "2in2out",
+    "midiProgramNames",
+    "conformsToWindowRules",
+    "bypass",
 };
 
 struct FlagName {
@@ -26,16 +41,22 @@ struct FlagName {
 };
 
 constexpr FlagName kFlagNames[] = {
-    {effFlagsHasEditor, "HasEditor"},         {effFlagsHasClip, "HasClip"},
-    {effFlagsHasVu, "HasVu"},                 {effFlagsCanMono, "CanMono"},
-    {effFlagsCanReplacing, "CanReplacing"},   {effFlagsProgramChunks, "ProgramChunks"},
-    {effFlagsIsSynth, "IsSynth"},             {effFlagsNoSoundInStop, "NoSoundInStop"},
-    {effFlagsExtIsAsync, "ExtIsAsync"},       {effFlagsExtHasBuffer, "ExtHasBuffer"},
+    {effFlagsHasEditor, "HasEditor"},
+    {effFlagsHasClip, "HasClip"},
+    {effFlagsHasVu, "HasVu"},
+    {effFlagsCanMono, "CanMono"},
+    {effFlagsCanReplacing, "CanReplacing"},
+    {effFlagsProgramChunks, "ProgramChunks"},
+    {effFlagsIsSynth, "IsSynth"},
+    {effFlagsNoSoundInStop, "NoSoundInStop"},
+    {effFlagsExtIsAsync, "ExtIsAsync"},
+    {effFlagsExtHasBuffer, "ExtHasBuffer"},
 };
 
 class Query {
 public:
-    explicit Query(AEffect* effect) : effect_(effect) {}
+    explicit Query(AEffect* effect)
+        : effect_(effect) {}
 
     IntPtr operator()(Int32 opcode, Int32 index = 0, IntPtr value = 0, void* ptr = nullptr,
                       float opt = 0.0f) {
@@ -47,7 +68,9 @@ public:
                      IntPtr* answer = nullptr) {
         std::vector<char> buffer(kScratchBytes, '\0');
         IntPtr result = (*this)(opcode, index, value, buffer.data());
-        if (answer) *answer = result;
+        if (answer) {
+            *answer = result;
+        }
         return std::string(buffer.data(), strnlen(buffer.data(), limit - 1));
     }
 
@@ -62,7 +85,9 @@ std::string describeFlags(Int32 flags) {
     Int32 rest = flags;
     for (const FlagName& flag : kFlagNames) {
         if (flags & flag.bit) {
-            if (!text.empty()) text += " | ";
+            if (!text.empty()) {
+                text += " | ";
+            }
             text += flag.name;
             rest &= ~flag.bit;
         }
@@ -70,7 +95,9 @@ std::string describeFlags(Int32 flags) {
     if (rest != 0) {
         char hex[16];
         std::snprintf(hex, sizeof hex, "0x%x", unsigned(rest));
-        if (!text.empty()) text += " | ";
+        if (!text.empty()) {
+            text += " | ";
+        }
         text += hex;
     }
     return text.empty() ? "none" : text;
@@ -99,7 +126,9 @@ void printEffectInfo(AEffect* effect, const std::string& libraryPath, std::ostre
     out << "VST version    " << query(effGetVstVersion) << '\n';
     const IntPtr category = query(effGetPlugCategory);
     out << "category       " << category
-        << (category == kPlugCategUnknown ? " (unknown)" : category == kPlugCategSynth ? " (synth)" : "")
+        << (category == kPlugCategUnknown ? " (unknown)"
+            : category == kPlugCategSynth ? " (synth)"
+                                          : "")
         << '\n';
     out << "flags          " << effect->flags << " = " << describeFlags(effect->flags) << '\n';
     out << "channels       " << effect->numInputs << " in, " << effect->numOutputs << " out\n";
@@ -136,8 +165,8 @@ void printEffectInfo(AEffect* effect, const std::string& libraryPath, std::ostre
         char value[32];
         std::snprintf(value, sizeof value, "%.6g", double(effect->getParameter(effect, index)));
         out << "  " << index << " \"" << name << "\" = " << value << "  display \"" << display
-            << "\" label \"" << label << "\""
-            << (query(effCanBeAutomated, index) != 0 ? "  automatable" : "") << '\n';
+            << "\" label \"" << label << "\"" << (query(effCanBeAutomated, index) != 0 ? "  automatable" : "")
+            << '\n';
     }
 
     std::string yes, no, unknown;
@@ -145,18 +174,22 @@ void printEffectInfo(AEffect* effect, const std::string& libraryPath, std::ostre
         std::string name = capability;
         const IntPtr answer = query(effCanDo, 0, 0, name.data());
         std::string& list = answer > 0 ? yes : answer < 0 ? no : unknown;
-        if (!list.empty()) list += ' ';
+        if (!list.empty()) {
+            list += ' ';
+        }
         list += capability;
     }
     out << "can do         " << (yes.empty() ? "-" : yes) << '\n';
     out << "cannot do      " << (no.empty() ? "-" : no) << '\n';
-    if (!unknown.empty()) out << "doesn't know   " << unknown << '\n';
+    if (!unknown.empty()) {
+        out << "doesn't know   " << unknown << '\n';
+    }
 
     ERect* rect = nullptr;
     if (query(effEditGetRect, 0, 0, &rect) != 0 && rect != nullptr) {
         out << "editor         " << (rect->right - rect->left) << " x " << (rect->bottom - rect->top)
-            << " (top " << rect->top << ", left " << rect->left << ", bottom " << rect->bottom
-            << ", right " << rect->right << ")\n";
+            << " (top " << rect->top << ", left " << rect->left << ", bottom " << rect->bottom << ", right "
+            << rect->right << ")\n";
     } else {
         out << "editor         none\n";
     }

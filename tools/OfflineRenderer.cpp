@@ -17,7 +17,9 @@ namespace {
 constexpr int kHostChannels = 2;
 
 std::string lowered(std::string text) {
-    for (char& c : text) c = char(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : text) {
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    }
     return text;
 }
 
@@ -28,7 +30,9 @@ std::string parameterName(AEffect* effect, int index) {
 }
 
 bool parseWholeInt(const std::string& text, long* value) {
-    if (text.empty()) return false;
+    if (text.empty()) {
+        return false;
+    }
     char* end = nullptr;
     errno = 0;
     *value = std::strtol(text.c_str(), &end, 10);
@@ -37,8 +41,7 @@ bool parseWholeInt(const std::string& text, long* value) {
 
 }  // namespace
 
-bool parseParameterAssignment(const std::string& text, ParameterAssignment* assignment,
-                              std::string* error) {
+bool parseParameterAssignment(const std::string& text, ParameterAssignment* assignment, std::string* error) {
     const std::size_t equals = text.find('=');
     if (equals == std::string::npos || equals == 0 || equals + 1 == text.size()) {
         *error = "parameter setting \"" + text + "\" is not NAME=VALUE or INDEX=VALUE";
@@ -60,19 +63,27 @@ bool parseParameterAssignment(const std::string& text, ParameterAssignment* assi
 int resolveParameter(AEffect* effect, const std::string& key, std::string* error) {
     long index = 0;
     if (parseWholeInt(key, &index)) {
-        if (index >= 0 && index < effect->numParams) return int(index);
+        if (index >= 0 && index < effect->numParams) {
+            return int(index);
+        }
         *error = "parameter index " + key + " is out of range (the effect has " +
                  std::to_string(effect->numParams) + ")";
         return -1;
     }
     for (int i = 0; i < effect->numParams; ++i) {
-        if (parameterName(effect, i) == key) return i;
+        if (parameterName(effect, i) == key) {
+            return i;
+        }
     }
     for (int i = 0; i < effect->numParams; ++i) {
-        if (lowered(parameterName(effect, i)) == lowered(key)) return i;
+        if (lowered(parameterName(effect, i)) == lowered(key)) {
+            return i;
+        }
     }
     std::string names;
-    for (int i = 0; i < effect->numParams; ++i) names += (i ? ", " : "") + parameterName(effect, i);
+    for (int i = 0; i < effect->numParams; ++i) {
+        names += (i ? ", " : "") + parameterName(effect, i);
+    }
     *error = "the effect has no parameter \"" + key + "\" (it has: " + names + ")";
     return -1;
 }
@@ -95,7 +106,9 @@ RenderResult renderThroughEffect(AEffect* effect, const Audio& input, const Rend
     std::vector<std::pair<int, float>> settings;
     for (const ParameterAssignment& assignment : options.parameters) {
         const int index = resolveParameter(effect, assignment.key, &result.error);
-        if (index < 0) return result;
+        if (index < 0) {
+            return result;
+        }
         settings.emplace_back(index, assignment.value);
     }
 
@@ -107,9 +120,15 @@ RenderResult renderThroughEffect(AEffect* effect, const Audio& input, const Rend
     dispatch(effOpen, 0, 0, nullptr, 0.0f);
     dispatch(effSetSampleRate, 0, 0, nullptr, float(input.sampleRate));
     dispatch(effSetBlockSize, 0, options.blockSize, nullptr, 0.0f);
-    if (options.program >= 0) dispatch(effSetProgram, 0, options.program, nullptr, 0.0f);
-    if (options.restore && !options.restore(effect, &result.error)) return result;
-    for (const auto& [index, value] : settings) effect->setParameter(effect, index, value);
+    if (options.program >= 0) {
+        dispatch(effSetProgram, 0, options.program, nullptr, 0.0f);
+    }
+    if (options.restore && !options.restore(effect, &result.error)) {
+        return result;
+    }
+    for (const auto& [index, value] : settings) {
+        effect->setParameter(effect, index, value);
+    }
     result.sens = effect->numParams > 0 ? effect->getParameter(effect, 0) : 0.0f;
     dispatch(effMainsChanged, 0, 1, nullptr, 0.0f);
 
@@ -118,13 +137,15 @@ RenderResult renderThroughEffect(AEffect* effect, const Audio& input, const Rend
     const std::size_t block = std::size_t(options.blockSize);
     const int inputCount = std::max(kHostChannels, effect->numInputs);
     const int outputCount = std::max(kHostChannels, effect->numOutputs);
-    std::vector<std::vector<float>> inputs(static_cast<std::size_t>(inputCount),
-                                           std::vector<float>(block));
-    std::vector<std::vector<float>> outputs(static_cast<std::size_t>(outputCount),
-                                            std::vector<float>(block));
+    std::vector<std::vector<float>> inputs(static_cast<std::size_t>(inputCount), std::vector<float>(block));
+    std::vector<std::vector<float>> outputs(static_cast<std::size_t>(outputCount), std::vector<float>(block));
     std::vector<float*> inputPointers, outputPointers;
-    for (auto& channel : inputs) inputPointers.push_back(channel.data());
-    for (auto& channel : outputs) outputPointers.push_back(channel.data());
+    for (auto& channel : inputs) {
+        inputPointers.push_back(channel.data());
+    }
+    for (auto& channel : outputs) {
+        outputPointers.push_back(channel.data());
+    }
     const bool replacing = !options.accumulate && (effect->flags & effFlagsCanReplacing) != 0 &&
                            effect->processReplacing != nullptr;
 
@@ -141,7 +162,9 @@ RenderResult renderThroughEffect(AEffect* effect, const Audio& input, const Rend
         if (replacing) {
             effect->processReplacing(effect, inputPointers.data(), outputPointers.data(), Int32(count));
         } else {
-            for (auto& channel : outputs) std::fill(channel.begin(), channel.end(), 0.0f);
+            for (auto& channel : outputs) {
+                std::fill(channel.begin(), channel.end(), 0.0f);
+            }
             effect->process(effect, inputPointers.data(), outputPointers.data(), Int32(count));
         }
         for (int channel = 0; channel < kHostChannels; ++channel) {
@@ -162,8 +185,8 @@ std::string figuresLine(const Audio& input, const Audio& output, float sens) {
     std::snprintf(line, sizeof line,
                   "in: rms %.1f dBFS, peak %.1f dBFS | out: rms %.1f dBFS, peak %.1f dBFS | "
                   "gate open %.1f%% of samples (sens %.3f) | %zu frames at %u Hz",
-                  in.rmsDb, in.peakDb, out.rmsDb, out.peakDb, 100.0 * share, double(sens),
-                  input.frames(), unsigned(input.sampleRate));
+                  in.rmsDb, in.peakDb, out.rmsDb, out.peakDb, 100.0 * share, double(sens), input.frames(),
+                  unsigned(input.sampleRate));
     return line;
 }
 

@@ -18,8 +18,7 @@ struct ParameterAssignment {
     float value = 0.0f;
 };
 
-bool parseParameterAssignment(const std::string& text, ParameterAssignment* assignment,
-                              std::string* error);
+bool parseParameterAssignment(const std::string& text, ParameterAssignment* assignment, std::string* error);
 
 constexpr int kDefaultBlockSize = 512;
 constexpr int kMaxBlockSize = 1 << 16;
@@ -37,8 +36,8 @@ struct RenderOptions {
 struct RenderResult {
     bool ok = false;
     std::string error;
-    Audio output;      // stereo, the input's rate and length
-    float sens = 0.0f; // parameter 0 as the effect held it when processing began
+    Audio output;       // stereo, the input's rate and length
+    float sens = 0.0f;  // parameter 0 as the effect held it when processing began
 };
 
 // Finds a parameter by index text or by name (exact first, then ignoring case);

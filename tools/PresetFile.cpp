@@ -35,13 +35,17 @@ constexpr Int32 kCurrentBankFormat = 2;
 class Reader {
 public:
     Reader(const std::vector<std::uint8_t>& bytes, std::size_t start, std::size_t end)
-        : bytes_(bytes), position_(start), end_(end) {}
+        : bytes_(bytes),
+          position_(start),
+          end_(end) {}
 
     std::uint64_t remaining() const { return end_ - position_; }
     std::size_t position() const { return position_; }
 
     bool int32(Int32* value) {
-        if (remaining() < 4) return false;
+        if (remaining() < 4) {
+            return false;
+        }
         const std::uint8_t* p = bytes_.data() + position_;
         *value = Int32((std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) |
                        (std::uint32_t(p[2]) << 8) | std::uint32_t(p[3]));
@@ -50,18 +54,24 @@ public:
     }
     bool float32(float* value) {
         Int32 bits = 0;
-        if (!int32(&bits)) return false;
+        if (!int32(&bits)) {
+            return false;
+        }
         std::memcpy(value, &bits, sizeof *value);
         return true;
     }
     bool raw(std::uint8_t* out, std::size_t count) {
-        if (remaining() < count) return false;
+        if (remaining() < count) {
+            return false;
+        }
         std::memcpy(out, bytes_.data() + position_, count);
         position_ += count;
         return true;
     }
     bool bytes(std::vector<std::uint8_t>* out, std::uint64_t count) {
-        if (remaining() < count) return false;
+        if (remaining() < count) {
+            return false;
+        }
         out->assign(bytes_.begin() + std::ptrdiff_t(position_),
                     bytes_.begin() + std::ptrdiff_t(position_ + count));
         position_ += std::size_t(count);
@@ -97,7 +107,9 @@ void putName(std::vector<std::uint8_t>& out, const std::string& name) {
 
 void patchSize(std::vector<std::uint8_t>& out, std::size_t recordStart) {
     const auto size = std::uint32_t(out.size() - recordStart - kLeadBytes);
-    for (int i = 0; i < 4; ++i) out[recordStart + 4 + std::size_t(i)] = std::uint8_t(size >> (24 - 8 * i));
+    for (int i = 0; i < 4; ++i) {
+        out[recordStart + 4 + std::size_t(i)] = std::uint8_t(size >> (24 - 8 * i));
+    }
 }
 
 void serializeInto(std::vector<std::uint8_t>& out, const PresetFile& file) {
@@ -110,35 +122,39 @@ void serializeInto(std::vector<std::uint8_t>& out, const PresetFile& file) {
     putInt32(out, file.uniqueId);
     putInt32(out, file.pluginVersion);
     switch (file.kind) {
-    case PresetKind::ProgramChunk:
-    case PresetKind::ProgramValues:
-        putInt32(out, file.kind == PresetKind::ProgramValues ? Int32(file.values.size()) : file.count);
-        putName(out, file.name);
-        if (file.kind == PresetKind::ProgramValues) {
-            for (float value : file.values) putFloat(out, value);
-        } else {
-            putInt32(out, Int32(file.chunk.size()));
-            out.insert(out.end(), file.chunk.begin(), file.chunk.end());
+        case PresetKind::ProgramChunk:
+        case PresetKind::ProgramValues:
+            putInt32(out, file.kind == PresetKind::ProgramValues ? Int32(file.values.size()) : file.count);
+            putName(out, file.name);
+            if (file.kind == PresetKind::ProgramValues) {
+                for (float value : file.values) {
+                    putFloat(out, value);
+                }
+            } else {
+                putInt32(out, Int32(file.chunk.size()));
+                out.insert(out.end(), file.chunk.begin(), file.chunk.end());
+            }
+            break;
+        case PresetKind::BankChunk:
+        case PresetKind::BankPrograms: {
+            putInt32(out, file.kind == PresetKind::BankPrograms ? Int32(file.programs.size()) : file.count);
+            const std::size_t reservedAt = out.size();
+            out.insert(out.end(), file.reserved.begin(), file.reserved.end());
+            if (file.formatVersion >= kCurrentBankFormat) {
+                std::vector<std::uint8_t> current;
+                putInt32(current, file.currentProgram);
+                std::copy(current.begin(), current.end(), out.begin() + std::ptrdiff_t(reservedAt));
+            }
+            if (file.kind == PresetKind::BankPrograms) {
+                for (const PresetFile& program : file.programs) {
+                    serializeInto(out, program);
+                }
+            } else {
+                putInt32(out, Int32(file.chunk.size()));
+                out.insert(out.end(), file.chunk.begin(), file.chunk.end());
+            }
+            break;
         }
-        break;
-    case PresetKind::BankChunk:
-    case PresetKind::BankPrograms: {
-        putInt32(out, file.kind == PresetKind::BankPrograms ? Int32(file.programs.size()) : file.count);
-        const std::size_t reservedAt = out.size();
-        out.insert(out.end(), file.reserved.begin(), file.reserved.end());
-        if (file.formatVersion >= kCurrentBankFormat) {
-            std::vector<std::uint8_t> current;
-            putInt32(current, file.currentProgram);
-            std::copy(current.begin(), current.end(), out.begin() + std::ptrdiff_t(reservedAt));
-        }
-        if (file.kind == PresetKind::BankPrograms) {
-            for (const PresetFile& program : file.programs) serializeInto(out, program);
-        } else {
-            putInt32(out, Int32(file.chunk.size()));
-            out.insert(out.end(), file.chunk.begin(), file.chunk.end());
-        }
-        break;
-    }
     }
     patchSize(out, start);
 }
@@ -158,11 +174,13 @@ bool parseRecord(const std::vector<std::uint8_t>& bytes, std::size_t start, std:
     Reader lead(bytes, start, end);
     Int32 magic = 0, size = 0;
     if (!lead.int32(&magic)) {
-        *error = nested ? truncated("a program record", start) : "the file is too short to be a preset or bank";
+        *error =
+            nested ? truncated("a program record", start) : "the file is too short to be a preset or bank";
         return false;
     }
     if (magic != kFileMagic) {
-        *error = "the " + what + " starts with " + codeText(magic) + " instead of 'CcnK': it is no preset or bank";
+        *error =
+            "the " + what + " starts with " + codeText(magic) + " instead of 'CcnK': it is no preset or bank";
         return false;
     }
     if (!lead.int32(&size)) {
@@ -194,11 +212,15 @@ bool parseRecord(const std::vector<std::uint8_t>& bytes, std::size_t start, std:
         *error = truncated("the header", in.position());
         return false;
     }
-    if (code == kProgramChunkCode) file->kind = PresetKind::ProgramChunk;
-    else if (code == kProgramValuesCode) file->kind = PresetKind::ProgramValues;
-    else if (code == kBankChunkCode) file->kind = PresetKind::BankChunk;
-    else if (code == kBankProgramsCode) file->kind = PresetKind::BankPrograms;
-    else {
+    if (code == kProgramChunkCode) {
+        file->kind = PresetKind::ProgramChunk;
+    } else if (code == kProgramValuesCode) {
+        file->kind = PresetKind::ProgramValues;
+    } else if (code == kBankChunkCode) {
+        file->kind = PresetKind::BankChunk;
+    } else if (code == kBankProgramsCode) {
+        file->kind = PresetKind::BankPrograms;
+    } else {
         *error = "unknown record kind " + codeText(code) + " (expected 'FPCh', 'FxCk', 'FBCh' or 'FxBk')";
         return false;
     }
@@ -214,7 +236,8 @@ bool parseRecord(const std::vector<std::uint8_t>& bytes, std::size_t start, std:
 
     if (!isBank(file->kind)) {
         if (file->formatVersion != kPresetFormatVersion) {
-            *error = "unsupported preset format version " + std::to_string(file->formatVersion) + " (known: 1)";
+            *error =
+                "unsupported preset format version " + std::to_string(file->formatVersion) + " (known: 1)";
             return false;
         }
         char name[kPresetNameBytes + 1] = {};
@@ -230,7 +253,9 @@ bool parseRecord(const std::vector<std::uint8_t>& bytes, std::size_t start, std:
                 return false;
             }
             file->values.resize(std::size_t(file->count));
-            for (float& value : file->values) in.float32(&value);
+            for (float& value : file->values) {
+                in.float32(&value);
+            }
         } else {
             Int32 chunkSize = 0;
             if (!in.int32(&chunkSize)) {
@@ -246,7 +271,8 @@ bool parseRecord(const std::vector<std::uint8_t>& bytes, std::size_t start, std:
         }
     } else {
         if (file->formatVersion < kOldestBankFormat || file->formatVersion > kCurrentBankFormat) {
-            *error = "unsupported bank format version " + std::to_string(file->formatVersion) + " (known: 1, 2)";
+            *error =
+                "unsupported bank format version " + std::to_string(file->formatVersion) + " (known: 1, 2)";
             return false;
         }
         if (!in.raw(file->reserved.data(), kBankReservedBytes)) {
@@ -261,14 +287,17 @@ bool parseRecord(const std::vector<std::uint8_t>& bytes, std::size_t start, std:
             // Each program needs at least a preset header; a huge count meets the
             // end of the file long before anything large is allocated.
             if (in.remaining() / kPresetHeaderBytes < std::uint64_t(file->count)) {
-                *error = truncated("the programs (" + std::to_string(file->count) + " announced)", in.position());
+                *error =
+                    truncated("the programs (" + std::to_string(file->count) + " announced)", in.position());
                 return false;
             }
             file->programs.resize(std::size_t(file->count));
             std::size_t at = in.position();
             for (PresetFile& program : file->programs) {
                 std::size_t next = 0;
-                if (!parseRecord(bytes, at, bodyEnd, true, &program, &next, error)) return false;
+                if (!parseRecord(bytes, at, bodyEnd, true, &program, &next, error)) {
+                    return false;
+                }
                 at = next;
             }
             if (at != bodyEnd) {
@@ -283,8 +312,8 @@ bool parseRecord(const std::vector<std::uint8_t>& bytes, std::size_t start, std:
             return false;
         }
         if (chunkSize < 0 || std::uint64_t(chunkSize) > in.remaining()) {
-            *error = "the bank chunk is said to be " + std::to_string(chunkSize) + " bytes but the file holds " +
-                     std::to_string(in.remaining()) + " after its header";
+            *error = "the bank chunk is said to be " + std::to_string(chunkSize) +
+                     " bytes but the file holds " + std::to_string(in.remaining()) + " after its header";
             return false;
         }
         in.bytes(&file->chunk, std::uint64_t(chunkSize));
@@ -314,10 +343,14 @@ bool isBank(PresetKind kind) { return kind == PresetKind::BankChunk || kind == P
 
 const char* presetKindCode(PresetKind kind) {
     switch (kind) {
-    case PresetKind::ProgramChunk: return "FPCh";
-    case PresetKind::ProgramValues: return "FxCk";
-    case PresetKind::BankChunk: return "FBCh";
-    case PresetKind::BankPrograms: return "FxBk";
+        case PresetKind::ProgramChunk:
+            return "FPCh";
+        case PresetKind::ProgramValues:
+            return "FxCk";
+        case PresetKind::BankChunk:
+            return "FBCh";
+        case PresetKind::BankPrograms:
+            return "FxBk";
     }
     return "?";
 }
@@ -325,12 +358,15 @@ const char* presetKindCode(PresetKind kind) {
 PresetParseResult parsePresetFile(const std::vector<std::uint8_t>& bytes) {
     PresetParseResult result;
     if (bytes.size() > kMaxPresetFileBytes) {
-        result.error = "the file is larger than any preset or bank (" + std::to_string(bytes.size()) + " bytes)";
+        result.error =
+            "the file is larger than any preset or bank (" + std::to_string(bytes.size()) + " bytes)";
         return result;
     }
     std::size_t end = 0;
     result.ok = parseRecord(bytes, 0, bytes.size(), false, &result.file, &end, &result.error);
-    if (!result.ok) result.file = PresetFile{};
+    if (!result.ok) {
+        result.file = PresetFile{};
+    }
     return result;
 }
 
@@ -344,50 +380,61 @@ std::string checkPresetFits(const PresetFile& file, const PluginShape& plugin) {
     const auto idMismatch = [&plugin](Int32 id, const std::string& where) {
         return "the " + where + " is for the plug-in " + codeText(id) + ", not " + codeText(plugin.uniqueId);
     };
-    if (file.uniqueId != plugin.uniqueId) return idMismatch(file.uniqueId, "file");
+    if (file.uniqueId != plugin.uniqueId) {
+        return idMismatch(file.uniqueId, "file");
+    }
     switch (file.kind) {
-    case PresetKind::ProgramChunk:
-        if (plugin.programChunkSize <= 0) return "the plug-in takes no program chunks ('FPCh')";
-        if (Int32(file.chunk.size()) != plugin.programChunkSize) {
-            return "the program chunk is " + std::to_string(file.chunk.size()) + " bytes; the plug-in's is " +
-                   std::to_string(plugin.programChunkSize);
-        }
-        return {};
-    case PresetKind::BankChunk:
-        if (plugin.bankChunkSize <= 0) return "the plug-in takes no bank chunks ('FBCh')";
-        if (Int32(file.chunk.size()) != plugin.bankChunkSize) {
-            return "the bank chunk is " + std::to_string(file.chunk.size()) + " bytes; the plug-in's is " +
-                   std::to_string(plugin.bankChunkSize);
-        }
-        break;
-    case PresetKind::ProgramValues:
-        if (Int32(file.values.size()) != plugin.parameterCount) {
-            return "the preset holds " + std::to_string(file.values.size()) + " parameters; the plug-in has " +
-                   std::to_string(plugin.parameterCount);
-        }
-        return checkValues(file.values, "");
-    case PresetKind::BankPrograms:
-        if (Int32(file.programs.size()) != plugin.programCount) {
-            return "the bank holds " + std::to_string(file.programs.size()) + " programs; the plug-in has " +
-                   std::to_string(plugin.programCount);
-        }
-        for (std::size_t p = 0; p < file.programs.size(); ++p) {
-            const PresetFile& program = file.programs[p];
-            const std::string where = " of program " + std::to_string(p);
-            if (program.uniqueId != plugin.uniqueId) return idMismatch(program.uniqueId, "program " + std::to_string(p));
-            if (Int32(program.values.size()) != plugin.parameterCount) {
-                return "program " + std::to_string(p) + " holds " + std::to_string(program.values.size()) +
+        case PresetKind::ProgramChunk:
+            if (plugin.programChunkSize <= 0) {
+                return "the plug-in takes no program chunks ('FPCh')";
+            }
+            if (Int32(file.chunk.size()) != plugin.programChunkSize) {
+                return "the program chunk is " + std::to_string(file.chunk.size()) +
+                       " bytes; the plug-in's is " + std::to_string(plugin.programChunkSize);
+            }
+            return {};
+        case PresetKind::BankChunk:
+            if (plugin.bankChunkSize <= 0) {
+                return "the plug-in takes no bank chunks ('FBCh')";
+            }
+            if (Int32(file.chunk.size()) != plugin.bankChunkSize) {
+                return "the bank chunk is " + std::to_string(file.chunk.size()) +
+                       " bytes; the plug-in's is " + std::to_string(plugin.bankChunkSize);
+            }
+            break;
+        case PresetKind::ProgramValues:
+            if (Int32(file.values.size()) != plugin.parameterCount) {
+                return "the preset holds " + std::to_string(file.values.size()) +
                        " parameters; the plug-in has " + std::to_string(plugin.parameterCount);
             }
-            std::string error = checkValues(program.values, where);
-            if (!error.empty()) return error;
-        }
-        break;
+            return checkValues(file.values, "");
+        case PresetKind::BankPrograms:
+            if (Int32(file.programs.size()) != plugin.programCount) {
+                return "the bank holds " + std::to_string(file.programs.size()) +
+                       " programs; the plug-in has " + std::to_string(plugin.programCount);
+            }
+            for (std::size_t p = 0; p < file.programs.size(); ++p) {
+                const PresetFile& program = file.programs[p];
+                const std::string where = " of program " + std::to_string(p);
+                if (program.uniqueId != plugin.uniqueId) {
+                    return idMismatch(program.uniqueId, "program " + std::to_string(p));
+                }
+                if (Int32(program.values.size()) != plugin.parameterCount) {
+                    return "program " + std::to_string(p) + " holds " +
+                           std::to_string(program.values.size()) + " parameters; the plug-in has " +
+                           std::to_string(plugin.parameterCount);
+                }
+                std::string error = checkValues(program.values, where);
+                if (!error.empty()) {
+                    return error;
+                }
+            }
+            break;
     }
     if (file.formatVersion >= kCurrentBankFormat &&
         (file.currentProgram < 0 || file.currentProgram >= plugin.programCount)) {
-        return "the bank's current program " + std::to_string(file.currentProgram) + " does not exist (the plug-in has " +
-               std::to_string(plugin.programCount) + ")";
+        return "the bank's current program " + std::to_string(file.currentProgram) +
+               " does not exist (the plug-in has " + std::to_string(plugin.programCount) + ")";
     }
     return {};
 }
@@ -395,9 +442,13 @@ std::string checkPresetFits(const PresetFile& file, const PluginShape& plugin) {
 PresetParseResult readPresetFile(const std::string& path) {
     PresetParseResult result;
     std::vector<std::uint8_t> bytes;
-    if (!readFileBytes(path, &bytes, &result.error)) return result;
+    if (!readFileBytes(path, &bytes, &result.error)) {
+        return result;
+    }
     result = parsePresetFile(bytes);
-    if (!result.ok) result.error = path + ": " + result.error;
+    if (!result.ok) {
+        result.error = path + ": " + result.error;
+    }
     return result;
 }
 
@@ -424,8 +475,12 @@ bool readFileBytes(const std::string& path, std::vector<std::uint8_t>* bytes, st
 
 bool writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string* error) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (out) out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    if (out) out.close();
+    if (out) {
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    if (out) {
+        out.close();
+    }
     if (!out) {
         *error = "cannot write " + path;
         return false;

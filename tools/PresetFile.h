@@ -48,10 +48,10 @@ struct PresetFile {
     Int32 pluginVersion = 0;
     // Presets: the number of parameters; banks: the number of programs.
     Int32 count = 0;
-    std::string name;                  // presets: the program's name (at most 27 characters kept)
-    std::vector<float> values;         // FxCk
-    std::vector<std::uint8_t> chunk;   // FPCh and FBCh
-    Int32 currentProgram = 0;          // banks of format version 2
+    std::string name;                 // presets: the program's name (at most 27 characters kept)
+    std::vector<float> values;        // FxCk
+    std::vector<std::uint8_t> chunk;  // FPCh and FBCh
+    Int32 currentProgram = 0;         // banks of format version 2
     // Banks: the reserved block as read, written back unchanged (in version 2
     // its first four bytes are replaced by currentProgram).
     std::array<std::uint8_t, kBankReservedBytes> reserved{};

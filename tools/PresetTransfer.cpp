@@ -23,7 +23,9 @@ bool declaresChunks(AEffect* effect) { return (effect->flags & effFlagsProgramCh
 std::vector<std::uint8_t> takeChunk(AEffect* effect, int index) {
     void* data = nullptr;
     const IntPtr size = dispatch(effect, effGetChunk, index, 0, &data);
-    if (data == nullptr || size <= 0) return {};
+    if (data == nullptr || size <= 0) {
+        return {};
+    }
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     return {bytes, bytes + size};
 }
@@ -45,7 +47,9 @@ PresetFile header(AEffect* effect, PresetKind kind) {
 PresetFile valuesOfCurrentProgram(AEffect* effect) {
     PresetFile file = header(effect, PresetKind::ProgramValues);
     file.name = currentProgramName(effect);
-    for (Int32 i = 0; i < effect->numParams; ++i) file.values.push_back(effect->getParameter(effect, i));
+    for (Int32 i = 0; i < effect->numParams; ++i) {
+        file.values.push_back(effect->getParameter(effect, i));
+    }
     file.count = Int32(file.values.size());
     return file;
 }
@@ -80,7 +84,9 @@ PluginShape pluginShape(AEffect* effect) {
 }
 
 PresetFile capturePreset(AEffect* effect) {
-    if (!declaresChunks(effect)) return valuesOfCurrentProgram(effect);
+    if (!declaresChunks(effect)) {
+        return valuesOfCurrentProgram(effect);
+    }
     PresetFile file = header(effect, PresetKind::ProgramChunk);
     file.count = effect->numParams;
     file.name = currentProgramName(effect);
@@ -90,7 +96,8 @@ PresetFile capturePreset(AEffect* effect) {
 
 PresetFile captureBank(AEffect* effect) {
     const Int32 current = Int32(dispatch(effect, effGetProgram, 0, 0, nullptr));
-    PresetFile file = header(effect, declaresChunks(effect) ? PresetKind::BankChunk : PresetKind::BankPrograms);
+    PresetFile file =
+        header(effect, declaresChunks(effect) ? PresetKind::BankChunk : PresetKind::BankPrograms);
     file.formatVersion = kBankFormatWithCurrentProgram;
     file.count = effect->numPrograms;
     file.currentProgram = current;
@@ -112,28 +119,32 @@ bool applyPresetFile(AEffect* effect, const PresetFile& file, bool keepProgram, 
         *error = misfit;
         return false;
     }
-    const bool selectsProgram = !keepProgram && isBank(file.kind) &&
-                                file.formatVersion >= kBankFormatWithCurrentProgram;
+    const bool selectsProgram =
+        !keepProgram && isBank(file.kind) && file.formatVersion >= kBankFormatWithCurrentProgram;
     Int32 current = Int32(dispatch(effect, effGetProgram, 0, 0, nullptr));
     switch (file.kind) {
-    case PresetKind::ProgramChunk:
-        giveChunk(effect, kProgramChunkIndex, file.chunk);
-        break;
-    case PresetKind::ProgramValues:
-        setValuesOfCurrentProgram(effect, file);
-        break;
-    case PresetKind::BankChunk:
-        giveChunk(effect, kBankChunkIndex, file.chunk);
-        break;
-    case PresetKind::BankPrograms:
-        for (std::size_t p = 0; p < file.programs.size(); ++p) {
-            dispatch(effect, effSetProgram, 0, IntPtr(p), nullptr);
-            setValuesOfCurrentProgram(effect, file.programs[p]);
-        }
-        break;
+        case PresetKind::ProgramChunk:
+            giveChunk(effect, kProgramChunkIndex, file.chunk);
+            break;
+        case PresetKind::ProgramValues:
+            setValuesOfCurrentProgram(effect, file);
+            break;
+        case PresetKind::BankChunk:
+            giveChunk(effect, kBankChunkIndex, file.chunk);
+            break;
+        case PresetKind::BankPrograms:
+            for (std::size_t p = 0; p < file.programs.size(); ++p) {
+                dispatch(effect, effSetProgram, 0, IntPtr(p), nullptr);
+                setValuesOfCurrentProgram(effect, file.programs[p]);
+            }
+            break;
     }
-    if (selectsProgram) current = file.currentProgram;
-    if (isBank(file.kind)) dispatch(effect, effSetProgram, 0, current, nullptr);
+    if (selectsProgram) {
+        current = file.currentProgram;
+    }
+    if (isBank(file.kind)) {
+        dispatch(effect, effSetProgram, 0, current, nullptr);
+    }
     return true;
 }
 

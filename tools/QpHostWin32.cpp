@@ -33,7 +33,9 @@ std::string pluginPath(const CommandLine& line) {
 
 // Loads the plug-in and opens its effect; null (and why in error) when it cannot be loaded.
 AEffect* openEffect(PluginLibrary& library, const std::string& path, std::string* error) {
-    if (!library.load(path, error)) return nullptr;
+    if (!library.load(path, error)) {
+        return nullptr;
+    }
     AEffect* effect = library.effect();
     effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
     return effect;
@@ -43,7 +45,9 @@ int runInfo(const CommandLine& line) {
     const std::string path = pluginPath(line);
     PluginLibrary library;
     std::string error;
-    if (!library.load(path, &error)) return fail(error);
+    if (!library.load(path, &error)) {
+        return fail(error);
+    }
     printEffectInfo(library.effect(), path, std::cout);
     return 0;
 }
@@ -89,7 +93,9 @@ int runPresetSave(const CommandLine& line) {
     PluginLibrary library;
     std::string error;
     AEffect* effect = openEffect(library, path, &error);
-    if (effect == nullptr) return fail(error);
+    if (effect == nullptr) {
+        return fail(error);
+    }
 
     // Every step is checked before the first one runs: a bad file or number
     // leaves nothing half-done and no output file.
@@ -98,55 +104,63 @@ int runPresetSave(const CommandLine& line) {
     for (std::size_t i = 0; i < line.presetSteps.size(); ++i) {
         const PresetStep& step = line.presetSteps[i];
         switch (step.kind) {
-        case PresetStep::Kind::Program:
-            if (step.program >= effect->numPrograms) {
-                return fail("program " + std::to_string(step.program) + " does not exist (the plug-in has " +
-                            std::to_string(effect->numPrograms) + ")");
-            }
-            break;
-        case PresetStep::Kind::Parameter:
-            parameters[i] = resolveParameter(effect, step.parameter.key, &error);
-            if (parameters[i] < 0) return fail(error);
-            if (!(step.parameter.value >= 0.0f && step.parameter.value <= 1.0f)) {
-                return fail("--param " + step.parameter.key + ": a saved value runs from 0 to 1");
-            }
-            break;
-        case PresetStep::Kind::Preset:
-        case PresetStep::Kind::Bank:
-            if (!readFittingFile(effect, step.text, step.kind == PresetStep::Kind::Bank, &files[i], &error)) {
-                return fail(error);
-            }
-            break;
-        case PresetStep::Kind::Name:
-            break;
+            case PresetStep::Kind::Program:
+                if (step.program >= effect->numPrograms) {
+                    return fail("program " + std::to_string(step.program) +
+                                " does not exist (the plug-in has " + std::to_string(effect->numPrograms) +
+                                ")");
+                }
+                break;
+            case PresetStep::Kind::Parameter:
+                parameters[i] = resolveParameter(effect, step.parameter.key, &error);
+                if (parameters[i] < 0) {
+                    return fail(error);
+                }
+                if (!(step.parameter.value >= 0.0f && step.parameter.value <= 1.0f)) {
+                    return fail("--param " + step.parameter.key + ": a saved value runs from 0 to 1");
+                }
+                break;
+            case PresetStep::Kind::Preset:
+            case PresetStep::Kind::Bank:
+                if (!readFittingFile(effect, step.text, step.kind == PresetStep::Kind::Bank, &files[i],
+                                     &error)) {
+                    return fail(error);
+                }
+                break;
+            case PresetStep::Kind::Name:
+                break;
         }
     }
     for (std::size_t i = 0; i < line.presetSteps.size(); ++i) {
         const PresetStep& step = line.presetSteps[i];
         switch (step.kind) {
-        case PresetStep::Kind::Program:
-            effect->dispatcher(effect, effSetProgram, 0, step.program, nullptr, 0.0f);
-            break;
-        case PresetStep::Kind::Name: {
-            char name[kMaxProgramNameLen] = {};
-            step.text.copy(name, sizeof name - 1);
-            effect->dispatcher(effect, effSetProgramName, 0, 0, name, 0.0f);
-            break;
-        }
-        case PresetStep::Kind::Parameter:
-            effect->setParameter(effect, parameters[i], step.parameter.value);
-            break;
-        case PresetStep::Kind::Preset:
-        case PresetStep::Kind::Bank:
-            if (!applyPresetFile(effect, files[i], false, &error)) return fail(step.text + ": " + error);
-            break;
+            case PresetStep::Kind::Program:
+                effect->dispatcher(effect, effSetProgram, 0, step.program, nullptr, 0.0f);
+                break;
+            case PresetStep::Kind::Name: {
+                char name[kMaxProgramNameLen] = {};
+                step.text.copy(name, sizeof name - 1);
+                effect->dispatcher(effect, effSetProgramName, 0, 0, name, 0.0f);
+                break;
+            }
+            case PresetStep::Kind::Parameter:
+                effect->setParameter(effect, parameters[i], step.parameter.value);
+                break;
+            case PresetStep::Kind::Preset:
+            case PresetStep::Kind::Bank:
+                if (!applyPresetFile(effect, files[i], false, &error)) {
+                    return fail(step.text + ": " + error);
+                }
+                break;
         }
     }
 
     const std::string& outputPath = line.files[0];
     const bool bank = hasExtension(outputPath, ".fxb");
     const PresetFile file = bank ? captureBank(effect) : capturePreset(effect);
-    if (!writeFileBytes(outputPath, serializePresetFile(file), &error)) return fail(error);
+    if (!writeFileBytes(outputPath, serializePresetFile(file), &error)) {
+        return fail(error);
+    }
     const Int32 current = Int32(effect->dispatcher(effect, effGetProgram, 0, 0, nullptr, 0.0f));
     std::printf("%s: '%s' %s of %s, current program %d \"%s\": %s\n", outputPath.c_str(),
                 presetKindCode(file.kind), bank ? "bank" : "preset", path.c_str(), int(current),
@@ -157,15 +171,21 @@ int runPresetSave(const CommandLine& line) {
 int runPresetLoad(const CommandLine& line) {
     const std::string& filePath = line.files[0];
     PresetParseResult parsed = readPresetFile(filePath);
-    if (!parsed.ok) return fail(parsed.error);
+    if (!parsed.ok) {
+        return fail(parsed.error);
+    }
     const PresetFile& file = parsed.file;
 
     const std::string path = pluginPath(line);
     PluginLibrary library;
     std::string error;
     AEffect* effect = openEffect(library, path, &error);
-    if (effect == nullptr) return fail(error);
-    if (!applyPresetFile(effect, file, false, &error)) return fail(filePath + ": " + error);
+    if (effect == nullptr) {
+        return fail(error);
+    }
+    if (!applyPresetFile(effect, file, false, &error)) {
+        return fail(filePath + ": " + error);
+    }
 
     std::printf("%s: '%s' %s, format version %d, plug-in %s version %d\n", filePath.c_str(),
                 presetKindCode(file.kind), isBank(file.kind) ? "bank" : "preset", int(file.formatVersion),
@@ -186,8 +206,9 @@ int runPresetLoad(const CommandLine& line) {
     PresetFile again = isBank(file.kind) ? captureBank(effect) : capturePreset(effect);
     const bool sameForm = again.kind == file.kind;
     if (sameForm && file.kind != PresetKind::BankPrograms && file.kind != PresetKind::ProgramValues) {
-        std::printf("%s\n", again.chunk == file.chunk ? "the plug-in hands the chunk back byte for byte"
-                                                      : "note: the plug-in adjusted the chunk while loading it");
+        std::printf("%s\n", again.chunk == file.chunk
+                                ? "the plug-in hands the chunk back byte for byte"
+                                : "note: the plug-in adjusted the chunk while loading it");
     }
     return 0;
 }
@@ -196,13 +217,19 @@ int runRender(const CommandLine& line) {
     const std::string& inputPath = line.files[0];
     const std::string& outputPath = line.files[1];
     WavReadResult input = readWavFile(inputPath);
-    if (!input.ok) return fail(input.error);
-    if (input.audio.frames() == 0) return fail(inputPath + ": the file holds no samples");
+    if (!input.ok) {
+        return fail(input.error);
+    }
+    if (input.audio.frames() == 0) {
+        return fail(inputPath + ": the file holds no samples");
+    }
 
     const std::string path = pluginPath(line);
     PluginLibrary library;
     std::string error;
-    if (!library.load(path, &error)) return fail(error);
+    if (!library.load(path, &error)) {
+        return fail(error);
+    }
 
     // Files are read and checked against the plug-in before the render starts.
     PresetFile bank, preset;
@@ -219,19 +246,27 @@ int runRender(const CommandLine& line) {
         // into the current program; --param settings follow.
         options.restore = [&](AEffect* effect, std::string* restoreError) {
             const bool keepProgram = options.program >= 0;
-            if (!line.bankFile.empty() && !applyPresetFile(effect, bank, keepProgram, restoreError)) return false;
+            if (!line.bankFile.empty() && !applyPresetFile(effect, bank, keepProgram, restoreError)) {
+                return false;
+            }
             return line.presetFile.empty() || applyPresetFile(effect, preset, true, restoreError);
         };
     }
     RenderResult result = renderThroughEffect(library.effect(), input.audio, options);
-    if (!result.ok) return fail(result.error);
-    if (!writeWavFile(outputPath, result.output, line.format, &error)) return fail(error);
+    if (!result.ok) {
+        return fail(result.error);
+    }
+    if (!writeWavFile(outputPath, result.output, line.format, &error)) {
+        return fail(error);
+    }
     std::cout << figuresLine(input.audio, result.output, result.sens) << std::endl;
     if (line.format != SampleFormat::Float32) {
         // Float files keep peaks above full scale; PCM files cannot.
         std::size_t clipped = 0;
         for (const auto& channel : result.output.channels) {
-            for (float sample : channel) clipped += !(std::fabs(sample) <= 1.0f);
+            for (float sample : channel) {
+                clipped += !(std::fabs(sample) <= 1.0f);
+            }
         }
         if (clipped > 0) {
             std::cerr << "qphost: note: " << clipped << " samples beyond full scale were clipped in "
@@ -247,7 +282,9 @@ int runSynth(const CommandLine& line) {
     audio.sampleRate = line.vowel.sampleRate;
     audio.channels.assign(line.mono ? 1 : 2, voice);
     std::string error;
-    if (!writeWavFile(line.files[0], audio, line.format, &error)) return fail(error);
+    if (!writeWavFile(line.files[0], audio, line.format, &error)) {
+        return fail(error);
+    }
     const LevelFigures levels = measureLevels(audio.channels);
     std::printf("%s: %.2f s of a sung \"ah\" at %.0f Hz, %s, rms %.1f dBFS, peak %.1f dBFS\n",
                 line.files[0].c_str(), double(audio.frames()) / audio.sampleRate, line.vowel.pitch,
@@ -261,20 +298,27 @@ int runSynth(const CommandLine& line) {
 int main(int argc, char** argv) {
     using namespace qp::tools;
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    if (!arguments.empty() && arguments[0] == "editor")
+    if (!arguments.empty() && arguments[0] == "editor") {
         return runEditorSnapshot({arguments.begin() + 1, arguments.end()});
+    }
     const CommandLine line = parseCommandLine(arguments);
     if (!line.error.empty()) {
         std::cerr << "qphost: " << line.error << "\n\n" << usageText();
         return kExitUsage;
     }
     switch (line.command) {
-    case Command::Info: return runInfo(line);
-    case Command::Render: return runRender(line);
-    case Command::Synth: return runSynth(line);
-    case Command::PresetSave: return runPresetSave(line);
-    case Command::PresetLoad: return runPresetLoad(line);
-    case Command::Help: break;
+        case Command::Info:
+            return runInfo(line);
+        case Command::Render:
+            return runRender(line);
+        case Command::Synth:
+            return runSynth(line);
+        case Command::PresetSave:
+            return runPresetSave(line);
+        case Command::PresetLoad:
+            return runPresetLoad(line);
+        case Command::Help:
+            break;
     }
     std::cout << usageText();
     return arguments.empty() ? kExitUsage : 0;

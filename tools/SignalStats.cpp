@@ -20,7 +20,9 @@ LevelFigures measureLevels(const std::vector<std::vector<float>>& channels) {
     for (const auto& channel : channels) {
         for (float sample : channel) {
             // A non-finite sample says nothing about the level; it is skipped.
-            if (!std::isfinite(sample)) continue;
+            if (!std::isfinite(sample)) {
+                continue;
+            }
             sumOfSquares += double(sample) * double(sample);
             peak = std::max(peak, std::fabs(double(sample)));
             ++count;
@@ -35,7 +37,9 @@ LevelFigures measureLevels(const std::vector<std::vector<float>>& channels) {
 }
 
 double gateOpenShare(const std::vector<std::vector<float>>& channels, float sens) {
-    if (channels.empty() || channels[0].empty()) return 0.0;
+    if (channels.empty() || channels[0].empty()) {
+        return 0.0;
+    }
     const std::vector<float>& left = channels[0];
     const std::vector<float>& right = channels.size() > 1 ? channels[1] : channels[0];
     const std::size_t frames = std::min(left.size(), right.size());

@@ -17,13 +17,13 @@ struct Formant {
 struct VowelSettings {
     std::uint32_t sampleRate = 44100;
     double seconds = 3.0;
-    double pitch = 165.0;          // Hz, the sung note (about E3)
-    double vibratoRate = 5.5;      // Hz
-    double vibratoDepth = 0.35;    // semitones either side, reached after the onset
-    double attack = 0.12;          // s, raised-cosine rise
-    double release = 0.35;         // s, raised-cosine fall
-    double openQuotient = 0.45;    // share of the period in which the glottis opens
-    double closingQuotient = 0.15; // share in which it closes
+    double pitch = 165.0;           // Hz, the sung note (about E3)
+    double vibratoRate = 5.5;       // Hz
+    double vibratoDepth = 0.35;     // semitones either side, reached after the onset
+    double attack = 0.12;           // s, raised-cosine rise
+    double release = 0.35;          // s, raised-cosine fall
+    double openQuotient = 0.45;     // share of the period in which the glottis opens
+    double closingQuotient = 0.15;  // share in which it closes
     // "ah" as sung by a baritone.
     Formant formants[5] = {{730, 90}, {1090, 110}, {2440, 170}, {3400, 250}, {4500, 300}};
     // The highest positive sample of the result. Two copies sum to 0.8 at the

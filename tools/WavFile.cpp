@@ -28,12 +28,16 @@ std::uint32_t readU32(const std::uint8_t* p) {
 }
 
 void putTag(std::vector<std::uint8_t>& out, const char* tag) {
-    for (int i = 0; i < 4; ++i) out.push_back(std::uint8_t(tag[i]));
+    for (int i = 0; i < 4; ++i) {
+        out.push_back(std::uint8_t(tag[i]));
+    }
 }
 
 std::string tagText(const std::uint8_t* p) {
     std::string text;
-    for (int i = 0; i < 4; ++i) text += (p[i] >= 0x20 && p[i] < 0x7f) ? char(p[i]) : '?';
+    for (int i = 0; i < 4; ++i) {
+        text += (p[i] >= 0x20 && p[i] < 0x7f) ? char(p[i]) : '?';
+    }
     return text;
 }
 
@@ -79,9 +83,8 @@ bool checkFormat(const Format& format, SampleFormat* sampleFormat, std::string* 
         return false;
     }
     if (format.blockAlign != format.channels * (format.bits / 8)) {
-        *error = "inconsistent fmt chunk: block align " + std::to_string(format.blockAlign) +
-                 " for " + std::to_string(format.channels) + " channels of " +
-                 std::to_string(format.bits) + " bits";
+        *error = "inconsistent fmt chunk: block align " + std::to_string(format.blockAlign) + " for " +
+                 std::to_string(format.channels) + " channels of " + std::to_string(format.bits) + " bits";
         return false;
     }
     return true;
@@ -110,28 +113,35 @@ bool parseFmt(const std::uint8_t* chunk, std::uint32_t size, Format* format, std
 
 float decodeSample(const std::uint8_t* p, SampleFormat format) {
     switch (format) {
-    case SampleFormat::Pcm16:
-        return float(std::int16_t(readU16(p))) / 32768.0f;
-    case SampleFormat::Pcm24: {
-        std::int32_t v = std::int32_t(std::uint32_t(p[0]) << 8 | std::uint32_t(p[1]) << 16 |
-                                      std::uint32_t(p[2]) << 24) >> 8;
-        return float(v) / 8388608.0f;
-    }
-    case SampleFormat::Float32: {
-        float v;
-        std::uint32_t bits = readU32(p);
-        std::memcpy(&v, &bits, sizeof v);
-        return v;
-    }
+        case SampleFormat::Pcm16:
+            return float(std::int16_t(readU16(p))) / 32768.0f;
+        case SampleFormat::Pcm24: {
+            std::int32_t v = std::int32_t(std::uint32_t(p[0]) << 8 | std::uint32_t(p[1]) << 16 |
+                                          std::uint32_t(p[2]) << 24) >>
+                             8;
+            return float(v) / 8388608.0f;
+        }
+        case SampleFormat::Float32: {
+            float v;
+            std::uint32_t bits = readU32(p);
+            std::memcpy(&v, &bits, sizeof v);
+            return v;
+        }
     }
     return 0.0f;
 }
 
 std::int32_t quantize(float sample, double scale, std::int32_t lowest, std::int32_t highest) {
-    if (std::isnan(sample)) return 0;
+    if (std::isnan(sample)) {
+        return 0;
+    }
     const double scaled = std::nearbyint(double(sample) * scale);
-    if (scaled < lowest) return lowest;
-    if (scaled > highest) return highest;
+    if (scaled < lowest) {
+        return lowest;
+    }
+    if (scaled > highest) {
+        return highest;
+    }
     return std::int32_t(scaled);
 }
 
@@ -139,15 +149,20 @@ std::int32_t quantize(float sample, double scale, std::int32_t lowest, std::int3
 
 const char* sampleFormatName(SampleFormat format) {
     switch (format) {
-    case SampleFormat::Pcm16: return "16-bit PCM";
-    case SampleFormat::Pcm24: return "24-bit PCM";
-    case SampleFormat::Float32: return "32-bit float";
+        case SampleFormat::Pcm16:
+            return "16-bit PCM";
+        case SampleFormat::Pcm24:
+            return "24-bit PCM";
+        case SampleFormat::Float32:
+            return "32-bit float";
     }
     return "?";
 }
 
 WavReadResult parseWav(const std::uint8_t* data, std::size_t size) {
-    if (data == nullptr || size < 12) return refuse("too short for a WAV header");
+    if (data == nullptr || size < 12) {
+        return refuse("too short for a WAV header");
+    }
     if (std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WAVE", 4) != 0) {
         return refuse("not a RIFF/WAVE file");
     }
@@ -176,24 +191,38 @@ WavReadResult parseWav(const std::uint8_t* data, std::size_t size) {
         }
         const std::uint8_t* body = header + kChunkHeaderBytes;
         if (std::memcmp(header, "fmt ", 4) == 0) {
-            if (haveFormat) return refuse("more than one fmt chunk");
-            if (!parseFmt(body, chunkSize, &format, &error)) return refuse(error);
+            if (haveFormat) {
+                return refuse("more than one fmt chunk");
+            }
+            if (!parseFmt(body, chunkSize, &format, &error)) {
+                return refuse(error);
+            }
             haveFormat = true;
         } else if (isData) {
-            if (samples != nullptr) return refuse("more than one data chunk");
+            if (samples != nullptr) {
+                return refuse("more than one data chunk");
+            }
             samples = body;
             sampleBytes = chunkSize;
         }
         // Chunks are padded to an even size; the pad byte may be missing at the end.
         const std::size_t advance = kChunkHeaderBytes + std::size_t(chunkSize) + (chunkSize & 1u);
-        if (advance > end - position) break;
+        if (advance > end - position) {
+            break;
+        }
         position += advance;
     }
 
-    if (!haveFormat) return refuse("no fmt chunk");
-    if (samples == nullptr) return refuse("no data chunk");
+    if (!haveFormat) {
+        return refuse("no fmt chunk");
+    }
+    if (samples == nullptr) {
+        return refuse("no data chunk");
+    }
     WavReadResult result;
-    if (!checkFormat(format, &result.format, &error)) return refuse(error);
+    if (!checkFormat(format, &result.format, &error)) {
+        return refuse(error);
+    }
 
     const std::size_t frameBytes = format.blockAlign;
     const std::size_t sampleSize = frameBytes / format.channels;
@@ -212,10 +241,16 @@ WavReadResult parseWav(const std::uint8_t* data, std::size_t size) {
 
 WavReadResult readWavFile(const std::string& path) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!file) return refuse("cannot open " + path);
-    if (std::fseek(file.get(), 0, SEEK_END) != 0) return refuse("cannot read " + path);
+    if (!file) {
+        return refuse("cannot open " + path);
+    }
+    if (std::fseek(file.get(), 0, SEEK_END) != 0) {
+        return refuse("cannot read " + path);
+    }
     const long length = std::ftell(file.get());
-    if (length < 0) return refuse("cannot read " + path);
+    if (length < 0) {
+        return refuse("cannot read " + path);
+    }
     if (std::uint64_t(length) > kMaxWavFileBytes) {
         return refuse(path + " is larger than " + std::to_string(kMaxWavFileBytes >> 20) + " MiB");
     }
@@ -225,14 +260,17 @@ WavReadResult readWavFile(const std::string& path) {
         return refuse("cannot read " + path);
     }
     WavReadResult result = parseWav(bytes.data(), bytes.size());
-    if (!result.ok) result.error = path + ": " + result.error;
+    if (!result.ok) {
+        result.error = path + ": " + result.error;
+    }
     return result;
 }
 
 std::vector<std::uint8_t> encodeWav(const Audio& audio, SampleFormat format) {
     const std::uint32_t channels = std::uint32_t(audio.channels.size());
-    const std::uint32_t bytesPerSample =
-        format == SampleFormat::Pcm16 ? 2 : format == SampleFormat::Pcm24 ? 3 : 4;
+    const std::uint32_t bytesPerSample = format == SampleFormat::Pcm16   ? 2
+                                         : format == SampleFormat::Pcm24 ? 3
+                                                                         : 4;
     const std::uint32_t frames = std::uint32_t(audio.frames());
     const std::uint32_t dataBytes = frames * channels * bytesPerSample;
     const bool isFloat = format == SampleFormat::Float32;
@@ -278,25 +316,32 @@ std::vector<std::uint8_t> encodeWav(const Audio& audio, SampleFormat format) {
             }
         }
     }
-    if (dataBytes & 1u) out.push_back(0);
+    if (dataBytes & 1u) {
+        out.push_back(0);
+    }
     return out;
 }
 
-bool writeWavFile(const std::string& path, const Audio& audio, SampleFormat format,
-                  std::string* error) {
+bool writeWavFile(const std::string& path, const Audio& audio, SampleFormat format, std::string* error) {
     if (audio.channels.empty() || audio.channels.size() > 2) {
-        if (error) *error = "only mono or stereo audio can be written";
+        if (error) {
+            *error = "only mono or stereo audio can be written";
+        }
         return false;
     }
     const std::vector<std::uint8_t> bytes = encodeWav(audio, format);
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
     if (!file) {
-        if (error) *error = "cannot create " + path;
+        if (error) {
+            *error = "cannot create " + path;
+        }
         return false;
     }
     if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size() ||
         std::fflush(file.get()) != 0) {
-        if (error) *error = "cannot write " + path;
+        if (error) {
+            *error = "cannot write " + path;
+        }
         return false;
     }
     return true;

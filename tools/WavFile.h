@@ -10,7 +10,11 @@
 
 namespace qp::tools {
 
-enum class SampleFormat { Pcm16, Pcm24, Float32 };
+enum class SampleFormat {
+    Pcm16,
+    Pcm24,
+    Float32
+};
 
 const char* sampleFormatName(SampleFormat format);
 
@@ -37,7 +41,6 @@ WavReadResult readWavFile(const std::string& path);
 
 // PCM samples are clipped to -1..1 and rounded; NaN is written as 0.
 std::vector<std::uint8_t> encodeWav(const Audio& audio, SampleFormat format);
-bool writeWavFile(const std::string& path, const Audio& audio, SampleFormat format,
-                  std::string* error);
+bool writeWavFile(const std::string& path, const Audio& audio, SampleFormat format, std::string* error);
 
 }  // namespace qp::tools

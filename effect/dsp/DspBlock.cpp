@@ -16,7 +16,9 @@ std::atomic<float> dspSampleRate{kDefaultDspSampleRate};
 }  // namespace
 
 void setDspSampleRate(float rate) {
-    if (rate > 0.0f && std::isfinite(rate)) dspSampleRate.store(rate, std::memory_order_relaxed);
+    if (rate > 0.0f && std::isfinite(rate)) {
+        dspSampleRate.store(rate, std::memory_order_relaxed);
+    }
 }
 
 float getDspSampleRate() { return dspSampleRate.load(std::memory_order_relaxed); }

@@ -36,7 +36,9 @@ bool writeBytes(const std::string& path, const Bytes& bytes) {
 
 bool readBytes(const std::string& path, Bytes* bytes) {
     std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
+    if (!file) {
+        return false;
+    }
     bytes->assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     return true;
 }
@@ -49,7 +51,8 @@ bool chunkOf(AEffect* effect, bool preset, Int32 expectedSize, Bytes* bytes) {
     void* data = nullptr;
     const IntPtr size = dispatch(effect, effGetChunk, preset ? 1 : 0, 0, &data);
     if (size != expectedSize || data == nullptr) {
-        std::cerr << "qp_crosscheck: effGetChunk gave " << size << " bytes, expected " << expectedSize << "\n";
+        std::cerr << "qp_crosscheck: effGetChunk gave " << size << " bytes, expected " << expectedSize
+                  << "\n";
         return false;
     }
     const auto* first = static_cast<const unsigned char*>(data);
@@ -83,13 +86,15 @@ void edit(AEffect* effect) {
     dispatch(effect, effSetProgramName, 0, 0, edge);
     effect->setParameter(effect, 0, 0.40625f);
     effect->setParameter(effect, kLearnCommand, 1.0f);  // learn the buzz knob
-    controllerChange(effect, 21, 90);                    // bound, and moved to 90/127
+    controllerChange(effect, 21, 90);                   // bound, and moved to 90/127
 }
 
 int save(AEffect* effect, const std::string& bankPath, const std::string& presetPath) {
     edit(effect);
     Bytes bank, preset;
-    if (!chunkOf(effect, false, kBankSize, &bank) || !chunkOf(effect, true, kPresetSize, &preset)) return 1;
+    if (!chunkOf(effect, false, kBankSize, &bank) || !chunkOf(effect, true, kPresetSize, &preset)) {
+        return 1;
+    }
     return writeBytes(bankPath, bank) && writeBytes(presetPath, preset) ? 0 : 1;
 }
 
@@ -103,10 +108,14 @@ int restore(AEffect* effect, const std::vector<std::string>& files) {
     // chunk is then handed back. Program 0 stays current for the render.
     dispatch(effect, effSetChunk, 0, IntPtr(bank.size()), bank.data());
     Bytes bankBack, presetBack;
-    if (!chunkOf(effect, false, kBankSize, &bankBack)) return 1;
+    if (!chunkOf(effect, false, kBankSize, &bankBack)) {
+        return 1;
+    }
     dispatch(effect, effSetProgram, 0, 6);
     dispatch(effect, effSetChunk, 1, IntPtr(preset.size()), preset.data());
-    if (!chunkOf(effect, true, kPresetSize, &presetBack)) return 1;
+    if (!chunkOf(effect, true, kPresetSize, &presetBack)) {
+        return 1;
+    }
     dispatch(effect, effSetProgram, 0, 0);
 
     const WavReadResult input = readWavFile(files[2]);

@@ -4,12 +4,11 @@
 #include <cstring>
 #include <limits>
 
-#include "effect/ParameterRecords.h"
 #include "MidiE2eSupport.h"
+#include "effect/ParameterRecords.h"
 
 namespace qp::test {
 namespace {
-
 
 using ChunksE2e = OpenEffectTest;
 
@@ -54,7 +53,9 @@ TEST_F(ChunksE2e, ShortPresetKeepsTheSecondValue) {
 }
 
 TEST_F(ChunksE2e, WrongSizesAreRefusedWithTheirMessages) {
-    if (!haveDisplay()) GTEST_SKIP() << "the error boxes need a display";
+    if (!haveDisplay()) {
+        GTEST_SKIP() << "the error boxes need a display";
+    }
     const auto before = chunkOf(host, false);
     std::vector<unsigned char> bytes(400, 0x41);
     DialogAnswerer person({IDOK, IDOK, IDOK});
@@ -77,7 +78,9 @@ TEST_F(ChunksE2e, WrongSizesAreRefusedWithTheirMessages) {
 // A negative size, taken as unsigned, is too large; a null chunk with bytes to
 // give is refused the same way. Every one is still answered 1.
 TEST_F(ChunksE2e, NegativeSizesAndNullChunksAreRefusedWithTheirMessages) {
-    if (!haveDisplay()) GTEST_SKIP() << "the error boxes need a display";
+    if (!haveDisplay()) {
+        GTEST_SKIP() << "the error boxes need a display";
+    }
     host.dispatch(effSetProgram, 0, 2);
     host.setParameter(0, 0.25f);
     const auto before = chunkOf(host, false);
@@ -90,16 +93,24 @@ TEST_F(ChunksE2e, NegativeSizesAndNullChunksAreRefusedWithTheirMessages) {
     EXPECT_EQ(setChunk(host, nullptr, -1, true), 1);
     auto seen = person.finish();
     ASSERT_EQ(seen.size(), 5u);
-    for (std::size_t i : {0u, 2u, 4u}) EXPECT_EQ(seen[i].text, "Can't load preset, wrong file size!") << i;
-    for (std::size_t i : {1u, 3u}) EXPECT_EQ(seen[i].text, "Can't load bank, wrong file size!") << i;
-    for (const auto& dialog : seen) EXPECT_EQ(dialog.caption, "Error!");
+    for (std::size_t i : {0u, 2u, 4u}) {
+        EXPECT_EQ(seen[i].text, "Can't load preset, wrong file size!") << i;
+    }
+    for (std::size_t i : {1u, 3u}) {
+        EXPECT_EQ(seen[i].text, "Can't load bank, wrong file size!") << i;
+    }
+    for (const auto& dialog : seen) {
+        EXPECT_EQ(dialog.caption, "Error!");
+    }
     EXPECT_EQ(chunkOf(host, false), before);
     EXPECT_EQ(host.dispatch(effGetProgram), 2);
     EXPECT_EQ(host.getParameter(0), 0.25f);
 }
 
 TEST_F(ChunksE2e, AnEmptyNullPresetCopiesNothingAndAsksNothing) {
-    if (!haveDisplay()) GTEST_SKIP() << "a wrongly shown box needs a display to be seen";
+    if (!haveDisplay()) {
+        GTEST_SKIP() << "a wrongly shown box needs a display to be seen";
+    }
     const auto before = chunkOf(host, false);
     DialogAnswerer person({IDOK}, std::chrono::milliseconds(1500));
     EXPECT_EQ(setChunk(host, nullptr, 0, true), 1);

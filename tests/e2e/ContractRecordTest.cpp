@@ -11,8 +11,8 @@ namespace qp::test {
 namespace {
 
 constexpr Int32 kExpectedUniqueId = fourCharCode('1', '0', '2', '8');
-constexpr Int32 kBaseFlags = effFlagsHasVu | effFlagsCanMono | effFlagsCanReplacing |
-                             effFlagsProgramChunks;  // 60
+constexpr Int32 kBaseFlags =
+    effFlagsHasVu | effFlagsCanMono | effFlagsCanReplacing | effFlagsProgramChunks;  // 60
 
 bool hasEditor(PluginHost& host) {
     ERect* rect = nullptr;

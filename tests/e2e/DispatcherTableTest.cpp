@@ -121,11 +121,13 @@ TEST_F(FreshEffect, EveryOpcodeAnswersAsTheTableSays) {
     };
     // Opcodes that need particular arguments have tests of their own below.
     std::vector<bool> covered(effLastOpcode + 1, false);
-    for (Int32 opcode : {effClose, effEditGetRect, effEditOpen, effGetChunk, effSetChunk,
-                         effProcessEvents, effEditKeyUp, effGetSpeakerArrangement}) {
+    for (Int32 opcode : {effClose, effEditGetRect, effEditOpen, effGetChunk, effSetChunk, effProcessEvents,
+                         effEditKeyUp, effGetSpeakerArrangement}) {
         covered[opcode] = true;
     }
-    for (const Probe& probe : probes) covered[probe.opcode] = true;
+    for (const Probe& probe : probes) {
+        covered[probe.opcode] = true;
+    }
     for (Int32 opcode = 0; opcode <= effLastOpcode; ++opcode) {
         EXPECT_TRUE(covered[opcode]) << "opcode " << opcode << " is not probed";
     }
@@ -179,8 +181,7 @@ TEST_F(FreshEffect, TotalSampleToProcessEchoesTheValue) {
 TEST_F(FreshEffect, SpeakerArrangementQueryStoresNullThroughBothReferences) {
     void* input = &host;  // anything non-null
     void* output = &host;
-    EXPECT_EQ(host.dispatch(effGetSpeakerArrangement, 0, reinterpret_cast<IntPtr>(&input), &output),
-              0);
+    EXPECT_EQ(host.dispatch(effGetSpeakerArrangement, 0, reinterpret_cast<IntPtr>(&input), &output), 0);
     EXPECT_EQ(input, nullptr);
     EXPECT_EQ(output, nullptr);
 }
@@ -196,8 +197,7 @@ TEST_F(FreshEffect, ChunksHandOutTheBankAndTheCurrentProgram) {
     EXPECT_STREQ(static_cast<const char*>(bank) + 72, "Init");
     EXPECT_STREQ(static_cast<const char*>(program), "Init");
 
-    std::vector<char> copy(static_cast<const char*>(bank),
-                           static_cast<const char*>(bank) + kBankChunkSize);
+    std::vector<char> copy(static_cast<const char*>(bank), static_cast<const char*>(bank) + kBankChunkSize);
     EXPECT_EQ(host.dispatch(effSetChunk, 0, kBankChunkSize, copy.data()), 1);
     EXPECT_EQ(host.getParameter(0), 0.5f);
 }

@@ -4,9 +4,9 @@
 // knobs at the next idle. Needs a display (Xvfb under the test run).
 #include <gtest/gtest.h>
 
-#include "PluginHost.h"
 #include "EditorSession.h"
 #include "ImportCounter.h"
+#include "PluginHost.h"
 
 namespace qp::test {
 namespace {
@@ -18,8 +18,9 @@ class EditorLifecycle : public EditorHostTest {
 protected:
     void SetUp() override {
         EditorHostTest::SetUp();
-        if (!ready())
+        if (!ready()) {
             return;
+        }
         // Before `main`, so the bitmaps the editor loads with the effect are seen too.
         hookedImports = ImportCounter::install(GetModuleHandleA("Quorrelphone.dll"));
         beforeEffect = ImportCounter::live();
@@ -57,8 +58,9 @@ TEST_F(EditorLifecycle, OpenPaintsTheFaceWithBothKnobsIntoTheHostWindow) {
     const Capture face = session.capture();
     // The film strip's green never shows: it is keyed out over the wells.
     int green = 0;
-    for (std::uint32_t pixel : face.pixels)
+    for (std::uint32_t pixel : face.pixels) {
         green += pixel == 0x0000FF00;
+    }
     EXPECT_EQ(green, 0);
     // The knob's orange pointer stands straight up at 0.5 in both wells.
     for (POINT centre : {kSensKnobCentre, kBuzzKnobCentre}) {
@@ -103,14 +105,15 @@ TEST_F(EditorLifecycle, ManyOpensAndClosesLeaveNoNativeObjectsBehind) {
     cycle(0);
     const NativeCounts afterFirst = ImportCounter::live();
     const NativeCounts madeInFirst = ImportCounter::made();
-    for (int i = 1; i < kCycles; ++i)
+    for (int i = 1; i < kCycles; ++i) {
         cycle(i);
+    }
     const NativeCounts afterAll = ImportCounter::live();
     const NativeCounts madeInAll = ImportCounter::made();
 
-    std::printf("before main: %s\nbefore open: %s\nafter 1 cycle: %s\nafter %d cycles: %s\n", beforeEffect.describe().c_str(),
-                beforeOpen.describe().c_str(),
-                afterFirst.describe().c_str(), kCycles, afterAll.describe().c_str());
+    std::printf("before main: %s\nbefore open: %s\nafter 1 cycle: %s\nafter %d cycles: %s\n",
+                beforeEffect.describe().c_str(), beforeOpen.describe().c_str(), afterFirst.describe().c_str(),
+                kCycles, afterAll.describe().c_str());
     std::printf("made in cycles 2..%d: windows %d, window DCs %d, gdi objects %d, memory DCs %d, menus %d\n",
                 kCycles, madeInAll.windows - madeInFirst.windows, madeInAll.windowDCs - madeInFirst.windowDCs,
                 madeInAll.gdiObjects - madeInFirst.gdiObjects, madeInAll.memoryDCs - madeInFirst.memoryDCs,

@@ -6,8 +6,8 @@
 
 #include <atomic>
 
-#include "PluginHost.h"
 #include "EditorSession.h"
+#include "PluginHost.h"
 #include "gui/RealInput.h"
 
 namespace qp::test {
@@ -51,8 +51,9 @@ protected:
         const POINT at = session->toScreen(knob);
         RealInput input;
         input.moveTo(at.x, at.y).press(MouseButton::right).release(MouseButton::right).then([&] {
-            if (!popup::waitForMenus(1))
+            if (!popup::waitForMenus(1)) {
                 return;
+            }
             HMENU menu = popup::shownMenu();
             seen.texts = popup::texts(menu);
             seen.rect = popup::menuWindowRect();
@@ -75,8 +76,9 @@ protected:
         const POINT at = session->toScreen(kLogoClick);
         RealInput input;
         input.moveTo(at.x, at.y).press().release().then([&] {
-            if (!popup::waitForMenus(1))
+            if (!popup::waitForMenus(1)) {
                 return;
+            }
             HMENU menu = popup::shownMenu();
             seen.texts = popup::texts(menu);
             seen.rect = popup::menuWindowRect();
@@ -87,14 +89,16 @@ protected:
                 popup::waitForMenus(2);
                 seen.submenuTexts = popup::texts(submenu);
                 for (int i = 0; i < GetMenuItemCount(submenu); ++i) {
-                    if (popup::isChecked(submenu, i))
+                    if (popup::isChecked(submenu, i)) {
                         seen.checkedSubmenuEntry = i;
+                    }
                 }
                 seen.reached = popup::highlight(submenu, submenuChoice);
             }
             popup::tapKey(seen.reached ? VK_RETURN : VK_ESCAPE);
-            for (int i = 0; i < 3 && !popup::visibleMenuWindows().empty(); ++i)
+            for (int i = 0; i < 3 && !popup::visibleMenuWindows().empty(); ++i) {
                 popup::tapKey(VK_ESCAPE);
+            }
             popup::waitForNoMenus();
         });
         EXPECT_TRUE(input.runWhilePumping());
@@ -105,12 +109,12 @@ protected:
     std::vector<HostCall> automations(Int32 index) const {
         std::vector<HostCall> found;
         for (const HostCall& call : host.callsWith(audioMasterAutomate)) {
-            if (call.index == index)
+            if (call.index == index) {
                 found.push_back(call);
+            }
         }
         return found;
     }
-
 };
 
 TEST_F(EditorMenus, LearningAControllerThroughTheRightClickMenuBindsIt) {
@@ -168,8 +172,9 @@ TEST_F(EditorMenus, ChoosingProgramThreeInPresetsSelectsIt) {
     EXPECT_NEAR(seen.rect.left, corner.x, 3);
     EXPECT_NEAR(seen.rect.top, corner.y, 3);
     ASSERT_EQ(seen.submenuTexts.size(), 9u);
-    for (Int32 program = 0; program < 9; ++program)
+    for (Int32 program = 0; program < 9; ++program) {
         EXPECT_EQ(seen.submenuTexts[std::size_t(program)], host.getString(effGetProgramNameIndexed, program));
+    }
     EXPECT_EQ(seen.checkedSubmenuEntry, 0);
     ASSERT_TRUE(seen.reached);
 
@@ -188,8 +193,9 @@ TEST_F(EditorMenus, AnInstantClickOpensTheCommandMenuThoughTheButtonIsNoLongerDo
     input.then([&] {
         PostMessageA(frame, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(kLogoClick.x, kLogoClick.y));
         menuOpened = popup::waitForMenus(1);
-        if (menuOpened)
+        if (menuOpened) {
             popup::tapKey(VK_ESCAPE);
+        }
         popup::waitForNoMenus();
     });
     ASSERT_TRUE(input.runWhilePumping());
@@ -212,8 +218,9 @@ TEST_F(EditorMenus, AboutFromTheCommandMenuStaysUntilThePictureIsClicked) {
     std::atomic<bool> menuOpened{false};
     input.moveTo(logo.x, logo.y).press().release().pause(400).then([&] {
         menuOpened = !popup::visibleMenuWindows().empty();
-        if (menuOpened)
+        if (menuOpened) {
             popup::tapKey(VK_ESCAPE);
+        }
     });
     ASSERT_TRUE(input.runWhilePumping());
     EXPECT_FALSE(menuOpened);

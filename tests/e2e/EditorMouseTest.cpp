@@ -4,8 +4,8 @@
 // this one runs the window's messages. Needs a display (Xvfb under the test run).
 #include <gtest/gtest.h>
 
-#include "PluginHost.h"
 #include "EditorSession.h"
+#include "PluginHost.h"
 #include "gui/RealInput.h"
 
 namespace qp::test {
@@ -23,8 +23,9 @@ std::vector<HostCall> gestureCalls(const PluginHost& host) {
     std::vector<HostCall> gesture;
     for (const HostCall& call : host.calls()) {
         if (call.opcode == audioMasterBeginEdit || call.opcode == audioMasterEndEdit ||
-            call.opcode == audioMasterAutomate)
+            call.opcode == audioMasterAutomate) {
             gesture.push_back(call);
+        }
     }
     return gesture;
 }
@@ -35,7 +36,11 @@ protected:
     void dragUp(POINT from) {
         const POINT start = session->toScreen(from);
         RealInput input;
-        input.moveTo(start.x, start.y).press().glide(start.x, start.y - kDragPixels, 10, 30).pause(60).release();
+        input.moveTo(start.x, start.y)
+            .press()
+            .glide(start.x, start.y - kDragPixels, 10, 30)
+            .pause(60)
+            .release();
         ASSERT_TRUE(input.runWhilePumping());
         session->idle(60);
     }
@@ -47,7 +52,6 @@ protected:
         ASSERT_TRUE(input.runWhilePumping());
         session->idle(60);
     }
-
 };
 
 TEST_F(EditorMouse, DraggingEachKnobIsOneEditGestureThatMovesItsParameter) {

@@ -23,8 +23,9 @@ struct Capture : hostlib::Picture {
     // 0 outside the picture (an empty one included), so a failed capture fails
     // comparisons instead of crashing the run.
     std::uint32_t at(int x, int y) const {
-        if (x < 0 || y < 0 || x >= width || y >= height)
+        if (x < 0 || y < 0 || x >= width || y >= height) {
             return 0;
+        }
         return pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)];
     }
     // Pixels that differ inside the area (frame coordinates, right and bottom
@@ -102,8 +103,9 @@ class EditorHostTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(host.loaded()) << host.loadError();
-        if (!EditorSession::displayAvailable())
+        if (!EditorSession::displayAvailable()) {
             GTEST_SKIP() << "the editor's windows need a display";
+        }
     }
     bool ready() const { return !IsSkipped() && !HasFatalFailure(); }
 
@@ -116,8 +118,9 @@ class OpenEditorTest : public EditorHostTest {
 protected:
     void SetUp() override {
         EditorHostTest::SetUp();
-        if (!ready())
+        if (!ready()) {
             return;
+        }
         ASSERT_NE(host.open(), nullptr);
         session = std::make_unique<EditorSession>(host);
         ASSERT_EQ(session->open(), 1);

@@ -41,8 +41,12 @@ TEST_F(Identity, DescribesBothOutputPinsAsActiveStereo) {
         EXPECT_EQ(properties.flags, kVstPinIsActive | kVstPinIsStereo);
         // The rest of the record is the host's and stays as it was.
         EXPECT_EQ(properties.arrangementType, 0x5A5A5A5A);
-        for (char c : properties.shortLabel) EXPECT_EQ(c, char(0x5A));
-        for (char c : properties.future) EXPECT_EQ(c, char(0x5A));
+        for (char c : properties.shortLabel) {
+            EXPECT_EQ(c, char(0x5A));
+        }
+        for (char c : properties.future) {
+            EXPECT_EQ(c, char(0x5A));
+        }
     }
 }
 
@@ -77,9 +81,7 @@ TEST_F(Identity, CanDoOnlyTheTwoEventCapabilitiesExactlySpelt) {
     }
 }
 
-TEST_F(Identity, KeysAreNotRequired) {
-    EXPECT_EQ(host.dispatch(effKeysRequired), 1);
-}
+TEST_F(Identity, KeysAreNotRequired) { EXPECT_EQ(host.dispatch(effKeysRequired), 1); }
 
 TEST_F(Identity, PlugCategoryIsUnknownForAnEffect) {
     EXPECT_EQ(host.dispatch(effGetPlugCategory), kPlugCategUnknown);
@@ -88,10 +90,10 @@ TEST_F(Identity, PlugCategoryIsUnknownForAnEffect) {
 
 // A text opcode handed a null buffer must neither crash nor claim success.
 TEST_F(Identity, NullTextBuffersAreRefusedSafely) {
-    for (Int32 opcode : {effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName,
-                         effGetEffectName, effGetVendorString, effGetProductString,
-                         effGetErrorText, effGetOutputProperties, effGetInputProperties,
-                         effSetProgramName, effString2Parameter}) {
+    for (Int32 opcode :
+         {effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName, effGetEffectName,
+          effGetVendorString, effGetProductString, effGetErrorText, effGetOutputProperties,
+          effGetInputProperties, effSetProgramName, effString2Parameter}) {
         EXPECT_EQ(host.dispatch(opcode, 0, 0, nullptr), 0) << "opcode " << opcode;
     }
     EXPECT_EQ(host.dispatch(effGetProgramNameIndexed, 0, 0, nullptr), 0);
@@ -112,7 +114,9 @@ std::size_t guardBytesHit(PluginHost& host, Int32 opcode, Int32 index, std::size
         *text = std::string(start, strnlen(start, limit));
     }
     std::size_t hit = 0;
-    for (std::size_t i = limit; i < buffer.size(); ++i) hit += buffer[i] != kGuard;
+    for (std::size_t i = limit; i < buffer.size(); ++i) {
+        hit += buffer[i] != kGuard;
+    }
     return hit;
 }
 
@@ -123,10 +127,10 @@ TEST_F(Identity, TextsStayWithinTheHostBufferLimits) {
         std::size_t limit;
     };
     const Case cases[] = {
-        {effGetParamName, 0, kMaxParamTextLen},    {effGetParamName, 1, kMaxParamTextLen},
-        {effGetParamLabel, 0, kMaxParamTextLen},   {effGetParamDisplay, 0, kMaxParamTextLen},
-        {effGetParamDisplay, 1, kMaxParamTextLen}, {effGetProgramName, 0, kMaxProgramNameLen},
-        {effGetEffectName, 0, kMaxEffectNameLen},  {effGetVendorString, 0, kMaxVendorTextLen},
+        {effGetParamName, 0, kMaxParamTextLen},      {effGetParamName, 1, kMaxParamTextLen},
+        {effGetParamLabel, 0, kMaxParamTextLen},     {effGetParamDisplay, 0, kMaxParamTextLen},
+        {effGetParamDisplay, 1, kMaxParamTextLen},   {effGetProgramName, 0, kMaxProgramNameLen},
+        {effGetEffectName, 0, kMaxEffectNameLen},    {effGetVendorString, 0, kMaxVendorTextLen},
         {effGetProductString, 0, kMaxVendorTextLen}, {effGetProgramNameIndexed, 8, kMaxProgramNameLen},
     };
     for (const Case& c : cases) {

@@ -22,8 +22,9 @@ NativeCounts madeCounts;
 
 template <class T>
 void keep(std::set<T>& set, T handle, std::int32_t& made) {
-    if (!handle)
+    if (!handle) {
         return;
+    }
     std::lock_guard<std::mutex> lock(countsMutex);
     set.insert(handle);
     ++made;
@@ -78,11 +79,16 @@ HGDIOBJ keepGdi(HGDIOBJ object) {
 HPEN WINAPI hookCreatePen(int style, int width, COLORREF color) {
     return HPEN(keepGdi(original.createPen(style, width, color)));
 }
-HPEN WINAPI hookCreatePenIndirect(const LOGPEN* pen) { return HPEN(keepGdi(original.createPenIndirect(pen))); }
-HPEN WINAPI hookExtCreatePen(DWORD style, DWORD width, const LOGBRUSH* brush, DWORD count, const DWORD* styles) {
+HPEN WINAPI hookCreatePenIndirect(const LOGPEN* pen) {
+    return HPEN(keepGdi(original.createPenIndirect(pen)));
+}
+HPEN WINAPI hookExtCreatePen(DWORD style, DWORD width, const LOGBRUSH* brush, DWORD count,
+                             const DWORD* styles) {
     return HPEN(keepGdi(original.extCreatePen(style, width, brush, count, styles)));
 }
-HBRUSH WINAPI hookCreateSolidBrush(COLORREF color) { return HBRUSH(keepGdi(original.createSolidBrush(color))); }
+HBRUSH WINAPI hookCreateSolidBrush(COLORREF color) {
+    return HBRUSH(keepGdi(original.createSolidBrush(color)));
+}
 HBRUSH WINAPI hookCreateBrushIndirect(const LOGBRUSH* brush) {
     return HBRUSH(keepGdi(original.createBrushIndirect(brush)));
 }
@@ -106,20 +112,24 @@ HBITMAP WINAPI hookCreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, 
                                     DWORD offset) {
     return HBITMAP(keepGdi(original.createDIBSection(dc, info, usage, bits, section, offset)));
 }
-HRGN WINAPI hookCreateRectRgn(int l, int t, int r, int b) { return HRGN(keepGdi(original.createRectRgn(l, t, r, b))); }
+HRGN WINAPI hookCreateRectRgn(int l, int t, int r, int b) {
+    return HRGN(keepGdi(original.createRectRgn(l, t, r, b)));
+}
 HBITMAP WINAPI hookLoadBitmapA(HINSTANCE module, LPCSTR name) {
     return HBITMAP(keepGdi(original.loadBitmapA(module, name)));
 }
 HANDLE WINAPI hookLoadImageA(HINSTANCE module, LPCSTR name, UINT type, int w, int h, UINT flags) {
     HANDLE image = original.loadImageA(module, name, type, w, h, flags);
-    if (type == IMAGE_BITMAP)
+    if (type == IMAGE_BITMAP) {
         keepGdi(image);
+    }
     return image;
 }
 BOOL WINAPI hookDeleteObject(HGDIOBJ object) {
     const BOOL deleted = original.deleteObject(object);
-    if (deleted)
+    if (deleted) {
         forget(gdiObjects, object);
+    }
     return deleted;
 }
 
@@ -130,21 +140,24 @@ HDC WINAPI hookCreateCompatibleDC(HDC dc) {
 }
 BOOL WINAPI hookDeleteDC(HDC dc) {
     const BOOL deleted = original.deleteDC(dc);
-    if (deleted)
+    if (deleted) {
         forget(memoryDCs, dc);
+    }
     return deleted;
 }
 
 void windowDCTaken(HDC dc) {
-    if (!dc)
+    if (!dc) {
         return;
+    }
     std::lock_guard<std::mutex> lock(countsMutex);
     ++windowDCBalance;
     ++madeCounts.windowDCs;
 }
 void windowDCGiven(bool given) {
-    if (!given)
+    if (!given) {
         return;
+    }
     std::lock_guard<std::mutex> lock(countsMutex);
     --windowDCBalance;
 }
@@ -189,8 +202,9 @@ HWND WINAPI hookCreateWindowExW(DWORD ex, LPCWSTR cls, LPCWSTR title, DWORD styl
 }
 BOOL WINAPI hookDestroyWindow(HWND window) {
     const BOOL destroyed = original.destroyWindow(window);
-    if (destroyed)
+    if (destroyed) {
         forget(windows, window);
+    }
     return destroyed;
 }
 
@@ -206,8 +220,9 @@ HMENU WINAPI hookCreateMenu() {
 }
 BOOL WINAPI hookDestroyMenu(HMENU menu) {
     const BOOL destroyed = original.destroyMenu(menu);
-    if (destroyed)
+    if (destroyed) {
         forget(menus, menu);
+    }
     return destroyed;
 }
 
@@ -225,15 +240,17 @@ BOOL WINAPI hookUnregisterClassA(LPCSTR name, HINSTANCE module) {
     // The class may be named by its atom or by text; find the atom either way.
     WNDCLASSA info = {};
     ATOM atom = ATOM(GetClassInfoA(module, name, &info));
-    if (IS_INTRESOURCE(name))
+    if (IS_INTRESOURCE(name)) {
         atom = ATOM(reinterpret_cast<ULONG_PTR>(name));
+    }
     const BOOL unregistered = original.unregisterClassA(name, module);
     if (unregistered) {
         std::lock_guard<std::mutex> lock(countsMutex);
-        if (atom)
+        if (atom) {
             windowClasses.erase(atom);
-        else if (!windowClasses.empty())
+        } else if (!windowClasses.empty()) {
             windowClasses.erase(windowClasses.begin());
+        }
     }
     return unregistered;
 }
@@ -284,8 +301,9 @@ const Hook* findHook(const char* name) {
         hook("UnregisterClassA", &hookUnregisterClassA, &original.unregisterClassA),
     };
     for (const Hook& h : hooks) {
-        if (std::strcmp(h.name, name) == 0)
+        if (std::strcmp(h.name, name) == 0) {
             return &h;
+        }
     }
     return nullptr;
 }
@@ -297,15 +315,18 @@ bool isHookedLibrary(const std::string& name) {
 int rewriteImports(HMODULE module) {
     int rewritten = 0;
     for (const ImportSlot& import : importSlots(module)) {
-        if (import.byOrdinal || !isHookedLibrary(import.library))
+        if (import.byOrdinal || !isHookedLibrary(import.library)) {
             continue;
+        }
         const Hook* h = findHook(import.name.c_str());
-        if (!h)
+        if (!h) {
             continue;
+        }
         ++rewritten;
         // Already passing through the recorder (hooked earlier in this load).
-        if (*import.slot == h->replacement)
+        if (*import.slot == h->replacement) {
             continue;
+        }
         *h->original = redirectSlot(import.slot, h->replacement);
     }
     return rewritten;
@@ -328,15 +349,19 @@ int ImportCounter::install(HMODULE module) {
 NativeCounts ImportCounter::live() {
     std::lock_guard<std::mutex> lock(countsMutex);
     NativeCounts counts;
-    for (HGDIOBJ object : gdiObjects)
+    for (HGDIOBJ object : gdiObjects) {
         counts.gdiObjects += GetObjectType(object) != 0;
-    for (HDC dc : memoryDCs)
+    }
+    for (HDC dc : memoryDCs) {
         counts.memoryDCs += GetObjectType(dc) != 0;
+    }
     counts.windowDCs = windowDCBalance;
-    for (HWND window : windows)
+    for (HWND window : windows) {
         counts.windows += IsWindow(window) != 0;
-    for (HMENU menu : menus)
+    }
+    for (HMENU menu : menus) {
         counts.menus += IsMenu(menu) != 0;
+    }
     counts.windowClasses = std::int32_t(windowClasses.size());
     return counts;
 }

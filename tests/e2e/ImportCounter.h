@@ -18,9 +18,9 @@
 namespace qp::test {
 
 struct NativeCounts {
-    std::int32_t gdiObjects = 0;   // pens, brushes, fonts, bitmaps, regions
-    std::int32_t memoryDCs = 0;    // CreateCompatibleDC without DeleteDC
-    std::int32_t windowDCs = 0;    // GetDC/BeginPaint without ReleaseDC/EndPaint
+    std::int32_t gdiObjects = 0;  // pens, brushes, fonts, bitmaps, regions
+    std::int32_t memoryDCs = 0;   // CreateCompatibleDC without DeleteDC
+    std::int32_t windowDCs = 0;   // GetDC/BeginPaint without ReleaseDC/EndPaint
     std::int32_t windows = 0;
     std::int32_t menus = 0;
     std::int32_t windowClasses = 0;

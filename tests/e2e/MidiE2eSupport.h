@@ -38,7 +38,9 @@ public:
         auto* list = reinterpret_cast<VstEvents*>(storage.data());
         list->numEvents = Int32(events_.size());
         VstEvent** slots = list->events;
-        for (std::size_t i = 0; i < events_.size(); ++i) slots[i] = reinterpret_cast<VstEvent*>(&events_[i]);
+        for (std::size_t i = 0; i < events_.size(); ++i) {
+            slots[i] = reinterpret_cast<VstEvent*>(&events_[i]);
+        }
         return host.dispatch(effProcessEvents, 0, 0, list);
     }
 
@@ -55,18 +57,24 @@ inline void deleteSettings() { RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey); }
 // A DWORD of the effect's settings, read with plain registry calls.
 inline std::optional<DWORD> storedSetting(const char* name) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
     DWORD type = 0, data = 0, size = sizeof data;
     const LONG status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
     RegCloseKey(key);
-    if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof data) return std::nullopt;
+    if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof data) {
+        return std::nullopt;
+    }
     return data;
 }
 
 inline std::vector<unsigned char> chunkOf(PluginHost& host, bool preset) {
     void* data = nullptr;
     const IntPtr size = host.dispatch(effGetChunk, preset ? 1 : 0, 0, &data);
-    if (data == nullptr || size <= 0) return {};
+    if (data == nullptr || size <= 0) {
+        return {};
+    }
     const auto* bytes = static_cast<const unsigned char*>(data);
     return std::vector<unsigned char>(bytes, bytes + size);
 }

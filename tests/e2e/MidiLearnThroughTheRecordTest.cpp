@@ -7,7 +7,6 @@
 namespace qp::test {
 namespace {
 
-
 const float kMiddle = 64.0f * (1.0f / 127.0f);
 
 class MidiLearnE2e : public OpenEffectTest {
@@ -67,7 +66,9 @@ TEST_F(MidiLearnE2e, ForgetCommandUnbindsOneParameter) {
 }
 
 TEST_F(MidiLearnE2e, SavedDefaultsAreInTheRegistryAndComeBack) {
-    if (!haveDisplay()) GTEST_SKIP() << "the dialogs need a display";
+    if (!haveDisplay()) {
+        GTEST_SKIP() << "the dialogs need a display";
+    }
     learn(host, 0, 7);
     {
         DialogAnswerer person({IDYES, IDOK});
@@ -93,7 +94,9 @@ TEST_F(MidiLearnE2e, SavedDefaultsAreInTheRegistryAndComeBack) {
 }
 
 TEST_F(MidiLearnE2e, ForgetAllAsksAndClearsOnlyOnYes) {
-    if (!haveDisplay()) GTEST_SKIP() << "the dialogs need a display";
+    if (!haveDisplay()) {
+        GTEST_SKIP() << "the dialogs need a display";
+    }
     learn(host, 0, 40);
     {
         DialogAnswerer person({IDNO});

@@ -26,9 +26,7 @@ protected:
         host.clearCalls();
     }
 
-    std::string programName(Int32 program) {
-        return host.getString(effGetProgramNameIndexed, program, 64);
-    }
+    std::string programName(Int32 program) { return host.getString(effGetProgramNameIndexed, program, 64); }
 
     PluginHost host;
 };
@@ -47,7 +45,9 @@ TEST_F(Parameters, FreshEffectHasItsDefaults) {
 }
 
 TEST_F(Parameters, LabelIsASingleBlankForEveryIndex) {
-    for (Int32 index : {0, 1, 2, 7, -1}) EXPECT_EQ(host.getString(effGetParamLabel, index), " ");
+    for (Int32 index : {0, 1, 2, 7, -1}) {
+        EXPECT_EQ(host.getString(effGetParamLabel, index), " ");
+    }
 }
 
 TEST_F(Parameters, ValuesAreClampedToTheUnitRange) {
@@ -179,7 +179,9 @@ TEST_F(Parameters, SecondThreadWritesWhileAudioRuns) {
     // the values stay within the range and the last write wins.
     std::atomic<bool> stop{false};
     std::thread writer([&] {
-        for (int i = 0; i < 20000; ++i) host.setParameter(kSens, float(i % 100) / 99.0f);
+        for (int i = 0; i < 20000; ++i) {
+            host.setParameter(kSens, float(i % 100) / 99.0f);
+        }
         host.setParameter(kSens, 0.25f);
         stop = true;
     });
@@ -192,7 +194,9 @@ TEST_F(Parameters, SecondThreadWritesWhileAudioRuns) {
     }
     writer.join();
     EXPECT_EQ(host.getParameter(kSens), 0.25f);
-    for (float sample : block.out[0]) EXPECT_TRUE(std::isfinite(sample));
+    for (float sample : block.out[0]) {
+        EXPECT_TRUE(std::isfinite(sample));
+    }
 }
 
 }  // namespace

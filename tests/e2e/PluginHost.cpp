@@ -22,7 +22,9 @@ PluginHost* findHost(AEffect* effect) {
     std::lock_guard<std::mutex> lock(registryMutex);
     if (effect != nullptr) {
         auto found = hostsByEffect.find(effect);
-        if (found != hostsByEffect.end()) return found->second;
+        if (found != hostsByEffect.end()) {
+            return found->second;
+        }
     }
     return openingHost;
 }
@@ -49,11 +51,15 @@ float** StereoBlock::outputs() {
 }
 
 void StereoBlock::fillInputs(float value) {
-    for (auto& channel : in) channel.assign(channel.size(), value);
+    for (auto& channel : in) {
+        channel.assign(channel.size(), value);
+    }
 }
 
 void StereoBlock::fillOutputs(float value) {
-    for (auto& channel : out) channel.assign(channel.size(), value);
+    for (auto& channel : out) {
+        channel.assign(channel.size(), value);
+    }
 }
 
 std::string PluginHost::defaultLibraryPath() {
@@ -69,11 +75,15 @@ PluginHost::PluginHost(std::string libraryPath) {
 }
 
 PluginHost::~PluginHost() {
-    if (effect_ != nullptr) close();
+    if (effect_ != nullptr) {
+        close();
+    }
 }
 
 AEffect* PluginHost::open() {
-    if (!module_.loaded() || effect_ != nullptr) return effect_;
+    if (!module_.loaded() || effect_ != nullptr) {
+        return effect_;
+    }
     std::lock_guard<std::mutex> serial(openMutex);
     {
         std::lock_guard<std::mutex> lock(registryMutex);
@@ -84,14 +94,18 @@ AEffect* PluginHost::open() {
     {
         std::lock_guard<std::mutex> lock(registryMutex);
         openingHost = nullptr;
-        if (effect != nullptr) hostsByEffect[effect] = this;
+        if (effect != nullptr) {
+            hostsByEffect[effect] = this;
+        }
     }
     effect_ = effect;
     return effect;
 }
 
 IntPtr PluginHost::close() {
-    if (effect_ == nullptr) return 0;
+    if (effect_ == nullptr) {
+        return 0;
+    }
     IntPtr result = effect_->dispatcher(effect_, effClose, 0, 0, nullptr, 0.0f);
     {
         std::lock_guard<std::mutex> lock(registryMutex);
@@ -102,7 +116,9 @@ IntPtr PluginHost::close() {
 }
 
 IntPtr PluginHost::dispatch(Int32 opcode, Int32 index, IntPtr value, void* ptr, float opt) {
-    if (opcode == effClose) return close();
+    if (opcode == effClose) {
+        return close();
+    }
     return effect_->dispatcher(effect_, opcode, index, value, ptr, opt);
 }
 
@@ -112,13 +128,9 @@ std::string PluginHost::getString(Int32 opcode, Int32 index, std::size_t bufferS
     return std::string(buffer.data(), strnlen(buffer.data(), bufferSize));
 }
 
-void PluginHost::setParameter(Int32 index, float value) {
-    effect_->setParameter(effect_, index, value);
-}
+void PluginHost::setParameter(Int32 index, float value) { effect_->setParameter(effect_, index, value); }
 
-float PluginHost::getParameter(Int32 index) {
-    return effect_->getParameter(effect_, index);
-}
+float PluginHost::getParameter(Int32 index) { return effect_->getParameter(effect_, index); }
 
 void PluginHost::processReplacing(float** inputs, float** outputs, Int32 sampleFrames) {
     effect_->processReplacing(effect_, inputs, outputs, sampleFrames);
@@ -132,9 +144,7 @@ void PluginHost::processReplacing(StereoBlock& block) {
     processReplacing(block.inputs(), block.outputs(), block.frames());
 }
 
-void PluginHost::process(StereoBlock& block) {
-    process(block.inputs(), block.outputs(), block.frames());
-}
+void PluginHost::process(StereoBlock& block) { process(block.inputs(), block.outputs(), block.frames()); }
 
 void PluginHost::setAnswer(Int32 opcode, IntPtr answer) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -155,14 +165,14 @@ std::vector<HostCall> PluginHost::callsWith(Int32 opcode) const {
     std::lock_guard<std::mutex> lock(mutex_);
     std::vector<HostCall> matching;
     for (const HostCall& call : calls_) {
-        if (call.opcode == opcode) matching.push_back(call);
+        if (call.opcode == opcode) {
+            matching.push_back(call);
+        }
     }
     return matching;
 }
 
-std::size_t PluginHost::countCalls(Int32 opcode) const {
-    return callsWith(opcode).size();
-}
+std::size_t PluginHost::countCalls(Int32 opcode) const { return callsWith(opcode).size(); }
 
 void PluginHost::clearCalls() {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -177,14 +187,16 @@ IntPtr PluginHost::answer(const HostCall& call) {
         calls_.push_back(call);
         handler = handler_;
         auto found = answers_.find(call.opcode);
-        if (found != answers_.end()) fixed = found->second;
+        if (found != answers_.end()) {
+            fixed = found->second;
+        }
     }
     // The handler runs unlocked so that it may call back into the effect.
     return handler ? handler(call) : fixed;
 }
 
-IntPtr QP_CDECL PluginHost::hostCallback(AEffect* effect, Int32 opcode, Int32 index, IntPtr value,
-                                         void* ptr, float opt) {
+IntPtr QP_CDECL PluginHost::hostCallback(AEffect* effect, Int32 opcode, Int32 index, IntPtr value, void* ptr,
+                                         float opt) {
     const HostCall call = HostCall::of(effect, opcode, index, value, ptr, opt);
     PluginHost* host = findHost(effect);
     return host != nullptr ? host->answer(call) : 0;

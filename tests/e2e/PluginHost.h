@@ -63,8 +63,7 @@ public:
     // Sends effClose (the effect is gone afterwards) and returns the answer.
     IntPtr close();
 
-    IntPtr dispatch(Int32 opcode, Int32 index = 0, IntPtr value = 0, void* ptr = nullptr,
-                    float opt = 0.0f);
+    IntPtr dispatch(Int32 opcode, Int32 index = 0, IntPtr value = 0, void* ptr = nullptr, float opt = 0.0f);
     // Hands a zeroed buffer of bufferSize bytes to a text opcode and returns what
     // came back, up to the first zero.
     std::string getString(Int32 opcode, Int32 index = 0, std::size_t bufferSize = 256);
@@ -87,8 +86,8 @@ public:
     void clearCalls();
 
 private:
-    static IntPtr QP_CDECL hostCallback(AEffect* effect, Int32 opcode, Int32 index, IntPtr value,
-                                        void* ptr, float opt);
+    static IntPtr QP_CDECL hostCallback(AEffect* effect, Int32 opcode, Int32 index, IntPtr value, void* ptr,
+                                        float opt);
     IntPtr answer(const HostCall& call);
 
     hostlib::PluginModule module_;

@@ -50,9 +50,9 @@ std::vector<float> voice(std::size_t frames, double amplitude) {
     std::vector<float> samples(frames);
     for (std::size_t n = 0; n < frames; ++n) {
         const double t = double(n) / 44100.0;
-        samples[n] = float(amplitude * (0.7 * std::sin(2 * kPi * 180 * t) +
-                                        0.2 * std::sin(2 * kPi * 360 * t + 0.3) +
-                                        0.1 * std::sin(2 * kPi * 540 * t + 1.1)));
+        samples[n] =
+            float(amplitude * (0.7 * std::sin(2 * kPi * 180 * t) + 0.2 * std::sin(2 * kPi * 360 * t + 0.3) +
+                               0.1 * std::sin(2 * kPi * 540 * t + 1.1)));
     }
     return samples;
 }
@@ -75,8 +75,7 @@ protected:
             std::copy_n(in1.begin() + start, frames, block.in[1].begin());
             target.processReplacing(block);
             // Bitwise, so that a NaN on both outputs counts as the same sample.
-            EXPECT_EQ(std::memcmp(block.out[0].data(), block.out[1].data(), frames * sizeof(float)),
-                      0);
+            EXPECT_EQ(std::memcmp(block.out[0].data(), block.out[1].data(), frames * sizeof(float)), 0);
             result.insert(result.end(), block.out[0].begin(), block.out[0].end());
         }
         return result;
@@ -95,7 +94,9 @@ TEST_F(Sound, FirstSampleFromRestMatchesTheWorkedExample) {
 TEST_F(Sound, FollowsTheReferenceChainThroughParameterChanges) {
     const std::vector<float> in0 = voice(6000, 0.5);
     std::vector<float> in1(in0.size());
-    for (std::size_t n = 0; n < in0.size(); ++n) in1[n] = in0[n] * 0.8f;
+    for (std::size_t n = 0; n < in0.size(); ++n) {
+        in1[n] = in0[n] * 0.8f;
+    }
 
     ReferenceChain reference;
     // Block sizes a host might use, with the parameters moved between blocks.
@@ -161,7 +162,9 @@ TEST_F(Sound, SilenceNeverOpensTheGateAndSettlesToZero) {
     render(host, kick, kick);
     std::vector<float> silence(44100, 0.0f);
     std::vector<float> out = render(host, silence, silence);
-    for (float sample : out) ASSERT_TRUE(std::isfinite(sample));
+    for (float sample : out) {
+        ASSERT_TRUE(std::isfinite(sample));
+    }
     EXPECT_LT(std::fabs(out.back()), 1e-6f);
     // Nothing but decay: the tail is monotonically closer to zero than its start.
     EXPECT_LT(std::fabs(out.back()), std::fabs(out[100]));
@@ -217,7 +220,9 @@ TEST_F(Sound, EmptyOrNegativeBlocksTouchNothing) {
         host.process(block.inputs(), block.outputs(), frames);
     }
     for (int channel = 0; channel < 2; ++channel) {
-        for (float sample : block.out[channel]) ASSERT_EQ(sample, 3.0f);
+        for (float sample : block.out[channel]) {
+            ASSERT_EQ(sample, 3.0f);
+        }
     }
     // The filters are still at rest.
     StereoBlock first(1, 0.4f);
@@ -238,7 +243,9 @@ TEST_F(Sound, MissingChannelArraysAreIgnored) {
     host.processReplacing(halfInputs, block.outputs(), 32);
     host.process(block.inputs(), noChannels, 32);
     for (int channel = 0; channel < 2; ++channel) {
-        for (float sample : block.out[channel]) ASSERT_EQ(sample, 3.0f);
+        for (float sample : block.out[channel]) {
+            ASSERT_EQ(sample, 3.0f);
+        }
     }
     StereoBlock first(1, 0.4f);
     host.processReplacing(first);
@@ -281,7 +288,9 @@ TEST_F(Sound, NonFiniteInputDoesNotSilenceTheEffectForEver) {
     const std::vector<float> signal = voice(8192, 0.45);
     std::vector<float> recovered = render(host, signal, signal);
     std::vector<float> reference = render(clean, signal, signal);
-    for (std::size_t n = 0; n < recovered.size(); ++n) ASSERT_TRUE(std::isfinite(recovered[n])) << n;
+    for (std::size_t n = 0; n < recovered.size(); ++n) {
+        ASSERT_TRUE(std::isfinite(recovered[n])) << n;
+    }
     for (std::size_t n = 4096; n < recovered.size(); ++n) {
         ASSERT_NEAR(recovered[n], reference[n], 1e-6) << n;
     }

@@ -34,8 +34,9 @@ std::vector<Int32> varyingSizes(std::uint32_t seed) {
 
 std::vector<Int32> fixedSizes(Int32 size) {
     std::vector<Int32> sizes;
-    for (std::size_t total = 0; total < kFrames; total += std::size_t(size))
+    for (std::size_t total = 0; total < kFrames; total += std::size_t(size)) {
         sizes.push_back(Int32(std::min<std::size_t>(std::size_t(size), kFrames - total)));
+    }
     return sizes;
 }
 
@@ -74,13 +75,15 @@ protected:
         out.reserve(frames);
         std::size_t at = from;
         for (Int32 size : sizes) {
-            if (at >= from + frames)
+            if (at >= from + frames) {
                 break;
+            }
             StereoBlock block(std::size_t(size), 0.0f, 99.0f);
             std::copy_n(left.begin() + std::ptrdiff_t(at), size, block.in[0].begin());
             std::copy_n(right.begin() + std::ptrdiff_t(at), size, block.in[1].begin());
             host.processReplacing(block.inputs(), block.outputs(), size);
-            EXPECT_EQ(std::memcmp(block.out[0].data(), block.out[1].data(), std::size_t(size) * sizeof(float)), 0);
+            EXPECT_EQ(
+                std::memcmp(block.out[0].data(), block.out[1].data(), std::size_t(size) * sizeof(float)), 0);
             out.insert(out.end(), block.out[0].begin(), block.out[0].end());
             at += std::size_t(size);
         }
@@ -88,11 +91,13 @@ protected:
     }
 
     static std::size_t firstDifference(const std::vector<float>& a, const std::vector<float>& b) {
-        if (a.size() != b.size())
+        if (a.size() != b.size()) {
             return std::min(a.size(), b.size());
+        }
         for (std::size_t i = 0; i < a.size(); ++i) {
-            if (std::memcmp(&a[i], &b[i], sizeof(float)) != 0)
+            if (std::memcmp(&a[i], &b[i], sizeof(float)) != 0) {
                 return i;
+            }
         }
         return a.size();
     }
@@ -120,8 +125,9 @@ TEST_F(StressBlocks, EveryPartitionAtEveryRateMatchesTheReference) {
     for (long round = 0; budget.more(round); ++round) {
         for (std::size_t r = 0; r < std::size(kRates); ++r) {
             std::vector<std::vector<Int32>> partitions;
-            for (Int32 size : {1, 7, 64, 512, 4096, 8192})
+            for (Int32 size : {1, 7, 64, 512, 4096, 8192}) {
                 partitions.push_back(fixedSizes(size));
+            }
             partitions.push_back(varyingSizes(std::uint32_t(round * 131 + r + 1)));
             for (const std::vector<Int32>& sizes : partitions) {
                 PluginHost host;
@@ -129,17 +135,17 @@ TEST_F(StressBlocks, EveryPartitionAtEveryRateMatchesTheReference) {
                 prepare(host, kRates[r], *std::max_element(sizes.begin(), sizes.end()), int(r));
                 const std::vector<float> out = render(host, sizes);
                 const std::size_t at = firstDifference(out, reference);
-                ASSERT_EQ(at, kFrames) << "rate " << kRates[r] << ", " << sizes.size() << " blocks, first "
-                                       << sizes[0] << ": sample " << at << " is "
-                                       << (at < out.size() ? out[at] : 0.0f) << ", alone "
-                                       << (at < reference.size() ? reference[at] : 0.0f);
+                ASSERT_EQ(at, kFrames)
+                    << "rate " << kRates[r] << ", " << sizes.size() << " blocks, first " << sizes[0]
+                    << ": sample " << at << " is " << (at < out.size() ? out[at] : 0.0f) << ", alone "
+                    << (at < reference.size() ? reference[at] : 0.0f);
                 ++renderings;
                 blocks += long(sizes.size());
             }
         }
     }
-    std::printf("%ld renderings of %zu frames in %ld blocks, all equal to the 512-frame one\n", renderings, kFrames,
-                blocks);
+    std::printf("%ld renderings of %zu frames in %ld blocks, all equal to the 512-frame one\n", renderings,
+                kFrames, blocks);
 }
 
 TEST_F(StressBlocks, ARateChangeBetweenBlocksNeitherRetunesNorResets) {

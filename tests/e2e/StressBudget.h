@@ -14,8 +14,9 @@ namespace qp::test::stress {
 
 inline double soakSeconds() {
     const char* text = std::getenv("QP_SOAK_SECONDS");
-    if (text == nullptr || *text == 0)
+    if (text == nullptr || *text == 0) {
         return 0.0;
+    }
     const double seconds = std::atof(text);
     return std::isfinite(seconds) && seconds > 0.0 ? seconds : 0.0;
 }
@@ -34,8 +35,9 @@ public:
 
     // Whether round `done` (counted from 0) is still to run.
     bool more(long done) const {
-        if (done < normal_)
+        if (done < normal_) {
             return true;
+        }
         return soaking() && std::chrono::steady_clock::now() < deadline_;
     }
 

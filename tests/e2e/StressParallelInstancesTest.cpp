@@ -46,7 +46,8 @@ std::vector<float> render(PluginHost& host, const std::vector<float>& left, cons
 }
 
 bool sameBits(const std::vector<float>& a, const std::vector<float>& b, std::size_t frames) {
-    return a.size() >= frames && b.size() >= frames && std::memcmp(a.data(), b.data(), frames * sizeof(float)) == 0;
+    return a.size() >= frames && b.size() >= frames &&
+           std::memcmp(a.data(), b.data(), frames * sizeof(float)) == 0;
 }
 
 TEST(StressParallel, InstancesOnManyThreadsRenderAsOneAlone) {
@@ -71,8 +72,9 @@ TEST(StressParallel, InstancesOnManyThreadsRenderAsOneAlone) {
     std::vector<std::string> failures;
     auto fail = [&](std::string what) {
         std::lock_guard<std::mutex> lock(failuresMutex);
-        if (failures.size() < 10)
+        if (failures.size() < 10) {
             failures.push_back(std::move(what));
+        }
     };
     std::atomic<int> renderersLeft{kRenderers};
     std::atomic<long> renderings{0}, churned{0}, churnMismatches{0};
@@ -93,9 +95,11 @@ TEST(StressParallel, InstancesOnManyThreadsRenderAsOneAlone) {
                 host.dispatch(effMainsChanged, 0, 1);
                 host.setParameter(0, kSettings[s].sens);
                 host.setParameter(1, kSettings[s].buzz);
-                const std::vector<float> out = render(host, left, right, blockSizes[std::size_t(r + round) % 4]);
-                if (!sameBits(out, alone[s], kFrames))
+                const std::vector<float> out =
+                    render(host, left, right, blockSizes[std::size_t(r + round) % 4]);
+                if (!sameBits(out, alone[s], kFrames)) {
                     fail("renderer " + std::to_string(r) + " round " + std::to_string(round) + " differs");
+                }
                 ++renderings;
             }
             --renderersLeft;
@@ -115,21 +119,25 @@ TEST(StressParallel, InstancesOnManyThreadsRenderAsOneAlone) {
                 host.setParameter(0, kSettings[s].sens);
                 host.setParameter(1, kSettings[s].buzz);
                 // Made among the others, it still starts as the lone one did.
-                churnMismatches += !sameBits(render(host, left, right, 128, kChurnFrames), alone[s], kChurnFrames);
+                churnMismatches +=
+                    !sameBits(render(host, left, right, 128, kChurnFrames), alone[s], kChurnFrames);
                 host.dispatch(effMainsChanged, 0, 0);
                 host.close();
                 ++churned;
             }
         });
     }
-    for (std::thread& t : threads)
+    for (std::thread& t : threads) {
         t.join();
+    }
 
-    std::printf("%d renderers: %ld renderings of %zu frames equal to one instance alone; %d churners made and "
-                "closed %ld instances meanwhile\n",
-                kRenderers, renderings.load(), kFrames, kChurners, churned.load());
-    for (const std::string& failure : failures)
+    std::printf(
+        "%d renderers: %ld renderings of %zu frames equal to one instance alone; %d churners made and "
+        "closed %ld instances meanwhile\n",
+        kRenderers, renderings.load(), kFrames, kChurners, churned.load());
+    for (const std::string& failure : failures) {
         ADD_FAILURE() << failure;
+    }
     EXPECT_GE(renderings.load(), kRenderers * kRoundsPerRenderer);
     EXPECT_GT(churned.load(), 0);
     EXPECT_EQ(churnMismatches.load(), 0);

@@ -11,10 +11,10 @@
 #include <thread>
 
 #include "EditorSession.h"
-#include "effect/ParameterRecords.h"
+#include "ImportCalls.h"
 #include "MidiE2eSupport.h"
 #include "StressBudget.h"
-#include "ImportCalls.h"
+#include "effect/ParameterRecords.h"
 
 namespace qp::test {
 namespace {
@@ -32,8 +32,9 @@ class StressRealTime : public OpenEffectTest {
 protected:
     void SetUp() override {
         OpenEffectTest::SetUp();
-        if (HasFatalFailure())
+        if (HasFatalFailure()) {
             return;
+        }
         calls = std::make_unique<ImportCalls>(GetModuleHandleA("Quorrelphone.dll"));
         ASSERT_GT(calls->slots(), 100u);
     }
@@ -65,8 +66,9 @@ TEST_F(StressRealTime, TheCountersSeeTheCallsOfOtherEntries) {
     ASSERT_EQ(bank.size(), 360u);
     EXPECT_EQ(setChunk(host, bank.data(), Int32(bank.size()), false), 1);
     std::printf("calls of a rate change and a bank round trip: %s\n", describeCalls(calls->counts()).c_str());
-    if (!EditorSession::displayAvailable())
+    if (!EditorSession::displayAvailable()) {
         GTEST_SKIP() << "the editor's windows need a display";
+    }
     calls->reset();
     {
         EditorSession session(host);
@@ -128,17 +130,30 @@ TEST_F(StressRealTime, AudioEntriesCallNothingOutsideTheLibrary) {
             position += std::size_t(frames);
             float* in[2] = {block.in[0].data(), block.in[1].data()};
             float* out[2] = {block.out[0].data(), block.out[1].data()};
-            if (round % 3 == 0)
+            if (round % 3 == 0) {
                 host.process(in, out, frames);
-            else
+            } else {
                 host.processReplacing(in, out, frames);
+            }
             ++blocks;
             switch (round % 5) {
-                case 0: learnt.sendTo(host); break;
-                case 1: mixed.sendTo(host); break;
-                case 2: notes.sendTo(host); break;
-                case 3: if (round % 50 == 3) program.sendTo(host); break;
-                default: host.dispatch(effProcessEvents, 0, 0, round % 2 ? &empty : nullptr); break;
+                case 0:
+                    learnt.sendTo(host);
+                    break;
+                case 1:
+                    mixed.sendTo(host);
+                    break;
+                case 2:
+                    notes.sendTo(host);
+                    break;
+                case 3:
+                    if (round % 50 == 3) {
+                        program.sendTo(host);
+                    }
+                    break;
+                default:
+                    host.dispatch(effProcessEvents, 0, 0, round % 2 ? &empty : nullptr);
+                    break;
             }
             ++eventLists;
         }
@@ -150,16 +165,19 @@ TEST_F(StressRealTime, AudioEntriesCallNothingOutsideTheLibrary) {
     // The window thread meanwhile: automation, learn commands and idling.
     for (int round = 0; !done; ++round) {
         host.setParameter(round % 2, float(round % 11) / 10.0f);
-        if (round % 7 == 0)
+        if (round % 7 == 0) {
             host.setParameter(kLearnCommand, float(round % 2));
-        if (withEditor)
+        }
+        if (withEditor) {
             session->idle(10);
-        else
+        } else {
             Sleep(5);
+        }
     }
     audio.join();
     std::printf("audio thread: %ld blocks, %ld event lists, editor %s; calls out of the library: %s\n",
-                blocks.load(), eventLists.load(), withEditor ? "open" : "closed", describeCalls(seen).c_str());
+                blocks.load(), eventLists.load(), withEditor ? "open" : "closed",
+                describeCalls(seen).c_str());
     EXPECT_TRUE(withoutHarmless(seen).empty()) << describeCalls(seen);
     // The counters work on the audio thread too: the editor asks it for its id
     // when a learnt controller or a program change moves a knob.

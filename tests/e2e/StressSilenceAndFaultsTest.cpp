@@ -44,8 +44,9 @@ TEST(StressSilence, AMinuteOfSilenceStaysFastAndDiesAway) {
     StereoBlock block(kBlock);
     const std::vector<float> loud = stress::voice(std::size_t(kBlock) * 8, 0.9);
     for (int b = 0; b < 8; ++b) {
-        for (auto& channel : block.in)
+        for (auto& channel : block.in) {
             std::copy_n(loud.begin() + b * kBlock, kBlock, channel.begin());
+        }
         host.processReplacing(block);
     }
     const float loudLevel = std::fabs(block.out[0][kBlock - 1]);
@@ -78,12 +79,12 @@ TEST(StressSilence, AMinuteOfSilenceStaysFastAndDiesAway) {
     // interrupted does not move them.
     const double first = median({microseconds.begin(), microseconds.begin() + std::ptrdiff_t(5 * second)});
     const double last = median({microseconds.end() - std::ptrdiff_t(5 * second), microseconds.end()});
-    std::printf("%zu blocks (%.0f s) of silence: median block %.2f us in the first 5 s, %.2f us in the last 5 s "
-                "(ratio %.3f); output %.3g after the start, peak %.3g in second 10, %.3g in the last second; "
-                "%ld subnormal output samples\n",
-                microseconds.size(), double(microseconds.size()) / double(kBlocksPerSecond), first, last,
-                last / first, double(loudLevel), double(peakOfSecondTen), double(peakOfLastSecond),
-                subnormalOutputs);
+    std::printf(
+        "%zu blocks (%.0f s) of silence: median block %.2f us in the first 5 s, %.2f us in the last 5 s "
+        "(ratio %.3f); output %.3g after the start, peak %.3g in second 10, %.3g in the last second; "
+        "%ld subnormal output samples\n",
+        microseconds.size(), double(microseconds.size()) / double(kBlocksPerSecond), first, last,
+        last / first, double(loudLevel), double(peakOfSecondTen), double(peakOfLastSecond), subnormalOutputs);
     EXPECT_LT(last / first, kFlatTimeRatio);
     EXPECT_GT(loudLevel, 1e-3f);
     EXPECT_LT(peakOfLastSecond, 1e-6f);
@@ -96,15 +97,16 @@ TEST(StressSilence, AMinuteOfSilenceStaysFastAndDiesAway) {
 class StressFaults : public ::testing::Test {
 protected:
     // Renders in0/in1 in one replacing (or accumulating, onto zeros) block.
-    static std::vector<float> render(PluginHost& host, const std::vector<float>& in0, const std::vector<float>& in1,
-                                     bool accumulating = false) {
+    static std::vector<float> render(PluginHost& host, const std::vector<float>& in0,
+                                     const std::vector<float>& in1, bool accumulating = false) {
         StereoBlock block(in0.size());
         block.in[0] = in0;
         block.in[1] = in1;
-        if (accumulating)
+        if (accumulating) {
             host.process(block);
-        else
+        } else {
             host.processReplacing(block);
+        }
         return block.out[0];
     }
 };
@@ -116,9 +118,14 @@ TEST_F(StressFaults, NonFiniteSamplesLeaveTheEffectAsIfNew) {
         float left, right;
         const char* what;
     };
-    const Bad kinds[] = {{nan, 0.1f, "NaN left"},        {0.1f, nan, "NaN right"},     {nan, nan, "NaN both"},
-                         {inf, 0.0f, "+inf"},            {-inf, 0.2f, "-inf"},         {inf, -inf, "+inf with -inf"},
-                         {FLT_MAX, FLT_MAX, "overflowing sum"}, {-FLT_MAX, -FLT_MAX, "overflowing negative sum"}};
+    const Bad kinds[] = {{nan, 0.1f, "NaN left"},
+                         {0.1f, nan, "NaN right"},
+                         {nan, nan, "NaN both"},
+                         {inf, 0.0f, "+inf"},
+                         {-inf, 0.2f, "-inf"},
+                         {inf, -inf, "+inf with -inf"},
+                         {FLT_MAX, FLT_MAX, "overflowing sum"},
+                         {-FLT_MAX, -FLT_MAX, "overflowing negative sum"}};
     const std::vector<float> before = stress::voice(3000, 0.6);
     const std::vector<float> after = stress::voice(5000, 0.6, 1234);
     long cases = 0;
@@ -155,7 +162,8 @@ TEST_F(StressFaults, NonFiniteSamplesLeaveTheEffectAsIfNew) {
                     ASSERT_TRUE(std::isfinite(out[i])) << bad.what << " at " << at << ": sample " << i;
                     ASSERT_EQ(std::memcmp(&out[i], &expected[i], sizeof(float)), 0)
                         << bad.what << " at " << at << (accumulating ? " (process)" : "") << ": sample " << i
-                        << " after the last bad one is " << out[i] << ", a fresh effect gives " << expected[i];
+                        << " after the last bad one is " << out[i] << ", a fresh effect gives "
+                        << expected[i];
                 }
                 ++cases;
             }

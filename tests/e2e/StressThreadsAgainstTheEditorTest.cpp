@@ -38,8 +38,9 @@ struct Chunks {
 Chunks makeChunks() {
     Chunks chunks;
     PluginHost source;
-    if (source.open() == nullptr)
+    if (source.open() == nullptr) {
         return chunks;
+    }
     for (int k = 0; k < 4; ++k) {
         source.dispatch(effSetProgram, 0, k * 2);
         char name[24];
@@ -72,8 +73,9 @@ protected:
         previousFilter = SetUnhandledExceptionFilter(reportCrash);
         SettingsIsolated::SetUp();
         ASSERT_TRUE(host.loaded()) << host.loadError();
-        if (!EditorSession::displayAvailable())
+        if (!EditorSession::displayAvailable()) {
             GTEST_SKIP() << "the editor's windows need a display";
+        }
         ImportCounter::install(GetModuleHandleA("Quorrelphone.dll"));
         ASSERT_NE(host.open(), nullptr);
     }
@@ -89,8 +91,9 @@ protected:
 TEST_F(StressThreads, EditorCyclesWhileAudioAutomationAndChunksRun) {
     const Chunks chunks = makeChunks();
     ASSERT_EQ(chunks.banks.size(), 4u);
-    for (const auto& bank : chunks.banks)
+    for (const auto& bank : chunks.banks) {
         ASSERT_EQ(bank.size(), kBankSize);
+    }
     EditorSession session(host);
 
     long cycles = 0;
@@ -119,13 +122,15 @@ TEST_F(StressThreads, EditorCyclesWhileAudioAutomationAndChunksRun) {
         std::size_t at = 0;
         for (long round = 0; !stop; ++round) {
             for (auto& channel : block.in) {
-                for (std::size_t n = 0; n < channel.size(); ++n)
+                for (std::size_t n = 0; n < channel.size(); ++n) {
                     channel[n] = signal[(at + n) % signal.size()];
+                }
             }
             at += block.in[0].size();
             host.processReplacing(block);
-            for (float sample : block.out[0])
+            for (float sample : block.out[0]) {
                 nonFinite += !std::isfinite(sample);
+            }
             // The controllers the chunks and the learn commands bind.
             controllerChange(host, int(round % 16), 20 + int(round % 4), int(round % 128));
             ++blocks;
@@ -139,11 +144,13 @@ TEST_F(StressThreads, EditorCyclesWhileAudioAutomationAndChunksRun) {
             ++automations;
             if (round % 5 == 0) {
                 const Int32 parameter = Int32((seed >> 4) % 2);
-                host.setParameter(kLearnCommand, float(round % 10 == 0 ? parameter : parameter + kForgetOffset));
+                host.setParameter(kLearnCommand,
+                                  float(round % 10 == 0 ? parameter : parameter + kForgetOffset));
                 ++learnCommands;
             }
-            if (round % 64 == 0)
+            if (round % 64 == 0) {
                 Sleep(1);
+            }
         }
     });
     std::thread loader([&] {
@@ -179,18 +186,20 @@ TEST_F(StressThreads, EditorCyclesWhileAudioAutomationAndChunksRun) {
         ++progress;
     }
     stop = true;
-    for (std::thread* t : {&audio, &automation, &loader, &watchdog})
+    for (std::thread* t : {&audio, &automation, &loader, &watchdog}) {
         t->join();
+    }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
     const NativeCounts afterAll = ImportCounter::live();
     const NativeCounts madeAll = ImportCounter::made();
-    std::printf("%ld editor cycles in %.1f s against %ld audio blocks, %ld automations (%ld learn/forget "
-                "commands), %ld chunk loads; windows made %d, gdi objects made %d; live after the first cycle: %s; "
-                "after all: %s\n",
-                cycles, seconds, blocks.load(), automations.load(), learnCommands.load(), chunkLoads.load(),
-                madeAll.windows - madeBefore.windows, madeAll.gdiObjects - madeBefore.gdiObjects,
-                afterFirst.describe().c_str(), afterAll.describe().c_str());
+    std::printf(
+        "%ld editor cycles in %.1f s against %ld audio blocks, %ld automations (%ld learn/forget "
+        "commands), %ld chunk loads; windows made %d, gdi objects made %d; live after the first cycle: %s; "
+        "after all: %s\n",
+        cycles, seconds, blocks.load(), automations.load(), learnCommands.load(), chunkLoads.load(),
+        madeAll.windows - madeBefore.windows, madeAll.gdiObjects - madeBefore.gdiObjects,
+        afterFirst.describe().c_str(), afterAll.describe().c_str());
     // All four threads really ran alongside the editor.
     EXPECT_GE(cycles, kEditorCycles);
     EXPECT_GT(madeAll.windows - madeBefore.windows, cycles / 2);

@@ -365,8 +365,8 @@ TEST_F(BuzzEditorTest, HiddenEntriesIgnoreValuesAndShowTheEffectsValueAgain) {
 TEST_F(BuzzEditorTest, AnIntegerValueDisplayShowsTheScaledWholeNumber) {
     fx.effect->setParameter(0, 0.425f);
     openEditor();
-    fx.editor->addValueDisplay(10, 10, 40, 14, 0, false, true, 100.0f, 0.0f, colorWhite, colorBlack, colorGrey,
-                               kFontMedium);
+    fx.editor->addValueDisplay(10, 10, 40, 14, 0, false, true, 100.0f, 0.0f, colorWhite, colorBlack,
+                               colorGrey, kFontMedium);
     ParamDisplay* display = fx.editor->entry(0).display;
     ASSERT_NE(display, nullptr);
     EXPECT_EQ(display->getValue(), 42.0f);
@@ -388,8 +388,9 @@ TEST_F(BuzzEditorTest, TheBitmapCacheLoadsEachResourceOnceAndHasNineSlots) {
     EXPECT_EQ(fx.editor->cachedBitmap(1).resourceId, -1);
 
     // Eight more distinct ids fill the cache; the tenth gets the first slot's.
-    for (int id = 1000; id < 1008; ++id)
+    for (int id = 1000; id < 1008; ++id) {
         fx.editor->getBitmap(id);
+    }
     EXPECT_TRUE(fx.platform.messages().empty());
     EXPECT_EQ(fx.editor->getBitmap(2000), strip);
     ASSERT_EQ(fx.platform.messages().size(), 1u);

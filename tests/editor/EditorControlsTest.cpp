@@ -24,10 +24,11 @@ constexpr int kStripFrames = 91;
 std::vector<std::uint32_t> reference(Bitmap& bitmap, const Rect& at, Point source, int width, int height,
                                      bool transparent = false) {
     Surface surface(width, height, kSurfaceFill);
-    if (transparent)
+    if (transparent) {
         bitmap.drawTransparent(surface.context(), at, source);
-    else
+    } else {
         bitmap.draw(surface.context(), at, source);
+    }
     return surface.pixels();
 }
 
@@ -137,8 +138,8 @@ protected:
 
 TEST_F(AboutBoxTest, ACaptionStartingWithASpaceLeavesOnlyThePicture) {
     ASSERT_EQ(picture.getHeight(), 77);
-    auto* box = new AboutBox(size, nullptr, 4, 77, &picture, Point(), " hidden", Rect(10, 85, 228, 99),
-                             colorYellow);
+    auto* box =
+        new AboutBox(size, nullptr, 4, 77, &picture, Point(), " hidden", Rect(10, 85, 228, 99), colorYellow);
     Surface surface(240, 110, kSurfaceFill);
     box->draw(surface.context());
     EXPECT_EQ(surface.pixels(), reference(picture, size, Point(0, 0), 240, 110));
@@ -150,17 +151,19 @@ TEST_F(AboutBoxTest, ACaptionStartingWithASpaceLeavesOnlyThePicture) {
 TEST_F(AboutBoxTest, TheCaptionIsWrittenInItsColourWithoutABackground) {
     const Color caption = makeColor(244, 243, 4);
     constexpr std::uint32_t kCaptionPixel = 0x00F4F304;  // the same colour as a surface pixel
-    auto* box = new AboutBox(size, nullptr, 4, 77, &picture, Point(), "Version 1.2", Rect(10, 85, 228, 99), caption);
+    auto* box =
+        new AboutBox(size, nullptr, 4, 77, &picture, Point(), "Version 1.2", Rect(10, 85, 228, 99), caption);
     Surface surface(240, 110, kSurfaceFill);
     box->draw(surface.context());
     const auto pixels = surface.pixels();
     int captionPixels = 0, background = 0;
-    for (int y = 85; y < 99; ++y)
+    for (int y = 85; y < 99; ++y) {
         for (int x = 10; x < 228; ++x) {
             const std::uint32_t p = pixels[std::size_t(y * 240 + x)];
             captionPixels += p == kCaptionPixel;
             background += p == 0x00123456;
         }
+    }
     EXPECT_GT(captionPixels, 20);
     // The rest of the caption's line keeps what was beneath.
     EXPECT_GT(background, 218 * 14 / 2);
@@ -250,7 +253,8 @@ TEST(FilmStripSliderFrames, TheValuePicksTheNearestFrame) {
 class FilmStripSliderTest : public ::testing::Test {
 protected:
     FilmStripSlider* make() {
-        return new FilmStripSlider(size, nullptr, 0, kStripFrames, kStripFrame, 0, 98, &strip, Point(0, 0), 0);
+        return new FilmStripSlider(size, nullptr, 0, kStripFrames, kStripFrame, 0, 98, &strip, Point(0, 0),
+                                   0);
     }
     Bitmap strip{kKnobStripBitmapId};
     const Rect size{0, 0, 98, 98};

@@ -14,9 +14,9 @@
 #include "gui/ControlListener.h"
 #include "gui/DrawContext.h"
 #include "host/MemoryPlatform.h"
-#include "tests/support/Surface.h"
 #include "tests/support/EffectScopes.h"
 #include "tests/support/RecordingHost.h"
+#include "tests/support/Surface.h"
 
 namespace qp::test {
 
@@ -58,7 +58,8 @@ inline constexpr Color kSurfaceFill = makeColor(0x12, 0x34, 0x56);
 // A control that records presses and draws nothing.
 class RecordingControl : public Control {
 public:
-    RecordingControl(const Rect& size, std::int32_t tag) : Control(size, nullptr, tag) {}
+    RecordingControl(const Rect& size, std::int32_t tag)
+        : Control(size, nullptr, tag) {}
     void draw(DrawContext*) override { setDirty(false); }
     void mouseDown(DrawContext*, Point where) override { presses.push_back(where); }
     std::vector<Point> presses;

@@ -19,8 +19,9 @@ std::mutex& heldLock() {
 }
 
 void poisonAndHold(void* block) {
-    if (!block)
+    if (!block) {
         return;
+    }
     std::memset(block, 0xDD, _msize(block));
     static void* held[kHeldBlocks] = {};
     static std::size_t next = 0;

@@ -32,7 +32,9 @@ constexpr const char* kUserBank = "C:\\Plugins\\Quorrelphone.bnk";
 // Reads the input front to back; past its end every read gives zeros.
 class Bytes {
 public:
-    Bytes(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    Bytes(const std::uint8_t* data, std::size_t size)
+        : data_(data),
+          size_(size) {}
 
     bool done() const { return position_ >= size_; }
     std::uint8_t byte() { return position_ < size_ ? data_[position_++] : 0; }
@@ -46,7 +48,9 @@ public:
     }
     void fill(void* out, std::size_t count) {
         auto* bytes = static_cast<std::uint8_t*>(out);
-        for (std::size_t i = 0; i < count; ++i) bytes[i] = byte();
+        for (std::size_t i = 0; i < count; ++i) {
+            bytes[i] = byte();
+        }
     }
 
 private:
@@ -74,8 +78,12 @@ void checkInvariants(BuzzEffect& effect) {
     const ParameterBlock& block = effect.block();
     for (Int32 p = 0; p < kParameterCount; ++p) {
         const bool unbounded = isUnbounded(effect, p);
-        if (!usable(effect.getParameter(p), unbounded)) fail("parameter value", p, effect.getParameter(p));
-        if (!usable(block.parameters[p].value, unbounded)) fail("record value", p, block.parameters[p].value);
+        if (!usable(effect.getParameter(p), unbounded)) {
+            fail("parameter value", p, effect.getParameter(p));
+        }
+        if (!usable(block.parameters[p].value, unbounded)) {
+            fail("record value", p, block.parameters[p].value);
+        }
     }
     for (Int32 i = 0; i < kProgramCount; ++i) {
         for (Int32 p = 0; p < kParameterCount; ++p) {
@@ -85,17 +93,25 @@ void checkInvariants(BuzzEffect& effect) {
         }
     }
     const Int32 program = effect.getProgram();
-    if (program < 0 || program >= kProgramCount) fail("current program", program);
+    if (program < 0 || program >= kProgramCount) {
+        fail("current program", program);
+    }
     const Int32 target = effect.learnTarget();
-    if (target < -1 || target >= kParameterCount) fail("learn target", target);
+    if (target < -1 || target >= kParameterCount) {
+        fail("learn target", target);
+    }
 }
 
 void sendBank(BuzzEffect& effect, Bytes& in) {
     // Mostly the right size, sometimes near it, sometimes anything.
     const std::uint8_t shape = in.byte();
     Int32 size = 360;
-    if (shape % 4 == 1) size = 360 + Int32(in.byte() % 5) - 2;
-    if (shape % 4 == 2) size = Int32(in.u32());
+    if (shape % 4 == 1) {
+        size = 360 + Int32(in.byte() % 5) - 2;
+    }
+    if (shape % 4 == 2) {
+        size = Int32(in.u32());
+    }
     std::vector<std::uint8_t> chunk(400);
     in.fill(chunk.data(), 360);
     effect.setChunk(shape % 8 == 7 ? nullptr : chunk.data(), size, false);
@@ -145,20 +161,31 @@ private:
 
 void sendEvents(BuzzEffect& effect, Bytes& in) {
     EventList list(in);
-    if (effect.processEvents(list.delivered()) != 1) fail("processEvents answer");
+    if (effect.processEvents(list.delivered()) != 1) {
+        fail("processEvents answer");
+    }
 }
 
 void sendParameter(BuzzEffect& effect, Bytes& in) {
-    static const Int32 indexes[] = {0, 1, kMenuCommandIndex, kLearnCommandIndex, kLearnCommandIndex,
-                                    kPresetsMenuIndex, kAboutBoxIndex, 2, -1};
+    static const Int32 indexes[] = {
+        0, 1, kMenuCommandIndex, kLearnCommandIndex, kLearnCommandIndex, kPresetsMenuIndex, kAboutBoxIndex,
+        2, -1};
     const std::uint8_t which = in.byte();
     const Int32 index = indexes[which % (sizeof indexes / sizeof indexes[0])];
     float value;
     switch (which / 16 % 4) {
-        case 0: value = in.anyFloat(); break;                          // any bit pattern
-        case 1: value = float(in.byte() % 4); break;                   // commands 0..3
-        case 2: value = 998.0f + float(in.u16() % 1000) / 250.0f; break;  // near learn/forget
-        default: value = float(in.byte()) / 200.0f; break;
+        case 0:
+            value = in.anyFloat();
+            break;  // any bit pattern
+        case 1:
+            value = float(in.byte() % 4);
+            break;  // commands 0..3
+        case 2:
+            value = 998.0f + float(in.u16() % 1000) / 250.0f;
+            break;  // near learn/forget
+        default:
+            value = float(in.byte()) / 200.0f;
+            break;
     }
     effect.setParameter(index, value);
 }
@@ -167,7 +194,9 @@ void sendDefaultBank(BuzzEffect& effect, MemoryPlatform& platform, Bytes& in) {
     const std::uint8_t flags = in.byte();
     std::vector<std::uint8_t> file(flags & 1 ? in.u16() % 400 : 0);
     in.fill(file.data(), file.size());
-    if (flags & 2) platform.putFile(kUserBank, file);
+    if (flags & 2) {
+        platform.putFile(kUserBank, file);
+    }
     std::vector<std::uint8_t> resource(in.u16() % 320);
     in.fill(resource.data(), resource.size());
     platform.putResource("Bank", 1, resource);
@@ -195,8 +224,12 @@ void render(BuzzEffect& effect, Bytes& in) {
     }
     effect.processReplacing(inputs, outputs, kFrames);
     for (Int32 n = 0; n < kFrames; ++n) {
-        if (std::memcmp(&outLeft[n], &outRight[n], sizeof(float)) != 0) fail("channels differ", n, outLeft[n]);
-        if (inRange && !std::isfinite(outLeft[n])) fail("output sample", n, outLeft[n]);
+        if (std::memcmp(&outLeft[n], &outRight[n], sizeof(float)) != 0) {
+            fail("channels differ", n, outLeft[n]);
+        }
+        if (inRange && !std::isfinite(outLeft[n])) {
+            fail("output sample", n, outLeft[n]);
+        }
     }
 }
 
@@ -210,9 +243,12 @@ IntPtr QP_CDECL quietHost(AEffect*, Int32 opcode, Int32, IntPtr, void*, float) {
 // host names, and checks that no non-finite value ever reaches it.
 class FuzzEditor : public EditorBase {
 public:
-    explicit FuzzEditor(EffectBase* effect) : EditorBase(effect) {}
+    explicit FuzzEditor(EffectBase* effect)
+        : EditorBase(effect) {}
     Int32 getRect(ERect** rect) override {
-        if (rect != nullptr) *rect = &rect_;
+        if (rect != nullptr) {
+            *rect = &rect_;
+        }
         return 1;
     }
     Int32 open(void* parent) override {
@@ -221,7 +257,9 @@ public:
     }
     Int32 keyDown(VstKeyCode& key) override { return key.virt != 0 ? 1 : 0; }
     void setParameter(Int32 index, float value) override {
-        if (!std::isfinite(value)) fail("non-finite value for the editor", index, value);
+        if (!std::isfinite(value)) {
+            fail("non-finite value for the editor", index, value);
+        }
         EditorBase::setParameter(index, value);
     }
 
@@ -232,29 +270,40 @@ private:
 Int32 anyIndex(Bytes& in) {
     const std::uint8_t shape = in.byte();
     switch (shape % 4) {
-        case 0: return Int32(in.u32());
-        case 1: return Int32(shape / 4 % 8) - 2;   // -2..5, the command index included
-        default: return Int32(shape / 4 % 16);     // 0..15, 13 the learn command
+        case 0:
+            return Int32(in.u32());
+        case 1:
+            return Int32(shape / 4 % 8) - 2;  // -2..5, the command index included
+        default:
+            return Int32(shape / 4 % 16);  // 0..15, 13 the learn command
     }
 }
 
 IntPtr anyValue(Bytes& in) {
     const std::uint8_t shape = in.byte();
     switch (shape % 8) {
-        case 0: return IntPtr(std::int32_t(in.u32()));
-        case 1: return shape & 0x80 ? 360 : 32;  // the chunk sizes, and near them
-        case 2: return IntPtr(360 + Int32(in.byte() % 5) - 2);
-        case 3: return -IntPtr(in.byte());
-        default: return IntPtr(shape / 8);
+        case 0:
+            return IntPtr(std::int32_t(in.u32()));
+        case 1:
+            return shape & 0x80 ? 360 : 32;  // the chunk sizes, and near them
+        case 2:
+            return IntPtr(360 + Int32(in.byte() % 5) - 2);
+        case 3:
+            return -IntPtr(in.byte());
+        default:
+            return IntPtr(shape / 8);
     }
 }
 
 float anyFloat(Bytes& in) {
     const std::uint8_t shape = in.byte();
     switch (shape % 4) {
-        case 0: return in.anyFloat();
-        case 1: return float(in.u16());             // sample rates, gains
-        default: return float(shape / 4) / 16.0f;   // 0..4, the command numbers among them
+        case 0:
+            return in.anyFloat();
+        case 1:
+            return float(in.u16());  // sample rates, gains
+        default:
+            return float(shape / 4) / 16.0f;  // 0..4, the command numbers among them
     }
 }
 
@@ -262,12 +311,18 @@ float anyFloat(Bytes& in) {
 // then one far out of range either way.
 Int32 anyOpcode(Bytes& in) {
     const std::uint8_t shape = in.byte();
-    if (shape < 243) return shape % 81;
+    if (shape < 243) {
+        return shape % 81;
+    }
     switch (shape % 4) {
-        case 0: return -1 - Int32(in.byte());
-        case 1: return 81 + Int32(in.byte());
-        case 2: return Int32(in.u32());
-        default: return std::numeric_limits<Int32>::min();
+        case 0:
+            return -1 - Int32(in.byte());
+        case 1:
+            return 81 + Int32(in.byte());
+        case 2:
+            return Int32(in.u32());
+        default:
+            return std::numeric_limits<Int32>::min();
     }
 }
 
@@ -304,16 +359,25 @@ void renderThroughRecord(AEffect* record, Bytes& in) {
 void callRecord(std::unique_ptr<BuzzEffect>& effect, HostMemory& memory, Bytes& in) {
     AEffect* record = effect->record();
     switch (in.byte() % 8) {
-        case 0: record->setParameter(record, anyIndex(in), anyFloat(in)); return;
+        case 0:
+            record->setParameter(record, anyIndex(in), anyFloat(in));
+            return;
         case 1: {
             const Int32 index = anyIndex(in);
             const float value = record->getParameter(record, index);
-            if (!std::isfinite(value)) fail("getParameter", index, value);
-            if ((index < 0 || index >= kParameterCount) && value != 0.0f) fail("other index reads", index, value);
+            if (!std::isfinite(value)) {
+                fail("getParameter", index, value);
+            }
+            if ((index < 0 || index >= kParameterCount) && value != 0.0f) {
+                fail("other index reads", index, value);
+            }
             return;
         }
-        case 2: renderThroughRecord(record, in); return;
-        default: break;
+        case 2:
+            renderThroughRecord(record, in);
+            return;
+        default:
+            break;
     }
 
     const Int32 opcode = anyOpcode(in);
@@ -332,10 +396,14 @@ void callRecord(std::unique_ptr<BuzzEffect>& effect, HostMemory& memory, Bytes& 
         value = shape & 0x40 ? reinterpret_cast<IntPtr>(memory.second) : 0;
     }
     std::optional<EventList> events;
-    if (opcode == effProcessEvents && ptr != nullptr) ptr = events.emplace(in).get();
+    if (opcode == effProcessEvents && ptr != nullptr) {
+        ptr = events.emplace(in).get();
+    }
 
     if (opcode == effClose) {
-        if (record->dispatcher(record, opcode, index, value, ptr, opt) != 1) fail("effClose answer");
+        if (record->dispatcher(record, opcode, index, value, ptr, opt) != 1) {
+            fail("effClose answer");
+        }
         (void)effect.release();  // the entry destroyed it
         effect = std::make_unique<BuzzEffect>(quietHost);
         return;
@@ -343,29 +411,43 @@ void callRecord(std::unique_ptr<BuzzEffect>& effect, HostMemory& memory, Bytes& 
     const IntPtr answer = record->dispatcher(record, opcode, index, value, ptr, opt);
     switch (opcode) {
         case effIdentify:
-            if (answer != fourCharCode('N', 'v', 'E', 'f')) fail("effIdentify answer", int(answer));
+            if (answer != fourCharCode('N', 'v', 'E', 'f')) {
+                fail("effIdentify answer", int(answer));
+            }
             break;
         case effGetChunk:
             if (ptr != nullptr) {
                 void* handed = nullptr;
                 std::memcpy(&handed, ptr, sizeof handed);
                 const bool bank = index == 0;
-                if (answer != (bank ? 360 : 32)) fail("effGetChunk size", int(answer));
-                if (bank && handed != &effect->block()) fail("effGetChunk bank");
+                if (answer != (bank ? 360 : 32)) {
+                    fail("effGetChunk size", int(answer));
+                }
+                if (bank && handed != &effect->block()) {
+                    fail("effGetChunk bank");
+                }
             }
             break;
         case effSetChunk:
         case effProcessEvents:
-            if (answer != 1) fail("answer of a chunk or an event list", opcode);
+            if (answer != 1) {
+                fail("answer of a chunk or an event list", opcode);
+            }
             break;
         case effGetCurrentMidiProgram:
-            if (answer != -1) fail("effGetCurrentMidiProgram answer", int(answer));
+            if (answer != -1) {
+                fail("effGetCurrentMidiProgram answer", int(answer));
+            }
             break;
         case effShellGetNextPlugin:
-            if (answer != 0) fail("effShellGetNextPlugin answer", int(answer));
+            if (answer != 0) {
+                fail("effShellGetNextPlugin answer", int(answer));
+            }
             break;
         default:
-            if ((opcode < 0 || opcode > effLastOpcode) && answer != 0) fail("unknown opcode answered", opcode);
+            if ((opcode < 0 || opcode > effLastOpcode) && answer != 0) {
+                fail("unknown opcode answered", opcode);
+            }
             break;
     }
 }
@@ -375,15 +457,23 @@ void callRecord(std::unique_ptr<BuzzEffect>& effect, HostMemory& memory, Bytes& 
 // and ordinary input renders finite, equal channels.
 void checkUsable(BuzzEffect& effect) {
     AEffect* record = effect.record();
-    if (record->magic != kEffectMagic || EffectBase::fromRecord(record) != &effect) fail("record");
+    if (record->magic != kEffectMagic || EffectBase::fromRecord(record) != &effect) {
+        fail("record");
+    }
     BuzzEffect fresh(nullptr);
     void* data = nullptr;
     fresh.getChunk(&data, false);
     std::vector<std::uint8_t> bank(static_cast<std::uint8_t*>(data), static_cast<std::uint8_t*>(data) + 360);
-    if (record->dispatcher(record, effSetChunk, 0, 360, bank.data(), 0.0f) != 1) fail("bank load answer");
+    if (record->dispatcher(record, effSetChunk, 0, 360, bank.data(), 0.0f) != 1) {
+        fail("bank load answer");
+    }
     void* back = nullptr;
-    if (record->dispatcher(record, effGetChunk, 0, 0, &back, 0.0f) != 360) fail("bank size after load");
-    if (std::memcmp(back, bank.data(), 360) != 0) fail("bank after load");
+    if (record->dispatcher(record, effGetChunk, 0, 0, &back, 0.0f) != 360) {
+        fail("bank size after load");
+    }
+    if (std::memcmp(back, bank.data(), 360) != 0) {
+        fail("bank after load");
+    }
 
     constexpr Int32 kFrames = 256;
     std::vector<float> left(kFrames), right(kFrames), outLeft(kFrames), outRight(kFrames);
@@ -396,7 +486,8 @@ void checkUsable(BuzzEffect& effect) {
     for (int block = 0; block < 4; ++block) {
         record->processReplacing(record, inputs, outputs, kFrames);
         for (Int32 n = 0; n < kFrames; ++n) {
-            if (!std::isfinite(outLeft[std::size_t(n)]) || outLeft[std::size_t(n)] != outRight[std::size_t(n)]) {
+            if (!std::isfinite(outLeft[std::size_t(n)]) ||
+                outLeft[std::size_t(n)] != outRight[std::size_t(n)]) {
                 fail("usable output", n, outLeft[std::size_t(n)]);
             }
         }
@@ -405,21 +496,31 @@ void checkUsable(BuzzEffect& effect) {
 
 void checkRoundTrips(BuzzEffect& effect) {
     void* data = nullptr;
-    if (effect.getChunk(&data, false) != 360) fail("bank size");
+    if (effect.getChunk(&data, false) != 360) {
+        fail("bank size");
+    }
     std::vector<std::uint8_t> bank(static_cast<std::uint8_t*>(data), static_cast<std::uint8_t*>(data) + 360);
-    if (effect.getChunk(&data, true) != 32) fail("preset size");
+    if (effect.getChunk(&data, true) != 32) {
+        fail("preset size");
+    }
     std::vector<std::uint8_t> preset(static_cast<std::uint8_t*>(data), static_cast<std::uint8_t*>(data) + 32);
 
     BuzzEffect fresh(nullptr);
     fresh.setChunk(bank.data(), 360, false);
-    if (std::memcmp(&fresh.block(), bank.data(), 360) != 0) fail("bank round trip");
+    if (std::memcmp(&fresh.block(), bank.data(), 360) != 0) {
+        fail("bank round trip");
+    }
     fresh.setProgram(effect.getProgram());
     fresh.setChunk(preset.data(), 32, true);
     void* again = nullptr;
     fresh.getChunk(&again, true);
-    if (std::memcmp(again, preset.data(), 32) != 0) fail("preset round trip");
+    if (std::memcmp(again, preset.data(), 32) != 0) {
+        fail("preset round trip");
+    }
     for (Int32 p = 0; p < kParameterCount; ++p) {
-        if (fresh.getParameter(p) != effect.getParameter(p)) fail("re-applied value", p);
+        if (fresh.getParameter(p) != effect.getParameter(p)) {
+            fail("re-applied value", p);
+        }
     }
 }
 
@@ -443,7 +544,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkInvariants(*effect);
     for (int step = 0; step < 64 && !in.done(); ++step) {
         const std::uint8_t op = in.byte();
-        if (op & 0x80) platform->answerNext(MessageAnswer::Yes);
+        if (op & 0x80) {
+            platform->answerNext(MessageAnswer::Yes);
+        }
         // Steps 8 to 15 go through the record as a host's calls do; 0 to 7 reach
         // the effect's operations directly.
         if (op & 8) {
@@ -452,14 +555,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             continue;
         }
         switch (op % 8) {
-            case 0: sendBank(*effect, in); break;
-            case 1: sendPreset(*effect, in); break;
+            case 0:
+                sendBank(*effect, in);
+                break;
+            case 1:
+                sendPreset(*effect, in);
+                break;
             case 2:
-            case 3: sendEvents(*effect, in); break;
-            case 4: sendParameter(*effect, in); break;
-            case 5: render(*effect, in); break;
-            case 6: sendDefaultBank(*effect, *platform, in); break;
-            default: effect->setProgram(Int32(in.byte() % 12) - 1); break;
+            case 3:
+                sendEvents(*effect, in);
+                break;
+            case 4:
+                sendParameter(*effect, in);
+                break;
+            case 5:
+                render(*effect, in);
+                break;
+            case 6:
+                sendDefaultBank(*effect, *platform, in);
+                break;
+            default:
+                effect->setProgram(Int32(in.byte() % 12) - 1);
+                break;
         }
         checkInvariants(*effect);
     }

@@ -27,10 +27,13 @@ int main(int argc, char** argv) {
     }
     for (const char* name : files) {
         std::ifstream file(name, std::ios::binary);
-        std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)),
+                                        std::istreambuf_iterator<char>());
         LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
     }
-    if (!files.empty()) return 0;
+    if (!files.empty()) {
+        return 0;
+    }
 
     std::mt19937 random(seed);
     std::vector<std::uint8_t> input;
@@ -40,9 +43,15 @@ int main(int argc, char** argv) {
         input.resize(random() % 2048);
         for (std::uint8_t& byte : input) {
             switch (random() % 4) {
-                case 0: byte = std::uint8_t(random() % 16); break;
-                case 1: byte = std::uint8_t(0xF0 | random() % 16); break;
-                default: byte = std::uint8_t(random()); break;
+                case 0:
+                    byte = std::uint8_t(random() % 16);
+                    break;
+                case 1:
+                    byte = std::uint8_t(0xF0 | random() % 16);
+                    break;
+                default:
+                    byte = std::uint8_t(random());
+                    break;
             }
         }
         LLVMFuzzerTestOneInput(input.data(), input.size());

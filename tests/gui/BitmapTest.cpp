@@ -18,7 +18,8 @@ using test::Surface;
 // Restores the transparent-blit entry point a test changed.
 class EntryPointGuard {
 public:
-    EntryPointGuard() : saved_(transparentBlit()) {}
+    EntryPointGuard()
+        : saved_(transparentBlit()) {}
     ~EntryPointGuard() { setTransparentBlit(saved_); }
 
 private:
@@ -55,8 +56,9 @@ TEST(BitmapLoading, AMissingResourceGivesAnEmptyBitmapThatDrawsNothing) {
 
 TEST(BitmapLoading, LoadsTheProductsFaceFromTheBuiltLibrary) {
     HMODULE library = LoadLibraryA("Quorrelphone.dll");
-    if (!library)
+    if (!library) {
         GTEST_SKIP() << "Quorrelphone.dll is not built next to the tests";
+    }
     constexpr int faceResource = 176;
     {
         Bitmap face(library, faceResource);
@@ -155,9 +157,11 @@ TEST(Offscreen, StartsInItsBackgroundColourAndCopiesWithTheDestinationOffset) {
         OffscreenContext offscreen(nullptr, 12, 8, colorBlue);
         EXPECT_EQ(offscreen.getWidth(), 12);
         EXPECT_EQ(offscreen.getHeight(), 8);
-        for (int y = 0; y < 8; ++y)
-            for (int x = 0; x < 12; ++x)
+        for (int y = 0; y < 8; ++y) {
+            for (int x = 0; x < 12; ++x) {
                 ASSERT_EQ(test::fromNative(GetPixel(offscreen.getDeviceContext(), x, y)), colorBlue);
+            }
+        }
         offscreen.setFillColor(colorYellow);
         offscreen.fillRect(Rect(-1, -1, 4, 3));  // fills (0..3, 0..2)
 
@@ -195,9 +199,11 @@ TEST(Offscreen, ASurfaceComposedOffScreenReachesAWindowInOneCopy) {
     ReleaseDC(frame.getWindow(), dc);
     EXPECT_EQ(test::TestWindows::windowPixel(frame.getWindow(), 10, 20), colorRed);
     EXPECT_EQ(test::TestWindows::windowPixel(frame.getWindow(), 49, 49), colorRed);
-    for (int y = 0; y < test::patternHeight; ++y)
-        for (int x = 0; x < test::patternWidth; ++x)
+    for (int y = 0; y < test::patternHeight; ++y) {
+        for (int x = 0; x < test::patternWidth; ++x) {
             ASSERT_EQ(test::TestWindows::windowPixel(frame.getWindow(), 14 + x, 24 + y), patternPixel(x, y));
+        }
+    }
 }
 
 }  // namespace

@@ -22,11 +22,12 @@ namespace qp::test {
 namespace {
 
 std::string liveCounts() {
-    static const char* names[] = {"pen",    "brush",     "font",        "bitmap",  "memoryDC", "windowDC",
-                                  "window", "menu",      "library",     "windowClass", "oleInit"};
+    static const char* names[] = {"pen",    "brush", "font",    "bitmap",      "memoryDC", "windowDC",
+                                  "window", "menu",  "library", "windowClass", "oleInit"};
     std::string text;
-    for (int k = 0; k < int(native::Kind::count); ++k)
+    for (int k = 0; k < int(native::Kind::count); ++k) {
         text += std::string(names[k]) + "=" + std::to_string(native::liveCount(native::Kind(k))) + " ";
+    }
     return text;
 }
 
@@ -38,7 +39,8 @@ std::int32_t oneCycle(Frame* frame, Bitmap* strip, Bitmap* handle) {
     frame->addView(new AnimKnob(Rect(80, 0, 144, 8), nullptr, 2, 6, 8, strip));
     frame->addView(new VerticalSlider(Rect(0, 50, 16, 150), nullptr, 3, 50, 142, handle, strip));
     frame->addView(new HorizontalSlider(Rect(20, 50, 180, 58), nullptr, 4, 20, 164, handle, nullptr));
-    auto* display = new ParamDisplay(Rect(20, 70, 120, 90), nullptr, kDisplayShadowText | kDisplayBorderSunken);
+    auto* display =
+        new ParamDisplay(Rect(20, 70, 120, 90), nullptr, kDisplayShadowText | kDisplayBorderSunken);
     display->setTextTransparency(false);
     frame->addView(display);
     auto* edit = new TextEdit(Rect(20, 95, 160, 115), nullptr, 5, "text");
@@ -78,8 +80,9 @@ TEST(ControlObjectCounts, EveryControlFreesWhatItMadeOverManyCycles) {
     const std::int32_t before = native::liveTotal();
     const std::string countsBefore = liveCounts();
     std::int32_t peak = 0;
-    for (int i = 0; i < 100; ++i)
+    for (int i = 0; i < 100; ++i) {
         peak = oneCycle(scene.frame, strip, handle);
+    }
     // Two slider surfaces with their memory contexts, the edit window, its font
     // and its brush were alive in the middle of each cycle.
     EXPECT_GE(peak, before + 7);
@@ -106,7 +109,13 @@ TEST(ControlObjectCounts, RealPopupsAndRealEditsLeaveNothingBehind) {
     const POINT onEdit = scene.screen(60, 110);
     for (int i = 0; i < 5; ++i) {
         test::RealInput input;
-        input.moveTo(onMenu.x, onMenu.y).press().release().pause(200).keyDown(VK_DOWN).keyUp(VK_DOWN).pause(40);
+        input.moveTo(onMenu.x, onMenu.y)
+            .press()
+            .release()
+            .pause(200)
+            .keyDown(VK_DOWN)
+            .keyUp(VK_DOWN)
+            .pause(40);
         input.keyDown(VK_RETURN).keyUp(VK_RETURN).pause(100);
         input.moveTo(onEdit.x, onEdit.y).press().release().pause(60);
         const WORD letter = WORD('Y' + i % 2);  // a different text each time, so each edit reports

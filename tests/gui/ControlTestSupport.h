@@ -28,14 +28,16 @@ public:
 
     void valueChanged(DrawContext* context, Control* control) override {
         calls.push_back(Call{control, control->getValue(), control->getTag(), context != nullptr});
-        if (sequence)
+        if (sequence) {
             sequence->push_back("value " + std::to_string(control->getTag()));
+        }
     }
 
     std::vector<float> values() const {
         std::vector<float> v;
-        for (const Call& c : calls)
+        for (const Call& c : calls) {
             v.push_back(c.value);
+        }
         return v;
     }
     float lastValue() const { return calls.empty() ? -99.0f : calls.back().value; }
@@ -50,7 +52,8 @@ public:
 class FrameScene {
 public:
     explicit FrameScene(int width = 300, int height = 220)
-        : windows(width + 20, height + 20), frame(new Frame(Rect(0, 0, width, height), windows.host(), &owner)) {
+        : windows(width + 20, height + 20),
+          frame(new Frame(Rect(0, 0, width, height), windows.host(), &owner)) {
         TestWindows::pumpFor(10);
     }
     ~FrameScene() {

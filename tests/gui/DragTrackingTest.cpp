@@ -25,7 +25,10 @@ struct Sample {
 // the left button is up, end edit. The value follows the vertical position.
 class DragProbe : public Control, public ControlListener {
 public:
-    explicit DragProbe(const Rect& size) : Control(size, nullptr, 9) { listener_ = this; }
+    explicit DragProbe(const Rect& size)
+        : Control(size, nullptr, 9) {
+        listener_ = this;
+    }
 
     void draw(DrawContext*) override { setDirty(false); }
 
@@ -33,8 +36,9 @@ public:
         pressedAt = where;
         doubleClicks.push_back(isDoubleClick());
         std::int32_t buttons = context->pollMouseButtons();
-        if (!(buttons & kButtonLeft))
+        if (!(buttons & kButtonLeft)) {
             return;
+        }
         getFrame()->beginEdit(getTag());
         getFrame()->setEditView(this);
         const DWORD started = GetTickCount();
@@ -44,8 +48,9 @@ public:
             context->pollMouseLocation(p);
             samples.push_back({p, buttons});
             setValue(float(p.v));
-            if (isDirty() && getListener())
+            if (isDirty() && getListener()) {
                 getListener()->valueChanged(context, this);
+            }
             doIdle();
         } while ((buttons & kButtonLeft) && GetTickCount() - started < trackingLimitMs);
         getFrame()->endEdit(getTag());
@@ -121,7 +126,7 @@ TEST_F(RealDrag, TwoQuickClicksArriveAsTwoPressesThatMakeADoubleClick) {
     const int slow = probe->getDoubleClickInterval() + 150;
     RealInput input;
     input.moveTo(sx(30), sy(30)).press().release().press().release();  // a pair
-    input.press().release().pause(slow).press().release();            // too slow to pair
+    input.press().release().pause(slow).press().release();             // too slow to pair
     ASSERT_TRUE(input.runWhilePumping());
     EXPECT_EQ(probe->doubleClicks, (std::vector<bool>{false, true, false, false}));
 }

@@ -49,7 +49,8 @@ TEST(DrawContextDrawing, FillCoversExactlyTheInsideOfTheOutline) {
     }
     for (int y = 0; y < s.height(); ++y) {
         for (int x = 0; x < s.width(); ++x) {
-            const bool border = (x >= 5 && x <= 20 && (y == 6 || y == 16)) || (y >= 6 && y <= 16 && (x == 5 || x == 20));
+            const bool border =
+                (x >= 5 && x <= 20 && (y == 6 || y == 16)) || (y >= 6 && y <= 16 && (x == 5 || x == 20));
             const bool inside = x > 5 && x < 20 && y > 6 && y < 16;
             const Color expected = border ? colorRed : inside ? colorBlue : colorBlack;
             ASSERT_EQ(s.pixel(x, y), expected) << "at " << x << "," << y;

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <windows.h>
 #include <shlobj.h>
 #include <shobjidl.h>
+#include <windows.h>
 
 #include <atomic>
 #include <string>
@@ -33,13 +33,15 @@ public:
         CreateDirectoryA(path_.c_str(), nullptr);
     }
     ~TempFolder() {
-        for (const std::string& f : made_)
+        for (const std::string& f : made_) {
             DeleteFileA(f.c_str());
+        }
         RemoveDirectoryA(path_.c_str());
     }
     std::string file(const std::string& name, const std::string& content = "x") {
         const std::string full = path_ + "\\" + name;
-        HANDLE h = CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE h = CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                               nullptr);
         DWORD written = 0;
         WriteFile(h, content.data(), DWORD(content.size()), &written, nullptr);
         CloseHandle(h);
@@ -97,8 +99,9 @@ protected:
         target->DragOver(keys | MK_LBUTTON, point, &effect);
         effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
         const HRESULT answer = target->Drop(&data, keys, point, &effect);
-        if (dropEffect)
+        if (dropEffect) {
             *dropEffect = effect;
+        }
         return answer;
     }
 
@@ -263,14 +266,17 @@ protected:
         std::atomic<bool> pressed{false};
         test::RealInput input;
         input.moveTo(from.x, from.y).press().then([&] { pressed = true; }).pause(150);
-        if (ctrl)
+        if (ctrl) {
             input.then([] { test::XServerKeys::set("Control_L", true); }).keyDown(VK_CONTROL);
+        }
         input.glide(to.x, to.y, 10, 30).pause(250).release().pause(150);
-        if (ctrl)
+        if (ctrl) {
             input.keyUp(VK_CONTROL).then([] { test::XServerKeys::set("Control_L", false); });
+        }
         input.start();
-        while (!pressed)
+        while (!pressed) {
             test::RealInput::pump();
+        }
         DWORD effect = DROPEFFECT_NONE;
         result = DoDragDrop(&data, &source, DROPEFFECT_COPY | DROPEFFECT_MOVE, &effect);
         input.join();
@@ -299,8 +305,9 @@ TEST_F(OleDragAndDrop, TextAndFilesDraggedWithoutControlShowMoveAndDeliverTheTex
 }
 
 TEST_F(OleDragAndDrop, HoldingControlShowsCopyAndATakenDropReportsCopy) {
-    if (!test::XServerKeys::available())
+    if (!test::XServerKeys::available()) {
         GTEST_SKIP() << "control must be held at the X server while the mouse moves (see XServerKeys.h)";
+    }
     view->takeIt = true;
     test::TestDataObject data;
     data.offerFiles = true;

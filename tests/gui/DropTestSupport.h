@@ -39,11 +39,13 @@ public:
 
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
         const HRESULT offered = QueryGetData(format);
-        if (offered != S_OK)
+        if (offered != S_OK) {
             return offered;
+        }
         HGLOBAL memory = format->cfFormat == CF_TEXT ? textBlock() : fileBlock();
-        if (!memory)
+        if (!memory) {
             return E_OUTOFMEMORY;
+        }
         medium->tymed = TYMED_HGLOBAL;
         medium->hGlobal = memory;
         medium->pUnkForRelease = new MediumHolder(memory, &mediaReleased);
@@ -52,15 +54,18 @@ public:
     }
     HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
-        if (!format || !(format->tymed & TYMED_HGLOBAL) || format->dwAspect != DVASPECT_CONTENT)
+        if (!format || !(format->tymed & TYMED_HGLOBAL) || format->dwAspect != DVASPECT_CONTENT) {
             return DV_E_FORMATETC;
-        if ((format->cfFormat == CF_TEXT && offerText) || (format->cfFormat == CF_HDROP && offerFiles))
+        }
+        if ((format->cfFormat == CF_TEXT && offerText) || (format->cfFormat == CF_HDROP && offerFiles)) {
             return S_OK;
+        }
         return DV_E_FORMATETC;
     }
     HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
-        if (out)
+        if (out) {
             out->ptd = nullptr;
+        }
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
@@ -78,7 +83,9 @@ private:
     // counts that, so a test can see that the receiver released the medium.
     class MediumHolder : public IUnknown {
     public:
-        MediumHolder(HGLOBAL memory, int* released) : memory_(memory), released_(released) {}
+        MediumHolder(HGLOBAL memory, int* released)
+            : memory_(memory),
+              released_(released) {}
         HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
             if (IsEqualIID(iid, IID_IUnknown)) {
                 *object = this;
@@ -119,11 +126,13 @@ private:
     // terminator.
     HGLOBAL fileBlock() const {
         std::size_t size = sizeof(DROPFILES) + 1;
-        for (const std::string& f : files)
+        for (const std::string& f : files) {
             size += f.size() + 1;
+        }
         HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-        if (!memory)
+        if (!memory) {
             return nullptr;
+        }
         auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
         header->pFiles = sizeof(DROPFILES);
         header->fWide = FALSE;
@@ -155,8 +164,9 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++refs_); }
     ULONG STDMETHODCALLTYPE Release() override { return ULONG(--refs_); }
     HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keyState) override {
-        if (escape)
+        if (escape) {
             return DRAGDROP_S_CANCEL;
+        }
         return (keyState & MK_LBUTTON) ? S_OK : DRAGDROP_S_DROP;
     }
     HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD effect) override {
@@ -172,7 +182,8 @@ private:
 // Copies whatever is dropped on it; answers takeIt.
 class DropRecordingView : public View {
 public:
-    explicit DropRecordingView(const Rect& size) : View(size) {}
+    explicit DropRecordingView(const Rect& size)
+        : View(size) {}
     bool drop(const char* const* items, std::int32_t count, std::int32_t type, Point where) override {
         ++drops;
         lastCount = count;
@@ -180,8 +191,9 @@ public:
         lastWhere = where;
         received.clear();
         const std::int32_t n = type == 1 ? 1 : count;
-        for (std::int32_t i = 0; i < n; ++i)
+        for (std::int32_t i = 0; i < n; ++i) {
             received.emplace_back(items[i]);
+        }
         return takeIt;
     }
     bool takeIt = false;

@@ -43,7 +43,8 @@ TEST(FrameWindowClassUse, TwoFramesShareOneRegistrationReleasedByTheLast) {
     EXPECT_EQ(digits.find_first_not_of("0123456789abcdef"), std::string::npos) << expected;
     EXPECT_GE(digits.size(), 8u);
     EXPECT_TRUE(digits.size() == 8 || digits[0] != '0') << expected;
-    EXPECT_EQ(std::strtoull(digits.c_str(), nullptr, 16), reinterpret_cast<std::uintptr_t>(guiModule())) << expected;
+    EXPECT_EQ(std::strtoull(digits.c_str(), nullptr, 16), reinterpret_cast<std::uintptr_t>(guiModule()))
+        << expected;
     char actual[64] = {};
     GetClassNameA(one->getWindow(), actual, sizeof(actual));
     EXPECT_EQ(actual, expected);
@@ -89,8 +90,10 @@ TEST(FrameTeardown, DestructionReleasesEveryChildAndTheBackground) {
     EXPECT_EQ(background->getRefCount(), 3);
     frame->setBackground(background);
     EXPECT_EQ(background->getRefCount(), 3) << "setting the same background keeps one reference";
-    for (int i = 0; i < 3; ++i)
-        frame->addView(new test::RecordingView(Rect(0, 0, 5, 5), std::to_string(i), colorRed, &log, &destroyed));
+    for (int i = 0; i < 3; ++i) {
+        frame->addView(
+            new test::RecordingView(Rect(0, 0, 5, 5), std::to_string(i), colorRed, &log, &destroyed));
+    }
     auto* kept = new test::RecordingView(Rect(0, 0, 5, 5), "kept", colorRed, &log, &destroyed);
     kept->retain();
     frame->addView(kept);
@@ -111,8 +114,9 @@ TEST(FrameTeardown, DestructionReleasesEveryChildAndTheBackground) {
 // way COM answers it: a further initialisation says S_FALSE (and is undone).
 bool comStillInitialised(DWORD model) {
     const HRESULT answer = CoInitializeEx(nullptr, model);
-    if (SUCCEEDED(answer))
+    if (SUCCEEDED(answer)) {
         CoUninitialize();
+    }
     return answer == S_FALSE;
 }
 
@@ -120,8 +124,9 @@ TEST(FrameOle, AHostThreadInTheMultithreadedApartmentKeepsItsInitialisation) {
     const auto olesBefore = native::liveCount(native::Kind::oleInit);
     std::thread host([&] {
         ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
-        for (int i = 0; i < 2; ++i)
+        for (int i = 0; i < 2; ++i) {
             delete new Frame(Rect(0, 0, 50, 50), nullptr, nullptr);
+        }
         EXPECT_TRUE(comStillInitialised(COINIT_MULTITHREADED));
         CoUninitialize();
     });
@@ -192,8 +197,9 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++count_); }
     ULONG STDMETHODCALLTYPE Release() override {
         const long n = --count_;
-        if (n <= 0)
+        if (n <= 0) {
             delete this;
+        }
         return ULONG(n);
     }
     HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override {

@@ -271,8 +271,9 @@ TEST_F(FrameInWindow, AKeyThatEmptiesTheFrameEndsTheWalkOverItsChildren) {
     VstKeyCode key = {};
     EXPECT_EQ(frame->keyDown(key), -1);
     EXPECT_EQ(frame->getViewCount(), 0);
-    for (const std::string& entry : log)
+    for (const std::string& entry : log) {
         EXPECT_EQ(entry.find(" key"), std::string::npos) << entry;
+    }
 }
 
 TEST_F(FrameInWindow, TheWheelGoesToTheViewUnderTheCursorWithTheCursorsLocation) {
@@ -330,8 +331,9 @@ TEST_F(FrameInWindow, ChildrenAreKeptInOrderAndIndexedWithinBounds) {
 }
 
 TEST_F(FrameInWindow, ManyChildrenGrowTheListAndAllGetDrawn) {
-    for (int i = 0; i < 45; ++i)
+    for (int i = 0; i < 45; ++i) {
         frame->addView(new RecordingView(Rect(i, 115, i + 1, 118), "v", colorWhite, nullptr));
+    }
     EXPECT_EQ(frame->getViewCount(), 48);
     EXPECT_EQ(frame->getView(0), a);
     EXPECT_EQ(frame->getView(47)->getViewSize(), Rect(44, 115, 45, 118));

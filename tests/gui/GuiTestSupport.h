@@ -28,16 +28,18 @@ constexpr int missingBitmapId = 4321;
 
 inline Color patternPixel(int x, int y) {
     switch ((x + y) % 3) {
-    case 0:
-        return colorGreen;
-    case 1:
-        return colorWhite;
-    default:
-        return makeColor(std::uint8_t(x * 16 % 256), std::uint8_t(y * 30 % 256), 200);
+        case 0:
+            return colorGreen;
+        case 1:
+            return colorWhite;
+        default:
+            return makeColor(std::uint8_t(x * 16 % 256), std::uint8_t(y * 30 % 256), 200);
     }
 }
 
-inline Color facePixel(int x, int y) { return makeColor(std::uint8_t(x * 4 % 256), std::uint8_t(y * 5 % 256), 77); }
+inline Color facePixel(int x, int y) {
+    return makeColor(std::uint8_t(x * 4 % 256), std::uint8_t(y * 5 % 256), 77);
+}
 
 inline Color fromNative(COLORREF c) { return makeColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
 
@@ -52,13 +54,14 @@ public:
 
     TestWindows(int width = 320, int height = 240) {
         top_ = sharedTopWindow();
-        host_ = CreateWindowExA(0, className, "host", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, hostX, hostY, width,
-                                height, top_, nullptr, GetModuleHandleA(nullptr), nullptr);
+        host_ = CreateWindowExA(0, className, "host", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, hostX, hostY,
+                                width, height, top_, nullptr, GetModuleHandleA(nullptr), nullptr);
         pumpFor(20);
     }
     ~TestWindows() {
-        if (host_)
+        if (host_) {
             DestroyWindow(host_);
+        }
         pumpFor(5);
     }
     TestWindows(const TestWindows&) = delete;
@@ -104,8 +107,9 @@ private:
     // while child windows come and go at once.
     static HWND sharedTopWindow() {
         static HWND top = nullptr;
-        if (top && IsWindow(top))
+        if (top && IsWindow(top)) {
             return top;
+        }
         WNDCLASSA wc = {};
         wc.lpfnWndProc = DefWindowProcA;
         wc.hInstance = GetModuleHandleA(nullptr);
@@ -113,8 +117,9 @@ private:
         wc.hbrBackground = reinterpret_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
         wc.lpszClassName = className;
         RegisterClassA(&wc);
-        top = CreateWindowExA(0, className, "qp gui test", WS_OVERLAPPED | WS_VISIBLE | WS_CLIPCHILDREN, topLeftX,
-                              topLeftY, 640, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        top = CreateWindowExA(0, className, "qp gui test", WS_OVERLAPPED | WS_VISIBLE | WS_CLIPCHILDREN,
+                              topLeftX, topLeftY, 640, 480, nullptr, nullptr, GetModuleHandleA(nullptr),
+                              nullptr);
         pumpFor(50);
         return top;
     }
@@ -129,10 +134,15 @@ class RecordingView : public View {
 public:
     RecordingView(const Rect& size, std::string name, Color color, std::vector<std::string>* log,
                   int* destroyed = nullptr)
-        : View(size), name_(std::move(name)), color_(color), log_(log), destroyed_(destroyed) {}
+        : View(size),
+          name_(std::move(name)),
+          color_(color),
+          log_(log),
+          destroyed_(destroyed) {}
     ~RecordingView() override {
-        if (destroyed_)
+        if (destroyed_) {
             ++*destroyed_;
+        }
     }
 
     void draw(DrawContext* context) override {
@@ -185,8 +195,9 @@ public:
 
 private:
     void record(const char* what) {
-        if (log_)
+        if (log_) {
             log_->push_back(name_ + " " + what);
+        }
     }
 
     std::string name_;
@@ -202,8 +213,9 @@ public:
     // Like the editor's wait, which sleeps while its next idle is not due.
     void wait() override {
         ++waits;
-        if (waitSleepMs > 0)
+        if (waitSleepMs > 0) {
             Sleep(DWORD(waitSleepMs));
+        }
     }
     std::int32_t getKnobMode() const override { return knobMode; }
 

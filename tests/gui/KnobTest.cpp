@@ -61,7 +61,8 @@ TEST(KnobGeometryMapping, TheGapAnswersTheNearerEnd) {
     EXPECT_EQ(g.valueFromPoint(around(50, 300, 30)), 1.0f) << "next to the maximum's end";
     EXPECT_EQ(g.valueFromPoint(around(50, 240, 30)), 0.0f) << "next to the minimum's end";
     EXPECT_EQ(g.valueFromPoint(around(50, 270, 30)), 0.0f) << "straight down splits towards the minimum";
-    EXPECT_NEAR(g.valueFromPoint(around(50, 320, 30)), 1.0f - 5.0f / 270.0f, 3e-3f) << "just inside the range";
+    EXPECT_NEAR(g.valueFromPoint(around(50, 320, 30)), 1.0f - 5.0f / 270.0f, 3e-3f)
+        << "just inside the range";
 }
 
 TEST(KnobGeometryMapping, AnEmptyRangeNeverDividesByZero) {
@@ -174,10 +175,11 @@ TEST(KnobKeysAndWheel, WheelStepsATenthWithShiftAndNothingWhileMouseIsDisabled) 
     knob->setValue(0.95f);
     std::vector<float> seen;
     test::RealInput input;
-    input.then([&] {
-             knob->wheel(&context, Point(), 1.0f);
-             seen.push_back(knob->getValue());
-         })
+    input
+        .then([&] {
+            knob->wheel(&context, Point(), 1.0f);
+            seen.push_back(knob->getValue());
+        })
         .then([&] { knob->setValue(0.95f); })
         .keyDown(VK_SHIFT)
         .then([&] {
@@ -275,17 +277,20 @@ TEST_F(KnobRealDrag, CircularDragAcrossTheBottomGapSticksToTheEndItCameFrom) {
     dragAlongArc(input, 330.0f, 210.0f);
     ASSERT_TRUE(input.runWhilePumping());
     ASSERT_FALSE(listener.calls.empty());
-    EXPECT_NEAR(listener.calls.front().value, 1.0f - 15.0f / 270.0f, 0.01f) << "the click takes the pointed value";
-    for (float v : listener.values())
+    EXPECT_NEAR(listener.calls.front().value, 1.0f - 15.0f / 270.0f, 0.01f)
+        << "the click takes the pointed value";
+    for (float v : listener.values()) {
         EXPECT_GE(v, 0.9f);
+    }
     EXPECT_FLOAT_EQ(knob->getValue(), 1.0f);
 
     listener.calls.clear();
     test::RealInput back;
     dragAlongArc(back, 210.0f, 330.0f);
     ASSERT_TRUE(back.runWhilePumping());
-    for (float v : listener.values())
+    for (float v : listener.values()) {
         EXPECT_LE(v, 0.1f);
+    }
     EXPECT_FLOAT_EQ(knob->getValue(), 0.0f);
 }
 
@@ -296,8 +301,9 @@ TEST_F(KnobRealDrag, CircularDragFollowsThePointerInsideTheRange) {
     ASSERT_TRUE(input.runWhilePumping());
     const std::vector<float> values = listener.values();
     ASSERT_GE(values.size(), 10u);
-    for (std::size_t i = 1; i < values.size(); ++i)
+    for (std::size_t i = 1; i < values.size(); ++i) {
         EXPECT_GT(values[i], values[i - 1]);
+    }
     EXPECT_NEAR(knob->getValue(), 5.0f / 6.0f, 0.01f);
 }
 
@@ -319,7 +325,12 @@ TEST_F(KnobRealDrag, AltAtTheClickPicksTheOtherMode) {
     scene.owner.knobMode = 0;
     knob->setValue(0.2f);
     test::RealInput input;
-    input.moveTo(start.x, start.y).keyDown(VK_MENU).press().glide(start.x, start.y - 40, 8).release().keyUp(VK_MENU);
+    input.moveTo(start.x, start.y)
+        .keyDown(VK_MENU)
+        .press()
+        .glide(start.x, start.y - 40, 8)
+        .release()
+        .keyUp(VK_MENU);
     ASSERT_TRUE(input.runWhilePumping());
     EXPECT_NEAR(knob->getValue(), 0.4f, 1e-4f) << "linear although the knob mode is circular";
 
@@ -331,8 +342,9 @@ TEST_F(KnobRealDrag, AltAtTheClickPicksTheOtherMode) {
 }
 
 TEST_F(KnobRealDrag, ShiftInTheMiddleOfALinearDragChangesSensitivityWithoutAJump) {
-    if (!test::XServerKeys::available())
+    if (!test::XServerKeys::available()) {
         GTEST_SKIP() << "shift must be held at the X server while the mouse moves (see XServerKeys.h)";
+    }
     scene.owner.knobMode = kLinearKnobMode;
     knob->setValue(0.2f);
     const POINT start = scene.screen(90, 125);
@@ -355,8 +367,9 @@ TEST_F(KnobRealDrag, ShiftInTheMiddleOfALinearDragChangesSensitivityWithoutAJump
     // 40 px at 1/200, then 60 px at 1/300.
     EXPECT_NEAR(knob->getValue(), 0.4f + 60.0f / 300.0f, 1e-4f);
     const std::vector<float> values = listener.values();
-    for (std::size_t i = 1; i < values.size(); ++i)
+    for (std::size_t i = 1; i < values.size(); ++i) {
         EXPECT_LT(std::fabs(values[i] - values[i - 1]), 0.03f) << "no jump at step " << i;
+    }
 }
 
 TEST_F(KnobRealDrag, EveryDragIsBracketedByBeginAndEndEditWithTheTag) {
@@ -369,10 +382,12 @@ TEST_F(KnobRealDrag, EveryDragIsBracketedByBeginAndEndEditWithTheTag) {
     ASSERT_TRUE(input.runWhilePumping());
     std::vector<std::string> compact;
     for (const std::string& c : scene.owner.calls) {
-        if (compact.empty() || compact.back() != c)
+        if (compact.empty() || compact.back() != c) {
             compact.push_back(c);
+        }
     }
-    EXPECT_EQ(compact, (std::vector<std::string>{"begin 7", "value 7", "end 7", "begin 7", "value 7", "end 7"}));
+    EXPECT_EQ(compact,
+              (std::vector<std::string>{"begin 7", "value 7", "end 7", "begin 7", "value 7", "end 7"}));
     EXPECT_GT(scene.owner.waits, 0) << "the loop keeps the host alive";
     EXPECT_EQ(scene.frame->getEditView(), knob);
 }
@@ -392,8 +407,14 @@ TEST_F(KnobRealDrag, LeftControlClickRestoresTheDefaultOnceAndLeftControlShiftDo
     knob->setValue(0.8f);
     listener.calls.clear();
     test::RealInput withShift;
-    withShift.moveTo(p.x, p.y).keyDown(VK_CONTROL).keyDown(VK_SHIFT).press().pause(40).release().keyUp(VK_SHIFT).keyUp(
-        VK_CONTROL);
+    withShift.moveTo(p.x, p.y)
+        .keyDown(VK_CONTROL)
+        .keyDown(VK_SHIFT)
+        .press()
+        .pause(40)
+        .release()
+        .keyUp(VK_SHIFT)
+        .keyUp(VK_CONTROL);
     ASSERT_TRUE(withShift.runWhilePumping());
     EXPECT_FLOAT_EQ(knob->getValue(), 0.8f) << "an ordinary (fine, linear) drag that did not move";
     EXPECT_EQ(scene.owner.calls, (std::vector<std::string>{"begin 7", "end 7"}));

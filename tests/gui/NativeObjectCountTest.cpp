@@ -21,17 +21,19 @@ using Counts = std::array<std::int32_t, std::size_t(Kind::count)>;
 
 Counts liveCounts() {
     Counts counts{};
-    for (std::size_t k = 0; k < counts.size(); ++k)
+    for (std::size_t k = 0; k < counts.size(); ++k) {
         counts[k] = native::liveCount(Kind(k));
+    }
     return counts;
 }
 
 std::string describe(const Counts& counts) {
-    static const char* names[] = {"pen",    "brush", "font", "bitmap",      "memoryDC", "windowDC",
+    static const char* names[] = {"pen",    "brush", "font",    "bitmap",      "memoryDC", "windowDC",
                                   "window", "menu",  "library", "windowClass", "oleInit"};
     std::string text;
-    for (std::size_t k = 0; k < counts.size(); ++k)
+    for (std::size_t k = 0; k < counts.size(); ++k) {
         text += std::string(names[k]) + "=" + std::to_string(counts[k]) + " ";
+    }
     return text;
 }
 
@@ -53,7 +55,8 @@ TEST(NativeObjectCounting, TheWrappersCountByKindAndIgnoreStockObjects) {
 // and an off-screen composite, like the real controls do.
 class BusyControl : public Control {
 public:
-    BusyControl(const Rect& size, Bitmap* background) : Control(size, nullptr, 1, background) {}
+    BusyControl(const Rect& size, Bitmap* background)
+        : Control(size, nullptr, 1, background) {}
     void draw(DrawContext* context) override {
         context->setFillColor(colorBlue);
         context->setLineColor(colorWhite);
@@ -130,8 +133,9 @@ void oneFrameLifetime(HWND host, Bitmap* face, Bitmap* pattern, bool hostDestroy
     frame->redrawView(nullptr);
     frame->setEditView(first);
     frame->removeView(second, true);
-    if (hostDestroysWindowFirst)
+    if (hostDestroysWindowFirst) {
         windows.destroyHost();
+    }
     delete frame;
 }
 
@@ -140,8 +144,9 @@ TEST(NativeObjectCounting, HundredFrameLifetimesLeaveNothingBehind) {
     auto* pattern = new Bitmap(test::patternBitmapId);
     test::TestWindows windows(140, 100);
     const Counts before = liveCounts();
-    for (int cycle = 0; cycle < 100; ++cycle)
+    for (int cycle = 0; cycle < 100; ++cycle) {
         oneFrameLifetime(windows.host(), face, pattern, false, windows);
+    }
     const Counts after = liveCounts();
     std::printf("live native objects before 100 frame lifetimes: %s\n", describe(before).c_str());
     std::printf("live native objects after  100 frame lifetimes: %s\n", describe(after).c_str());

@@ -16,8 +16,9 @@ namespace {
 OptionMenu* menuWith(std::initializer_list<const char*> texts, std::int32_t style = 0,
                      ControlListener* listener = nullptr, std::int32_t tag = 0) {
     auto* menu = new OptionMenu(Rect(20, 20, 140, 40), listener, tag, nullptr, nullptr, style);
-    for (const char* t : texts)
+    for (const char* t : texts) {
         menu->addEntry(t);
+    }
     return menu;
 }
 
@@ -82,8 +83,9 @@ TEST(OptionMenuEntryBookkeeping, SeparatorsAndTitlesAreSkippedWhenNotCounted) {
 
 TEST(OptionMenuEntryBookkeeping, AMenuHoldsAtMost1024Entries) {
     OptionMenu* menu = menuWith({});
-    for (int i = 0; i < OptionMenuEntries::kMaxEntries; ++i)
+    for (int i = 0; i < OptionMenuEntries::kMaxEntries; ++i) {
         ASSERT_TRUE(menu->addEntry(std::to_string(i).c_str()));
+    }
     EXPECT_FALSE(menu->addEntry("one too many"));
     EXPECT_FALSE(menu->addSubmenu("sub", menu));
     EXPECT_EQ(menu->getNumEntries(), OptionMenuEntries::kMaxEntries);
@@ -241,8 +243,9 @@ protected:
                       test::MouseButton button = test::MouseButton::left) {
         test::RealInput input;
         input.moveTo(p.x, p.y).press(button).release(button).pause(250);
-        for (WORD k : keys)
+        for (WORD k : keys) {
             input.keyDown(k).keyUp(k).pause(60);
+        }
         input.pause(150);
         return input.runWhilePumping();
     }
@@ -259,7 +262,8 @@ TEST_F(OptionMenuPopupReal, AnEntryChosenWithTheKeyboardReachesTheListener) {
     ASSERT_EQ(listener.calls.size(), 1u);
     EXPECT_EQ(listener.calls[0].control, menu);
     EXPECT_EQ(listener.calls[0].tag, 5);
-    EXPECT_FLOAT_EQ(listener.calls[0].value, 3.0f) << "the separator is skipped by the keys, not by the numbering";
+    EXPECT_FLOAT_EQ(listener.calls[0].value, 3.0f)
+        << "the separator is skipped by the keys, not by the numbering";
     EXPECT_EQ(menu->getCurrent(), 3);
     EXPECT_EQ(menu->getLastMenu(), menu);
     EXPECT_EQ(menu->getLastResult(), 4);

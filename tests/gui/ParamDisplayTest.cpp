@@ -11,7 +11,9 @@ namespace {
 
 class ParamDisplayDrawing : public ::testing::Test {
 protected:
-    ParamDisplayDrawing() : surface(60, 30, colorGreen), context(nullptr, surface.dc(), nullptr) {}
+    ParamDisplayDrawing()
+        : surface(60, 30, colorGreen),
+          context(nullptr, surface.dc(), nullptr) {}
 
     ParamDisplay* make(std::int32_t style) {
         display = new ParamDisplay(Rect(5, 5, 55, 25), nullptr, style);
@@ -21,8 +23,9 @@ protected:
         return display;
     }
     void TearDown() override {
-        if (display)
+        if (display) {
             display->release();
+        }
     }
 
     test::Surface surface;
@@ -74,9 +77,11 @@ TEST_F(ParamDisplayDrawing, TheValueIsShownWithTwoDecimalsUnlessAConversionIsGiv
     display->setValue(0.5f);
     display->draw(&context);
     int whiteDefault = 0;
-    for (int x = 6; x < 55; ++x)
-        for (int y = 6; y < 25; ++y)
+    for (int x = 6; x < 55; ++x) {
+        for (int y = 6; y < 25; ++y) {
             whiteDefault += surface.pixel(x, y) == colorWhite;
+        }
+    }
     EXPECT_GT(whiteDefault, 0) << "\"0.50\" was drawn";
 
     static float seen = -1.0f;
@@ -90,9 +95,11 @@ TEST_F(ParamDisplayDrawing, TheValueIsShownWithTwoDecimalsUnlessAConversionIsGiv
     display->draw(&context);
     EXPECT_FLOAT_EQ(seen, 0.25f);
     int whiteEmpty = 0;
-    for (int x = 6; x < 55; ++x)
-        for (int y = 6; y < 25; ++y)
+    for (int x = 6; x < 55; ++x) {
+        for (int y = 6; y < 25; ++y) {
             whiteEmpty += surface.pixel(x, y) == colorWhite;
+        }
+    }
     EXPECT_EQ(whiteEmpty, 0) << "the conversion gave an empty text";
 }
 
@@ -102,9 +109,11 @@ TEST_F(ParamDisplayDrawing, ShadowedTextDrawsTheShadowColourToo) {
     display->setValue(8.88f);
     display->draw(&context);
     int red = 0;
-    for (int x = 6; x < 56; ++x)
-        for (int y = 6; y < 26; ++y)
+    for (int x = 6; x < 56; ++x) {
+        for (int y = 6; y < 26; ++y) {
             red += surface.pixel(x, y) == colorRed;
+        }
+    }
     EXPECT_GT(red, 0);
 }
 

@@ -29,7 +29,11 @@
 
 namespace qp::test {
 
-enum class MouseButton { left, middle, right };
+enum class MouseButton {
+    left,
+    middle,
+    right
+};
 
 class RealInput {
 public:
@@ -97,8 +101,9 @@ public:
         done_ = false;
         GetCursorPos(&at_);
         thread_ = std::thread([this] {
-            for (auto& step : steps_)
+            for (auto& step : steps_) {
                 step();
+            }
             letGoOfEverything();
             done_ = true;
         });
@@ -107,8 +112,9 @@ public:
     bool done() const { return done_; }
 
     void join() {
-        if (thread_.joinable())
+        if (thread_.joinable()) {
             thread_.join();
+        }
     }
 
     // Starts the script and pumps this thread's messages until it has finished
@@ -118,8 +124,9 @@ public:
         const DWORD started = GetTickCount();
         bool finished = true;
         while (!done_) {
-            if (!settling_)
+            if (!settling_) {
                 pump();
+            }
             if (GetTickCount() - started > DWORD(timeoutMs)) {
                 finished = false;
                 break;
@@ -143,15 +150,15 @@ private:
         INPUT input = {};
         input.type = INPUT_MOUSE;
         switch (button) {
-        case MouseButton::left:
-            input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-            break;
-        case MouseButton::middle:
-            input.mi.dwFlags = down ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_MIDDLEUP;
-            break;
-        case MouseButton::right:
-            input.mi.dwFlags = down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
-            break;
+            case MouseButton::left:
+                input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+                break;
+            case MouseButton::middle:
+                input.mi.dwFlags = down ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_MIDDLEUP;
+                break;
+            case MouseButton::right:
+                input.mi.dwFlags = down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
+                break;
         }
         static constexpr int virtualKeys[] = {VK_LBUTTON, VK_MBUTTON, VK_RBUTTON};
         sendAndSettle(input, virtualKeys[int(button)], down);
@@ -165,10 +172,11 @@ private:
         input.ki.wScan = WORD(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC));
         input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
         sendAndSettle(input, virtualKey, down);
-        if (down)
+        if (down) {
             heldKeys_.push_back(virtualKey);
-        else
+        } else {
             std::erase(heldKeys_, virtualKey);
+        }
     }
 
     // Wine keeps a per-thread copy of the asynchronous key state and trusts it for
@@ -181,8 +189,10 @@ private:
         Sleep(settleEntryMs);  // lets a pump that is already running finish first
         SendInput(1, &input, sizeof(input));
         const DWORD started = GetTickCount();
-        while (((GetAsyncKeyState(virtualKey) & 0x8000) != 0) != down && GetTickCount() - started < settleLimitMs)
+        while (((GetAsyncKeyState(virtualKey) & 0x8000) != 0) != down &&
+               GetTickCount() - started < settleLimitMs) {
             Sleep(1);
+        }
         settling_ = false;
     }
 
@@ -191,11 +201,13 @@ private:
 
     void letGoOfEverything() {
         for (int b = 0; b < 3; ++b) {
-            if (heldButtons_[b])
+            if (heldButtons_[b]) {
                 sendButton(MouseButton(b), false);
+            }
         }
-        while (!heldKeys_.empty())
+        while (!heldKeys_.empty()) {
             sendKey(heldKeys_.back(), false);
+        }
     }
 
     std::vector<std::function<void()>> steps_;

@@ -44,14 +44,15 @@ TEST(SliderGeometryRules, TheHandleStaysBetweenTheLimits) {
     EXPECT_EQ(g.upperLimit(), 12 + 90 + 8);
     EXPECT_EQ(g.handleRect(0.0f), Rect(3, 12, 19, 20)) << "raised to the lower limit";
     EXPECT_EQ(g.handleRect(1.0f), Rect(3, 92, 19, 100));
-    EXPECT_EQ(g.handleRect(1.5f).bottom, g.upperLimit()) << "an unclamped value still ends at the upper limit";
+    EXPECT_EQ(g.handleRect(1.5f).bottom, g.upperLimit())
+        << "an unclamped value still ends at the upper limit";
 }
 
 TEST(SliderGeometryRules, TheMouseAgreesWithTheDrawingForEveryStyle) {
     // With only the orientation bit given, the drawing shows value 0 at the
     // bottom; the mouse must then put value 0 there too, not at the top.
-    const std::initializer_list<std::int32_t> styles = {0,          kSliderLeft,   kSliderRight,
-                                                        kSliderTop,  kSliderBottom, kSliderLeft | kSliderRight};
+    const std::initializer_list<std::int32_t> styles = {
+        0, kSliderLeft, kSliderRight, kSliderTop, kSliderBottom, kSliderLeft | kSliderRight};
     for (std::int32_t style : styles) {
         const SliderGeometry g = verticalGeometry(style);
         for (float v : {0.0f, 0.2f, 0.5f, 1.0f}) {
@@ -73,12 +74,14 @@ TEST(SliderGeometryRules, AFineDragNeverJumpsWhenShiftComesOrGoes) {
 
 TEST(SliderState, ConstructionTakesPositionsRelativeToTheControlAndTheHandleSize) {
     Bitmap* handle = new Bitmap(test::patternBitmapId);  // 16 x 8
-    VerticalSlider* vertical = new VerticalSlider(Rect(20, 20, 36, 140), nullptr, 0, 30, 132, handle, nullptr);
+    VerticalSlider* vertical =
+        new VerticalSlider(Rect(20, 20, 36, 140), nullptr, 0, 30, 132, handle, nullptr);
     EXPECT_EQ(vertical->getStyle(), kSliderVertical | kSliderBottom);
     EXPECT_EQ(vertical->geometry().minimumPosition, 10);
     EXPECT_EQ(vertical->geometry().range, 102);
     EXPECT_EQ(vertical->geometry().handleHeight, 8);
-    HorizontalSlider* horizontal = new HorizontalSlider(Rect(40, 0, 200, 8), nullptr, 0, 40, 184, nullptr, nullptr);
+    HorizontalSlider* horizontal =
+        new HorizontalSlider(Rect(40, 0, 200, 8), nullptr, 0, 40, 184, nullptr, nullptr);
     EXPECT_EQ(horizontal->getStyle(), kSliderHorizontal | kSliderLeft);
     EXPECT_EQ(horizontal->geometry().minimumPosition, 0);
     EXPECT_EQ(horizontal->geometry().handleWidth, 1) << "no handle bitmap: one pixel";
@@ -95,12 +98,14 @@ TEST(SliderDrawing, TheHandleIsComposedOverTheBackgroundAndCopiedInOneStep) {
     test::Surface surface(80, 80, colorBlack);
     DrawContext context(nullptr, surface.dc(), nullptr);
     // 16 x 60 at (10, 5), value 0 at the bottom, range 52.
-    VerticalSlider* slider = new VerticalSlider(Rect(10, 5, 26, 65), nullptr, 0, 5, 57, handle, face, Point(4, 3));
+    VerticalSlider* slider =
+        new VerticalSlider(Rect(10, 5, 26, 65), nullptr, 0, 5, 57, handle, face, Point(4, 3));
     slider->setValue(0.75f);  // handle top = trunc(0.25 * 52) = 13
     slider->draw(&context);
     const int top = 5 + 13;
     EXPECT_EQ(surface.pixel(10 + 2, top), test::patternPixel(2, 0)) << "a handle pixel";
-    EXPECT_EQ(surface.pixel(10 + 1, top), test::facePixel(4 + 1, 3 + 13)) << "white is keyed out: the face shows";
+    EXPECT_EQ(surface.pixel(10 + 1, top), test::facePixel(4 + 1, 3 + 13))
+        << "white is keyed out: the face shows";
     EXPECT_EQ(surface.pixel(10 + 2, top - 1), test::facePixel(4 + 2, 3 + 12)) << "above the handle";
     EXPECT_EQ(surface.pixel(9, top), colorBlack) << "nothing outside the control";
     EXPECT_FALSE(slider->isDirty());
@@ -177,8 +182,9 @@ TEST_F(SliderRealDrag, WithoutFreeClickAPressMustHitTheHandleWhichThenMovesWitho
 }
 
 TEST_F(SliderRealDrag, ShiftInTheMiddleOfADragMakesItTenTimesFinerWithoutAJump) {
-    if (!test::XServerKeys::available())
+    if (!test::XServerKeys::available()) {
         GTEST_SKIP() << "shift must be held at the X server while the mouse moves (see XServerKeys.h)";
+    }
     const POINT p = at(79);  // the handle's middle at value 0.5
     float atShift = -1.0f;
     test::RealInput input;
@@ -198,8 +204,9 @@ TEST_F(SliderRealDrag, ShiftInTheMiddleOfADragMakesItTenTimesFinerWithoutAJump) 
     EXPECT_NEAR(atShift, 0.5f + 20.0f / 112.0f, 1e-5f);
     EXPECT_NEAR(slider->getValue(), 0.5f + 20.0f / 112.0f + 50.0f / 1120.0f, 1e-4f);
     const std::vector<float> values = listener.values();
-    for (std::size_t i = 1; i < values.size(); ++i)
+    for (std::size_t i = 1; i < values.size(); ++i) {
         EXPECT_LT(std::fabs(values[i] - values[i - 1]), 0.05f) << "no jump at step " << i;
+    }
 }
 
 TEST_F(SliderRealDrag, LeftControlClickRestoresTheDefaultOnceAndLeftControlShiftDoesNot) {
@@ -214,8 +221,14 @@ TEST_F(SliderRealDrag, LeftControlClickRestoresTheDefaultOnceAndLeftControlShift
 
     slider->setValue(0.9f);
     test::RealInput withShift;
-    withShift.moveTo(p.x, p.y).keyDown(VK_CONTROL).keyDown(VK_SHIFT).press().pause(40).release().keyUp(VK_SHIFT).keyUp(
-        VK_CONTROL);
+    withShift.moveTo(p.x, p.y)
+        .keyDown(VK_CONTROL)
+        .keyDown(VK_SHIFT)
+        .press()
+        .pause(40)
+        .release()
+        .keyUp(VK_SHIFT)
+        .keyUp(VK_CONTROL);
     ASSERT_TRUE(withShift.runWhilePumping());
     EXPECT_NE(slider->getValue(), 0.5f);
     EXPECT_EQ(scene.owner.calls, (std::vector<std::string>{"begin 9", "end 9"})) << "an ordinary drag";

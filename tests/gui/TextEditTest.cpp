@@ -13,7 +13,8 @@ namespace {
 // A parent view that records what its children tell it.
 class NotifiedView : public View {
 public:
-    NotifiedView() : View(Rect(0, 0, 1, 1)) {}
+    NotifiedView()
+        : View(Rect(0, 0, 1, 1)) {}
     std::int32_t notify(View* sender, const char* message) override {
         messages.push_back(message);
         lastSender = sender;
@@ -39,8 +40,9 @@ protected:
     test::RealInput& clickAndType(test::RealInput& input, const std::string& keys) {
         const POINT p = inside();
         input.moveTo(p.x, p.y).press().release().pause(80);
-        for (char k : keys)
+        for (char k : keys) {
             input.keyDown(WORD(k)).keyUp(WORD(k));
+        }
         return input;
     }
 
@@ -92,7 +94,8 @@ TEST_F(TextEditReal, EditingThatLeavesTheTextAsItWasTellsNobody) {
     ASSERT_TRUE(input.runWhilePumping());
     EXPECT_STREQ(edit->text(), "old");
     EXPECT_TRUE(listener.calls.empty());
-    EXPECT_EQ(parent.messages, (std::vector<std::string>{"LooseFocus"})) << "the parent still hears editing end";
+    EXPECT_EQ(parent.messages, (std::vector<std::string>{"LooseFocus"}))
+        << "the parent still hears editing end";
     EXPECT_EQ(native::liveTotal(), before);
 }
 
@@ -134,13 +137,15 @@ TEST_F(TextEditReal, TheEditWindowIsColouredFromTheDisplaysColoursAndLimitedTo25
     scene.frame->setEditView(edit);
     ASSERT_TRUE(edit->isEditing());
     HWND window = edit->getEditWindow();
-    EXPECT_EQ(SendMessageA(window, WM_GETDLGCODE, 0, 0), DLGC_WANTALLKEYS) << "no host dialog takes Enter away";
+    EXPECT_EQ(SendMessageA(window, WM_GETDLGCODE, 0, 0), DLGC_WANTALLKEYS)
+        << "no host dialog takes Enter away";
     SendMessageA(window, EM_SETSEL, 0, -1);
     const std::string longText(300, 'q');
     SendMessageA(window, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(longText.c_str()));
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     test::TestWindows::pumpFor(30);
-    EXPECT_EQ(native::liveCount(native::Kind::brush), brushes + 1) << "one brush, however often the window asked";
+    EXPECT_EQ(native::liveCount(native::Kind::brush), brushes + 1)
+        << "one brush, however often the window asked";
     RECT r;
     GetClientRect(window, &r);
     EXPECT_EQ(test::TestWindows::windowPixel(window, r.right - 2, r.bottom - 2), colorBlue);

@@ -21,10 +21,12 @@ class PlainControl : public Control {
 public:
     explicit PlainControl(const Rect& size = Rect(0, 0, 20, 20), Bitmap* background = nullptr,
                           int* destroyed = nullptr)
-        : Control(size, nullptr, 7, background), destroyed_(destroyed) {}
+        : Control(size, nullptr, 7, background),
+          destroyed_(destroyed) {}
     ~PlainControl() override {
-        if (destroyed_)
+        if (destroyed_) {
             ++*destroyed_;
+        }
     }
     void draw(DrawContext*) override {
         ++draws;
@@ -112,10 +114,12 @@ TEST(ControlValues, CopyBackgroundOffsetTakesTheControlsTopLeft) {
 
 TEST(ViewBasics, HitTestIncludesAllFourEdges) {
     View view(Rect(10, 10, 20, 30));
-    for (Point p : {Point(10, 10), Point(20, 10), Point(10, 30), Point(20, 30), Point(15, 20)})
+    for (Point p : {Point(10, 10), Point(20, 10), Point(10, 30), Point(20, 30), Point(15, 20)}) {
         EXPECT_TRUE(view.hitTest(p)) << p.h << "," << p.v;
-    for (Point p : {Point(9, 15), Point(21, 15), Point(15, 9), Point(15, 31)})
+    }
+    for (Point p : {Point(9, 15), Point(21, 15), Point(15, 9), Point(15, 31)}) {
         EXPECT_FALSE(view.hitTest(p)) << p.h << "," << p.v;
+    }
 }
 
 TEST(ViewBasics, DefaultsAnswerNotHandled) {
@@ -150,7 +154,10 @@ TEST(ViewCounting, ReleaseWithTheCountAtZeroDoesNothing) {
     // must leave it alone instead of deleting it.
     class StackView : public View {
     public:
-        StackView() : View(Rect()) { refCount_ = 0; }
+        StackView()
+            : View(Rect()) {
+            refCount_ = 0;
+        }
     } view;
     view.release();
     EXPECT_EQ(view.getRefCount(), 0);

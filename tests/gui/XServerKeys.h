@@ -28,8 +28,9 @@ public:
     // keysym: an X key name such as "Shift_L" or "Control_L".
     static bool set(const char* keysym, bool down) {
         Spawn spawn = spawnEntry();
-        if (!spawn)
+        if (!spawn) {
             return false;
+        }
         char script[] =
             "import ctypes,sys\n"
             "x=ctypes.CDLL('libX11.so.6'); t=ctypes.CDLL('libXtst.so.6')\n"
@@ -58,14 +59,16 @@ private:
 
     static Spawn spawnEntry() {
         HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-        return ntdll ? reinterpret_cast<Spawn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "__wine_unix_spawnvp")))
+        return ntdll ? reinterpret_cast<Spawn>(
+                           reinterpret_cast<void*>(GetProcAddress(ntdll, "__wine_unix_spawnvp")))
                      : nullptr;
     }
 
     static int probe() {
         Spawn spawn = spawnEntry();
-        if (!spawn)
+        if (!spawn) {
             return 0;
+        }
         char python[] = "python3";
         char dashC[] = "-c";
         char script[] =

@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "effect/PluginMain.h"
 #include "effect/BuzzEffect.h"
+#include "effect/PluginMain.h"
 
 namespace qp::test {
 namespace {
@@ -48,7 +48,8 @@ TEST(AutomationAgainstAudio, ParametersProgramsAndBanksChangeWhileTheSampleLoopR
     void* live = nullptr;
     const Int32 bankSize = Int32(record->dispatcher(record, effGetChunk, 0, 0, &live, 0.0f));
     ASSERT_EQ(bankSize, Int32(sizeof(ParameterBlock)));
-    std::vector<unsigned char> bank(static_cast<unsigned char*>(live), static_cast<unsigned char*>(live) + bankSize);
+    std::vector<unsigned char> bank(static_cast<unsigned char*>(live),
+                                    static_cast<unsigned char*>(live) + bankSize);
 
     std::atomic<bool> audioDone{false};
     std::atomic<bool> allFinite{true};
@@ -67,7 +68,9 @@ TEST(AutomationAgainstAudio, ParametersProgramsAndBanksChangeWhileTheSampleLoopR
                 record->process(record, inputs, outputs, kFrames);
             }
             for (Int32 n = 0; n < kFrames; ++n) {
-                if (!std::isfinite(outLeft[n]) || outLeft[n] != outRight[n]) allFinite = false;
+                if (!std::isfinite(outLeft[n]) || outLeft[n] != outRight[n]) {
+                    allFinite = false;
+                }
             }
         }
         audioDone = true;

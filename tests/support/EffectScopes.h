@@ -15,9 +15,14 @@ namespace qp::test {
 
 class RecordingEditor final : public EditorBase {
 public:
-    explicit RecordingEditor(EffectBase* effect) : EditorBase(effect) { latest = this; }
+    explicit RecordingEditor(EffectBase* effect)
+        : EditorBase(effect) {
+        latest = this;
+    }
     ~RecordingEditor() override {
-        if (latest == this) latest = nullptr;
+        if (latest == this) {
+            latest = nullptr;
+        }
     }
 
     void setParameter(Int32 index, float value) override { received.emplace_back(index, value); }
@@ -39,7 +44,8 @@ public:
 // Installs an editor factory for the lifetime of the scope.
 class EditorFactoryScope {
 public:
-    explicit EditorFactoryScope(EditorFactory factory) : previous_(editorFactory()) {
+    explicit EditorFactoryScope(EditorFactory factory)
+        : previous_(editorFactory()) {
         setEditorFactory(factory);
     }
     ~EditorFactoryScope() { setEditorFactory(previous_); }

@@ -39,22 +39,26 @@ struct HostCall {
 // host would unless versionAnswer is cleared; everything else gets `answer`.
 class CallLog {
 public:
-    explicit CallLog(std::optional<IntPtr> version = 2400) : versionAnswer(version) {}
+    explicit CallLog(std::optional<IntPtr> version = 2400)
+        : versionAnswer(version) {}
 
     IntPtr take(const HostCall& call) {
         calls.push_back(call);
-        if (respond)
+        if (respond) {
             return respond(call);
-        if (call.opcode == audioMasterVersion && versionAnswer)
+        }
+        if (call.opcode == audioMasterVersion && versionAnswer) {
             return *versionAnswer;
+        }
         return answer;
     }
 
     std::vector<HostCall> callsWith(Int32 opcode) const {
         std::vector<HostCall> found;
         for (const HostCall& call : calls) {
-            if (call.opcode == opcode)
+            if (call.opcode == opcode) {
                 found.push_back(call);
+            }
         }
         return found;
     }
@@ -84,8 +88,9 @@ public:
 
     static IntPtr QP_CDECL callback(AEffect* effect, Int32 opcode, Int32 index, IntPtr value, void* ptr,
                                     float opt) {
-        if (active == nullptr)
+        if (active == nullptr) {
             return 0;
+        }
         return active->take(HostCall::of(effect, opcode, index, value, ptr, opt));
     }
 

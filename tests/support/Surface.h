@@ -18,7 +18,10 @@ namespace qp::test {
 
 class Surface {
 public:
-    Surface(int width, int height, Color background = colorBlack) : dib_(width, height) { fill(background); }
+    Surface(int width, int height, Color background = colorBlack)
+        : dib_(width, height) {
+        fill(background);
+    }
     ~Surface() { context_.reset(); }
     Surface(const Surface&) = delete;
     Surface& operator=(const Surface&) = delete;
@@ -28,8 +31,9 @@ public:
     int height() const { return dib_.height(); }
     // A toolkit drawing context on the surface, made on first use.
     DrawContext* context() {
-        if (!context_)
+        if (!context_) {
             context_ = std::make_unique<DrawContext>(nullptr, dib_.dc(), nullptr);
+        }
         return context_.get();
     }
 
@@ -40,8 +44,9 @@ public:
     void fill(Color c) {
         std::uint32_t* bits = dib_.bits();
         const std::uint32_t p = (std::uint32_t(c.red) << 16) | (std::uint32_t(c.green) << 8) | c.blue;
-        for (int i = 0; i < width() * height(); ++i)
+        for (int i = 0; i < width() * height(); ++i) {
             bits[i] = p;
+        }
     }
     // Every pixel as GDI left it, and as 0x00RRGGBB.
     std::vector<std::uint32_t> snapshot() const {
@@ -51,17 +56,23 @@ public:
     std::vector<std::uint32_t> pixels() const { return dib_.pixels(); }
     // The first and last columns holding any pixel other than c; -1 if none.
     int firstColumnNot(Color c) const {
-        for (int x = 0; x < width(); ++x)
-            for (int y = 0; y < height(); ++y)
-                if (!(pixel(x, y) == c))
+        for (int x = 0; x < width(); ++x) {
+            for (int y = 0; y < height(); ++y) {
+                if (!(pixel(x, y) == c)) {
                     return x;
+                }
+            }
+        }
         return -1;
     }
     int lastColumnNot(Color c) const {
-        for (int x = width() - 1; x >= 0; --x)
-            for (int y = 0; y < height(); ++y)
-                if (!(pixel(x, y) == c))
+        for (int x = width() - 1; x >= 0; --x) {
+            for (int y = 0; y < height(); ++y) {
+                if (!(pixel(x, y) == c)) {
                     return x;
+                }
+            }
+        }
         return -1;
     }
 

@@ -24,9 +24,9 @@ TEST(CommandLine, InfoTakesAnOptionalLibrary) {
 }
 
 TEST(CommandLine, RenderTakesEveryOption) {
-    CommandLine line = parse({"render", "--dll", "p.dll", "--param", "sens=0.8", "--param", "1=0.25",
-                              "--program", "3", "--block", "64", "--accumulate", "--format", "pcm16",
-                              "in.wav", "out.wav"});
+    CommandLine line =
+        parse({"render", "--dll", "p.dll", "--param", "sens=0.8", "--param", "1=0.25", "--program", "3",
+               "--block", "64", "--accumulate", "--format", "pcm16", "in.wav", "out.wav"});
     ASSERT_TRUE(line.error.empty()) << line.error;
     EXPECT_EQ(line.command, Command::Render);
     EXPECT_EQ(line.library, "p.dll");
@@ -86,7 +86,9 @@ TEST(CommandLine, RefusesWhatItCannotUse) {
     };
     for (const auto& arguments : wrong) {
         std::string joined;
-        for (const auto& a : arguments) joined += a + ' ';
+        for (const auto& a : arguments) {
+            joined += a + ' ';
+        }
         EXPECT_FALSE(parse(arguments).error.empty()) << joined;
     }
 }
@@ -101,8 +103,8 @@ TEST(CommandLine, SynthTakesLengthPitchAndLayout) {
 }
 
 TEST(CommandLine, PresetSaveKeepsItsStepsInOrder) {
-    CommandLine line = parse({"preset", "save", "--dll", "p.dll", "--bank", "in.fxb", "--program", "2", "--name",
-                              "Comb", "--param", "buzz=1", "--preset", "x.fxp", "OUT.FXB"});
+    CommandLine line = parse({"preset", "save", "--dll", "p.dll", "--bank", "in.fxb", "--program", "2",
+                              "--name", "Comb", "--param", "buzz=1", "--preset", "x.fxp", "OUT.FXB"});
     ASSERT_TRUE(line.error.empty()) << line.error;
     EXPECT_EQ(line.command, Command::PresetSave);
     EXPECT_EQ(line.library, "p.dll");

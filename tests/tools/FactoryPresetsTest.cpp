@@ -29,9 +29,9 @@ TEST(FactoryPresets, BankAndPresetsAgreeAndAreDistinct) {
     EXPECT_EQ(bank.formatVersion, 2);
     EXPECT_EQ(bank.currentProgram, 0);
     ASSERT_EQ(bank.chunk.size(), 360u);
-    const char* files[] = {"01 Faint Reed.fxp", "02 Thin Reed.fxp", "03 Soft Reed.fxp",
+    const char* files[] = {"01 Faint Reed.fxp", "02 Thin Reed.fxp",   "03 Soft Reed.fxp",
                            "04 Nasal Reed.fxp", "05 Bright Reed.fxp", "06 Comb Buzz.fxp",
-                           "07 Kazoo.fxp", "08 Full Kazoo.fxp", "09 Spoken Buzz.fxp"};
+                           "07 Kazoo.fxp",      "08 Full Kazoo.fxp",  "09 Spoken Buzz.fxp"};
     std::set<std::string> names;
     std::set<std::pair<float, float>> values;
     for (std::size_t p = 0; p < 9; ++p) {

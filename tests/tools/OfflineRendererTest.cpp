@@ -50,23 +50,32 @@ struct StandIn {
         StandIn& self = of(effect);
         self.log.push_back("op" + std::to_string(opcode) + ":" + std::to_string(value));
         switch (opcode) {
-        case effSetSampleRate: self.sampleRate = opt; return 0;
-        case effSetProgram: self.program = int(value); return 0;
-        case effGetProgram: return self.program;
-        case effGetParamName:
-            std::strcpy(static_cast<char*>(ptr), index == 0 ? "Gain" : "offset");
-            return 0;
-        case effGetProgramNameIndexed:
-            std::strcpy(static_cast<char*>(ptr), "Prog");
-            return 1;
-        case effGetEffectName: std::strcpy(static_cast<char*>(ptr), "StandIn"); return 1;
-        case effCanDo: return std::strcmp(static_cast<char*>(ptr), "bypass") == 0 ? 1 : 0;
-        case effEditGetRect: {
-            static ERect rect{0, 0, 100, 200};
-            *static_cast<ERect**>(ptr) = &rect;
-            return 1;
-        }
-        default: return 0;
+            case effSetSampleRate:
+                self.sampleRate = opt;
+                return 0;
+            case effSetProgram:
+                self.program = int(value);
+                return 0;
+            case effGetProgram:
+                return self.program;
+            case effGetParamName:
+                std::strcpy(static_cast<char*>(ptr), index == 0 ? "Gain" : "offset");
+                return 0;
+            case effGetProgramNameIndexed:
+                std::strcpy(static_cast<char*>(ptr), "Prog");
+                return 1;
+            case effGetEffectName:
+                std::strcpy(static_cast<char*>(ptr), "StandIn");
+                return 1;
+            case effCanDo:
+                return std::strcmp(static_cast<char*>(ptr), "bypass") == 0 ? 1 : 0;
+            case effEditGetRect: {
+                static ERect rect{0, 0, 100, 200};
+                *static_cast<ERect**>(ptr) = &rect;
+                return 1;
+            }
+            default:
+                return 0;
         }
     }
 
@@ -90,7 +99,9 @@ struct StandIn {
     }
     static void QP_CDECL setParameter(AEffect* e, Int32 index, float value) {
         of(e).log.push_back("set" + std::to_string(index));
-        if (index >= 0 && index < 2) of(e).parameters[index] = value;
+        if (index >= 0 && index < 2) {
+            of(e).parameters[index] = value;
+        }
     }
     static float QP_CDECL getParameter(AEffect* e, Int32 index) {
         return index >= 0 && index < 2 ? of(e).parameters[index] : 0.0f;
@@ -102,7 +113,9 @@ Audio input(std::size_t channels, std::size_t frames) {
     audio.sampleRate = 22050;
     audio.channels.assign(channels, std::vector<float>(frames));
     for (std::size_t c = 0; c < channels; ++c) {
-        for (std::size_t n = 0; n < frames; ++n) audio.channels[c][n] = float(n) * 0.001f + float(c);
+        for (std::size_t n = 0; n < frames; ++n) {
+            audio.channels[c][n] = float(n) * 0.001f + float(c);
+        }
     }
     return audio;
 }
@@ -121,8 +134,8 @@ TEST(OfflineRenderer, ConfiguresLikeAHostThenProcessesInHostBlocks) {
     EXPECT_EQ(result.sens, 0.5f);
 
     // Order: open, rate, block size, program, parameters, on, audio, off.
-    const std::vector<std::string> expected = {"op0:0",  "op10:0",    "op11:100",  "op2:2",
-                                               "set0",   "set1",      "op12:1",    "replacing",
+    const std::vector<std::string> expected = {"op0:0",     "op10:0",    "op11:100", "op2:2",
+                                               "set0",      "set1",      "op12:1",   "replacing",
                                                "replacing", "replacing", "op12:0"};
     std::vector<std::string> log = plugin.log;
     // Name lookups may happen any number of times; compare the rest.
@@ -214,9 +227,8 @@ TEST(EffectInfo, ReportsWhatTheRecordAndDispatcherSay) {
     const std::string text = out.str();
     for (const char* expected : {"effect name    StandIn", "unique id      'Test' (0x54657374)",
                                  "record version 7", "flags          17 = HasEditor | CanReplacing",
-                                 "channels       2 in, 2 out", "programs       4 (current 0)",
-                                 "0 * \"Prog\"", "0 \"Gain\" = 1", "can do         bypass",
-                                 "editor         200 x 100"}) {
+                                 "channels       2 in, 2 out", "programs       4 (current 0)", "0 * \"Prog\"",
+                                 "0 \"Gain\" = 1", "can do         bypass", "editor         200 x 100"}) {
         EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
     }
     // Looking changes nothing.

@@ -39,8 +39,7 @@ TEST(PluginLibrary, RefusesWhatIsNoPluginAndSaysWhy) {
     EXPECT_NE(loadError(beside("FakePluginBadMagic.dll")).find("'Nope'"), std::string::npos)
         << loadError(beside("FakePluginBadMagic.dll"));
     // A file that is no DLL at all.
-    EXPECT_NE(loadError(beside("qp_tools_tests.xml.does.not.exist")).find("cannot load"),
-              std::string::npos);
+    EXPECT_NE(loadError(beside("qp_tools_tests.xml.does.not.exist")).find("cannot load"), std::string::npos);
 }
 
 // A 64-bit host handed a 32-bit plug-in (the commonest mistake in a 64-bit
@@ -90,10 +89,14 @@ TEST(PluginLibrary, RenderedVowelChangesOnlyWhereTheGateOpens) {
 
     // Until the first sample whose doubled value passes 0.5 the two are equal.
     std::size_t firstOpen = 0;
-    while (firstOpen < dry.frames() && !(2.0f * dry.channels[0][firstOpen] > 0.5f)) ++firstOpen;
+    while (firstOpen < dry.frames() && !(2.0f * dry.channels[0][firstOpen] > 0.5f)) {
+        ++firstOpen;
+    }
     ASSERT_GT(firstOpen, 100u);
     ASSERT_LT(firstOpen, dry.frames());
-    for (std::size_t n = 0; n < firstOpen; ++n) ASSERT_EQ(buzzed.channels[0][n], plain.channels[0][n]) << n;
+    for (std::size_t n = 0; n < firstOpen; ++n) {
+        ASSERT_EQ(buzzed.channels[0][n], plain.channels[0][n]) << n;
+    }
     EXPECT_NE(buzzed.channels[0][firstOpen], plain.channels[0][firstOpen]);
 
     double difference = 0.0;

@@ -17,7 +17,9 @@ constexpr Int32 kId = fourCharCode('1', '0', '2', '8');
 
 std::vector<std::uint8_t> counting(std::size_t size, std::uint8_t first) {
     std::vector<std::uint8_t> bytes(size);
-    for (std::size_t i = 0; i < size; ++i) bytes[i] = std::uint8_t(first + i);
+    for (std::size_t i = 0; i < size; ++i) {
+        bytes[i] = std::uint8_t(first + i);
+    }
     return bytes;
 }
 
@@ -56,7 +58,9 @@ PresetFile bankChunk() {
 
 PresetFile bankPrograms() {
     PresetFile file = headed(PresetKind::BankPrograms, 1);
-    for (char p = 0; p < 3; ++p) file.programs.push_back(programValues({'P', char('0' + p)}, 0.25f * p, 1.0f));
+    for (char p = 0; p < 3; ++p) {
+        file.programs.push_back(programValues({'P', char('0' + p)}, 0.25f * p, 1.0f));
+    }
     return file;
 }
 
@@ -66,7 +70,9 @@ Int32 int32At(const std::vector<std::uint8_t>& bytes, std::size_t at) {
 }
 
 void setInt32At(std::vector<std::uint8_t>& bytes, std::size_t at, Int32 value) {
-    for (int i = 0; i < 4; ++i) bytes[at + std::size_t(i)] = std::uint8_t(std::uint32_t(value) >> (24 - 8 * i));
+    for (int i = 0; i < 4; ++i) {
+        bytes[at + std::size_t(i)] = std::uint8_t(std::uint32_t(value) >> (24 - 8 * i));
+    }
 }
 
 std::string refusal(const std::vector<std::uint8_t>& bytes) {
@@ -76,7 +82,9 @@ std::string refusal(const std::vector<std::uint8_t>& bytes) {
     return result.error;
 }
 
-bool mentions(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool mentions(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
 TEST(PresetFileLayout, ProgramChunkFieldsAreBigEndianAtTheirOffsets) {
     const std::vector<std::uint8_t> bytes = serializePresetFile(programChunk());
@@ -106,8 +114,10 @@ TEST(PresetFileLayout, ValuesAreBigEndianFloatsAndBankHeaderHoldsTheCurrentProgr
     EXPECT_EQ(std::memcmp(bank.data() + 8, "FBCh", 4), 0);
     EXPECT_EQ(int32At(bank, 12), 2);
     EXPECT_EQ(int32At(bank, 24), 9);
-    EXPECT_EQ(int32At(bank, 28), 4);   // current program, first reserved word
-    for (std::size_t i = 32; i < 156; ++i) ASSERT_EQ(bank[i], 0) << i;
+    EXPECT_EQ(int32At(bank, 28), 4);  // current program, first reserved word
+    for (std::size_t i = 32; i < 156; ++i) {
+        ASSERT_EQ(bank[i], 0) << i;
+    }
     EXPECT_EQ(int32At(bank, 156), 360);
 
     const std::vector<std::uint8_t> list = serializePresetFile(bankPrograms());
@@ -225,7 +235,8 @@ TEST(PresetFileRefusal, EveryTruncationOfEveryKind) {
             // Even with the size field corrected, the body is still short.
             if (length >= 8) {
                 setInt32At(cut, 4, Int32(length - 8));
-                ASSERT_FALSE(parsePresetFile(cut).ok) << presetKindCode(file.kind) << " body cut to " << length;
+                ASSERT_FALSE(parsePresetFile(cut).ok)
+                    << presetKindCode(file.kind) << " body cut to " << length;
             }
         }
     }

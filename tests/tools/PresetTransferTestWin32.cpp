@@ -20,7 +20,9 @@ struct LoadedPlugin {
         std::string error;
         EXPECT_TRUE(library.load(PluginLibrary::defaultPath(), &error)) << error;
         effect = library.effect();
-        if (effect) effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
+        if (effect) {
+            effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
+        }
     }
     void select(Int32 program) { effect->dispatcher(effect, effSetProgram, 0, program, nullptr, 0.0f); }
     void setName(const char* name) {

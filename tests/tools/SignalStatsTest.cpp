@@ -13,7 +13,9 @@ namespace {
 
 TEST(SignalStats, FullScaleSineIsMinusThreeDecibelsRms) {
     std::vector<float> sine(44100);
-    for (std::size_t n = 0; n < sine.size(); ++n) sine[n] = float(std::sin(2 * 3.14159265358979 * 441.0 * n / 44100.0));
+    for (std::size_t n = 0; n < sine.size(); ++n) {
+        sine[n] = float(std::sin(2 * 3.14159265358979 * 441.0 * n / 44100.0));
+    }
     const LevelFigures figures = measureLevels({sine, sine});
     EXPECT_NEAR(figures.rmsDb, -3.0103, 0.01);
     EXPECT_NEAR(figures.peakDb, 0.0, 0.01);

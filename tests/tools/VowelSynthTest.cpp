@@ -17,7 +17,9 @@ constexpr double kPi = 3.14159265358979323846;
 
 double rms(const std::vector<float>& samples, std::size_t from, std::size_t to) {
     double sum = 0.0;
-    for (std::size_t n = from; n < to; ++n) sum += double(samples[n]) * samples[n];
+    for (std::size_t n = from; n < to; ++n) {
+        sum += double(samples[n]) * samples[n];
+    }
     return std::sqrt(sum / double(to - from));
 }
 
@@ -27,7 +29,9 @@ double fundamental(const std::vector<float>& samples, std::size_t from, std::siz
     double best = -1.0;
     for (std::size_t lag = std::size_t(rate / 500); lag < std::size_t(rate / 50); ++lag) {
         double sum = 0.0;
-        for (std::size_t n = from; n < from + length; ++n) sum += double(samples[n]) * samples[n + lag];
+        for (std::size_t n = from; n < from + length; ++n) {
+            sum += double(samples[n]) * samples[n + lag];
+        }
         if (sum > best) {
             best = sum;
             bestLag = lag;
@@ -62,7 +66,7 @@ TEST(VowelSynth, IsLevelledToItsPeakAndFadesInAndOut) {
     EXPECT_GT(*std::min_element(voice.begin(), voice.end()), -1.0f);
     const double body = rms(voice, 44100, 88200);
     EXPECT_GT(body, 0.05);
-    EXPECT_LT(rms(voice, 0, 441), body * 0.05);                         // first 10 ms
+    EXPECT_LT(rms(voice, 0, 441), body * 0.05);                            // first 10 ms
     EXPECT_LT(rms(voice, voice.size() - 441, voice.size()), body * 0.05);  // last 10 ms
     EXPECT_EQ(voice.front(), 0.0f);
 }
@@ -111,7 +115,9 @@ TEST(VowelSynth, DefaultLevelOpensTheGateOnPeaksButNotAlways) {
     const std::size_t period = 267;
     for (std::size_t start = 22050; start + period < voice.size() - 22050; start += period) {
         bool opened = false;
-        for (std::size_t n = start; n < start + period && !opened; ++n) opened = 2.0f * voice[n] > 0.5f;
+        for (std::size_t n = start; n < start + period && !opened; ++n) {
+            opened = 2.0f * voice[n] > 0.5f;
+        }
         ASSERT_TRUE(opened) << "period at sample " << start;
     }
 }

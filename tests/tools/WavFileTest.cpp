@@ -28,7 +28,9 @@ Audio ramp(std::size_t channels, std::size_t frames, std::uint32_t rate = 48000)
 }
 
 void putU32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes[at + i] = std::uint8_t(value >> (8 * i));
+    for (int i = 0; i < 4; ++i) {
+        bytes[at + i] = std::uint8_t(value >> (8 * i));
+    }
 }
 
 void putU16(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint16_t value) {
@@ -45,7 +47,9 @@ std::vector<std::uint8_t> riff(const std::vector<std::pair<std::string, std::vec
         bytes.resize(bytes.size() + 4);
         putU32(bytes, at, std::uint32_t(body.size()));
         bytes.insert(bytes.end(), body.begin(), body.end());
-        if (body.size() & 1) bytes.push_back(0);
+        if (body.size() & 1) {
+            bytes.push_back(0);
+        }
     }
     putU32(bytes, 4, std::uint32_t(bytes.size() - 8));
     return bytes;
@@ -54,7 +58,9 @@ std::vector<std::uint8_t> riff(const std::vector<std::pair<std::string, std::vec
 std::vector<std::uint8_t> fmtBody(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate,
                                   std::uint16_t bits, std::uint16_t blockAlign = 0) {
     std::vector<std::uint8_t> body(16);
-    if (blockAlign == 0) blockAlign = std::uint16_t(channels * bits / 8);
+    if (blockAlign == 0) {
+        blockAlign = std::uint16_t(channels * bits / 8);
+    }
     putU16(body, 0, tag);
     putU16(body, 2, channels);
     putU32(body, 4, rate);
@@ -102,8 +108,8 @@ TEST(WavRoundTrip, PcmClipsOutOfRangeAndWritesNaNAsZero) {
                        std::numeric_limits<float>::infinity()}};
     WavReadResult back = parse(encodeWav(audio, SampleFormat::Pcm16));
     ASSERT_TRUE(back.ok) << back.error;
-    const std::vector<float> expected = {32767 / 32768.0f, -1.0f, 0.0f, 32767 / 32768.0f, -1.0f,
-                                         32767 / 32768.0f};
+    const std::vector<float> expected = {32767 / 32768.0f, -1.0f, 0.0f,
+                                         32767 / 32768.0f, -1.0f, 32767 / 32768.0f};
     EXPECT_EQ(back.audio.channels[0], expected);
 }
 
@@ -111,7 +117,8 @@ TEST(WavWriting, HeaderDescribesTheFileItWrites) {
     const std::vector<std::uint8_t> bytes = encodeWav(ramp(2, 10, 44100), SampleFormat::Float32);
     ASSERT_GE(bytes.size(), 58u);
     auto u32 = [&](std::size_t at) {
-        return std::uint32_t(bytes[at]) | bytes[at + 1] << 8 | bytes[at + 2] << 16 | std::uint32_t(bytes[at + 3]) << 24;
+        return std::uint32_t(bytes[at]) | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+               std::uint32_t(bytes[at + 3]) << 24;
     };
     EXPECT_EQ(u32(4), bytes.size() - 8);
     EXPECT_EQ(std::memcmp(&bytes[12], "fmt ", 4), 0);
@@ -165,7 +172,8 @@ TEST(WavReading, ReadsDataThatComesBeforeTheFormat) {
 }
 
 TEST(WavReading, DropsAPartialLastFrame) {
-    WavReadResult result = parse(riff({{"fmt ", fmtBody(1, 2, 8000, 16)}, {"data", std::vector<std::uint8_t>(10)}}));
+    WavReadResult result =
+        parse(riff({{"fmt ", fmtBody(1, 2, 8000, 16)}, {"data", std::vector<std::uint8_t>(10)}}));
     ASSERT_TRUE(result.ok) << result.error;
     EXPECT_EQ(result.audio.frames(), 2u);
 }
@@ -214,7 +222,8 @@ TEST(WavReading, RefusesDamagedOrUnsupportedFilesWithAReason) {
         {"huge data size", hugeData, "truncated"},
         {"huge chunk size", hugeOther, "LIST"},
         {"truncated header", truncatedHeader, "fmt"},
-        {"two fmt", riff({{"fmt ", fmtBody(1, 1, 8000, 16)}, {"fmt ", fmtBody(1, 1, 8000, 16)}, {"data", twoFrames}}),
+        {"two fmt",
+         riff({{"fmt ", fmtBody(1, 1, 8000, 16)}, {"fmt ", fmtBody(1, 1, 8000, 16)}, {"data", twoFrames}}),
          "more than one fmt"},
     };
     for (const Refusal& refusal : refusals) {

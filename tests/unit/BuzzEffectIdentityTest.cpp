@@ -13,8 +13,7 @@
 namespace qp::test {
 namespace {
 
-
-constexpr Int32 kFlagsWithEditor = 61;     // editor, VU, mono, replacing, chunks
+constexpr Int32 kFlagsWithEditor = 61;  // editor, VU, mono, replacing, chunks
 constexpr Int32 kFlagsWithoutEditor = 60;
 
 int editorsMade = 0;
@@ -108,8 +107,7 @@ class BuzzEffectIdentity : public RecordedEffectTest {
 protected:
     RecordingEditor* editor = RecordingEditor::latest;
 
-    IntPtr dispatch(Int32 opcode, Int32 index = 0, IntPtr value = 0, void* ptr = nullptr,
-                    float opt = 0.0f) {
+    IntPtr dispatch(Int32 opcode, Int32 index = 0, IntPtr value = 0, void* ptr = nullptr, float opt = 0.0f) {
         return effect.dispatcher(opcode, index, value, ptr, opt);
     }
 
@@ -163,8 +161,8 @@ TEST_F(BuzzEffectIdentity, MouseWheelRequestReachesTheEditor) {
 TEST_F(BuzzEffectIdentity, MouseWheelWithoutEditorIsDeclined) {
     EditorFactoryScope none(nullptr);
     BuzzEffect bare(&RecordingHost::callback);
-    EXPECT_EQ(bare.vendorSpecific(fourCharCode('s', 't', 'C', 'A'), fourCharCode('W', 'h', 'e', 'e'),
-                                  nullptr, 1.0f),
+    EXPECT_EQ(bare.vendorSpecific(fourCharCode('s', 't', 'C', 'A'), fourCharCode('W', 'h', 'e', 'e'), nullptr,
+                                  1.0f),
               0);
 }
 
@@ -179,7 +177,9 @@ TEST_F(BuzzEffectIdentity, AnswersThatHoldWithOrWithoutABuffer) {
     EXPECT_EQ(dispatch(effGetCurrentMidiProgram, 3, 0, buffer), -1);
     EXPECT_EQ(dispatch(effShellGetNextPlugin, 0, 0, buffer), 0);
     EXPECT_EQ(dispatch(effShellGetNextPlugin, 0, 0, nullptr), 0);
-    for (char byte : buffer) ASSERT_EQ(byte, 0x5a);
+    for (char byte : buffer) {
+        ASSERT_EQ(byte, 0x5a);
+    }
 }
 
 TEST_F(BuzzEffectIdentity, CanDoOnlyMidiInput) {

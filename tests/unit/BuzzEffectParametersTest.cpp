@@ -11,7 +11,6 @@
 namespace qp::test {
 namespace {
 
-
 using Received = std::vector<std::pair<Int32, float>>;
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();

@@ -15,7 +15,6 @@
 namespace qp::test {
 namespace {
 
-
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
 
@@ -25,7 +24,8 @@ struct Block {
     Block(std::vector<float> left, std::vector<float> right)
         : in{std::move(left), std::move(right)},
           out{std::vector<float>(in[0].size(), 0.0f), std::vector<float>(in[0].size(), 0.0f)} {}
-    Block(std::vector<float> both) : Block(both, both) {}
+    Block(std::vector<float> both)
+        : Block(both, both) {}
 
     float** inputs() {
         inputPointers[0] = in[0].data();
@@ -47,12 +47,15 @@ struct Block {
 
 class BuzzEffectProcessing : public ::testing::Test {
 protected:
-    std::unique_ptr<BuzzEffect> makeEffect() { return std::make_unique<BuzzEffect>(&RecordingHost::callback); }
+    std::unique_ptr<BuzzEffect> makeEffect() {
+        return std::make_unique<BuzzEffect>(&RecordingHost::callback);
+    }
 
     std::vector<float> replace(BuzzEffect& target, Block block) {
         target.processReplacing(block.inputs(), block.outputs(), block.frames());
         // Identical bits, NaN included.
-        EXPECT_EQ(std::memcmp(block.out[0].data(), block.out[1].data(), block.out[0].size() * sizeof(float)), 0);
+        EXPECT_EQ(std::memcmp(block.out[0].data(), block.out[1].data(), block.out[0].size() * sizeof(float)),
+                  0);
         return block.out[0];
     }
     std::vector<float> replace(Block block) { return replace(*effect, std::move(block)); }
@@ -125,10 +128,10 @@ TEST_F(BuzzEffectProcessing, GateComparesTheSignedSumOfBothInputs) {
         reference->setParameter(kBuzzIndex, 0.0f);
         return withBuzz - replace(*reference, Block({left}, {right}))[0];
     };
-    EXPECT_GT(buzzStep(0.6f, 0.6f), 0.4f);   // 1.2 > 1.0: a full step of buzz
-    EXPECT_EQ(buzzStep(0.6f, 0.0f), 0.0f);   // one input counts once
+    EXPECT_GT(buzzStep(0.6f, 0.6f), 0.4f);  // 1.2 > 1.0: a full step of buzz
+    EXPECT_EQ(buzzStep(0.6f, 0.0f), 0.0f);  // one input counts once
     EXPECT_EQ(buzzStep(0.45f, 0.45f), 0.0f);
-    EXPECT_EQ(buzzStep(-3.0f, -3.0f), 0.0f); // the magnitude does not count
+    EXPECT_EQ(buzzStep(-3.0f, -3.0f), 0.0f);  // the magnitude does not count
 }
 
 TEST_F(BuzzEffectProcessing, ParameterChangesApplyFromTheNextSample) {

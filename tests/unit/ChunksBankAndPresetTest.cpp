@@ -20,7 +20,9 @@ protected:
     static ParameterBlock unusualBlock() {
         ParameterBlock block;
         auto* bytes = reinterpret_cast<unsigned char*>(&block);
-        for (std::size_t i = 0; i < sizeof block; ++i) bytes[i] = static_cast<unsigned char>(i * 7 + 3);
+        for (std::size_t i = 0; i < sizeof block; ++i) {
+            bytes[i] = static_cast<unsigned char>(i * 7 + 3);
+        }
         for (int p = 0; p < kParameterCount; ++p) {
             ParameterRecord& parameter = block.parameters[p];
             parameter.perProgram = 1;
@@ -98,8 +100,11 @@ TEST_F(Chunks, WrongBankSizesAreRefusedAndTheProgramIsReapplied) {
     struct Case {
         void* data;
         Int32 size;
-    } cases[] = {{bigger.data(), 359}, {bigger.data(), 361}, {bigger.data(), 0},
-                 {bigger.data(), -360}, {nullptr, 360}};
+    } cases[] = {{bigger.data(), 359},
+                 {bigger.data(), 361},
+                 {bigger.data(), 0},
+                 {bigger.data(), -360},
+                 {nullptr, 360}};
     for (const Case& c : cases) {
         platform().clearMessages();
         editorOf(*effect).log.clear();
@@ -174,7 +179,8 @@ TEST_F(Chunks, PresetGoesIntoTheCurrentProgram) {
     source->setParameter(kBuzzIndex, 0.3f);
     void* data = nullptr;
     ASSERT_EQ(source->getChunk(&data, true), 32);
-    std::vector<unsigned char> preset(static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + 32);
+    std::vector<unsigned char> preset(static_cast<unsigned char*>(data),
+                                      static_cast<unsigned char*>(data) + 32);
 
     auto target = makeEffect();
     target->setProgram(7);
@@ -216,10 +222,11 @@ TEST_F(Chunks, LoadedValuesKeepToTheirRangeAndAreNeverNonFinite) {
     const float inf = std::numeric_limits<float>::infinity();
     const float max = std::numeric_limits<float>::max();
     ParameterBlock block = unusualBlock();
-    const float loaded[kProgramCount][2] = {{nan, inf}, {-inf, 5.0f}, {-0.5f, 1e-3f}, {-nan, 1.0f},
-                                            {0.0f, 2e38f}, {0.5f, 0.5f}, {nan, nan}, {inf, -inf}, {1.5f, -1.0f}};
-    const float expected[kProgramCount][2] = {{0, max}, {0, 5.0f}, {0, 1e-3f}, {0, 1}, {0, 2e38f},
-                                              {0.5f, 0.5f}, {0, 0}, {1, -max}, {1, -1.0f}};
+    const float loaded[kProgramCount][2] = {{nan, inf},   {-inf, 5.0f},  {-0.5f, 1e-3f},
+                                            {-nan, 1.0f}, {0.0f, 2e38f}, {0.5f, 0.5f},
+                                            {nan, nan},   {inf, -inf},   {1.5f, -1.0f}};
+    const float expected[kProgramCount][2] = {{0, max},     {0, 5.0f}, {0, 1e-3f}, {0, 1},    {0, 2e38f},
+                                              {0.5f, 0.5f}, {0, 0},    {1, -max},  {1, -1.0f}};
     for (int i = 0; i < kProgramCount; ++i) {
         block.programs[i].values[0] = loaded[i][0];
         block.programs[i].values[1] = loaded[i][1];
@@ -256,7 +263,9 @@ TEST_F(Chunks, LoadedValuesKeepToTheirRangeAndAreNeverNonFinite) {
 
 TEST_F(Chunks, AnUnboundedBankRoundTripsByteForByte) {
     ParameterBlock block = unusualBlock();
-    for (ParameterRecord& parameter : block.parameters) parameter.unbounded = 1;
+    for (ParameterRecord& parameter : block.parameters) {
+        parameter.unbounded = 1;
+    }
     block.parameters[0].value = -3.0f;
     block.parameters[1].value = 1e30f;
     block.programs[2].values[0] = 12.5f;
@@ -303,7 +312,9 @@ TEST_F(Chunks, ThroughTheDispatcherEveryChunkIsAnsweredByTheLoader) {
         EXPECT_EQ(effect->getProgram(), 3);
         EXPECT_EQ(editorOf(*effect).count(EditorEvent::RequestUpdate), 1) << c.size;
         EXPECT_EQ(editorOf(*effect).count(EditorEvent::RefreshLearnedControllers), 1) << c.size;
-        if (c.index == 0) expectCurrentProgramReapplied(*effect);
+        if (c.index == 0) {
+            expectCurrentProgramReapplied(*effect);
+        }
     }
     // No bytes at all: nothing is copied and nothing is wrong.
     platform().clearMessages();
@@ -317,7 +328,9 @@ TEST_F(Chunks, ThroughTheDispatcherEveryChunkIsAnsweredByTheLoader) {
 TEST_F(Chunks, UnterminatedNamesAreReadAsTwentyThreeCharacters) {
     auto effect = makeEffect();
     ParameterBlock block = unusualBlock();
-    for (ProgramRecord& program : block.programs) std::memset(program.name, 'N', kNameSize);
+    for (ProgramRecord& program : block.programs) {
+        std::memset(program.name, 'N', kNameSize);
+    }
     std::memset(block.parameters[0].name, 'P', kNameSize);
     auto bank = bytesOf(block);
     effect->setChunk(bank.data(), 360, false);

@@ -145,8 +145,8 @@ TEST(DispatcherDefaults, EveryOpcodeAnswersAsTheTableSays) {
 TEST(DispatcherDefaults, UnknownOpcodesAnswerZero) {
     DefaultEffect effect;
     char buffer[64] = {};
-    for (Int32 opcode : {77, 78, 100, 1000, std::numeric_limits<Int32>::max(), -1,
-                         std::numeric_limits<Int32>::min()}) {
+    for (Int32 opcode :
+         {77, 78, 100, 1000, std::numeric_limits<Int32>::max(), -1, std::numeric_limits<Int32>::min()}) {
         EXPECT_EQ(effect.dispatch(opcode, 1, 1, buffer, 1.0f), 0) << opcode;
     }
     for (Int32 opcode : {effEditDraw, effEditMouse, effEditKey, effEditTop, effEditSleep}) {
@@ -228,7 +228,9 @@ public:
     bool copyProgram(Int32 d) override { return note("copyProgram", d), true; }
     void connectInput(Int32 i, bool c) override { note("connectInput", i, c); }
     void connectOutput(Int32 i, bool c) override { note("connectOutput", i, c); }
-    bool getInputProperties(Int32 i, VstPinProperties*) override { return note("getInputProperties", i), true; }
+    bool getInputProperties(Int32 i, VstPinProperties*) override {
+        return note("getInputProperties", i), true;
+    }
     bool getOutputProperties(Int32 i, VstPinProperties* p) override {
         note("getOutputProperties", i);
         std::strcpy(p->label, text.c_str());
@@ -238,7 +240,9 @@ public:
     Int32 getPlugCategory() override { return note("getPlugCategory"), 7; }
     Int32 getCurrentPosition() override { return note("getCurrentPosition"), 7; }
     float* getDestinationBuffer() override { return note("getDestinationBuffer"), destination; }
-    bool offlineNotify(VstAudioFile* f, Int32 n, bool s) override { return note("offlineNotify", n, s, f), true; }
+    bool offlineNotify(VstAudioFile* f, Int32 n, bool s) override {
+        return note("offlineNotify", n, s, f), true;
+    }
     bool offlinePrepare(VstOfflineTask* t, Int32 n) override { return note("offlinePrepare", n, 0, t), true; }
     bool offlineRun(VstOfflineTask* t, Int32 n) override { return note("offlineRun", n, 0, t), true; }
     bool processVarIo(void* v) override { return note("processVarIo", 0, 0, v), true; }
@@ -262,11 +266,15 @@ public:
     bool setViewPosition(Int32 x, Int32 y) override { return note("setViewPosition", x, y), true; }
     Int32 getTailSize() override { return note("getTailSize"), 7; }
     Int32 effectIdle() override { return note("effectIdle"), 7; }
-    bool getParameterProperties(Int32 i, void* p) override { return note("getParameterProperties", i, 0, p), true; }
+    bool getParameterProperties(Int32 i, void* p) override {
+        return note("getParameterProperties", i, 0, p), true;
+    }
     bool keysRequired() override { return note("keysRequired"), true; }
     Int32 getVstVersion() override { return note("getVstVersion"), 7; }
     Int32 getMidiProgramName(Int32 c, void* p) override { return note("getMidiProgramName", c, 0, p), 7; }
-    Int32 getCurrentMidiProgram(Int32 c, void* p) override { return note("getCurrentMidiProgram", c, 0, p), 7; }
+    Int32 getCurrentMidiProgram(Int32 c, void* p) override {
+        return note("getCurrentMidiProgram", c, 0, p), 7;
+    }
     Int32 getMidiProgramCategory(Int32 c, void* p) override {
         return note("getMidiProgramCategory", c, 0, p), 7;
     }
@@ -281,7 +289,9 @@ public:
     Int32 startProcess() override { return note("startProcess"), 7; }
     Int32 stopProcess() override { return note("stopProcess"), 7; }
     Int32 setTotalSampleToProcess(Int32 v) override { return note("setTotalSampleToProcess", v), v; }
-    bool setPanLaw(Int32 type, float gain) override { return note("setPanLaw", type, 0, nullptr, gain), true; }
+    bool setPanLaw(Int32 type, float gain) override {
+        return note("setPanLaw", type, 0, nullptr, gain), true;
+    }
     Int32 beginLoadBank(void* p) override { return note("beginLoadBank", 0, 0, p), 7; }
     Int32 beginLoadProgram(void* p) override { return note("beginLoadProgram", 0, 0, p), 7; }
 
@@ -341,8 +351,13 @@ TEST(DispatcherRouting, EveryOpcodeReachesItsOperationWithItsArguments) {
         {effOfflineRun, 0, 3, p, 0, {"offlineRun", 3, 0, p}, 1},
         {effProcessVarIo, 0, 0, p, 0, {"processVarIo", 0, 0, p}, 1},
         {effSetSpeakerArrangement, 0, ref, p, 0, {"setSpeakerArrangement", ref, 0, p}, 1},
-        {effSetBlockSizeAndSampleRate, 0, 512, nullptr, 96000.0f,
-         {"setBlockSizeAndSampleRate", 512, 0, nullptr, 96000.0f}, 1},
+        {effSetBlockSizeAndSampleRate,
+         0,
+         512,
+         nullptr,
+         96000.0f,
+         {"setBlockSizeAndSampleRate", 512, 0, nullptr, 96000.0f},
+         1},
         {effSetBypass, 0, 2, nullptr, 0, {"setBypass", 1}, 1},
         {effGetEffectName, 0, 0, p, 0, {"getEffectName"}, 1, false},
         {effGetErrorText, 0, 0, p, 0, {"getErrorText"}, 1, false},
@@ -395,7 +410,8 @@ TEST(DispatcherRouting, TheBaseLayerAloneAnswersOnlyOpcodesUpTo24) {
     // An effect built on EffectBase alone: the upper opcodes are not its business.
     class BaseOnlyEffect : public EffectBase {
     public:
-        BaseOnlyEffect() : EffectBase(recordingHost, 1, 1) {}
+        BaseOnlyEffect()
+            : EffectBase(recordingHost, 1, 1) {}
         void process(float**, float**, Int32) override {}
     } effect;
     EXPECT_EQ(effect.dispatcher(effIdentify, 0, 0, nullptr, 0), 0x4e764566);
@@ -410,14 +426,33 @@ TEST(DispatcherSafety, NullPtrIsAnsweredWithZeroAndReachesNoOperation) {
     RecordingEffect effect;
     VstSpeakerArrangement* arrangement = nullptr;
     const IntPtr ref = reinterpret_cast<IntPtr>(&arrangement);
-    for (Int32 opcode :
-         {effSetProgramName, effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName,
-          effGetChunk, effString2Parameter, effGetProgramNameIndexed,
-          effGetInputProperties, effGetOutputProperties, effOfflineNotify, effOfflinePrepare, effOfflineRun,
-          effProcessVarIo, effSetSpeakerArrangement, effGetEffectName, effGetErrorText, effGetVendorString,
-          effGetProductString, effCanDo, effGetParameterProperties, effGetMidiProgramName,
-          effGetMidiProgramCategory, effGetMidiKeyName, effGetSpeakerArrangement,
-          effBeginLoadBank, effBeginLoadProgram}) {
+    for (Int32 opcode : {effSetProgramName,
+                         effGetProgramName,
+                         effGetParamLabel,
+                         effGetParamDisplay,
+                         effGetParamName,
+                         effGetChunk,
+                         effString2Parameter,
+                         effGetProgramNameIndexed,
+                         effGetInputProperties,
+                         effGetOutputProperties,
+                         effOfflineNotify,
+                         effOfflinePrepare,
+                         effOfflineRun,
+                         effProcessVarIo,
+                         effSetSpeakerArrangement,
+                         effGetEffectName,
+                         effGetErrorText,
+                         effGetVendorString,
+                         effGetProductString,
+                         effCanDo,
+                         effGetParameterProperties,
+                         effGetMidiProgramName,
+                         effGetMidiProgramCategory,
+                         effGetMidiKeyName,
+                         effGetSpeakerArrangement,
+                         effBeginLoadBank,
+                         effBeginLoadProgram}) {
         effect.ops.clear();
         EXPECT_EQ(effect.dispatch(opcode, 0, ref, nullptr), 0) << opcode;
         EXPECT_TRUE(effect.ops.empty()) << opcode << " reached " << effect.ops.front().name;
@@ -475,7 +510,9 @@ TEST(DispatcherSafety, TheEndOfTheShellListLeavesTheHostsBufferAlone) {
     char host[80];
     std::memset(host, kUntouched, sizeof(host));
     EXPECT_EQ(effect.dispatch(effShellGetNextPlugin, 0, 0, host), 0);
-    for (char byte : host) ASSERT_EQ(byte, kUntouched);
+    for (char byte : host) {
+        ASSERT_EQ(byte, kUntouched);
+    }
 }
 
 struct TextLimit {
@@ -487,9 +524,9 @@ TEST(DispatcherSafety, OverlongTextsAreCutToTheHostsLimits) {
     RecordingEffect effect;
     effect.text = longText(100);
     const std::vector<TextLimit> limits = {
-        {effGetParamName, 9},      {effGetParamLabel, 9},       {effGetParamDisplay, 9},
-        {effGetProgramName, 24},   {effGetProgramNameIndexed, 24}, {effGetEffectName, 32},
-        {effGetVendorString, 64},  {effGetProductString, 64},   {effGetErrorText, 64},
+        {effGetParamName, 9},        {effGetParamLabel, 9},          {effGetParamDisplay, 9},
+        {effGetProgramName, 24},     {effGetProgramNameIndexed, 24}, {effGetEffectName, 32},
+        {effGetVendorString, 64},    {effGetProductString, 64},      {effGetErrorText, 64},
         {effShellGetNextPlugin, 64},
     };
     for (const TextLimit& limit : limits) {
@@ -564,8 +601,12 @@ public:
 TEST(DispatcherConversions, VuIsScaledTo16BitsAndTruncated) {
     VuEffect effect;
     const std::vector<std::pair<float, IntPtr>> cases = {
-        {0.5f, 16383}, {1.0f, 32767}, {0.0f, 0}, {-0.5f, -16383},
-        {std::nanf(""), 0}, {1e12f, std::numeric_limits<Int32>::max()},
+        {0.5f, 16383},
+        {1.0f, 32767},
+        {0.0f, 0},
+        {-0.5f, -16383},
+        {std::nanf(""), 0},
+        {1e12f, std::numeric_limits<Int32>::max()},
         {-std::numeric_limits<float>::infinity(), std::numeric_limits<Int32>::min()},
     };
     for (const auto& [vu, expected] : cases) {
@@ -615,8 +656,8 @@ TEST(DispatcherEditor, WithoutEditorOrParentTheEditorOpcodesAnswerZero) {
     int parent = 0;
     for (Int32 opcode : {effEditGetRect, effEditOpen, effEditClose, effEditIdle, effEditKeyDown, effEditKeyUp,
                          effSetEditKnobMode}) {
-        EXPECT_EQ(effect.dispatch(opcode, 1, 1, opcode == effEditGetRect ? static_cast<void*>(&rect) : &parent,
-                                  1.0f),
+        EXPECT_EQ(effect.dispatch(opcode, 1, 1,
+                                  opcode == effEditGetRect ? static_cast<void*>(&rect) : &parent, 1.0f),
                   0)
             << opcode;
     }

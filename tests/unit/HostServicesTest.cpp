@@ -67,7 +67,8 @@ TEST_F(HostServices, EveryWrapperSendsItsOpcodeAndArguments) {
          audioMasterWillReplaceOrAccumulate},
         {"hostGetCurrentProcessLevel", [](auto& e) { e.hostGetCurrentProcessLevel(); },
          audioMasterGetCurrentProcessLevel},
-        {"hostGetAutomationState", [](auto& e) { e.hostGetAutomationState(); }, audioMasterGetAutomationState},
+        {"hostGetAutomationState", [](auto& e) { e.hostGetAutomationState(); },
+         audioMasterGetAutomationState},
         {"hostOfflineStart", [&](auto& e) { e.hostOfflineStart(fake<VstAudioFile>(storage), 3, 2); },
          audioMasterOfflineStart, 2, 3, p},
         {"hostOfflineRead", [&](auto& e) { e.hostOfflineRead(fake<VstOfflineTask>(storage), 4, true); },
@@ -91,15 +92,16 @@ TEST_F(HostServices, EveryWrapperSendsItsOpcodeAndArguments) {
          audioMasterVendorSpecific, 5, 6, p, 0.5f},
         {"hostCanDo", [&](auto& e) { e.hostCanDo(text); }, audioMasterCanDo, 0, 0, text},
         {"hostGetLanguage", [](auto& e) { e.hostGetLanguage(); }, audioMasterGetLanguage},
-        {"hostOpenWindow", [&](auto& e) { e.hostOpenWindow(fake<VstWindow>(storage)); }, audioMasterOpenWindow,
-         0, 0, p},
+        {"hostOpenWindow", [&](auto& e) { e.hostOpenWindow(fake<VstWindow>(storage)); },
+         audioMasterOpenWindow, 0, 0, p},
         {"hostCloseWindow", [&](auto& e) { e.hostCloseWindow(fake<VstWindow>(storage)); },
          audioMasterCloseWindow, 0, 0, p},
         {"hostGetDirectory", [](auto& e) { e.hostGetDirectory(); }, audioMasterGetDirectory},
         {"hostUpdateDisplay", [](auto& e) { e.hostUpdateDisplay(); }, audioMasterUpdateDisplay},
         {"hostBeginEdit", [](auto& e) { e.hostBeginEdit(1); }, audioMasterBeginEdit, 1},
         {"hostEndEdit", [](auto& e) { e.hostEndEdit(1); }, audioMasterEndEdit, 1},
-        {"EditHost::beginEdit", [](auto& e) { static_cast<EditHost&>(e).beginEdit(7); }, audioMasterBeginEdit, 7},
+        {"EditHost::beginEdit", [](auto& e) { static_cast<EditHost&>(e).beginEdit(7); }, audioMasterBeginEdit,
+         7},
         {"EditHost::endEdit", [](auto& e) { static_cast<EditHost&>(e).endEdit(7); }, audioMasterEndEdit, 7},
         {"hostOpenFileSelector", [&](auto& e) { e.hostOpenFileSelector(fake<VstFileSelect>(storage)); },
          audioMasterOpenFileSelector, 0, 0, p},
@@ -267,7 +269,8 @@ TEST_F(HostServices, WithoutAHostNothingIsSentAndTheAnswersAreEmpty) {
 struct ArrangementOwner {
     VstSpeakerArrangement* arrangement = nullptr;
     DefaultEffect* effect;
-    explicit ArrangementOwner(DefaultEffect& e) : effect(&e) {}
+    explicit ArrangementOwner(DefaultEffect& e)
+        : effect(&e) {}
     ~ArrangementOwner() { effect->releaseSpeakerArrangement(&arrangement); }
 };
 

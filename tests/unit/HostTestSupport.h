@@ -41,7 +41,8 @@ public:
 // An editor that counts what the effect asks of it and its own destruction.
 class CountingEditor : public EditorBase {
 public:
-    explicit CountingEditor(EffectBase* effect) : EditorBase(effect) {}
+    explicit CountingEditor(EffectBase* effect)
+        : EditorBase(effect) {}
     ~CountingEditor() override { ++destroyed; }
 
     Int32 getRect(ERect** rect) override {

@@ -1,8 +1,8 @@
 // What a new effect takes from the settings: learnt controllers always, kept
 // default values for parameters whose records ask for them, named after the
 // records (which a loaded bank can rename).
-#include "effect/Settings.h"
 #include "MidiTestSupport.h"
+#include "effect/Settings.h"
 
 namespace qp::test {
 namespace {
@@ -52,7 +52,9 @@ TEST_F(LoadSettings, KeptDefaultLandsInProgramZeroOnly) {
 
     EXPECT_FLOAT_EQ(effect->block().programs[0].values[kSensIndex], 0.8f);
     EXPECT_EQ(effect->block().programs[0].values[kBuzzIndex], 0.5f);
-    for (int p = 1; p < kProgramCount; ++p) EXPECT_EQ(effect->block().programs[p].values[kSensIndex], 0.5f);
+    for (int p = 1; p < kProgramCount; ++p) {
+        EXPECT_EQ(effect->block().programs[p].values[kSensIndex], 0.5f);
+    }
     // A kept default beyond the range is limited like any parameter value.
     platform().putDword(kSettingsKey, "sens", 20001);
     effect->loadSettings();

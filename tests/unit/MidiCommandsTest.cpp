@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "effect/Settings.h"
 #include "MidiTestSupport.h"
+#include "effect/Settings.h"
 
 namespace qp::test {
 namespace {
@@ -148,9 +148,9 @@ TEST_F(EditorCommands, FailedWritesAreReportedAndSavingStillEnds) {
 
     effect->setParameter(kMenuCommandIndex, 1.0f);
 
-    const std::vector<std::string> expected{"Save Actual Values as Defaults?", "Error saving Midi-CC registery!",
-                                            "Error saving registery!", "Error saving Midi-CC registery!",
-                                            "Default Values Saved!"};
+    const std::vector<std::string> expected{"Save Actual Values as Defaults?",
+                                            "Error saving Midi-CC registery!", "Error saving registery!",
+                                            "Error saving Midi-CC registery!", "Default Values Saved!"};
     EXPECT_EQ(messageTexts(), expected);
     EXPECT_EQ(platform().messages()[2].caption, "Error!");
     EXPECT_EQ(platform().messages()[2].buttons, Buttons::Ok);
@@ -210,7 +210,9 @@ TEST_F(EditorCommands, OtherMenuValuesAndIndexesDoNothingInTheEffect) {
     auto effect = makeEffect();
     learn(*effect, kSensIndex, 7);
     const auto before = rawBlock(*effect);
-    for (float value : {0.0f, 3.0f, 1.5f, -1.0f}) effect->setParameter(kMenuCommandIndex, value);
+    for (float value : {0.0f, 3.0f, 1.5f, -1.0f}) {
+        effect->setParameter(kMenuCommandIndex, value);
+    }
     effect->setParameter(kPresetsMenuIndex, 4.0f);
     effect->setParameter(kAboutBoxIndex, 1.0f);
     effect->setParameter(12, 1.0f);

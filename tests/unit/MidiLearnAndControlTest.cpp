@@ -11,7 +11,9 @@ using MidiInput = EffectTest;
 
 const float kMiddle = 64.0f * (1.0f / 127.0f);
 
-void armLearn(BuzzEffect& effect, Int32 parameter) { effect.setParameter(kLearnCommandIndex, float(parameter)); }
+void armLearn(BuzzEffect& effect, Int32 parameter) {
+    effect.setParameter(kLearnCommandIndex, float(parameter));
+}
 
 TEST_F(MidiInput, ArmedLearnBindsTheControllerAndAppliesTheSameEvent) {
     auto effect = makeEffect();
@@ -125,14 +127,14 @@ TEST_F(MidiInput, OtherMessagesAndEventTypesChangeNothing) {
     const auto before = rawBlock(*effect);
 
     EventList list;
-    list.midi(0x90, 5, 100)       // note on
-        .midi(0x80, 5, 0)         // note off
-        .midi(0xA0, 5, 1)         // poly aftertouch
-        .midi(0xD0, 5, 0)         // channel aftertouch
-        .midi(0xE0, 0x7F, 0x7F)   // pitch bend
-        .midi(0xF0, 5, 1)         // system
-        .midi(0xB0, 5, 0, 6)      // a controller change in a non-MIDI event (sysex type)
-        .midi(0xC0, 4, 0, 0);     // a program change in an event of type 0
+    list.midi(0x90, 5, 100)      // note on
+        .midi(0x80, 5, 0)        // note off
+        .midi(0xA0, 5, 1)        // poly aftertouch
+        .midi(0xD0, 5, 0)        // channel aftertouch
+        .midi(0xE0, 0x7F, 0x7F)  // pitch bend
+        .midi(0xF0, 5, 1)        // system
+        .midi(0xB0, 5, 0, 6)     // a controller change in a non-MIDI event (sysex type)
+        .midi(0xC0, 4, 0, 0);    // a program change in an event of type 0
     EXPECT_EQ(send(*effect, list), 1);
 
     EXPECT_EQ(rawBlock(*effect), before);
@@ -172,7 +174,9 @@ TEST_F(MidiInput, ManyEventsInOneListActInOrder) {
     auto effect = makeEffect();
     armLearn(*effect, kBuzzIndex);
     EventList list;
-    for (int value = 0; value < 100; ++value) list.midi(0xB0, 11, value);
+    for (int value = 0; value < 100; ++value) {
+        list.midi(0xB0, 11, value);
+    }
     list.midi(0xC0, 8, 0).midi(0xB0, 11, 127);
     EXPECT_EQ(send(*effect, list), 1);
     EXPECT_EQ(effect->getProgram(), 8);

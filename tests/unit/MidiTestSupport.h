@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "effect/BuzzEffect.h"
-#include "tests/support/EffectScopes.h"
 #include "host/MemoryPlatform.h"
+#include "tests/support/EffectScopes.h"
 
 namespace qp::test {
 
@@ -20,14 +20,19 @@ constexpr const char* kSettingsKey = "Software\\Veltmarsk\\Quorrelphone";
 
 // What the effect asked of its editor, in order.
 struct EditorEvent {
-    enum Kind { SetParameter, RequestUpdate, RefreshLearnedControllers } kind;
+    enum Kind {
+        SetParameter,
+        RequestUpdate,
+        RefreshLearnedControllers
+    } kind;
     Int32 index = 0;
     float value = 0.0f;
 };
 
 class LoggingEditor final : public EditorBase {
 public:
-    explicit LoggingEditor(EffectBase* effect) : EditorBase(effect) {}
+    explicit LoggingEditor(EffectBase* effect)
+        : EditorBase(effect) {}
 
     void setParameter(Int32 index, float value) override {
         log.push_back({EditorEvent::SetParameter, index, value});
@@ -39,7 +44,9 @@ public:
 
     int count(EditorEvent::Kind kind) const {
         int n = 0;
-        for (const EditorEvent& event : log) n += event.kind == kind;
+        for (const EditorEvent& event : log) {
+            n += event.kind == kind;
+        }
         return n;
     }
 
@@ -78,7 +85,8 @@ private:
 
 class EffectTest : public ::testing::Test {
 protected:
-    EffectTest() : editorScope_(&LoggingEditor::make) {}
+    EffectTest()
+        : editorScope_(&LoggingEditor::make) {}
 
     std::unique_ptr<BuzzEffect> makeEffect() {
         auto made = std::make_unique<BuzzEffect>(&RecordingHost::callback);
@@ -110,7 +118,9 @@ protected:
 
     std::vector<std::string> messageTexts() const {
         std::vector<std::string> texts;
-        for (const auto& message : platform().messages()) texts.push_back(message.text);
+        for (const auto& message : platform().messages()) {
+            texts.push_back(message.text);
+        }
         return texts;
     }
 

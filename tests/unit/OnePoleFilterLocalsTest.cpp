@@ -39,8 +39,8 @@ TEST(OnePoleFilterLocals, AStateHandedBackContinuesLikeTheMemberOperations) {
 
 TEST(OnePoleFilterLocals, HandedBackStatesPassTheGuard) {
     OnePoleFilter filter;
-    for (float bad : {1e-40f, -1e-40f, std::numeric_limits<float>::infinity(),
-                      std::numeric_limits<float>::quiet_NaN()}) {
+    for (float bad :
+         {1e-40f, -1e-40f, std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()}) {
         filter.setState(bad);
         EXPECT_EQ(bitsOf(filter.state()), 0u) << bad;
     }

@@ -27,7 +27,9 @@ OnePoleFilter halfCoefficientFilter(std::int32_t type) {
 
 std::vector<float> feed(OnePoleFilter& filter, float (OnePoleFilter::*step)(float),
                         std::vector<float> input) {
-    for (float& x : input) x = (filter.*step)(x);
+    for (float& x : input) {
+        x = (filter.*step)(x);
+    }
     return input;
 }
 

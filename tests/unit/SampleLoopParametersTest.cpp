@@ -12,7 +12,6 @@
 namespace qp::test {
 namespace {
 
-
 class SampleLoopParameters : public ::testing::Test {
 protected:
     // One sample of silence. From rest, with sens = 1 even the 1e-11 offset opens

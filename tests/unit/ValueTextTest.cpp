@@ -18,10 +18,18 @@ constexpr float kInfinity = std::numeric_limits<float>::infinity();
 
 class ValueText : public ::testing::Test {
 protected:
-    std::string floatText(float value) { return write([&](char* t) { effect.floatToText(value, t); }); }
-    std::string integerText(Int32 value) { return write([&](char* t) { effect.integerToText(value, t); }); }
-    std::string decibelText(float gain) { return write([&](char* t) { effect.gainToDecibelText(gain, t); }); }
-    std::string hertzText(float samples) { return write([&](char* t) { effect.samplesToHertzText(samples, t); }); }
+    std::string floatText(float value) {
+        return write([&](char* t) { effect.floatToText(value, t); });
+    }
+    std::string integerText(Int32 value) {
+        return write([&](char* t) { effect.integerToText(value, t); });
+    }
+    std::string decibelText(float gain) {
+        return write([&](char* t) { effect.gainToDecibelText(gain, t); });
+    }
+    std::string hertzText(float samples) {
+        return write([&](char* t) { effect.samplesToHertzText(samples, t); });
+    }
     std::string millisecondsText(float samples) {
         return write([&](char* t) { effect.samplesToMillisecondsText(samples, t); });
     }
@@ -41,9 +49,10 @@ protected:
 
 TEST_F(ValueText, FloatsShowEightCharactersWithTruncatedDigits) {
     const std::vector<std::pair<float, const char*>> cases = {
-        {0.5f, "0.500000"},      {1.0f, "1.000000"},   {0.0f, "0.000000"},     {-0.0f, "0.000000"},
-        {-0.5f, "-0.50000"},     {12.34f, "12.34000"}, {1234567.0f, "1234567."}, {0.123456789f, "0.123456"},
-        {0.9999999f, "0.999999"}, {-1234.5f, "-1234.50"}, {10.0f, "10.00000"}, {999999.9f, "999999.8"},
+        {0.5f, "0.500000"},       {1.0f, "1.000000"},         {0.0f, "0.000000"},
+        {-0.0f, "0.000000"},      {-0.5f, "-0.50000"},        {12.34f, "12.34000"},
+        {1234567.0f, "1234567."}, {0.123456789f, "0.123456"}, {0.9999999f, "0.999999"},
+        {-1234.5f, "-1234.50"},   {10.0f, "10.00000"},        {999999.9f, "999999.8"},
     };
     for (const auto& [value, expected] : cases) {
         EXPECT_EQ(floatText(value), expected) << value;
@@ -97,7 +106,8 @@ TEST_F(ValueText, PeriodsAndCountsFollowTheStoredSampleRate) {
 TEST_F(ValueText, UnitConversionsGoThroughTheEffectsFloatText) {
     class PlainNumbers : public DefaultEffect {
     public:
-        PlainNumbers() : DefaultEffect(nullptr) {}
+        PlainNumbers()
+            : DefaultEffect(nullptr) {}
         void floatToText(float, char* text) override { std::strcpy(text, "own"); }
     } own;
     char text[16];

@@ -30,7 +30,9 @@ class DialogAnswerer {
 public:
     explicit DialogAnswerer(std::vector<int> script,
                             std::chrono::milliseconds patience = std::chrono::seconds(20))
-        : script_(std::move(script)), patience_(patience), thread_([this] { run(); }) {}
+        : script_(std::move(script)),
+          patience_(patience),
+          thread_([this] { run(); }) {}
 
     ~DialogAnswerer() { finish(); }
 
@@ -40,7 +42,9 @@ public:
     // Waits until the script is used up (or the watcher gave up) and returns
     // the dialogs seen, in order.
     std::vector<SeenDialog> finish() {
-        if (thread_.joinable()) thread_.join();
+        if (thread_.joinable()) {
+            thread_.join();
+        }
         std::lock_guard<std::mutex> lock(mutex_);
         return seen_;
     }
@@ -65,9 +69,13 @@ private:
         auto* search = reinterpret_cast<Search*>(context);
         DWORD process = 0;
         GetWindowThreadProcessId(window, &process);
-        if (process != search->process || !IsWindowVisible(window) || !isDialog(window)) return TRUE;
+        if (process != search->process || !IsWindowVisible(window) || !isDialog(window)) {
+            return TRUE;
+        }
         for (HWND old : *search->handled) {
-            if (old == window) return TRUE;
+            if (old == window) {
+                return TRUE;
+            }
         }
         search->found = window;
         return FALSE;
@@ -81,13 +89,22 @@ private:
         if (kind == "Static") {
             char text[512] = {};
             GetWindowTextA(child, text, sizeof text);
-            if (text[0] != 0 && dialog->text.empty()) dialog->text = text;
+            if (text[0] != 0 && dialog->text.empty()) {
+                dialog->text = text;
+            }
         } else if (kind == "Button" && IsWindowVisible(child)) {
             switch (GetDlgCtrlID(child)) {
-                case IDYES: dialog->hasYes = true; break;
-                case IDNO: dialog->hasNo = true; break;
-                case IDOK: dialog->hasOk = true; break;
-                default: break;
+                case IDYES:
+                    dialog->hasYes = true;
+                    break;
+                case IDNO:
+                    dialog->hasNo = true;
+                    break;
+                case IDOK:
+                    dialog->hasOk = true;
+                    break;
+                default:
+                    break;
             }
         }
         return TRUE;
@@ -102,9 +119,13 @@ private:
                 Search search{GetCurrentProcessId(), &handled};
                 EnumWindows(findDialog, reinterpret_cast<LPARAM>(&search));
                 dialog = search.found;
-                if (!dialog) Sleep(20);
+                if (!dialog) {
+                    Sleep(20);
+                }
             }
-            if (!dialog) return;
+            if (!dialog) {
+                return;
+            }
             // Let the dialog finish building its controls before reading them.
             Sleep(100);
             SeenDialog seen;
@@ -124,7 +145,9 @@ private:
             } else {
                 PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
             }
-            while (IsWindow(dialog) && std::chrono::steady_clock::now() < deadline) Sleep(10);
+            while (IsWindow(dialog) && std::chrono::steady_clock::now() < deadline) {
+                Sleep(10);
+            }
         }
     }
 

@@ -13,13 +13,14 @@
 namespace qp::test {
 namespace {
 
-
 constexpr const char* kEffectKey = "Software\\Veltmarsk\\Quorrelphone";
 
 class RealDialogs : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "message boxes need a display";
+        if (!std::getenv("DISPLAY")) {
+            GTEST_SKIP() << "message boxes need a display";
+        }
         setCurrentPlatform(nullptr);
     }
 };

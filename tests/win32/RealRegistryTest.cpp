@@ -27,15 +27,18 @@ protected:
 
     static bool keyExists() {
         HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+            return false;
+        }
         RegCloseKey(key);
         return true;
     }
 
     static void putValue(const char* name, DWORD type, const void* data, DWORD size) {
         HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(
+            RegCreateKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
         ASSERT_EQ(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
         RegCloseKey(key);
     }
@@ -50,10 +53,12 @@ protected:
     static Stored readBack(const char* name) {
         Stored stored;
         HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return stored;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+            return stored;
+        }
         stored.size = sizeof stored.data;
-        stored.status = RegQueryValueExA(key, name, nullptr, &stored.type, reinterpret_cast<BYTE*>(&stored.data),
-                                         &stored.size);
+        stored.status = RegQueryValueExA(key, name, nullptr, &stored.type,
+                                         reinterpret_cast<BYTE*>(&stored.data), &stored.size);
         RegCloseKey(key);
         return stored;
     }

@@ -16,8 +16,9 @@ std::string besideExecutable(const char* name) {
 }
 
 PluginModule::~PluginModule() {
-    if (module_ != nullptr)
+    if (module_ != nullptr) {
         FreeLibrary(static_cast<HMODULE>(module_));
+    }
 }
 
 bool PluginModule::load(const std::string& path, std::string* error) {

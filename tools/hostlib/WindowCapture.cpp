@@ -14,8 +14,10 @@ BOOL CALLBACK collectMenu(HWND window, LPARAM data) {
     GetClassNameA(window, name, sizeof name);
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    if (lstrcmpA(name, kMenuWindowClass) == 0 && IsWindowVisible(window) && process == GetCurrentProcessId())
+    if (lstrcmpA(name, kMenuWindowClass) == 0 && IsWindowVisible(window) &&
+        process == GetCurrentProcessId()) {
         reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
+    }
     return TRUE;
 }
 
@@ -29,7 +31,9 @@ void pumpMessages() {
     }
 }
 
-Dib::Dib(int width, int height, HDC compatibleWith) : width_(width), height_(height) {
+Dib::Dib(int width, int height, HDC compatibleWith)
+    : width_(width),
+      height_(height) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width;
@@ -56,8 +60,9 @@ std::uint32_t* Dib::bits() const {
 std::vector<std::uint32_t> Dib::pixels() const {
     const std::uint32_t* p = bits();
     std::vector<std::uint32_t> all(p, p + std::size_t(width_) * std::size_t(height_));
-    for (std::uint32_t& pixel : all)
+    for (std::uint32_t& pixel : all) {
         pixel &= 0x00FFFFFF;
+    }
     return all;
 }
 
@@ -74,8 +79,9 @@ Picture capture(HDC source, int x, int y, int width, int height) {
 Picture captureClient(HWND window) {
     RECT client = {};
     GetClientRect(window, &client);
-    if (client.right <= 0 || client.bottom <= 0)
+    if (client.right <= 0 || client.bottom <= 0) {
         return Picture{int(client.right), int(client.bottom), {}};
+    }
     HDC dc = GetDC(window);
     Picture picture = capture(dc, 0, 0, client.right, client.bottom);
     ReleaseDC(window, dc);
@@ -98,8 +104,9 @@ std::vector<HWND> visibleMenuWindows() {
 bool waitForMenus(std::size_t count, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
     while (visibleMenuWindows().size() < count) {
-        if (GetTickCount() - start > timeoutMs)
+        if (GetTickCount() - start > timeoutMs) {
             return false;
+        }
         Sleep(20);
     }
     return true;
