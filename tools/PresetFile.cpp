@@ -168,6 +168,22 @@ std::string truncated(const std::string& where, std::size_t offset) {
 // One CcnK record from `start`; `end` is where the record must end according to
 // its enclosing size (the whole file, or the bank's remaining bytes for the
 // programs of an FxBk). `nested` records are programs inside an FxBk.
+// The opaque forms end in a size and that many bytes of the plug-in's own chunk.
+bool readChunk(Reader& in, const char* what, std::vector<std::uint8_t>* chunk, std::string* error) {
+    Int32 chunkSize = 0;
+    if (!in.int32(&chunkSize)) {
+        *error = truncated("the chunk size", in.position());
+        return false;
+    }
+    if (chunkSize < 0 || std::uint64_t(chunkSize) > in.remaining()) {
+        *error = std::string("the ") + what + " chunk is said to be " + std::to_string(chunkSize) +
+                 " bytes but the file holds " + std::to_string(in.remaining()) + " after its header";
+        return false;
+    }
+    in.bytes(chunk, std::uint64_t(chunkSize));
+    return true;
+}
+
 bool parseRecord(const std::vector<std::uint8_t>& bytes, std::size_t start, std::size_t end, bool nested,
                  PresetFile* file, std::size_t* recordEnd, std::string* error) {
     const std::string what = nested ? "program record at byte " + std::to_string(start) : "file";
@@ -257,17 +273,9 @@ bool parseRecord(const std::vector<std::uint8_t>& bytes, std::size_t start, std:
                 in.float32(&value);
             }
         } else {
-            Int32 chunkSize = 0;
-            if (!in.int32(&chunkSize)) {
-                *error = truncated("the chunk size", in.position());
+            if (!readChunk(in, "program", &file->chunk, error)) {
                 return false;
             }
-            if (chunkSize < 0 || std::uint64_t(chunkSize) > in.remaining()) {
-                *error = "the program chunk is said to be " + std::to_string(chunkSize) +
-                         " bytes but the file holds " + std::to_string(in.remaining()) + " after its header";
-                return false;
-            }
-            in.bytes(&file->chunk, std::uint64_t(chunkSize));
         }
     } else {
         if (file->formatVersion < kOldestBankFormat || file->formatVersion > kCurrentBankFormat) {
@@ -306,17 +314,9 @@ bool parseRecord(const std::vector<std::uint8_t>& bytes, std::size_t start, std:
             }
             return true;
         }
-        Int32 chunkSize = 0;
-        if (!in.int32(&chunkSize)) {
-            *error = truncated("the chunk size", in.position());
+        if (!readChunk(in, "bank", &file->chunk, error)) {
             return false;
         }
-        if (chunkSize < 0 || std::uint64_t(chunkSize) > in.remaining()) {
-            *error = "the bank chunk is said to be " + std::to_string(chunkSize) +
-                     " bytes but the file holds " + std::to_string(in.remaining()) + " after its header";
-            return false;
-        }
-        in.bytes(&file->chunk, std::uint64_t(chunkSize));
     }
     if (in.remaining() != 0) {
         *error = "wrong size: " + std::to_string(in.remaining()) + " bytes follow the " +
