@@ -35,14 +35,17 @@ class Bitmap;
 // factory the frame's window takes no drops.
 using DropTargetFactory = IDropTarget* (*)(Frame* frame);
 
-// The cursor kinds Frame::setCursor takes; the numbers are the toolkit's public ones.
-inline constexpr std::int32_t kCursorDefault = 0;
-inline constexpr std::int32_t kCursorWait = 1;
-inline constexpr std::int32_t kCursorSizeWestEast = 2;
-inline constexpr std::int32_t kCursorSizeNorthSouth = 3;
-inline constexpr std::int32_t kCursorSizeAll = 4;
-inline constexpr std::int32_t kCursorSizeNortheastSouthwest = 5;
-inline constexpr std::int32_t kCursorSizeNorthwestSoutheast = 6;
+// The cursor kinds Frame::setCursor takes; the numbers (0 to 6, in this order)
+// are the toolkit's public ones.
+enum CursorKind : std::int32_t {
+    kCursorDefault = 0,
+    kCursorWait,
+    kCursorSizeWestEast,
+    kCursorSizeNorthSouth,
+    kCursorSizeAll,
+    kCursorSizeNortheastSouthwest,
+    kCursorSizeNorthwestSoutheast,
+};
 
 class Frame : public View {
 public:
@@ -93,7 +96,7 @@ public:
     // The cursor relative to the window's top-left corner (screen coordinates
     // without a window). Always true.
     bool getMouseLocation(Point& where) const;
-    // One of the cursor kinds below; others do nothing.
+    // One of the cursor kinds above (a CursorKind); other numbers do nothing.
     void setCursor(std::int32_t type);
     bool enableDrop(bool enable);
 

@@ -3,6 +3,8 @@
 #include <ole2.h>
 #include <windows.h>
 
+#include <iterator>
+
 #include "gui/DrawContext.h"
 #include "gui/EditWindowColors.h"
 #include "gui/Frame.h"
@@ -14,7 +16,11 @@ namespace {
 
 DropTargetFactory theDropTargetFactory = nullptr;
 
-HCURSOR systemCursor(LPCSTR id) { return LoadCursorA(nullptr, id); }
+// The system cursor of each cursor kind, indexed by kind; the default kind has
+// none, it restores the cursor the window had before the first change.
+const LPCSTR systemCursorIds[] = {nullptr,     IDC_WAIT,     IDC_SIZEWE,  IDC_SIZENS,
+                                  IDC_SIZEALL, IDC_SIZENESW, IDC_SIZENWSE};
+static_assert(std::size(systemCursorIds) == kCursorSizeNorthwestSoutheast + 1, "one entry per cursor kind");
 
 // The buttons and modifiers a button-down message reports. Its buttons are the
 // logical ones already (the system applied its swap), unlike the asynchronous
@@ -119,30 +125,10 @@ void Frame::setCursor(std::int32_t type) {
     if (!defaultCursor_) {
         defaultCursor_ = GetCursor();
     }
-    switch (type) {
-        case kCursorDefault:
-            SetCursor(static_cast<HCURSOR>(defaultCursor_));
-            break;
-        case kCursorWait:
-            SetCursor(systemCursor(IDC_WAIT));
-            break;
-        case kCursorSizeWestEast:
-            SetCursor(systemCursor(IDC_SIZEWE));
-            break;
-        case kCursorSizeNorthSouth:
-            SetCursor(systemCursor(IDC_SIZENS));
-            break;
-        case kCursorSizeAll:
-            SetCursor(systemCursor(IDC_SIZEALL));
-            break;
-        case kCursorSizeNortheastSouthwest:
-            SetCursor(systemCursor(IDC_SIZENESW));
-            break;
-        case kCursorSizeNorthwestSoutheast:
-            SetCursor(systemCursor(IDC_SIZENWSE));
-            break;
-        default:
-            break;
+    if (type == kCursorDefault) {
+        SetCursor(static_cast<HCURSOR>(defaultCursor_));
+    } else if (type > kCursorDefault && type < std::int32_t(std::size(systemCursorIds))) {
+        SetCursor(LoadCursorA(nullptr, systemCursorIds[type]));
     }
 }
 
