@@ -15,17 +15,15 @@ bool sameShown(const T& a, const T& b) {
     return a == b;
 }
 
-// Stores value in field; true when that changes what the display shows.
-template <class T>
-bool replaceShown(T& field, const T& value) {
-    if (sameShown(field, value)) {
-        return false;
-    }
-    field = value;
-    return true;
-}
-
 }  // namespace
+
+template <class T>
+void ParamDisplay::setShown(T& field, const T& value) {
+    if (!sameShown(field, value)) {
+        field = value;
+        setDirty(true);
+    }
+}
 
 ParamDisplay::ParamDisplay(const Rect& size, Bitmap* background, std::int32_t style)
     : ParamDisplay(size, nullptr, 0, background, style) {}
@@ -109,41 +107,17 @@ void ParamDisplay::drawDisplay(DrawContext* context, const char* text, Bitmap* c
     context->drawText(text, size_, opaque, horizontalAlign_);
 }
 
-void ParamDisplay::setFont(FontId font) {
-    if (replaceShown(font_, font)) {
-        setDirty(true);
-    }
-}
+void ParamDisplay::setFont(FontId font) { setShown(font_, font); }
 
-void ParamDisplay::setFontColor(Color color) {
-    if (replaceShown(fontColor_, color)) {
-        setDirty(true);
-    }
-}
+void ParamDisplay::setFontColor(Color color) { setShown(fontColor_, color); }
 
-void ParamDisplay::setBackgroundColor(Color color) {
-    if (replaceShown(backgroundColor_, color)) {
-        setDirty(true);
-    }
-}
+void ParamDisplay::setBackgroundColor(Color color) { setShown(backgroundColor_, color); }
 
-void ParamDisplay::setFrameColor(Color color) {
-    if (replaceShown(frameColor_, color)) {
-        setDirty(true);
-    }
-}
+void ParamDisplay::setFrameColor(Color color) { setShown(frameColor_, color); }
 
-void ParamDisplay::setShadowColor(Color color) {
-    if (replaceShown(shadowColor_, color)) {
-        setDirty(true);
-    }
-}
+void ParamDisplay::setShadowColor(Color color) { setShown(shadowColor_, color); }
 
-void ParamDisplay::setHorizontalAlign(TextAlign align) {
-    if (replaceShown(horizontalAlign_, align)) {
-        setDirty(true);
-    }
-}
+void ParamDisplay::setHorizontalAlign(TextAlign align) { setShown(horizontalAlign_, align); }
 
 void ParamDisplay::setValueToTextWithData(ValueToTextWithDataProc proc, void* userData) {
     valueToTextWithData_ = proc;
@@ -154,17 +128,9 @@ void ParamDisplay::setValueToText(ValueToTextProc proc) { valueToText_ = proc; }
 
 void ParamDisplay::setTextToValue(TextToValueProc proc) { textToValue_ = proc; }
 
-void ParamDisplay::setStyle(std::int32_t style) {
-    if (replaceShown(style_, style)) {
-        setDirty(true);
-    }
-}
+void ParamDisplay::setStyle(std::int32_t style) { setShown(style_, style); }
 
-void ParamDisplay::setTextFace(std::int32_t face) {
-    if (replaceShown(textFace_, face)) {
-        setDirty(true);
-    }
-}
+void ParamDisplay::setTextFace(std::int32_t face) { setShown(textFace_, face); }
 
 void ParamDisplay::setTextTransparency(bool transparent) { textTransparent_ = transparent; }
 

@@ -96,6 +96,12 @@ protected:
     Color frameColor_ = colorBlack;
     Color shadowColor_ = colorRed;
     bool textTransparent_ = true;
+
+private:
+    // Stores value in field and marks the display dirty when that changes what
+    // it shows.
+    template <class T>
+    void setShown(T& field, const T& value);
 };
 
 }  // namespace qp
