@@ -42,15 +42,9 @@ ParamDisplay::~ParamDisplay() = default;
 
 void ParamDisplay::draw(DrawContext* context) {
     char text[kDisplayTextSize] = {};
-    if (valueToTextWithData_) {
-        valueToTextWithData_(value_, text, userData_);
-    } else if (valueToText_) {
-        valueToText_(value_, text);
-    } else {
-        std::snprintf(text, sizeof(text), "%2.2f", double(value_));
-    }
-    // Conversions are outside code: never trust them to terminate the text.
-    text[kDisplayTextSize - 1] = '\0';
+    convertText(value_, text, valueToTextWithData_, valueToText_, [](float value, char* text) {
+        std::snprintf(text, kDisplayTextSize, "%2.2f", double(value));
+    });
     drawDisplay(context, text);
 }
 

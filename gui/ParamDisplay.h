@@ -83,6 +83,22 @@ protected:
     // control's), border, then text (none: no text). Marks the display clean.
     void drawDisplay(DrawContext* context, const char* text, Bitmap* clickedBitmap = nullptr);
 
+    // Writes the text shown for from into shown (kDisplayTextSize characters)
+    // through the conversion with the display's user data when there is one, else
+    // the plain conversion, else fallback. Conversions are outside code: never
+    // trust them to terminate the text.
+    template <class From, class WithData, class Plain, class Fallback>
+    void convertText(From from, char* shown, WithData withData, Plain plain, Fallback fallback) const {
+        if (withData) {
+            withData(from, shown, userData_);
+        } else if (plain) {
+            plain(from, shown);
+        } else {
+            fallback(from, shown);
+        }
+        shown[kDisplayTextSize - 1] = '\0';
+    }
+
     ValueToTextProc valueToText_ = nullptr;
     ValueToTextWithDataProc valueToTextWithData_ = nullptr;
     void* userData_ = nullptr;

@@ -88,14 +88,8 @@ TextEdit::~TextEdit() {
 void TextEdit::draw(DrawContext* context) {
     if (!editWindow_) {
         char shown[kDisplayTextSize] = {};
-        if (textConversionWithData_) {
-            textConversionWithData_(text_, shown, userData_);
-        } else if (textConversion_) {
-            textConversion_(text_, shown);
-        } else {
-            copyText(shown, text_);
-        }
-        shown[kDisplayTextSize - 1] = '\0';
+        convertText(text_, shown, textConversionWithData_, textConversion_,
+                    [](const char* text, char* shown) { copyText(shown, text); });
         drawDisplay(context, shown);
     }
     setDirty(false);
