@@ -43,24 +43,25 @@ bool isStockObject(HGDIOBJ object) {
     return false;
 }
 
+// The object types this seam makes, and the kind each is counted as.
+struct GdiType {
+    DWORD type;
+    Kind kind;
+};
+constexpr GdiType gdiTypes[] = {
+    {OBJ_PEN, Kind::pen},   {OBJ_EXTPEN, Kind::pen},    {OBJ_BRUSH, Kind::brush},
+    {OBJ_FONT, Kind::font}, {OBJ_BITMAP, Kind::bitmap},
+};
+
 bool gdiKind(HGDIOBJ object, Kind& kind) {
-    switch (GetObjectType(object)) {
-        case OBJ_PEN:
-        case OBJ_EXTPEN:
-            kind = Kind::pen;
+    const DWORD type = GetObjectType(object);
+    for (const GdiType& entry : gdiTypes) {
+        if (entry.type == type) {
+            kind = entry.kind;
             return true;
-        case OBJ_BRUSH:
-            kind = Kind::brush;
-            return true;
-        case OBJ_FONT:
-            kind = Kind::font;
-            return true;
-        case OBJ_BITMAP:
-            kind = Kind::bitmap;
-            return true;
-        default:
-            return false;
+        }
     }
+    return false;
 }
 
 }  // namespace
