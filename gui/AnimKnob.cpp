@@ -27,7 +27,7 @@ AnimKnob::AnimKnob(const Rect& size, ControlListener* listener, std::int32_t tag
                    std::int32_t frameHeight, Bitmap* background, Point offset)
     : Knob(size, listener, tag, background, nullptr, offset),
       FilmStrip(frames, frameHeight) {
-    inset_ = 0;
+    geometry_.inset = 0;
 }
 
 AnimKnob::~AnimKnob() = default;

@@ -23,9 +23,9 @@ Knob::Knob(const Rect& size, ControlListener* listener, std::int32_t tag, Bitmap
            Point offset)
     : Control(size, listener, tag, background),
       offset_(offset),
-      handleBitmap_(handle),
-      inset_(insetForHandle(handle)),
-      radius_(float(size.right - size.left) * 0.5f) {
+      handleBitmap_(handle) {
+    geometry_.radius = float(size.right - size.left) * 0.5f;
+    geometry_.inset = insetForHandle(handle);
     if (handleBitmap_) {
         handleBitmap_->retain();
     }
@@ -38,13 +38,9 @@ Knob::~Knob() {
 }
 
 KnobGeometry Knob::geometry() const {
-    KnobGeometry g;
-    g.startAngle = startAngle_;
-    g.rangeAngle = rangeAngle_;
+    KnobGeometry g = geometry_;
     g.minimum = vmin_;
     g.maximum = vmax_;
-    g.radius = radius_;
-    g.inset = inset_;
     return g;
 }
 
@@ -130,24 +126,24 @@ std::int32_t Knob::keyDown(VstKeyCode& key) { return arrowKeyStep(*this, key); }
 bool Knob::wheel(DrawContext* context, Point, float distance) { return wheelStep(*this, context, distance); }
 
 void Knob::setStartAngle(float angle) {
-    startAngle_ = angle;
+    geometry_.startAngle = angle;
     setDirty(true);
 }
 
-float Knob::getStartAngle() const { return startAngle_; }
+float Knob::getStartAngle() const { return geometry_.startAngle; }
 
 void Knob::setRangeAngle(float angle) {
-    rangeAngle_ = angle;
+    geometry_.rangeAngle = angle;
     setDirty(true);
 }
 
-float Knob::getRangeAngle() const { return rangeAngle_; }
+float Knob::getRangeAngle() const { return geometry_.rangeAngle; }
 
 void Knob::valueToPoint(Point& point) const { point = geometry().valueToPoint(value_); }
 
 float Knob::valueFromPoint(Point& point) const { return geometry().valueFromPoint(point); }
 
-void Knob::setInset(std::int32_t inset) { inset_ = inset; }
+void Knob::setInset(std::int32_t inset) { geometry_.inset = inset; }
 
 void Knob::setShadowColor(Color color) {
     shadowColor_ = color;
@@ -161,7 +157,7 @@ void Knob::setHandleColor(Color color) {
 
 void Knob::setHandleBitmap(Bitmap* handle) {
     holdBitmap(handleBitmap_, handle);
-    inset_ = insetForHandle(handle);
+    geometry_.inset = insetForHandle(handle);
 }
 
 void Knob::setZoomFactor(float factor) { zoomFactor_ = factor; }

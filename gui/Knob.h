@@ -48,7 +48,7 @@ public:
     virtual void setZoomFactor(float factor);
     virtual float getZoomFactor() const;
 
-    std::int32_t getInset() const { return inset_; }
+    std::int32_t getInset() const { return geometry_.inset; }
     Color getHandleColor() const { return handleColor_; }
     Color getShadowColor() const { return shadowColor_; }
     Bitmap* getHandleBitmap() const { return handleBitmap_; }
@@ -60,10 +60,9 @@ protected:
     Color handleColor_ = colorWhite;
     Color shadowColor_ = colorGrey;
     Bitmap* handleBitmap_ = nullptr;
-    std::int32_t inset_ = 3;
-    float startAngle_ = kKnobDefaultStartAngle;
-    float rangeAngle_ = kKnobDefaultRangeAngle;
-    float radius_;
+    // Angles, radius and inset; its value range is the control's, filled in by
+    // geometry().
+    KnobGeometry geometry_;
     float zoomFactor_ = 1.5f;
 };
 
