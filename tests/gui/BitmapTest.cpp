@@ -78,13 +78,10 @@ TEST(BitmapDrawing, OpaqueDrawCopiesTheSourceAreaToTheOffsetDestination) {
     DrawContext context(nullptr, s.dc(), nullptr);
     context.setOffset(Point(1, 1));
     pattern.draw(&context, Rect(5, 3, 13, 7), Point(4, 2));
-    for (int y = 0; y < s.height(); ++y) {
-        for (int x = 0; x < s.width(); ++x) {
-            const bool covered = x >= 6 && x < 14 && y >= 4 && y < 8;
-            const Color expected = covered ? patternPixel(x - 6 + 4, y - 4 + 2) : colorMagenta;
-            ASSERT_EQ(s.pixel(x, y), expected) << "at " << x << "," << y;
-        }
-    }
+    ASSERT_TRUE(test::everyPixelIs(s, [](int x, int y) {
+        const bool covered = x >= 6 && x < 14 && y >= 4 && y < 8;
+        return covered ? patternPixel(x - 6 + 4, y - 4 + 2) : colorMagenta;
+    }));
 }
 
 // Draws the whole pattern at (2, 2) over magenta with the given key and returns
@@ -100,17 +97,14 @@ std::vector<std::uint32_t> drawKeyed(Color key, Point offset = Point()) {
                                 Point(3, 1));
     }
     const int w = test::patternWidth - 3, h = test::patternHeight - 1;
-    for (int y = 0; y < s.height(); ++y) {
-        for (int x = 0; x < s.width(); ++x) {
-            const int bx = x - 2 - offset.h, by = y - 2 - offset.v;
-            Color expected = colorMagenta;
-            if (bx >= 0 && bx < w && by >= 0 && by < h) {
-                const Color source = patternPixel(bx + 3, by + 1);
-                expected = source == key ? colorMagenta : source;
-            }
-            EXPECT_EQ(s.pixel(x, y), expected) << "at " << x << "," << y;
+    EXPECT_TRUE(test::everyPixelIs(s, [&](int x, int y) {
+        const int bx = x - 2 - offset.h, by = y - 2 - offset.v;
+        if (bx < 0 || bx >= w || by < 0 || by >= h) {
+            return colorMagenta;
         }
-    }
+        const Color source = patternPixel(bx + 3, by + 1);
+        return source == key ? colorMagenta : source;
+    }));
     return s.snapshot();
 }
 
@@ -169,16 +163,13 @@ TEST(Offscreen, StartsInItsBackgroundColourAndCopiesWithTheDestinationOffset) {
         DrawContext context(nullptr, s.dc(), nullptr);
         context.setOffset(Point(2, 1));
         offscreen.copyTo(&context, Rect(10, 5, 16, 9), Point(2, 1));
-        for (int y = 0; y < s.height(); ++y) {
-            for (int x = 0; x < s.width(); ++x) {
-                Color expected = colorBlack;
-                if (x >= 12 && x < 18 && y >= 6 && y < 10) {
-                    const int sx = x - 12 + 2, sy = y - 6 + 1;
-                    expected = (sx <= 3 && sy <= 2) ? colorYellow : colorBlue;
-                }
-                ASSERT_EQ(s.pixel(x, y), expected) << "at " << x << "," << y;
+        ASSERT_TRUE(test::everyPixelIs(s, [](int x, int y) {
+            if (x < 12 || x >= 18 || y < 6 || y >= 10) {
+                return colorBlack;
             }
-        }
+            const int sx = x - 12 + 2, sy = y - 6 + 1;
+            return (sx <= 3 && sy <= 2) ? colorYellow : colorBlue;
+        }));
     }
     EXPECT_EQ(native::liveTotal(), before);
 }

@@ -47,15 +47,12 @@ TEST(DrawContextDrawing, FillCoversExactlyTheInsideOfTheOutline) {
         context.setLineColor(colorRed);
         context.drawRectOutline(r);
     }
-    for (int y = 0; y < s.height(); ++y) {
-        for (int x = 0; x < s.width(); ++x) {
-            const bool border =
-                (x >= 5 && x <= 20 && (y == 6 || y == 16)) || (y >= 6 && y <= 16 && (x == 5 || x == 20));
-            const bool inside = x > 5 && x < 20 && y > 6 && y < 16;
-            const Color expected = border ? colorRed : inside ? colorBlue : colorBlack;
-            ASSERT_EQ(s.pixel(x, y), expected) << "at " << x << "," << y;
-        }
-    }
+    ASSERT_TRUE(test::everyPixelIs(s, [](int x, int y) {
+        const bool border =
+            (x >= 5 && x <= 20 && (y == 6 || y == 16)) || (y >= 6 && y <= 16 && (x == 5 || x == 20));
+        const bool inside = x > 5 && x < 20 && y > 6 && y < 16;
+        return border ? colorRed : inside ? colorBlue : colorBlack;
+    }));
 }
 
 TEST(DrawContextDrawing, FillAloneLeavesOnePixelOnEverySide) {

@@ -267,11 +267,11 @@ protected:
         test::RealInput input;
         input.moveTo(from.x, from.y).press().then([&] { pressed = true; }).pause(150);
         if (ctrl) {
-            input.then([] { test::XServerKeys::set("Control_L", true); }).keyDown(VK_CONTROL);
+            input.keyDownAtServer(VK_CONTROL, "Control_L");
         }
         input.glide(to.x, to.y, 10, 30).pause(250).release().pause(150);
         if (ctrl) {
-            input.keyUp(VK_CONTROL).then([] { test::XServerKeys::set("Control_L", false); });
+            input.keyUpAtServer(VK_CONTROL, "Control_L");
         }
         input.start();
         while (!pressed) {

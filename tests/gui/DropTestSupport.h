@@ -11,10 +11,11 @@
 #include <vector>
 
 #include "gui/View.h"
+#include "tests/gui/TestComObject.h"
 
 namespace qp::test {
 
-class TestDataObject : public IDataObject {
+class TestDataObject : public TestComObject<IDataObject, IID_IDataObject, ComLifetime::onStack> {
 public:
     bool offerText = false;
     std::string text;  // the block handed out holds these bytes exactly
@@ -23,19 +24,6 @@ public:
     // Media handed out and media whose release object was let go of.
     int mediaGiven = 0;
     int mediaReleased = 0;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDataObject)) {
-            *object = static_cast<IDataObject*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    // Lives on the test's stack: the count is kept only to answer honestly.
-    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++refs_); }
-    ULONG STDMETHODCALLTYPE Release() override { return ULONG(--refs_); }
 
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
         const HRESULT offered = QueryGetData(format);
@@ -76,39 +64,20 @@ public:
     HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
     HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
 
-    virtual ~TestDataObject() = default;
-
 private:
     // The medium's release object: frees the memory block when let go of, and
     // counts that, so a test can see that the receiver released the medium.
-    class MediumHolder : public IUnknown {
+    class MediumHolder : public TestComObject<IUnknown, IID_IUnknown, ComLifetime::onHeap> {
     public:
         MediumHolder(HGLOBAL memory, int* released)
             : memory_(memory),
               released_(released) {}
-        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-            if (IsEqualIID(iid, IID_IUnknown)) {
-                *object = this;
-                AddRef();
-                return S_OK;
-            }
-            *object = nullptr;
-            return E_NOINTERFACE;
+        ~MediumHolder() override {
+            GlobalFree(memory_);
+            ++*released_;
         }
-        ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++refs_); }
-        ULONG STDMETHODCALLTYPE Release() override {
-            const LONG left = --refs_;
-            if (left == 0) {
-                GlobalFree(memory_);
-                ++*released_;
-                delete this;
-            }
-            return ULONG(left);
-        }
-        virtual ~MediumHolder() = default;
 
     private:
-        LONG refs_ = 1;
         HGLOBAL memory_;
         int* released_;
     };
@@ -144,25 +113,12 @@ private:
         GlobalUnlock(memory);
         return memory;
     }
-
-    LONG refs_ = 1;
 };
 
-class TestDropSource : public IDropSource {
+class TestDropSource : public TestComObject<IDropSource, IID_IDropSource, ComLifetime::onStack> {
 public:
     std::vector<DWORD> feedback;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDropSource)) {
-            *object = static_cast<IDropSource*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++refs_); }
-    ULONG STDMETHODCALLTYPE Release() override { return ULONG(--refs_); }
     HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keyState) override {
         if (escape) {
             return DRAGDROP_S_CANCEL;
@@ -173,10 +129,6 @@ public:
         feedback.push_back(effect);
         return DRAGDROP_S_USEDEFAULTCURSORS;
     }
-    virtual ~TestDropSource() = default;
-
-private:
-    LONG refs_ = 1;
 };
 
 // Copies whatever is dropped on it; answers takeIt.

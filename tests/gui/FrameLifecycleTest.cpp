@@ -16,6 +16,7 @@
 #include "gui/GuiModule.h"
 #include "gui/NativeObjects.h"
 #include "tests/gui/GuiTestSupport.h"
+#include "tests/gui/TestComObject.h"
 
 namespace qp::test {
 namespace {
@@ -174,34 +175,18 @@ TEST(FrameTeardown, AHostThatDestroysItsWindowFirstClosesTheFrame) {
 
 // A drop target that counts its references, as the real one does: it starts at 0
 // and the platform's registration holds the only reference.
-class CountingDropTarget : public IDropTarget {
+class CountingDropTarget : public TestComObject<IDropTarget, IID_IDropTarget, ComLifetime::onHeap> {
 public:
     static int alive;
     static int made;
 
-    CountingDropTarget() {
+    CountingDropTarget()
+        : TestComObject(0) {
         ++alive;
         ++made;
     }
-    virtual ~CountingDropTarget() { --alive; }
+    ~CountingDropTarget() override { --alive; }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
-        if (IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_IDropTarget)) {
-            *out = this;
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++count_); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const long n = --count_;
-        if (n <= 0) {
-            delete this;
-        }
-        return ULONG(n);
-    }
     HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override {
         *effect = DROPEFFECT_NONE;
         return S_OK;
@@ -215,9 +200,6 @@ public:
         *effect = DROPEFFECT_NONE;
         return S_OK;
     }
-
-private:
-    long count_ = 0;
 };
 
 int CountingDropTarget::alive = 0;

@@ -2,9 +2,11 @@
 // frame owner.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -42,6 +44,30 @@ inline Color facePixel(int x, int y) {
 }
 
 inline Color fromNative(COLORREF c) { return makeColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+
+// Whether every pixel of the surface is expected(x, y); a failure tells how many
+// are not and which the first few of them are, row by row.
+template <typename Rule>
+::testing::AssertionResult everyPixelIs(const Surface& s, Rule expected) {
+    int wrong = 0;
+    std::string where;
+    for (int y = 0; y < s.height(); ++y) {
+        for (int x = 0; x < s.width(); ++x) {
+            const Color want = expected(x, y);
+            const Color got = s.pixel(x, y);
+            if (!(got == want) && ++wrong <= 8) {
+                char line[64];
+                std::snprintf(line, sizeof(line), "\n  at %d,%d: %02x%02x%02x instead of %02x%02x%02x", x, y,
+                              got.red, got.green, got.blue, want.red, want.green, want.blue);
+                where += line;
+            }
+        }
+    }
+    if (wrong == 0) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << wrong << " pixels differ" << where;
+}
 
 // A visible top-level window with a child window inside it, as a host gives an
 // editor: frames under test are made inside host(). Hosts are at most 600 x 420.

@@ -336,7 +336,7 @@ TEST_F(KnobRealDrag, AltAtTheClickPicksTheOtherMode) {
 
     scene.owner.knobMode = kLinearKnobMode;
     test::RealInput circular;
-    circular.moveTo(start.x, start.y).keyDown(VK_MENU).press().pause(40).release().keyUp(VK_MENU);
+    circular.clickHolding(start, {VK_MENU});
     ASSERT_TRUE(circular.runWhilePumping());
     EXPECT_FLOAT_EQ(knob->getValue(), 0.0f) << "circular although the knob mode is linear";
 }
@@ -350,18 +350,7 @@ TEST_F(KnobRealDrag, ShiftInTheMiddleOfALinearDragChangesSensitivityWithoutAJump
     const POINT start = scene.screen(90, 125);
     float atShift = -1.0f;
     test::RealInput input;
-    input.moveTo(start.x, start.y)
-        .press()
-        .glide(start.x, start.y - 40, 8)
-        .pause(40)
-        .then([&] { atShift = knob->getValue(); })
-        .then([] { test::XServerKeys::set("Shift_L", true); })
-        .keyDown(VK_SHIFT)
-        .pause(40)
-        .glide(start.x, start.y - 100, 12)
-        .keyUp(VK_SHIFT)
-        .then([] { test::XServerKeys::set("Shift_L", false); })
-        .release();
+    input.dragUpShiftingHalfway(start, 40, 8, 100, 12, [&] { atShift = knob->getValue(); });
     ASSERT_TRUE(input.runWhilePumping());
     EXPECT_NEAR(atShift, 0.4f, 1e-4f);
     // 40 px at 1/200, then 60 px at 1/300.
@@ -398,7 +387,7 @@ TEST_F(KnobRealDrag, LeftControlClickRestoresTheDefaultOnceAndLeftControlShiftDo
     knob->setValue(0.8f);
     const POINT p = scene.screen(90, 80);
     test::RealInput input;
-    input.moveTo(p.x, p.y).keyDown(VK_CONTROL).press().pause(40).release().keyUp(VK_CONTROL);
+    input.clickHolding(p, {VK_CONTROL});
     ASSERT_TRUE(input.runWhilePumping());
     EXPECT_FLOAT_EQ(knob->getValue(), 0.25f);
     EXPECT_EQ(listener.calls.size(), 1u);
@@ -407,14 +396,7 @@ TEST_F(KnobRealDrag, LeftControlClickRestoresTheDefaultOnceAndLeftControlShiftDo
     knob->setValue(0.8f);
     listener.calls.clear();
     test::RealInput withShift;
-    withShift.moveTo(p.x, p.y)
-        .keyDown(VK_CONTROL)
-        .keyDown(VK_SHIFT)
-        .press()
-        .pause(40)
-        .release()
-        .keyUp(VK_SHIFT)
-        .keyUp(VK_CONTROL);
+    withShift.clickHolding(p, {VK_CONTROL, VK_SHIFT});
     ASSERT_TRUE(withShift.runWhilePumping());
     EXPECT_FLOAT_EQ(knob->getValue(), 0.8f) << "an ordinary (fine, linear) drag that did not move";
     EXPECT_EQ(scene.owner.calls, (std::vector<std::string>{"begin 7", "end 7"}));

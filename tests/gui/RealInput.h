@@ -22,9 +22,12 @@
 
 #include <atomic>
 #include <functional>
+#include <initializer_list>
+#include <iterator>
 #include <thread>
 #include <vector>
 
+#include "tests/gui/XServerKeys.h"
 #include "tools/hostlib/WindowCapture.h"
 
 namespace qp::test {
@@ -84,6 +87,52 @@ public:
     RealInput& keyUp(WORD virtualKey) {
         steps_.push_back([=, this] { sendKey(virtualKey, false); });
         return pause(stepPauseMs);
+    }
+
+    // A modifier that stays held while the mouse moves is pressed at the X server
+    // as well (see XServerKeys.h); the SendInput press right after makes Wine
+    // hold it at once.
+    RealInput& keyDownAtServer(WORD virtualKey, const char* keysym) {
+        then([keysym] { XServerKeys::set(keysym, true); });
+        return keyDown(virtualKey);
+    }
+
+    RealInput& keyUpAtServer(WORD virtualKey, const char* keysym) {
+        keyUp(virtualKey);
+        return then([keysym] { XServerKeys::set(keysym, false); });
+    }
+
+    // A drag straight up from start that takes shift halfway: firstRise pixels
+    // in firstSteps steps, a rest in which atShift runs, then with shift held
+    // on to totalRise pixels above the start in secondSteps steps, shift let go
+    // before the button. The rests let the control's loop see the pointer still
+    // on both sides of the change of sensitivity.
+    RealInput& dragUpShiftingHalfway(POINT start, int firstRise, int firstSteps, int totalRise,
+                                     int secondSteps, std::function<void()> atShift) {
+        return moveTo(start.x, start.y)
+            .press()
+            .glide(start.x, start.y - firstRise, firstSteps)
+            .pause(40)
+            .then(std::move(atShift))
+            .keyDownAtServer(VK_SHIFT, "Shift_L")
+            .pause(40)
+            .glide(start.x, start.y - totalRise, secondSteps)
+            .keyUpAtServer(VK_SHIFT, "Shift_L")
+            .release();
+    }
+
+    // A click at the point with the keys held around it: pressed in the order
+    // given, let go in the reverse one.
+    RealInput& clickHolding(POINT at, std::initializer_list<WORD> keys) {
+        moveTo(at.x, at.y);
+        for (WORD key : keys) {
+            keyDown(key);
+        }
+        press().pause(40).release();
+        for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
+            keyUp(*key);
+        }
+        return *this;
     }
 
     RealInput& pause(int ms) {

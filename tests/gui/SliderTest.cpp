@@ -188,18 +188,7 @@ TEST_F(SliderRealDrag, ShiftInTheMiddleOfADragMakesItTenTimesFinerWithoutAJump) 
     const POINT p = at(79);  // the handle's middle at value 0.5
     float atShift = -1.0f;
     test::RealInput input;
-    input.moveTo(p.x, p.y)
-        .press()
-        .glide(p.x, p.y - 20, 5)
-        .pause(40)
-        .then([&] { atShift = slider->getValue(); })
-        .then([] { test::XServerKeys::set("Shift_L", true); })
-        .keyDown(VK_SHIFT)
-        .pause(40)
-        .glide(p.x, p.y - 70, 10)
-        .keyUp(VK_SHIFT)
-        .then([] { test::XServerKeys::set("Shift_L", false); })
-        .release();
+    input.dragUpShiftingHalfway(p, 20, 5, 70, 10, [&] { atShift = slider->getValue(); });
     ASSERT_TRUE(input.runWhilePumping());
     EXPECT_NEAR(atShift, 0.5f + 20.0f / 112.0f, 1e-5f);
     EXPECT_NEAR(slider->getValue(), 0.5f + 20.0f / 112.0f + 50.0f / 1120.0f, 1e-4f);
@@ -213,7 +202,7 @@ TEST_F(SliderRealDrag, LeftControlClickRestoresTheDefaultOnceAndLeftControlShift
     slider->setValue(0.9f);
     const POINT p = at(100);
     test::RealInput input;
-    input.moveTo(p.x, p.y).keyDown(VK_CONTROL).press().pause(40).release().keyUp(VK_CONTROL);
+    input.clickHolding(p, {VK_CONTROL});
     ASSERT_TRUE(input.runWhilePumping());
     EXPECT_FLOAT_EQ(slider->getValue(), 0.5f);
     EXPECT_EQ(listener.calls.size(), 1u);
@@ -221,14 +210,7 @@ TEST_F(SliderRealDrag, LeftControlClickRestoresTheDefaultOnceAndLeftControlShift
 
     slider->setValue(0.9f);
     test::RealInput withShift;
-    withShift.moveTo(p.x, p.y)
-        .keyDown(VK_CONTROL)
-        .keyDown(VK_SHIFT)
-        .press()
-        .pause(40)
-        .release()
-        .keyUp(VK_SHIFT)
-        .keyUp(VK_CONTROL);
+    withShift.clickHolding(p, {VK_CONTROL, VK_SHIFT});
     ASSERT_TRUE(withShift.runWhilePumping());
     EXPECT_NE(slider->getValue(), 0.5f);
     EXPECT_EQ(scene.owner.calls, (std::vector<std::string>{"begin 9", "end 9"})) << "an ordinary drag";

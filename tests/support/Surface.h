@@ -12,6 +12,7 @@
 
 #include "gui/Color.h"
 #include "gui/DrawContext.h"
+#include "gui/Rect.h"
 #include "tools/hostlib/WindowCapture.h"
 
 namespace qp::test {
@@ -54,6 +55,17 @@ public:
         return std::vector<std::uint32_t>(bits, bits + width() * height());
     }
     std::vector<std::uint32_t> pixels() const { return dib_.pixels(); }
+    // How many pixels of the area are c; its right column and bottom row are
+    // left out, as a blit of that rectangle leaves them.
+    int count(Color c, const Rect& area) const {
+        int n = 0;
+        for (int x = area.left; x < area.right; ++x) {
+            for (int y = area.top; y < area.bottom; ++y) {
+                n += pixel(x, y) == c;
+            }
+        }
+        return n;
+    }
     // The first and last columns holding any pixel other than c; -1 if none.
     int firstColumnNot(Color c) const {
         for (int x = 0; x < width(); ++x) {
