@@ -64,10 +64,7 @@ TEST_F(ChunksE2e, WrongSizesAreRefusedWithTheirMessages) {
     EXPECT_EQ(setChunk(host, bytes.data(), 33, true), 1);
     auto seen = person.finish();
     ASSERT_EQ(seen.size(), 3u);
-    EXPECT_EQ(seen[0].text, "Can't load bank, wrong file size!");
-    EXPECT_EQ(seen[0].caption, "Error!");
-    EXPECT_TRUE(seen[0].hasOk);
-    EXPECT_FALSE(seen[0].hasYes);
+    expectDialog(seen[0], "Error!", "Can't load bank, wrong file size!", kOkButton);
     EXPECT_EQ(seen[1].text, "Can't load bank, wrong file size!");
     EXPECT_EQ(seen[2].text, "Can't load preset, wrong file size!");
     EXPECT_EQ(seen[2].caption, "Error!");

@@ -20,20 +20,26 @@ std::set<ATOM> windowClasses;
 std::int32_t windowDCBalance = 0;
 NativeCounts madeCounts;
 
+// The hooks hand the original's answer through keep (made) or forget (destroyed)
+// and give it back unchanged.
 template <class T>
-void keep(std::set<T>& set, T handle, std::int32_t& made) {
-    if (!handle) {
-        return;
+T keep(std::set<T>& set, T handle, std::int32_t& made) {
+    if (handle) {
+        std::lock_guard<std::mutex> lock(countsMutex);
+        set.insert(handle);
+        ++made;
     }
-    std::lock_guard<std::mutex> lock(countsMutex);
-    set.insert(handle);
-    ++made;
+    return handle;
 }
 
+// Forgets the handle only when the original destroyed it.
 template <class T>
-void forget(std::set<T>& set, T handle) {
-    std::lock_guard<std::mutex> lock(countsMutex);
-    set.erase(handle);
+BOOL forget(BOOL destroyed, std::set<T>& set, T handle) {
+    if (destroyed) {
+        std::lock_guard<std::mutex> lock(countsMutex);
+        set.erase(handle);
+    }
+    return destroyed;
 }
 
 // The originals, filled when the import slots are rewritten.
@@ -71,10 +77,7 @@ struct Originals {
     decltype(&UnregisterClassA) unregisterClassA = nullptr;
 } original;
 
-HGDIOBJ keepGdi(HGDIOBJ object) {
-    keep(gdiObjects, object, madeCounts.gdiObjects);
-    return object;
-}
+HGDIOBJ keepGdi(HGDIOBJ object) { return keep(gdiObjects, object, madeCounts.gdiObjects); }
 
 HPEN WINAPI hookCreatePen(int style, int width, COLORREF color) {
     return HPEN(keepGdi(original.createPen(style, width, color)));
@@ -126,33 +129,21 @@ HANDLE WINAPI hookLoadImageA(HINSTANCE module, LPCSTR name, UINT type, int w, in
     return image;
 }
 BOOL WINAPI hookDeleteObject(HGDIOBJ object) {
-    const BOOL deleted = original.deleteObject(object);
-    if (deleted) {
-        forget(gdiObjects, object);
-    }
-    return deleted;
+    return forget(original.deleteObject(object), gdiObjects, object);
 }
 
 HDC WINAPI hookCreateCompatibleDC(HDC dc) {
-    HDC made = original.createCompatibleDC(dc);
-    keep(memoryDCs, made, madeCounts.memoryDCs);
-    return made;
+    return keep(memoryDCs, original.createCompatibleDC(dc), madeCounts.memoryDCs);
 }
-BOOL WINAPI hookDeleteDC(HDC dc) {
-    const BOOL deleted = original.deleteDC(dc);
-    if (deleted) {
-        forget(memoryDCs, dc);
-    }
-    return deleted;
-}
+BOOL WINAPI hookDeleteDC(HDC dc) { return forget(original.deleteDC(dc), memoryDCs, dc); }
 
-void windowDCTaken(HDC dc) {
-    if (!dc) {
-        return;
+HDC windowDCTaken(HDC dc) {
+    if (dc) {
+        std::lock_guard<std::mutex> lock(countsMutex);
+        ++windowDCBalance;
+        ++madeCounts.windowDCs;
     }
-    std::lock_guard<std::mutex> lock(countsMutex);
-    ++windowDCBalance;
-    ++madeCounts.windowDCs;
+    return dc;
 }
 void windowDCGiven(bool given) {
     if (!given) {
@@ -161,25 +152,15 @@ void windowDCGiven(bool given) {
     std::lock_guard<std::mutex> lock(countsMutex);
     --windowDCBalance;
 }
-HDC WINAPI hookGetDC(HWND window) {
-    HDC dc = original.getDC(window);
-    windowDCTaken(dc);
-    return dc;
-}
-HDC WINAPI hookGetWindowDC(HWND window) {
-    HDC dc = original.getWindowDC(window);
-    windowDCTaken(dc);
-    return dc;
-}
+HDC WINAPI hookGetDC(HWND window) { return windowDCTaken(original.getDC(window)); }
+HDC WINAPI hookGetWindowDC(HWND window) { return windowDCTaken(original.getWindowDC(window)); }
 int WINAPI hookReleaseDC(HWND window, HDC dc) {
     const int released = original.releaseDC(window, dc);
     windowDCGiven(released != 0);
     return released;
 }
 HDC WINAPI hookBeginPaint(HWND window, PAINTSTRUCT* paint) {
-    HDC dc = original.beginPaint(window, paint);
-    windowDCTaken(dc);
-    return dc;
+    return windowDCTaken(original.beginPaint(window, paint));
 }
 BOOL WINAPI hookEndPaint(HWND window, const PAINTSTRUCT* paint) {
     const BOOL ended = original.endPaint(window, paint);
@@ -191,50 +172,24 @@ BOOL WINAPI hookEndPaint(HWND window, const PAINTSTRUCT* paint) {
 HWND WINAPI hookCreateWindowExA(DWORD ex, LPCSTR cls, LPCSTR title, DWORD style, int x, int y, int w, int h,
                                 HWND parent, HMENU menu, HINSTANCE module, LPVOID param) {
     HWND window = original.createWindowExA(ex, cls, title, style, x, y, w, h, parent, menu, module, param);
-    keep(windows, window, madeCounts.windows);
-    return window;
+    return keep(windows, window, madeCounts.windows);
 }
 HWND WINAPI hookCreateWindowExW(DWORD ex, LPCWSTR cls, LPCWSTR title, DWORD style, int x, int y, int w, int h,
                                 HWND parent, HMENU menu, HINSTANCE module, LPVOID param) {
     HWND window = original.createWindowExW(ex, cls, title, style, x, y, w, h, parent, menu, module, param);
-    keep(windows, window, madeCounts.windows);
-    return window;
+    return keep(windows, window, madeCounts.windows);
 }
-BOOL WINAPI hookDestroyWindow(HWND window) {
-    const BOOL destroyed = original.destroyWindow(window);
-    if (destroyed) {
-        forget(windows, window);
-    }
-    return destroyed;
-}
+BOOL WINAPI hookDestroyWindow(HWND window) { return forget(original.destroyWindow(window), windows, window); }
 
-HMENU WINAPI hookCreatePopupMenu() {
-    HMENU menu = original.createPopupMenu();
-    keep(menus, menu, madeCounts.menus);
-    return menu;
-}
-HMENU WINAPI hookCreateMenu() {
-    HMENU menu = original.createMenu();
-    keep(menus, menu, madeCounts.menus);
-    return menu;
-}
-BOOL WINAPI hookDestroyMenu(HMENU menu) {
-    const BOOL destroyed = original.destroyMenu(menu);
-    if (destroyed) {
-        forget(menus, menu);
-    }
-    return destroyed;
-}
+HMENU WINAPI hookCreatePopupMenu() { return keep(menus, original.createPopupMenu(), madeCounts.menus); }
+HMENU WINAPI hookCreateMenu() { return keep(menus, original.createMenu(), madeCounts.menus); }
+BOOL WINAPI hookDestroyMenu(HMENU menu) { return forget(original.destroyMenu(menu), menus, menu); }
 
 ATOM WINAPI hookRegisterClassA(const WNDCLASSA* windowClass) {
-    ATOM atom = original.registerClassA(windowClass);
-    keep(windowClasses, atom, madeCounts.windowClasses);
-    return atom;
+    return keep(windowClasses, original.registerClassA(windowClass), madeCounts.windowClasses);
 }
 ATOM WINAPI hookRegisterClassExA(const WNDCLASSEXA* windowClass) {
-    ATOM atom = original.registerClassExA(windowClass);
-    keep(windowClasses, atom, madeCounts.windowClasses);
-    return atom;
+    return keep(windowClasses, original.registerClassExA(windowClass), madeCounts.windowClasses);
 }
 BOOL WINAPI hookUnregisterClassA(LPCSTR name, HINSTANCE module) {
     // The class may be named by its atom or by text; find the atom either way.

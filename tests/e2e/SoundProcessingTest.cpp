@@ -81,6 +81,31 @@ protected:
         return result;
     }
 
+    // Opens `quiet` beside `host`, with buzz 0 against the host's 1: the two sound
+    // alike exactly while the gate stays shut. False when it does not open.
+    bool openQuietTwin(PluginHost& quiet) {
+        if (quiet.open() == nullptr) {
+            return false;
+        }
+        host.setParameter(kBuzz, 1.0f);
+        quiet.setParameter(kBuzz, 0.0f);
+        return true;
+    }
+
+    // For calls that must do nothing: every output still holds what the host put
+    // there, and the filters are still at rest, so the next first sample is the
+    // worked example's.
+    void expectUntouchedAndAtRest(const StereoBlock& block, float hostValue) {
+        for (int channel = 0; channel < 2; ++channel) {
+            for (float sample : block.out[channel]) {
+                ASSERT_EQ(sample, hostValue);
+            }
+        }
+        StereoBlock first(1, 0.4f);
+        host.processReplacing(first);
+        EXPECT_NEAR(first.out[0][0], 0.5556563f, 1e-6);
+    }
+
     PluginHost host;
 };
 
@@ -132,9 +157,7 @@ TEST_F(Sound, FollowsTheReferenceChainThroughParameterChanges) {
 TEST_F(Sound, GateOpensOnTheSignedSumOnly) {
     // Negative input below the threshold: the step height does not matter.
     PluginHost quiet;
-    ASSERT_NE(quiet.open(), nullptr);
-    host.setParameter(kBuzz, 1.0f);
-    quiet.setParameter(kBuzz, 0.0f);
+    ASSERT_TRUE(openQuietTwin(quiet));
     std::vector<float> negative(256, -0.4f);
     EXPECT_EQ(render(host, negative, negative), render(quiet, negative, negative));
 
@@ -145,9 +168,7 @@ TEST_F(Sound, GateOpensOnTheSignedSumOnly) {
 
 TEST_F(Sound, OneInputCountsOnceAndBothCountTwice) {
     PluginHost quiet;
-    ASSERT_NE(quiet.open(), nullptr);
-    host.setParameter(kBuzz, 1.0f);
-    quiet.setParameter(kBuzz, 0.0f);
+    ASSERT_TRUE(openQuietTwin(quiet));
     std::vector<float> signal(256, 0.4f);
     std::vector<float> silence(256, 0.0f);
     // 0.4 alone stays below 0.5; 0.4 on both inputs is 0.8.
@@ -181,11 +202,9 @@ TEST_F(Sound, FullSensitivityTurnsSilenceIntoADecayingStep) {
 
 TEST_F(Sound, ZeroSensitivityNeedsTheInputsToExceedOneTogether) {
     PluginHost quiet;
-    ASSERT_NE(quiet.open(), nullptr);
+    ASSERT_TRUE(openQuietTwin(quiet));
     host.setParameter(kSens, 0.0f);
     quiet.setParameter(kSens, 0.0f);
-    host.setParameter(kBuzz, 1.0f);
-    quiet.setParameter(kBuzz, 0.0f);
     std::vector<float> below(128, 0.45f);
     std::vector<float> above(128, 0.55f);
     EXPECT_EQ(render(host, below, below), render(quiet, below, below));
@@ -219,15 +238,7 @@ TEST_F(Sound, EmptyOrNegativeBlocksTouchNothing) {
         host.processReplacing(block.inputs(), block.outputs(), frames);
         host.process(block.inputs(), block.outputs(), frames);
     }
-    for (int channel = 0; channel < 2; ++channel) {
-        for (float sample : block.out[channel]) {
-            ASSERT_EQ(sample, 3.0f);
-        }
-    }
-    // The filters are still at rest.
-    StereoBlock first(1, 0.4f);
-    host.processReplacing(first);
-    EXPECT_NEAR(first.out[0][0], 0.5556563f, 1e-6);
+    expectUntouchedAndAtRest(block, 3.0f);
 }
 
 TEST_F(Sound, MissingChannelArraysAreIgnored) {
@@ -242,14 +253,7 @@ TEST_F(Sound, MissingChannelArraysAreIgnored) {
     host.processReplacing(noChannels, block.outputs(), 32);
     host.processReplacing(halfInputs, block.outputs(), 32);
     host.process(block.inputs(), noChannels, 32);
-    for (int channel = 0; channel < 2; ++channel) {
-        for (float sample : block.out[channel]) {
-            ASSERT_EQ(sample, 3.0f);
-        }
-    }
-    StereoBlock first(1, 0.4f);
-    host.processReplacing(first);
-    EXPECT_NEAR(first.out[0][0], 0.5556563f, 1e-6);
+    expectUntouchedAndAtRest(block, 3.0f);
 }
 
 TEST_F(Sound, SampleRateChangesDoNotRetuneTheFilters) {

@@ -40,6 +40,14 @@ protected:
         return bytes;
     }
 
+    // The user's bank file beside the library, cut to `size` bytes; answers its bytes.
+    std::vector<unsigned char> putUserBank(std::size_t size = sizeof(ParameterBlock)) {
+        auto bytes = bytesOf(userBlock());
+        bytes.resize(size);
+        platform().putFile(kUserBank, {bytes.begin(), bytes.end()});
+        return bytes;
+    }
+
     void SetUp() override {
         platform().setModuleFileName(kLibrary);
         platform().putResource("Bank", kFactoryId, factoryPrograms());
@@ -48,8 +56,7 @@ protected:
 
 TEST_F(DefaultBank, UserFileIsLoadedWithoutAskingWhenNotToAsk) {
     auto effect = makeEffect();
-    auto bytes = bytesOf(userBlock());
-    platform().putFile(kUserBank, {bytes.begin(), bytes.end()});
+    const auto bytes = putUserBank();
     editorOf(*effect).log.clear();
 
     effect->loadDefaultBank(kFactoryId, true, false);
@@ -62,8 +69,7 @@ TEST_F(DefaultBank, UserFileIsLoadedWithoutAskingWhenNotToAsk) {
 
 TEST_F(DefaultBank, AskedYesLoadsTheUserFile) {
     auto effect = makeEffect();
-    auto bytes = bytesOf(userBlock());
-    platform().putFile(kUserBank, {bytes.begin(), bytes.end()});
+    const auto bytes = putUserBank();
     platform().answerNext(MessageAnswer::Yes);
 
     effect->loadDefaultBank(kFactoryId, true, true);
@@ -76,8 +82,7 @@ TEST_F(DefaultBank, AskedYesLoadsTheUserFile) {
 
 TEST_F(DefaultBank, AskedNoLoadsTheFactoryProgramsOnly) {
     auto effect = makeEffect();
-    auto bytes = bytesOf(userBlock());
-    platform().putFile(kUserBank, {bytes.begin(), bytes.end()});
+    putUserBank();
     platform().answerNext(MessageAnswer::No);
 
     effect->loadDefaultBank(kFactoryId, true, true);
@@ -90,9 +95,7 @@ TEST_F(DefaultBank, AskedNoLoadsTheFactoryProgramsOnly) {
 
 TEST_F(DefaultBank, ShortUserFileOverwritesOnlyItsBytes) {
     auto effect = makeEffect();
-    auto bytes = bytesOf(userBlock());
-    bytes.resize(72 + 32);  // both parameters and program 0
-    platform().putFile(kUserBank, {bytes.begin(), bytes.end()});
+    putUserBank(72 + 32);  // both parameters and program 0
     effect->loadDefaultBank(kFactoryId, true, false);
     EXPECT_STREQ(effect->block().parameters[1].name, "userB");
     EXPECT_STREQ(effect->block().programs[0].name, "User 0");
@@ -106,8 +109,7 @@ TEST_F(DefaultBank, MissingUserFileOrSkippingItLoadsTheFactoryBank) {
     EXPECT_STREQ(effect->block().programs[0].name, "Factory 0");
 
     auto other = makeEffect();
-    auto bytes = bytesOf(userBlock());
-    platform().putFile(kUserBank, {bytes.begin(), bytes.end()});
+    putUserBank();
     other->loadDefaultBank(kFactoryId, false, true);
     EXPECT_STREQ(other->block().programs[0].name, "Factory 0");
     EXPECT_TRUE(platform().messages().empty());

@@ -19,6 +19,12 @@ protected:
         controller(effect, 0, number, 64);
     }
 
+    // The command menu's entry chosen, with the answer its question is to get.
+    void chooseMenuEntry(BuzzEffect& effect, Int32 entry, MessageAnswer answer) {
+        platform().answerNext(answer);
+        effect.setParameter(kMenuCommandIndex, float(entry));
+    }
+
     // The bank of a fresh effect with parameter p's keepDefault flag set.
     std::vector<unsigned char> bankKeeping(BuzzEffect& effect, Int32 parameter) {
         ParameterBlock block = blockOf(bankOf(effect));
@@ -87,9 +93,8 @@ TEST_F(EditorCommands, CommandsNamingNoParameterAreIgnored) {
 TEST_F(EditorCommands, SaveDefaultsWritesControllersPlusOne) {
     auto effect = makeEffect();
     learn(*effect, kSensIndex, 7);
-    platform().answerNext(MessageAnswer::Yes);
 
-    effect->setParameter(kMenuCommandIndex, 1.0f);
+    chooseMenuEntry(*effect, kMenuSaveDefaultsEntry, MessageAnswer::Yes);
 
     EXPECT_EQ(stored("MidiCC-sens"), 8u);
     EXPECT_EQ(stored("MidiCC-buzz"), 1u);
@@ -109,8 +114,7 @@ TEST_F(EditorCommands, SaveDefaultsWritesControllersPlusOne) {
 TEST_F(EditorCommands, SaveDefaultsAnsweredNoWritesNothing) {
     auto effect = makeEffect();
     learn(*effect, kSensIndex, 7);
-    platform().answerNext(MessageAnswer::No);
-    effect->setParameter(kMenuCommandIndex, 1.0f);
+    chooseMenuEntry(*effect, kMenuSaveDefaultsEntry, MessageAnswer::No);
     EXPECT_FALSE(platform().keyExists(kSettingsKey) && platform().value(kSettingsKey, "MidiCC-sens"));
     EXPECT_EQ(messageTexts(), std::vector<std::string>{"Save Actual Values as Defaults?"});
 }
@@ -122,9 +126,8 @@ TEST_F(EditorCommands, KeptDefaultsAreWrittenAsTruncatedTenThousandthsPlusOne) {
     effect->setProgram(2);
     effect->setParameter(kSensIndex, 0.8f);
     effect->setParameter(kBuzzIndex, 0.57f);
-    platform().answerNext(MessageAnswer::Yes);
 
-    effect->setParameter(kMenuCommandIndex, 1.0f);
+    chooseMenuEntry(*effect, kMenuSaveDefaultsEntry, MessageAnswer::Yes);
 
     // The current program's value; 0.8 * 10000 = 8000.
     EXPECT_EQ(stored("sens"), 8001u);
@@ -144,9 +147,8 @@ TEST_F(EditorCommands, FailedWritesAreReportedAndSavingStillEnds) {
     effect->setChunk(bank.data(), Int32(bank.size()), false);
     platform().clearMessages();
     platform().failValueWrites(true);
-    platform().answerNext(MessageAnswer::Yes);
 
-    effect->setParameter(kMenuCommandIndex, 1.0f);
+    chooseMenuEntry(*effect, kMenuSaveDefaultsEntry, MessageAnswer::Yes);
 
     const std::vector<std::string> expected{"Save Actual Values as Defaults?",
                                             "Error saving Midi-CC registery!", "Error saving registery!",
@@ -161,8 +163,7 @@ TEST_F(EditorCommands, SavedSettingsComeBackInTheNextInstance) {
         auto effect = makeEffect();
         learn(*effect, kSensIndex, 7);
         learn(*effect, kBuzzIndex, 127);
-        platform().answerNext(MessageAnswer::Yes);
-        effect->setParameter(kMenuCommandIndex, 1.0f);
+        chooseMenuEntry(*effect, kMenuSaveDefaultsEntry, MessageAnswer::Yes);
     }
     auto next = makeEffect();
     EXPECT_EQ(next->learnedController(kSensIndex), 7);
@@ -175,14 +176,12 @@ TEST_F(EditorCommands, ForgetAllAskedYesClearsMemoryButNotTheSettings) {
     auto effect = makeEffect();
     learn(*effect, kSensIndex, 7);
     learn(*effect, kBuzzIndex, 9);
-    platform().answerNext(MessageAnswer::Yes);
-    effect->setParameter(kMenuCommandIndex, 1.0f);
+    chooseMenuEntry(*effect, kMenuSaveDefaultsEntry, MessageAnswer::Yes);
     platform().clearMessages();
     auto& editor = editorOf(*effect);
     editor.log.clear();
 
-    platform().answerNext(MessageAnswer::Yes);
-    effect->setParameter(kMenuCommandIndex, 2.0f);
+    chooseMenuEntry(*effect, kMenuForgetAllEntry, MessageAnswer::Yes);
 
     EXPECT_EQ(effect->learnedController(kSensIndex), 0);
     EXPECT_EQ(effect->learnedController(kBuzzIndex), 0);
@@ -200,8 +199,7 @@ TEST_F(EditorCommands, ForgetAllAskedNoKeepsTheBindings) {
     auto effect = makeEffect();
     learn(*effect, kSensIndex, 7);
     editorOf(*effect).log.clear();
-    platform().answerNext(MessageAnswer::No);
-    effect->setParameter(kMenuCommandIndex, 2.0f);
+    chooseMenuEntry(*effect, kMenuForgetAllEntry, MessageAnswer::No);
     EXPECT_EQ(effect->learnedController(kSensIndex), 7);
     EXPECT_EQ(editorOf(*effect).count(EditorEvent::RefreshLearnedControllers), 0);
 }

@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <chrono>
 #include <mutex>
@@ -25,6 +27,26 @@ struct SeenDialog {
     bool hasOk = false;
     int clicked = 0;
 };
+
+// The buttons a box offers: a question has Yes and No, an error or a
+// confirmation only OK.
+struct DialogButtons {
+    bool yes = false;
+    bool no = false;
+    bool ok = false;
+};
+inline constexpr DialogButtons kYesNoButtons{true, true, false};
+inline constexpr DialogButtons kOkButton{false, false, true};
+
+// A seen box had this caption and text, and exactly these buttons.
+inline void expectDialog(const SeenDialog& seen, const std::string& caption, const std::string& text,
+                         DialogButtons buttons) {
+    EXPECT_EQ(seen.caption, caption);
+    EXPECT_EQ(seen.text, text);
+    EXPECT_EQ(seen.hasYes, buttons.yes) << text;
+    EXPECT_EQ(seen.hasNo, buttons.no) << text;
+    EXPECT_EQ(seen.hasOk, buttons.ok) << text;
+}
 
 class DialogAnswerer {
 public:

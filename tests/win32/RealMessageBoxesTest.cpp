@@ -30,11 +30,7 @@ TEST_F(RealDialogs, QuestionIsAWarningWithYesAndNo) {
     EXPECT_TRUE(askYesNo("Forget Learned MidiCC?"));
     auto seen = yes.finish();
     ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].caption, "Warning!");
-    EXPECT_EQ(seen[0].text, "Forget Learned MidiCC?");
-    EXPECT_TRUE(seen[0].hasYes);
-    EXPECT_TRUE(seen[0].hasNo);
-    EXPECT_FALSE(seen[0].hasOk);
+    expectDialog(seen[0], "Warning!", "Forget Learned MidiCC?", kYesNoButtons);
 
     DialogAnswerer no({IDNO});
     EXPECT_FALSE(askYesNo("Forget Learned MidiCC?"));
@@ -47,11 +43,7 @@ TEST_F(RealDialogs, ErrorAndConfirmationHaveOnlyOk) {
     showConfirmation("Default Values Saved!");
     auto seen = ok.finish();
     ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[0].caption, "Error!");
-    EXPECT_EQ(seen[0].text, "Can't load bank, wrong file size!");
-    EXPECT_TRUE(seen[0].hasOk);
-    EXPECT_FALSE(seen[0].hasYes);
-    EXPECT_FALSE(seen[0].hasNo);
+    expectDialog(seen[0], "Error!", "Can't load bank, wrong file size!", kOkButton);
     EXPECT_EQ(seen[1].caption, "Ok!");
     EXPECT_EQ(seen[1].text, "Default Values Saved!");
 }
