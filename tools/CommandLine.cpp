@@ -11,6 +11,22 @@ namespace {
 
 constexpr double kMaxSynthSeconds = 600.0;
 
+// How many files each command takes besides its options, and what it says to another number.
+struct FileCount {
+    Command command;
+    std::size_t fewest;
+    std::size_t most;
+    const char* complaint;
+};
+
+constexpr FileCount kFileCounts[] = {
+    {Command::Info, 0, 1, "info takes at most one plug-in file"},
+    {Command::Render, 2, 2, "render needs an input and an output WAV file"},
+    {Command::Synth, 1, 1, "synth needs one output WAV file"},
+    {Command::PresetSave, 1, 1, "preset save needs one output file (.fxp or .fxb)"},
+    {Command::PresetLoad, 1, 1, "preset load needs one preset or bank file"},
+};
+
 bool parseInt(const std::string& text, long lowest, long highest, long* value) {
     if (text.empty()) {
         return false;
@@ -200,41 +216,19 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
         }
     }
 
-    switch (line.command) {
-        case Command::Info:
-            if (line.files.size() > 1) {
-                return failed(line, "info takes at most one plug-in file");
-            }
-            if (line.files.size() == 1) {
-                line.library = line.files[0];
-            }
-            break;
-        case Command::Render:
-            if (line.files.size() != 2) {
-                return failed(line, "render needs an input and an output WAV file");
-            }
-            break;
-        case Command::Synth:
-            if (line.files.size() != 1) {
-                return failed(line, "synth needs one output WAV file");
-            }
-            break;
-        case Command::PresetSave:
-            if (line.files.size() != 1) {
-                return failed(line, "preset save needs one output file (.fxp or .fxb)");
-            }
-            if (!hasExtension(line.files[0], ".fxp") && !hasExtension(line.files[0], ".fxb")) {
-                return failed(line, "preset save writes a preset (.fxp) or a bank (.fxb), not \"" +
-                                        line.files[0] + "\"");
-            }
-            break;
-        case Command::PresetLoad:
-            if (line.files.size() != 1) {
-                return failed(line, "preset load needs one preset or bank file");
-            }
-            break;
-        case Command::Help:
-            break;
+    for (const FileCount& rule : kFileCounts) {
+        if (rule.command == line.command &&
+            (line.files.size() < rule.fewest || line.files.size() > rule.most)) {
+            return failed(line, rule.complaint);
+        }
+    }
+    if (line.command == Command::Info && line.files.size() == 1) {
+        line.library = line.files[0];
+    }
+    if (line.command == Command::PresetSave && !hasExtension(line.files[0], ".fxp") &&
+        !hasExtension(line.files[0], ".fxb")) {
+        return failed(line,
+                      "preset save writes a preset (.fxp) or a bank (.fxb), not \"" + line.files[0] + "\"");
     }
     return line;
 }

@@ -337,6 +337,18 @@ std::string checkValues(const std::vector<float>& values, const std::string& whe
     return {};
 }
 
+// A chunk fits only a plug-in that takes chunks of its kind, and of exactly its size.
+std::string chunkMisfit(const PresetFile& file, const char* kind, Int32 pluginChunkSize) {
+    if (pluginChunkSize <= 0) {
+        return std::string("the plug-in takes no ") + kind + " chunks ('" + presetKindCode(file.kind) + "')";
+    }
+    if (Int32(file.chunk.size()) != pluginChunkSize) {
+        return std::string("the ") + kind + " chunk is " + std::to_string(file.chunk.size()) +
+               " bytes; the plug-in's is " + std::to_string(pluginChunkSize);
+    }
+    return {};
+}
+
 }  // namespace
 
 bool isBank(PresetKind kind) { return kind == PresetKind::BankChunk || kind == PresetKind::BankPrograms; }
@@ -385,23 +397,14 @@ std::string checkPresetFits(const PresetFile& file, const PluginShape& plugin) {
     }
     switch (file.kind) {
         case PresetKind::ProgramChunk:
-            if (plugin.programChunkSize <= 0) {
-                return "the plug-in takes no program chunks ('FPCh')";
-            }
-            if (Int32(file.chunk.size()) != plugin.programChunkSize) {
-                return "the program chunk is " + std::to_string(file.chunk.size()) +
-                       " bytes; the plug-in's is " + std::to_string(plugin.programChunkSize);
-            }
-            return {};
-        case PresetKind::BankChunk:
-            if (plugin.bankChunkSize <= 0) {
-                return "the plug-in takes no bank chunks ('FBCh')";
-            }
-            if (Int32(file.chunk.size()) != plugin.bankChunkSize) {
-                return "the bank chunk is " + std::to_string(file.chunk.size()) +
-                       " bytes; the plug-in's is " + std::to_string(plugin.bankChunkSize);
+            return chunkMisfit(file, "program", plugin.programChunkSize);
+        case PresetKind::BankChunk: {
+            const std::string misfit = chunkMisfit(file, "bank", plugin.bankChunkSize);
+            if (!misfit.empty()) {
+                return misfit;
             }
             break;
+        }
         case PresetKind::ProgramValues:
             if (Int32(file.values.size()) != plugin.parameterCount) {
                 return "the preset holds " + std::to_string(file.values.size()) +

@@ -31,15 +31,22 @@ std::string pluginPath(const CommandLine& line) {
     return line.library.empty() ? PluginLibrary::defaultPath() : line.library;
 }
 
-// Loads the plug-in and opens its effect; null (and why in error) when it cannot be loaded.
-AEffect* openEffect(PluginLibrary& library, const std::string& path, std::string* error) {
-    if (!library.load(path, error)) {
-        return nullptr;
+// The plug-in a preset command works on, loaded and its effect opened; effect
+// stays null, and error says why, when it cannot be loaded.
+struct OpenedPlugin {
+    explicit OpenedPlugin(const CommandLine& line)
+        : path(pluginPath(line)) {
+        if (library.load(path, &error)) {
+            effect = library.effect();
+            effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
+        }
     }
-    AEffect* effect = library.effect();
-    effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
-    return effect;
-}
+
+    const std::string path;
+    PluginLibrary library;
+    std::string error;
+    AEffect* effect = nullptr;
+};
 
 int runInfo(const CommandLine& line) {
     const std::string path = pluginPath(line);
@@ -89,13 +96,12 @@ std::string parameterLine(AEffect* effect) {
 }
 
 int runPresetSave(const CommandLine& line) {
-    const std::string path = pluginPath(line);
-    PluginLibrary library;
-    std::string error;
-    AEffect* effect = openEffect(library, path, &error);
-    if (effect == nullptr) {
-        return fail(error);
+    OpenedPlugin plugin(line);
+    if (plugin.effect == nullptr) {
+        return fail(plugin.error);
     }
+    AEffect* effect = plugin.effect;
+    std::string error;
 
     // Every step is checked before the first one runs: a bad file or number
     // leaves nothing half-done and no output file.
@@ -163,7 +169,7 @@ int runPresetSave(const CommandLine& line) {
     }
     const Int32 current = Int32(effect->dispatcher(effect, effGetProgram, 0, 0, nullptr, 0.0f));
     std::printf("%s: '%s' %s of %s, current program %d \"%s\": %s\n", outputPath.c_str(),
-                presetKindCode(file.kind), bank ? "bank" : "preset", path.c_str(), int(current),
+                presetKindCode(file.kind), bank ? "bank" : "preset", plugin.path.c_str(), int(current),
                 currentProgramName(effect).c_str(), parameterLine(effect).c_str());
     return 0;
 }
@@ -176,13 +182,12 @@ int runPresetLoad(const CommandLine& line) {
     }
     const PresetFile& file = parsed.file;
 
-    const std::string path = pluginPath(line);
-    PluginLibrary library;
-    std::string error;
-    AEffect* effect = openEffect(library, path, &error);
-    if (effect == nullptr) {
-        return fail(error);
+    OpenedPlugin plugin(line);
+    if (plugin.effect == nullptr) {
+        return fail(plugin.error);
     }
+    AEffect* effect = plugin.effect;
+    std::string error;
     if (!applyPresetFile(effect, file, false, &error)) {
         return fail(filePath + ": " + error);
     }
@@ -191,7 +196,7 @@ int runPresetLoad(const CommandLine& line) {
                 presetKindCode(file.kind), isBank(file.kind) ? "bank" : "preset", int(file.formatVersion),
                 describeFourCharCode(file.uniqueId).c_str(), int(file.pluginVersion));
     const Int32 current = Int32(effect->dispatcher(effect, effGetProgram, 0, 0, nullptr, 0.0f));
-    std::printf("loaded into %s; it now holds:\n", path.c_str());
+    std::printf("loaded into %s; it now holds:\n", plugin.path.c_str());
     const Int32 first = isBank(file.kind) ? 0 : current;
     const Int32 last = isBank(file.kind) ? effect->numPrograms - 1 : current;
     for (Int32 p = first; p <= last; ++p) {

@@ -86,23 +86,28 @@ def _extent(ch):
     return min(xs), max(xs)
 
 
+def _layout(text, tracking):
+    """Where the glyphs of `text` go, in glyph units: a list of (glyph, pen position,
+    left edge of its ink) and the advance of the whole text. Measuring and drawing
+    both use it, so a word is always drawn exactly as wide as it was measured."""
+    placed = []
+    pen = 0.0
+    for i, ch in enumerate(text):
+        if ch == " ":
+            pen += SPACE_WIDTH + tracking
+            continue
+        lo, hi = _extent(ch)
+        placed.append((ch, pen, lo))
+        pen += hi - lo
+        if i + 1 < len(text) and text[i + 1] != " ":
+            pen += tracking - _ROUND_SIDES.get(ch, (0, 0))[1] - _ROUND_SIDES.get(text[i + 1], (0, 0))[0]
+    return placed, pen
+
+
 def text_width(text, size, weight, tracking):
     """Width in pixels of the ink (stroke ends included) of `text` at x-height `size`."""
     k = size / X_HEIGHT
-    return _advance_total(text, tracking) * k + weight * k
-
-
-def _advance_total(text, tracking):
-    total = 0.0
-    for i, ch in enumerate(text):
-        if ch == " ":
-            total += SPACE_WIDTH + tracking
-            continue
-        lo, hi = _extent(ch)
-        total += hi - lo
-        if i + 1 < len(text) and text[i + 1] != " ":
-            total += tracking - _ROUND_SIDES.get(ch, (0, 0))[1] - _ROUND_SIDES.get(text[i + 1], (0, 0))[0]
-    return total
+    return _layout(text, tracking)[1] * k + weight * k
 
 
 def text_mask(text, left, baseline, size, weight, tracking, slant=0.0):
@@ -115,19 +120,11 @@ def text_mask(text, left, baseline, size, weight, tracking, slant=0.0):
     top = int(math.floor(baseline - 15.0 * k - radius)) - 1
     bottom = int(math.ceil(baseline + 5.0 * k + radius)) + 1
     mask = Mask(int(math.floor(left)) - 2, top, int(math.ceil(width + 16.0 * slant * k)) + 5, bottom - top)
-    pen = 0.0
-    for i, ch in enumerate(text):
-        if ch == " ":
-            pen += SPACE_WIDTH + tracking
-            continue
-        lo, hi = _extent(ch)
+    for ch, pen, lo in _layout(text, tracking)[0]:
         for line in _polylines(ch):
             pts = [(left + radius + (pen + x - lo + slant * y) * k, baseline - y * k) for x, y in line]
             if len(pts) == 1:
                 mask.add_capsule(pts[0][0], pts[0][1], pts[0][0], pts[0][1], radius * 1.15)
             for (ax, ay), (bx, by) in zip(pts, pts[1:]):
                 mask.add_capsule(ax, ay, bx, by, radius)
-        pen += hi - lo
-        if i + 1 < len(text) and text[i + 1] != " ":
-            pen += tracking - _ROUND_SIDES.get(ch, (0, 0))[1] - _ROUND_SIDES.get(text[i + 1], (0, 0))[0]
     return mask
