@@ -1,5 +1,5 @@
-// EffectHostServices, the effect's side of opcodes 25 to 76: the capability names,
-// the dispatcher and the default operations. The calls into the host are in
+// EffectHostServices, the effect's side of opcodes 25 to 76: the names a host may
+// be asked about, the dispatcher and the default operations. The calls into the host are in
 // EffectHostCalls.cpp, the speaker-arrangement memory in SpeakerArrangements.cpp.
 #include "host/EffectHostServices.h"
 
@@ -28,35 +28,6 @@ const char* const hostCapabilityNames[17] = {
     "editFile",
     "closeFileSelector",
     "startStopProcess",
-};
-
-const char* const effectCapabilityNames[26] = {
-    "sendVstEvents",
-    "sendVstMidiEvent",
-    "sendVstTimeInfo",
-    "receiveVstEvents",
-    "receiveVstMidiEvent",
-    "receiveVstTimeInfo",
-    "offline",
-    "plugAsChannelInsert",
-    "plugAsSend",
-    "mixDryWet",
-    "noRealTime",
-    "multipass",
-    "metapass",
-    "1in1out",
-    "1in2out",
-    "2in1out",
-    "2in2out",
-    "2in4out",
-    "4in2out",
-    "4in4out",
-    "4in8out",
-    "8in4out",
-    "8in8out",
-    "midiProgramNames",
-    "conformsToWindowRules",
-    "bypass",
 };
 
 namespace {

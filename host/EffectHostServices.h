@@ -5,15 +5,15 @@
 // layer only as an EditHost (host/EditHost.h).
 #pragma once
 
+#include "host/CapabilityNames.h"
 #include "host/EditHost.h"
 #include "host/EffectBase.h"
 
 namespace qp {
 
-// Capability names a host may be asked about, and names an effect may answer.
-// Nothing in the effect consults them; they are the vocabulary for callers.
+// Capability names a host may be asked about (the effect's own are in
+// CapabilityNames.h); the vocabulary for callers, unused by the effect itself.
 extern const char* const hostCapabilityNames[17];
-extern const char* const effectCapabilityNames[26];
 
 class EffectHostServices : public EffectBase, public EditHost {
 public:

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "host/CapabilityNames.h"
+
 namespace qp::tools {
 
 namespace {
@@ -11,29 +13,6 @@ namespace {
 // Larger than any host text limit, so a plug-in that overruns its limit still
 // writes into our memory; the text is cut at the limit's length when shown.
 constexpr std::size_t kScratchBytes = 512;
-
-// Capabilities a host commonly asks an effect about.
-const char* const kCapabilities[] = {
-    "sendVstEvents",
-    "sendVstMidiEvent",
-    "receiveVstEvents",
-    "receiveVstMidiEvent",
-    "receiveVstTimeInfo",
-    "offline",
-    "plugAsChannelInsert",
-    "plugAsSend",
-    "mixDryWet",
-    "noRealTime",
-    "multipass",
-    "metapass",
-    "1in1out",
-    "1in2out",
-    "2in1out",
-    "2in2out",
-    "midiProgramNames",
-    "conformsToWindowRules",
-    "bypass",
-};
 
 struct FlagName {
     Int32 bit;
@@ -170,7 +149,7 @@ void printEffectInfo(AEffect* effect, const std::string& libraryPath, std::ostre
     }
 
     std::string yes, no, unknown;
-    for (const char* capability : kCapabilities) {
+    for (const char* capability : effectCapabilityNames) {
         std::string name = capability;
         const IntPtr answer = query(effCanDo, 0, 0, name.data());
         std::string& list = answer > 0 ? yes : answer < 0 ? no : unknown;
