@@ -16,11 +16,7 @@ constexpr Int32 kCycles = 200;
 
 class EditorLifecycle : public EditorHostTest {
 protected:
-    void SetUp() override {
-        EditorHostTest::SetUp();
-        if (!ready()) {
-            return;
-        }
+    void setUpForEditor() override {
         // Before `main`, so the bitmaps the editor loads with the effect are seen too.
         hookedImports = ImportCounter::install(GetModuleHandleA("Quorrelphone.dll"));
         beforeEffect = ImportCounter::live();
