@@ -18,9 +18,9 @@ DropTargetFactory theDropTargetFactory = nullptr;
 
 // The system cursor of each cursor kind, indexed by kind; the default kind has
 // none, it restores the cursor the window had before the first change.
-const LPCSTR systemCursorIds[] = {nullptr,     IDC_WAIT,     IDC_SIZEWE,  IDC_SIZENS,
-                                  IDC_SIZEALL, IDC_SIZENESW, IDC_SIZENWSE};
-static_assert(std::size(systemCursorIds) == kCursorSizeNorthwestSoutheast + 1, "one entry per cursor kind");
+const LPCSTR kSystemCursorIds[] = {nullptr,     IDC_WAIT,     IDC_SIZEWE,  IDC_SIZENS,
+                                   IDC_SIZEALL, IDC_SIZENESW, IDC_SIZENWSE};
+static_assert(std::size(kSystemCursorIds) == kCursorSizeNorthwestSoutheast + 1, "one entry per cursor kind");
 
 // The buttons and modifiers a button-down message reports. Its buttons are the
 // logical ones already (the system applied its swap), unlike the asynchronous
@@ -127,8 +127,8 @@ void Frame::setCursor(std::int32_t type) {
     }
     if (type == kCursorDefault) {
         SetCursor(static_cast<HCURSOR>(defaultCursor_));
-    } else if (type > kCursorDefault && type < std::int32_t(std::size(systemCursorIds))) {
-        SetCursor(LoadCursorA(nullptr, systemCursorIds[type]));
+    } else if (type > kCursorDefault && type < std::int32_t(std::size(kSystemCursorIds))) {
+        SetCursor(LoadCursorA(nullptr, kSystemCursorIds[type]));
     }
 }
 

@@ -48,14 +48,14 @@ struct GdiType {
     DWORD type;
     Kind kind;
 };
-constexpr GdiType gdiTypes[] = {
+constexpr GdiType kGdiTypes[] = {
     {OBJ_PEN, Kind::pen},   {OBJ_EXTPEN, Kind::pen},    {OBJ_BRUSH, Kind::brush},
     {OBJ_FONT, Kind::font}, {OBJ_BITMAP, Kind::bitmap},
 };
 
 bool gdiKind(HGDIOBJ object, Kind& kind) {
     const DWORD type = GetObjectType(object);
-    for (const GdiType& entry : gdiTypes) {
+    for (const GdiType& entry : kGdiTypes) {
         if (entry.type == type) {
             kind = entry.kind;
             return true;
