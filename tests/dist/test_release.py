@@ -3,13 +3,16 @@
 
     test_release.py --result OUT.xml Package
     test_release.py --result OUT.xml --windres W --dll Quorrelphone.dll VersionBlock
+    test_release.py --result OUT.xml --tree32 build/win32 --tree64 build/win64 --work DIR Setup
 
 Package drives tools/dist/make-dist.py with stand-in DLLs; VersionBlock reads the
-built DLL's version resource back with windres. Results are written as GoogleTest
+built DLL's version resource back with windres; Setup packs the trees' DLLs and runs
+the setup program and its uninstaller under Wine. Results are written as GoogleTest
 XML so that they count with the other suites.
 """
 
 import argparse
+import base64
 import hashlib
 import os
 import re
@@ -25,6 +28,8 @@ from xml.sax.saxutils import quoteattr
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 MAKE_DIST = os.path.join(ROOT, "tools", "dist", "make-dist.py")
 VERSION = open(os.path.join(ROOT, "VERSION")).readline().strip()
+PACKAGES = {"zip": "Quorrelphone-%s-windows.zip", "setup": "Quorrelphone-%s-setup.exe"}
+PICTURE = b"\x89PNG\r\n\x1a\n picture"
 OPTIONS = {}
 
 
@@ -41,10 +46,10 @@ class Package(unittest.TestCase):
         self.x86 = self.write("x86.dll", fake_dll(0x014C))
         self.x64 = self.write("x64.dll", fake_dll(0x8664))
         self.write("presets/Quorrelphone Factory.fxb", b"CcnK bank")
-        self.write("presets/01 Reed.fxp", b"CcnK preset")
+        self.write("presets/01 Reed $1.fxp", b"CcnK preset")     # '$' means a variable to NSIS
         self.write("presets/notes.txt", b"not shipped")
         self.write("docs/manual.md", b"# Quorrelphone @VERSION@\n![face](images/editor.png)\n")
-        self.write("docs/images/editor.png", b"\x89PNG picture")
+        self.write("docs/images/editor.png", PICTURE)
         self.write("docs/images/unused.png", b"\x89PNG not shown")
 
     def write(self, name, data):
@@ -61,37 +66,52 @@ class Package(unittest.TestCase):
                                "--docs", os.path.join(self.dir, "docs"), "--out", os.path.join(self.dir, out)],
                               capture_output=True, text=True, env=env)
 
-    def zip_path(self, out="out"):
-        return os.path.join(self.dir, out, "Quorrelphone-%s-windows.zip" % VERSION)
+    def made(self, out="out"):
+        result = self.make(out)
+        self.assertEqual(result.returncode, 0, result.stderr)
 
-    def test_holds_both_dlls_presets_manual_and_sums_in_order(self):
-        self.assertEqual(self.make().returncode, 0)
-        with zipfile.ZipFile(self.zip_path()) as z:
+    def package_path(self, kind, out="out"):
+        return os.path.join(self.dir, out, PACKAGES[kind] % VERSION)
+
+    def test_unpacks_into_one_folder_with_both_dlls_presets_manual_and_sums(self):
+        self.made()
+        for kind in PACKAGES:                           # to publish as they are
+            self.assertEqual(os.stat(self.package_path(kind)).st_mode & 0o777, 0o644, kind)
+        with zipfile.ZipFile(self.package_path("zip")) as z:
             names = z.namelist()
             self.assertEqual(names, sorted(names))
             self.assertEqual({i.date_time for i in z.infolist()}, {time.gmtime(1700000000)[:6]})
-            self.assertEqual(set(names), {"SHA256SUMS", "manual/images/editor.png", "manual/manual.md",
-                                          "presets/01 Reed.fxp", "presets/Quorrelphone Factory.fxb",
-                                          "x64/Quorrelphone.dll", "x86/Quorrelphone.dll"})
-            self.assertEqual(z.read("x64/Quorrelphone.dll"), fake_dll(0x8664))
-            self.assertEqual(z.read("manual/manual.md").decode(),
+            top = "Quorrelphone-%s/" % VERSION
+            self.assertEqual(set(names), {top + n for n in (
+                "", "SHA256SUMS", "manual/", "manual/images/", "manual/images/editor.png", "manual/manual.html",
+                "manual/manual.md", "presets/", "presets/01 Reed $1.fxp", "presets/Quorrelphone Factory.fxb",
+                "x64/", "x64/Quorrelphone.dll", "x86/", "x86/Quorrelphone.dll")})
+            self.assertEqual({i.filename: i.external_attr >> 16 for i in z.infolist()},
+                             {n: 0o40755 if n.endswith("/") else 0o100644 for n in names})
+            self.assertEqual(z.read(top + "x64/Quorrelphone.dll"), fake_dll(0x8664))
+            self.assertEqual(z.read(top + "manual/manual.md").decode(),
                              "# Quorrelphone %s\n![face](images/editor.png)\n" % VERSION)
-            listed = dict(reversed(line.split("  ", 1)) for line in z.read("SHA256SUMS").decode().splitlines())
-            self.assertEqual(set(listed), set(names) - {"SHA256SUMS"})
-            for name, digest in listed.items():
-                self.assertEqual(hashlib.sha256(z.read(name)).hexdigest(), digest, name)
-            unpacked = os.path.join(self.dir, "unpacked")
-            z.extractall(unpacked)
-        if shutil.which("sha256sum"):
-            check = subprocess.run(["sha256sum", "-c", "--strict", "SHA256SUMS"], cwd=unpacked, capture_output=True)
-            self.assertEqual(check.returncode, 0, check.stdout + check.stderr)
+            html = z.read(top + "manual/manual.html").decode()
+            listed = dict(reversed(line.split("  ", 1)) for line in z.read(top + "SHA256SUMS").decode().splitlines())
+            self.assertEqual({top + n for n in listed}, {n for n in names if not n.endswith(("/", "SHA256SUMS"))})
+            z.extractall(os.path.join(self.dir, "unpacked"))
+        # The manual opens with its picture wherever it is copied: nothing but data: URIs.
+        self.assertIn("<h1", html)
+        self.assertEqual(re.findall(r'<img[^>]*src="([^"]*)"', html),
+                         ["data:image/png;base64," + base64.b64encode(PICTURE).decode()])
+        self.assertEqual(re.findall(r'\b(?:src|href)="(?!data:|#)([^"]*)"', html), [])
+        check = subprocess.run(["sha256sum", "-c", "--strict", "SHA256SUMS"], capture_output=True,
+                               cwd=os.path.join(self.dir, "unpacked", top))
+        self.assertEqual(check.returncode, 0, check.stdout + check.stderr)
 
     def test_same_inputs_give_the_same_bytes(self):
-        self.assertEqual(self.make("first").returncode, 0)
-        os.utime(self.x86, (1, 1))                      # file times of the inputs must not leak in
-        self.assertEqual(self.make("second").returncode, 0)
-        with open(self.zip_path("first"), "rb") as a, open(self.zip_path("second"), "rb") as b:
-            self.assertEqual(a.read(), b.read())
+        self.made("first")
+        for path in (self.x86, "presets/01 Reed $1.fxp", "docs/images/editor.png"):
+            os.utime(os.path.join(self.dir, path), (1, 1))  # file times of the inputs must not leak in
+        self.made("second")
+        for kind in PACKAGES:
+            with open(self.package_path(kind, "first"), "rb") as a, open(self.package_path(kind, "second"), "rb") as b:
+                self.assertEqual(a.read(), b.read(), kind)
 
     def refused(self, result, words):
         self.assertEqual(result.returncode, 1)
@@ -122,6 +142,160 @@ class VersionBlock(unittest.TestCase):
             self.assertIn('VALUE "%s", "%s.0"' % (field, VERSION), rc.stdout)
 
 
+UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorrelphone"
+DOCUMENTS = r"C:\\users\\[^\\]+\\Documents\\Quorrelphone"   # the default: the user's own Documents
+UNINSTALLER = "Uninstall Quorrelphone.exe"
+
+
+class WinePrefix:
+    """A throwaway Wine prefix with a throwaway home (its Documents lands there)."""
+
+    def __init__(self, folder, arch):
+        self.folder = folder
+        shutil.rmtree(folder, ignore_errors=True)
+        self.drive = os.path.join(folder, "prefix", "drive_c")
+        self.home = os.path.join(folder, "home")
+        os.makedirs(self.home)
+        self.env = dict(os.environ, WINEPREFIX=os.path.join(folder, "prefix"), WINEARCH=arch, HOME=self.home,
+                        WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+        self.run("wineboot", "-i")
+
+    def run(self, *command):
+        """A program to its end, and every process it started (an uninstaller hands over to its copy)."""
+        result = subprocess.run(["wine", *command], env=self.env, capture_output=True, text=True, timeout=300)
+        subprocess.run(["wineserver", "-w"], env=self.env, timeout=300)
+        return result
+
+    def command_line(self, line):
+        """Runs a command line as a musician types it; its exit code."""
+        with open(os.path.join(self.drive, "windows", "temp", "qp-test.bat"), "w") as f:
+            f.write("%s\r\nexit /b %%ERRORLEVEL%%\r\n" % line)
+        return self.run("cmd", "/c", r"C:\windows\temp\qp-test.bat").returncode
+
+    def unix(self, path):
+        drive, _, rest = path.partition(":\\")
+        assert drive.upper() == "C", path
+        return os.path.realpath(os.path.join(self.drive, *rest.split("\\")))  # Documents links into home
+
+    def entry(self, view):
+        """The Add/Remove Programs entry in one registry view, or None."""
+        result = self.run("reg", "query", UNINSTALL_KEY, "/reg:%d" % view)
+        if result.returncode != 0:
+            return None
+        return {m[0]: int(m[2], 16) if m[1] == "REG_DWORD" else m[2]
+                for m in re.findall(r"^ {4}(.+?) {4}(REG_\w+) {4}(.*?)\r?$", result.stdout, re.M)}
+
+    def files(self):
+        """Every file and folder outside Windows' own and the temporary folders, and the tops."""
+        found = {os.path.realpath(self.drive), os.path.realpath(self.home)}
+        for top in map(os.path.realpath, (self.drive, self.home)):
+            for folder, dirs, names in os.walk(top):
+                dirs[:] = [d for d in dirs if d.lower() not in ("windows", "temp")]
+                found.update(os.path.join(folder, n) for n in dirs + names)
+        return found
+
+    def close(self):
+        subprocess.run(["wineserver", "-k"], env=self.env)
+        shutil.rmtree(self.folder, ignore_errors=True)    # some 600 MB each
+
+
+class Setup(unittest.TestCase):
+    """The setup program and its uninstaller, silent, under Wine: files byte for byte the
+    zip's, where each Windows expects them, each DLL loadable at its width, and nothing of
+    ours left behind after uninstalling (while other plug-ins and the musician's presets stay)."""
+
+    @classmethod
+    def setUpClass(cls):
+        work = OPTIONS["work"]
+        dist = os.path.join(work, "dist")
+        shutil.rmtree(dist, ignore_errors=True)
+        made = subprocess.run([sys.executable, MAKE_DIST, "--out", dist,
+                               "--x86", os.path.join(OPTIONS["tree32"], "bin", "Quorrelphone.dll"),
+                               "--x64", os.path.join(OPTIONS["tree64"], "bin", "Quorrelphone.dll")],
+                              capture_output=True, text=True)
+        assert made.returncode == 0, made.stderr
+        cls.setup = "Z:" + os.path.join(dist, PACKAGES["setup"] % VERSION).replace("/", "\\")
+        with zipfile.ZipFile(os.path.join(dist, PACKAGES["zip"] % VERSION)) as z:
+            top = "Quorrelphone-%s/" % VERSION
+            cls.packed = {i.filename[len(top):]: z.read(i) for i in z.infolist() if not i.is_dir()}
+        cls.prefixes = {arch: WinePrefix(os.path.join(work, arch), arch) for arch in ("win64", "win32")}
+
+    @classmethod
+    def tearDownClass(cls):
+        for prefix in cls.prefixes.values():
+            prefix.close()
+
+    def test_installs_where_expected_and_uninstalls_to_nothing(self):
+        default64, default32 = r"C:\Program Files\Common Files\VST2", r"C:\Program Files (x86)\Common Files\VST2"
+        cases = [  # Windows, switches, 64-bit folder, 32-bit folder, documents folder, setup runs
+            ("win64", "", default64, default32, DOCUMENTS, 2),
+            ("win64", r'/VST64="C:\Audio\VST 64" /VST32="C:\Audio\VST 32\" /D=C:\My Docs\Quorrelphone',
+             r"C:\Audio\VST 64", r"C:\Audio\VST 32", re.escape(r"C:\My Docs\Quorrelphone"), 1),
+            ("win32", "", None, r"C:\Program Files\Common Files\VST2", DOCUMENTS, 1),
+        ]
+        for arch, switches, vst64, vst32, docs, runs in cases:
+            with self.subTest(arch=arch, switches=switches):
+                wine = self.prefixes[arch]
+                other = wine.unix(default64 + r"\Other.dll")          # another vendor's plug-in, there before
+                os.makedirs(os.path.dirname(other), exist_ok=True)
+                with open(other, "wb") as f:
+                    f.write(b"not ours")
+                before = wine.files()
+                for _ in range(runs):                                 # again: over the installed one
+                    self.assertEqual(wine.command_line('"%s" /S %s' % (self.setup, switches)), 0)
+
+                entry = wine.entry(64) or {}
+                place = entry.get("InstallLocation", "")
+                self.assertRegex(place, "^%s$" % docs)
+                uninstall = '"%s\\%s"' % (place, UNINSTALLER)
+                self.assertEqual({k: entry.get(k) for k in ("DisplayName", "DisplayVersion", "Publisher", "Vst64Folder",
+                                                            "Vst32Folder", "UninstallString", "QuietUninstallString")},
+                                 {"DisplayName": "Quorrelphone", "DisplayVersion": VERSION, "Publisher": "Veltmarsk",
+                                  "Vst64Folder": vst64, "Vst32Folder": vst32, "UninstallString": uninstall,
+                                  "QuietUninstallString": uninstall + " /S"})
+                if arch == "win64":
+                    self.assertIsNone(wine.entry(32))
+
+                expected = {wine.unix(vst32 + r"\Quorrelphone.dll"): self.packed["x86/Quorrelphone.dll"]}
+                if vst64:
+                    expected[wine.unix(vst64 + r"\Quorrelphone.dll")] = self.packed["x64/Quorrelphone.dll"]
+                expected.update((wine.unix(place + "\\" + n.replace("/", "\\")), data)
+                                for n, data in self.packed.items() if n.startswith(("presets/", "manual/")))
+                installed = {p for p in wine.files() - before if os.path.isfile(p)}
+                self.assertEqual(installed, set(expected) | {wine.unix(place + "\\" + UNINSTALLER)})
+                for path, data in expected.items():
+                    with open(path, "rb") as f:
+                        self.assertTrue(f.read() == data, path)
+                size = sum(map(len, expected.values()))
+                self.assertTrue(size <= entry["EstimatedSize"] * 1024 < size + 1024 * len(expected), entry)
+
+                for tree, folder in (("tree32", vst32), ("tree64", vst64)):
+                    if folder:
+                        info = wine.run(os.path.join(OPTIONS[tree], "bin", "qphost.exe"), "info",
+                                        folder + r"\Quorrelphone.dll")
+                        self.assertEqual(info.returncode, 0, info.stdout + info.stderr)
+                        self.assertRegex(info.stdout, r"effect name\s+Quorrelphone\n")
+
+                mine = wine.unix(place + r"\presets\My Own.fxp")     # the musician's, beside the factory ones
+                with open(mine, "wb") as f:
+                    f.write(b"mine")
+                self.assertEqual(wine.command_line(entry["QuietUninstallString"]), 0)
+                kept = {mine}                                         # with the folders it needs
+                while os.path.dirname(min(kept)) not in before:
+                    kept.add(os.path.dirname(min(kept)))
+                self.assertEqual(wine.files() ^ before, kept)
+                self.assertEqual([wine.entry(64), wine.entry(32)], [None, None])
+                for path in sorted(kept, reverse=True):              # the next case starts clean
+                    (os.remove if path == mine else os.rmdir)(path)
+
+    def test_one_folder_for_both_widths_is_refused(self):
+        wine = self.prefixes["win64"]
+        before = wine.files()
+        self.assertEqual(wine.command_line('"%s" /S /VST64=C:\\VST /VST32=C:\\vst\\' % self.setup), 2)
+        self.assertEqual(wine.files(), before)
+        self.assertIsNone(wine.entry(64))
+
+
 class XmlResult(unittest.TextTestResult):
     """Keeps every outcome for the GoogleTest-style XML that ./run adds up."""
 
@@ -141,21 +315,36 @@ class XmlResult(unittest.TextTestResult):
         super().addError(test, err)
         self.cases.append((test, self.errors[-1][1]))
 
+    def addSubTest(self, test, subtest, err):
+        super().addSubTest(test, subtest, err)
+        if err is not None:                              # the case itself then counts as neither
+            self.cases.append((subtest, self._exc_info_to_string(err, test)))
+
+
+def case_names(test):
+    """Name and class of a test, of one of its subtests, or of a class set-up that failed."""
+    case = getattr(test, "test_case", test)
+    name = getattr(case, "_testMethodName", None) or case.id()
+    return name + (" " + test._subDescription() if case is not test else ""), type(case).__name__
+
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--result", required=True)
     parser.add_argument("--windres")
     parser.add_argument("--dll")
-    parser.add_argument("suites", nargs="+", choices=["Package", "VersionBlock"])
+    parser.add_argument("--tree32", help="the win32 build tree (its DLL and qphost.exe)")
+    parser.add_argument("--tree64", help="the win64 build tree")
+    parser.add_argument("--work", help="a folder for the packages and the Wine prefixes")
+    parser.add_argument("suites", nargs="+", choices=["Package", "VersionBlock", "Setup"])
     args = parser.parse_args()
-    OPTIONS.update(windres=args.windres, dll=args.dll)
+    OPTIONS.update(vars(args))
     suite = unittest.TestSuite(unittest.defaultTestLoader.loadTestsFromTestCase(globals()[s]) for s in args.suites)
     result = unittest.TextTestRunner(resultclass=XmlResult, verbosity=2).run(suite)
     lines = []
     for test, failure in result.cases:
-        case = "    <testcase name=%s classname=%s status=\"run\" result=\"completed\"" % (
-            quoteattr(test._testMethodName), quoteattr(type(test).__name__))
+        case = "    <testcase name=%s classname=%s status=\"run\" result=\"completed\"" % tuple(
+            map(quoteattr, case_names(test)))
         lines.append(case + ("/>" if failure is None else
                              ">\n      <failure message=%s type=\"\"/>\n    </testcase>" % quoteattr(failure)))
     os.makedirs(os.path.dirname(os.path.abspath(args.result)), exist_ok=True)

@@ -1,19 +1,26 @@
 #!/usr/bin/env python3
-"""Packs a release: Quorrelphone-<version>-windows.zip with both DLLs, the preset files,
-the manual with its pictures, and SHA256SUMS over every other file.
+"""Packs a release: Quorrelphone-<version>-windows.zip and Quorrelphone-<version>-setup.exe.
 
     tools/dist/make-dist.py --x86 build/win32/bin/Quorrelphone.dll \\
                             --x64 build/win64/bin/Quorrelphone.dll --out dist
 
+The zip unpacks into one folder, Quorrelphone-<version>/, holding both DLLs, the preset
+files, the manual (manual.md with its pictures, and manual.html with the pictures inside,
+made by pandoc) and SHA256SUMS over every other file. The setup program (NSIS's makensis,
+tools/dist/Quorrelphone.nsi) installs the same files, byte for byte.
+
 The same inputs give the same bytes: entries are sorted, and every entry carries one
 time (SOURCE_DATE_EPOCH, else the time of the checkout's last commit), fixed
-permissions and the same compression. The zip is written under a temporary name and
-renamed, so a failed run leaves no package behind.
+permissions and the same compression; the setup program's files carry that time too.
+Each package is written under a temporary name and renamed, so a failed run leaves no
+package behind; both are readable by everyone (0644), as files to publish.
 """
 
 import argparse
+import calendar
 import hashlib
 import os
+import posixpath
 import re
 import subprocess
 import sys
@@ -22,7 +29,9 @@ import time
 import zipfile
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+SETUP_SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "Quorrelphone.nsi")
 PLUGIN_NAME = "Quorrelphone.dll"
+PUBLISHED_MODE = 0o644  # the packages; every entry inside the zip is 0644 too, every folder 0755
 VERSION_MARK = "@VERSION@"
 SUMS_NAME = "SHA256SUMS"
 # The machine field of a PE header: a 32-bit host loads only i386 DLLs, a 64-bit one only amd64.
@@ -79,6 +88,38 @@ def manual_files(docs_dir, version):
     return files
 
 
+def manual_html(manual, version):
+    """manual/manual.html: pandoc's page for the packaged manual.md, its pictures inside as
+    data: URIs, so it opens with its pictures wherever it is copied to."""
+    try:
+        found = subprocess.run(["pandoc", "--version"], check=True, capture_output=True, text=True).stdout
+    except (OSError, subprocess.CalledProcessError):
+        raise PackageError("pandoc is needed for manual.html (./run dist installs it)")
+    # Pandoc 2.19 renamed --self-contained (Debian 12 has 2.17) to --embed-resources.
+    release = tuple(int(n) for n in re.search(r"(\d+)\.(\d+)", found).groups())
+    embed = ["--embed-resources", "--standalone"] if release >= (2, 19) else ["--self-contained"]
+    with tempfile.TemporaryDirectory(prefix="qp-manual-") as work:
+        for name, data in manual.items():
+            path = os.path.join(work, *name.split("/"))
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            with open(path, "wb") as f:
+                f.write(data)
+        # GitHub's Markdown, as the manual is written and read in the repository.
+        result = subprocess.run(["pandoc", "--from=gfm", "--to=html5", *embed,
+                                 "--metadata", "pagetitle=Quorrelphone %s manual" % version,
+                                 "--metadata", "lang=en", "manual.md"],
+                                cwd=os.path.join(work, "manual"), capture_output=True)
+    if result.returncode != 0:
+        raise PackageError("pandoc failed on the manual: %s" % result.stderr.decode(errors="replace").strip())
+    html = result.stdout
+    # Pandoc only warns about a picture it cannot embed and keeps the link.
+    outside = re.findall(rb'<(?:img|link|script)\b[^>]*?\b(?:src|href)="(?!data:)([^"]*)"', html)
+    if outside:
+        raise PackageError("manual.html refers to files outside itself: %s"
+                           % ", ".join(o.decode(errors="replace") for o in outside))
+    return html
+
+
 def preset_files(presets_dir):
     """Every preset and bank file, and the folder's README (the presets' table) when there is one."""
     names = sorted(n for n in os.listdir(presets_dir) if n.lower().endswith((".fxb", ".fxp"))) \
@@ -107,22 +148,94 @@ def package_time():
     return time.gmtime(max(stamp, EARLIEST_ZIP_TIME))[:6]
 
 
-def write_zip(path, files, date_time):
-    directory = os.path.dirname(path) or "."
-    os.makedirs(directory, exist_ok=True)
-    handle, temporary = tempfile.mkstemp(prefix=".partial-", suffix=".zip", dir=directory)
-    try:
-        with os.fdopen(handle, "wb") as raw, zipfile.ZipFile(raw, "w") as archive:
-            for name in sorted(files):
-                entry = zipfile.ZipInfo(name, date_time)
-                entry.create_system = 3              # Unix, so the permissions below mean what they say
-                entry.external_attr = 0o644 << 16
+def write_zip(path, top, files, date_time):
+    """Every file under the one folder `top`, so the package never unpacks loose into the
+    folder it is opened in; each folder has its own entry, so it unpacks as 0755."""
+    folders = {top}
+    for name in files:
+        parts = name.split("/")[:-1]
+        folders.update("/".join([top] + parts[:n]) for n in range(1, len(parts) + 1))
+    entries = {folder + "/": None for folder in folders}
+    entries.update((top + "/" + name, data) for name, data in files.items())
+    with open(path, "wb") as raw, zipfile.ZipFile(raw, "w") as archive:
+        for name in sorted(entries):
+            entry = zipfile.ZipInfo(name, date_time)
+            entry.create_system = 3              # Unix, so the permissions below mean what they say
+            if entries[name] is None:
+                entry.external_attr = (0o40755 << 16) | 0x10  # the 0x10: a folder to MS-DOS readers too
+                archive.writestr(entry, b"")
+            else:
+                entry.external_attr = 0o100644 << 16    # a regular file, rw-r--r--
                 entry.compress_type = zipfile.ZIP_DEFLATED
-                archive.writestr(entry, files[name], compresslevel=9)
-        os.replace(temporary, path)
-    except BaseException:
-        os.unlink(temporary)
-        raise
+                archive.writestr(entry, entries[name], compresslevel=9)
+
+
+def nsis_text(text, at_install=True):
+    """Text for a quoted string of the setup script; the installer's strings expand '$'."""
+    if re.search(r'["`\n\r]', text):
+        raise PackageError("the setup script cannot name %r" % text)
+    return text.replace("$", "$$") if at_install else text
+
+
+def setup_payload(files):
+    """payload.nsh for Quorrelphone.nsi: every presets and manual file by name, to install
+    and to remove again; each folder's missing levels are counted as it is entered and
+    removed, when empty, after its files (folders in the reverse order)."""
+    docs = sorted(n for n in files if n.startswith(("presets/", "manual/")))
+    install, remove = [], []
+    for folder in sorted({posixpath.dirname(n) for n in docs}):
+        where = "$INSTDIR\\" + nsis_text(folder.replace("/", "\\"))
+        value = nsis_text("NewFolders " + folder.replace("/", "\\"))
+        names = [posixpath.basename(n) for n in docs if posixpath.dirname(n) == folder]
+        install.append('  !insertmacro QP_ENTER_FOLDER "%s" "%s"' % (where, value))
+        # File's source is a path on this machine, where '$' is only itself.
+        install += ['  File "${STAGE}/%s/%s"' % (nsis_text(folder, False), nsis_text(n, False)) for n in names]
+        remove[:0] = ['  Delete "%s\\%s"' % (where, nsis_text(n)) for n in names] + \
+            ['  !insertmacro QP_LEAVE_FOLDER "%s" "%s"' % (where, value)]
+    return ("; Written by make-dist.py: the presets and manual files of this package.\n"
+            "!macro QP_INSTALL_DOCS\n%s\n!macroend\n!macro QP_REMOVE_DOCS\n%s\n!macroend\n"
+            % ("\n".join(install), "\n".join(remove))).encode("utf-8")
+
+
+def write_setup(path, version, files, stamp):
+    """The setup program, from the package's own files; each carries the package's time,
+    which NSIS stores and gives the installed file."""
+    with tempfile.TemporaryDirectory(prefix="qp-setup-") as stage:
+        staged = dict(files)
+        staged["payload.nsh"] = setup_payload(files)
+        for name, data in staged.items():
+            target = os.path.join(stage, *name.split("/"))
+            os.makedirs(os.path.dirname(target), exist_ok=True)
+            with open(target, "wb") as f:
+                f.write(data)
+            os.utime(target, (stamp, stamp))
+        command = ["makensis", "-V2", "-WX", "-NOCD", "-INPUTCHARSET", "UTF8", "-DVERSION=" + version,
+                   "-DSTAGE=" + stage, "-DOUTFILE=" + os.path.abspath(path), SETUP_SCRIPT]
+        try:
+            result = subprocess.run(command, capture_output=True, text=True)
+        except OSError:
+            raise PackageError("makensis is needed for the setup program (./run dist installs it)")
+    if result.returncode != 0:
+        raise PackageError("makensis failed:\n%s" % (result.stdout + result.stderr).strip())
+
+
+def publish(out, writers):
+    """Runs each writer on a temporary file beside its package, and renames them all only
+    once every one has succeeded."""
+    os.makedirs(out, exist_ok=True)
+    partial = {}
+    try:
+        for path, write in writers.items():
+            handle, partial[path] = tempfile.mkstemp(prefix=".partial-", suffix=os.path.splitext(path)[1], dir=out)
+            os.close(handle)
+            write(partial[path])
+            os.chmod(partial[path], PUBLISHED_MODE)  # mkstemp's own 0600 would keep the package private
+        for path, temporary in partial.items():
+            os.replace(temporary, path)
+    finally:
+        for temporary in partial.values():
+            if os.path.exists(temporary):
+                os.unlink(temporary)
 
 
 def main(argv=None):
@@ -140,18 +253,25 @@ def main(argv=None):
                  "x64/" + PLUGIN_NAME: checked_plugin(args.x64, "x64")}
         presets = preset_files(args.presets)
         files.update(presets)
-        files.update(manual_files(args.docs, version))
+        manual = manual_files(args.docs, version)
+        manual["manual/manual.html"] = manual_html(manual, version)
+        files.update(manual)
         files[SUMS_NAME] = sums(files)
-        path = os.path.join(args.out, "Quorrelphone-%s-windows.zip" % version)
-        write_zip(path, files, package_time())
+        date_time = package_time()
+        zip_path = os.path.join(args.out, "Quorrelphone-%s-windows.zip" % version)
+        setup_path = os.path.join(args.out, "Quorrelphone-%s-setup.exe" % version)
+        publish(args.out, {
+            zip_path: lambda partial: write_zip(partial, "Quorrelphone-" + version, files, date_time),
+            setup_path: lambda partial: write_setup(partial, version, files, calendar.timegm(date_time))})
     except PackageError as e:
         print("make-dist: %s" % e, file=sys.stderr)
         return 1
     if not presets:
         print("make-dist: note: no .fxb or .fxp files in %s" % args.presets, file=sys.stderr)
-    print("%s (%d bytes)" % (path, os.path.getsize(path)))
+    print("%s (%d bytes)" % (zip_path, os.path.getsize(zip_path)))
     for name in sorted(files):
-        print("  %9d  %s" % (len(files[name]), name))
+        print("  %9d  Quorrelphone-%s/%s" % (len(files[name]), version, name))
+    print("%s (%d bytes)" % (setup_path, os.path.getsize(setup_path)))
     return 0
 
 
