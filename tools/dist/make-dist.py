@@ -6,12 +6,14 @@ the manual with its pictures, and SHA256SUMS over every other file.
                             --x64 build/win64/bin/Quorrelphone.dll --out dist
 
 The same inputs give the same bytes: entries are sorted, and every entry carries one
-time (SOURCE_DATE_EPOCH, else the time of the checkout's last commit), fixed
-permissions and the same compression. The zip is written under a temporary name and
-renamed, so a failed run leaves no package behind.
+time (SOURCE_DATE_EPOCH, else the time of the checkout's last commit, else, in a tree
+that is no clone, the day in RELEASE_DATE), fixed permissions and the same compression.
+The zip is written under a temporary name and renamed, so a failed run leaves no
+package behind.
 """
 
 import argparse
+import calendar
 import hashlib
 import os
 import re
@@ -25,6 +27,7 @@ ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 PLUGIN_NAME = "Quorrelphone.dll"
 VERSION_MARK = "@VERSION@"
 SUMS_NAME = "SHA256SUMS"
+RELEASE_DATE_NAME = "RELEASE_DATE"
 # The machine field of a PE header: a 32-bit host loads only i386 DLLs, a 64-bit one only amd64.
 PE_MACHINES = {"x86": 0x014C, "x64": 0x8664}
 EARLIEST_ZIP_TIME = 315532800  # 1980-01-01, the first time a zip entry can carry
@@ -95,15 +98,29 @@ def sums(files):
                    for name, data in sorted(files.items())).encode("utf-8")
 
 
+def release_date_time(path):
+    """The day in RELEASE_DATE (YYYY-MM-DD), at midnight UTC: the time of a tree that is no clone."""
+    try:
+        with open(path) as f:
+            day = f.readline().strip()
+        return calendar.timegm(time.strptime(day, "%Y-%m-%d"))
+    except OSError as e:
+        raise PackageError("no git history and no release date: cannot read %s: %s" % (path, e.strerror))
+    except ValueError:
+        raise PackageError("%s must hold the release's date as YYYY-MM-DD, not %r" % (path, day))
+
+
 def package_time():
     if os.environ.get("SOURCE_DATE_EPOCH"):
         stamp = int(os.environ["SOURCE_DATE_EPOCH"])
     else:
+        # The ceiling keeps git from answering for a repository the tree merely sits in.
+        env = dict(os.environ, GIT_CEILING_DIRECTORIES=os.path.dirname(ROOT))
         try:
             stamp = int(subprocess.run(["git", "-C", ROOT, "log", "-1", "--format=%ct"], check=True,
-                                       capture_output=True, text=True).stdout.strip())
+                                       capture_output=True, text=True, env=env).stdout.strip())
         except (OSError, subprocess.CalledProcessError, ValueError):
-            stamp = EARLIEST_ZIP_TIME
+            stamp = release_date_time(os.path.join(ROOT, RELEASE_DATE_NAME))
     return time.gmtime(max(stamp, EARLIEST_ZIP_TIME))[:6]
 
 
