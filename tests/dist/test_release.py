@@ -120,8 +120,7 @@ class PlainTree(unittest.TestCase):
     def setUp(self):
         Package.setUp(self)
         # Stands in for a missing git: the shell's own answer.
-        self.write("bin/git", b'#!/bin/sh\necho "git: command not found" >&2\nexit 127\n')
-        os.chmod(os.path.join(self.dir, "bin/git"), 0o755)
+        os.chmod(self.write("bin/git", b'#!/bin/sh\necho "git: command not found" >&2\nexit 127\n'), 0o755)
         self.env = dict(os.environ, PATH=os.path.join(self.dir, "bin") + os.pathsep + os.environ["PATH"])
         self.env.pop("SOURCE_DATE_EPOCH", None)
 
@@ -153,7 +152,6 @@ class PlainTree(unittest.TestCase):
         listed = subprocess.run([os.path.join(ROOT, "run"), "format", "--list"], capture_output=True, text=True,
                                 env=self.env)
         self.assertEqual(listed.returncode, 0, listed.stderr)
-        self.assertIn("tools/PresetFile.cpp", listed.stdout.split())
         if shutil.which("git") and os.path.exists(os.path.join(ROOT, ".git")):
             tracked = subprocess.run(["git", "-C", ROOT, "ls-files", "--cached", "--others", "--exclude-standard",
                                       "--", "*.cpp", "*.h"], capture_output=True, text=True, check=True).stdout.split()

@@ -322,7 +322,6 @@ TEST(PresetFileWrite, ReplacesTheFileWholeOrLeavesItAsItWas) {
         bool written;
     } cases[] = {
         {"a longer old file", "x.fxp", false, 0, true},
-        {"a missing folder", "absent/x.fxp", false, 0, false},
         {"a folder in the file's place", "x.fxb", true, 0, false},
         {"a disk that fills part way", "x.fxp", false, 1024, false},
     };
