@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "tools/EffectInfo.h"
+#include "tools/FileReplace.h"
 
 namespace qp::tools {
 
@@ -477,18 +478,7 @@ bool readFileBytes(const std::string& path, std::vector<std::uint8_t>* bytes, st
 }
 
 bool writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string* error) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (out) {
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    }
-    if (out) {
-        out.close();
-    }
-    if (!out) {
-        *error = "cannot write " + path;
-        return false;
-    }
-    return true;
+    return replaceFileContents(path, bytes, error);
 }
 
 }  // namespace qp::tools

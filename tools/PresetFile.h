@@ -85,7 +85,8 @@ std::string checkPresetFits(const PresetFile& file, const PluginShape& plugin);
 // Reads and parses a file; errors start with the path.
 PresetParseResult readPresetFile(const std::string& path);
 
-// Whole files; the reader refuses files larger than kMaxPresetFileBytes.
+// Whole files; the reader refuses files larger than kMaxPresetFileBytes. The
+// writer replaces a file whole or, when it fails, leaves it as it was.
 bool readFileBytes(const std::string& path, std::vector<std::uint8_t>* bytes, std::string* error);
 bool writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string* error);
 

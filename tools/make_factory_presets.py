@@ -1,14 +1,16 @@
 #!/usr/bin/env python3
 """Writes the factory presets and their measurements.
 
-    tools/make_factory_presets.py [--build-dir build/win32] [--files-only]
+    tools/make_factory_presets.py [--build-dir build/win32] [--files-only | --check]
 
 Loads the built plug-in through qphost under Wine, sets each program's name and
 values through the plug-in's record and saves what the plug-in hands out:
 presets/NN Name.fxp for each program and presets/Quorrelphone Factory.fxb (a
 version 2 bank of chunks). Unless --files-only is given it then renders the
-built-in vowel and a spoken phrase through every preset and writes
-presets/README.md with the figures. Running it again gives the same bytes.
+built-in vowel and a spoken phrase through every preset (with sox and espeak-ng)
+and writes presets/README.md with the figures. Running it again gives the same
+bytes; --check writes the files into a temporary folder and fails unless they
+are the committed ones, byte for byte.
 
 qphost runs in a Wine prefix of its own (BUILD/factory-presets), so no MIDI
 learning or saved defaults of a test run can reach the factory bank.
@@ -17,6 +19,7 @@ import argparse
 import math
 import os
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -44,10 +47,32 @@ def preset_file(index, name):
     return f"{index + 1:02d} {name}.fxp"
 
 
+# The machine field of a PE header, and the Wine prefix kind that runs it.
+WINE_ARCHES = {0x014C: "win32", 0x8664: "win64"}
+
+
+def wine_arch(exe):
+    """win32 or win64, as qphost.exe was built: a prefix runs programs of its own width only."""
+    try:
+        with open(exe, "rb") as f:
+            head = f.read(4096)
+    except OSError as e:
+        sys.exit(f"cannot read {exe} ({e.strerror}): build qphost first "
+                 "(cmake --preset win32 && cmake --build build/win32 --target qphost)")
+    pe = int.from_bytes(head[0x3C:0x40], "little") if head[:2] == b"MZ" else -1
+    machine = int.from_bytes(head[pe + 4:pe + 6], "little") if head[pe:pe + 4] == b"PE\0\0" else None
+    if machine not in WINE_ARCHES:
+        sys.exit(f"{exe} is no Windows program of a known width")
+    return WINE_ARCHES[machine]
+
+
 class QpHost:
     def __init__(self, root, build_dir):
         self.exe = os.path.join(build_dir, "bin", "qphost.exe")
-        self.env = dict(os.environ, QP_BUILD_DIR=os.path.join(build_dir, "factory-presets"), WINEDEBUG="-all")
+        # cmake/wine-run takes the prefix's folder and width from these; the
+        # build tree's own wine-run would pin the tree's prefix instead.
+        self.env = dict(os.environ, QP_BUILD_DIR=os.path.join(build_dir, "factory-presets"),
+                        QP_WINEARCH=wine_arch(self.exe))
         self.wine_run = os.path.join(root, "cmake", "wine-run")
 
     def __call__(self, *arguments):
@@ -169,14 +194,45 @@ def write_readme(out_dir, dry, rows):
         f.write(text)
 
 
+def compare(made_dir, committed_dir):
+    """What differs between the files just made and the committed ones, one line each."""
+    def files(folder):
+        return {n for n in os.listdir(folder) if n.endswith((".fxp", ".fxb"))}
+
+    made, committed = files(made_dir), files(committed_dir)
+    differences = [f"{n}: made, not committed" for n in sorted(made - committed)]
+    differences += [f"{n}: committed, not made" for n in sorted(committed - made)]
+    for name in sorted(made & committed):
+        with open(os.path.join(made_dir, name), "rb") as a, open(os.path.join(committed_dir, name), "rb") as b:
+            if a.read() != b.read():
+                differences.append(f"{name}: different bytes")
+    return differences
+
+
 def main():
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build-dir", default=os.path.join(root, "build", "win32"))
-    parser.add_argument("--files-only", action="store_true", help="write the preset files, measure nothing")
+    mode = parser.add_mutually_exclusive_group()
+    mode.add_argument("--files-only", action="store_true", help="write the preset files, measure nothing")
+    mode.add_argument("--check", action="store_true",
+                      help="make the files in a temporary folder and compare them with presets/")
     arguments = parser.parse_args()
-    qphost = QpHost(root, os.path.abspath(arguments.build_dir))
     out_dir = os.path.join(root, "presets")
+    if not (arguments.files_only or arguments.check):
+        missing = [tool for tool in ("sox", "espeak-ng") if shutil.which(tool) is None]
+        if missing:
+            sys.exit(f"measuring the presets needs {' and '.join(missing)} "
+                     "(apt-get install sox espeak-ng), or give --files-only")
+    qphost = QpHost(root, os.path.abspath(arguments.build_dir))
+    if arguments.check:
+        with tempfile.TemporaryDirectory(prefix="qp-presets-") as made:
+            write_files(qphost, made)
+            differences = compare(made, out_dir)
+        if differences:
+            sys.exit("the committed presets are not what the plug-in makes:\n  " + "\n  ".join(differences))
+        print(f"the presets in {out_dir} are what the plug-in makes")
+        return
     os.makedirs(out_dir, exist_ok=True)
     write_files(qphost, out_dir)
     if not arguments.files_only:

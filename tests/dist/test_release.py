@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """The release package and the version the DLL carries.
 
-    test_release.py --result OUT.xml Package
+    test_release.py --result OUT.xml Package PlainTree
     test_release.py --result OUT.xml --windres W --dll Quorrelphone.dll VersionBlock
     test_release.py --result OUT.xml --tree32 build/win32 --tree64 build/win64 --work DIR Setup
 
-Package drives tools/dist/make-dist.py with stand-in DLLs; VersionBlock reads the
+Package drives tools/dist/make-dist.py with stand-in DLLs; PlainTree runs it and the
+format check's file list with no git history to ask; VersionBlock reads the
 built DLL's version resource back with windres; Setup packs the trees' DLLs and runs
 the setup program and its uninstaller under Wine. Results are written as GoogleTest
 XML so that they count with the other suites.
@@ -129,6 +130,53 @@ class Package(unittest.TestCase):
         self.refused(self.make(), "editor.png")
         self.write("docs/manual.md", b"# Quorrelphone 1.0\n")
         self.refused(self.make(), "does not say its version")
+
+
+class PlainTree(unittest.TestCase):
+    """No git history to ask (no git, or an unpacked archive): the package's time and
+    the format check's file list come from the tree itself."""
+    write, package_path = Package.write, Package.package_path
+
+    def setUp(self):
+        Package.setUp(self)
+        # Stands in for a missing git: the shell's own answer.
+        os.chmod(self.write("bin/git", b'#!/bin/sh\necho "git: command not found" >&2\nexit 127\n'), 0o755)
+        self.env = dict(os.environ, PATH=os.path.join(self.dir, "bin") + os.pathsep + os.environ["PATH"])
+        self.env.pop("SOURCE_DATE_EPOCH", None)
+
+    def test_packages_carry_the_trees_release_date(self):
+        with open(os.path.join(ROOT, "RELEASE_DATE")) as f:
+            day = time.strptime(f.readline().strip(), "%Y-%m-%d")[:3] + (0, 0, 0)
+        # An archive unpacked inside another clone (here: this one's ignored build folder).
+        os.makedirs(os.path.join(ROOT, "build"), exist_ok=True)
+        nested = tempfile.mkdtemp(prefix="qp-unpacked-", dir=os.path.join(ROOT, "build"))
+        self.addCleanup(shutil.rmtree, nested)
+        for name in ("tools/dist/make-dist.py", "tools/dist/Quorrelphone.nsi", "VERSION", "RELEASE_DATE"):
+            os.makedirs(os.path.dirname(os.path.join(nested, name)), exist_ok=True)
+            shutil.copy(os.path.join(ROOT, name), os.path.join(nested, name))
+        with_git = dict(self.env, PATH=os.environ["PATH"])
+        nested_make_dist = os.path.join(nested, "tools/dist/make-dist.py")
+        for what, make_dist, env in (("no git", MAKE_DIST, self.env),
+                                     ("inside another clone", nested_make_dist, with_git)):
+            with self.subTest(what):
+                result = subprocess.run([sys.executable, make_dist, "--x86", self.x86, "--x64", self.x64,
+                                         "--presets", os.path.join(self.dir, "presets"),
+                                         "--docs", os.path.join(self.dir, "docs"),
+                                         "--out", os.path.join(self.dir, what)],
+                                        capture_output=True, text=True, env=env)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                with zipfile.ZipFile(self.package_path("zip", what)) as z:
+                    self.assertEqual({i.date_time for i in z.infolist()}, {day})
+
+    def test_format_check_lists_without_git_what_git_lists(self):
+        listed = subprocess.run([os.path.join(ROOT, "run"), "format", "--list"], capture_output=True, text=True,
+                                env=self.env)
+        self.assertEqual(listed.returncode, 0, listed.stderr)
+        if shutil.which("git") and os.path.exists(os.path.join(ROOT, ".git")):
+            tracked = subprocess.run(["git", "-C", ROOT, "ls-files", "--cached", "--others", "--exclude-standard",
+                                      "--", "*.cpp", "*.h"], capture_output=True, text=True, check=True).stdout.split()
+            present = sorted(n for n in tracked if os.path.exists(os.path.join(ROOT, n)))
+            self.assertEqual(listed.stdout.split(), present)
 
 
 class VersionBlock(unittest.TestCase):
@@ -336,7 +384,7 @@ def main():
     parser.add_argument("--tree32", help="the win32 build tree (its DLL and qphost.exe)")
     parser.add_argument("--tree64", help="the win64 build tree")
     parser.add_argument("--work", help="a folder for the packages and the Wine prefixes")
-    parser.add_argument("suites", nargs="+", choices=["Package", "VersionBlock", "Setup"])
+    parser.add_argument("suites", nargs="+", choices=["Package", "PlainTree", "VersionBlock", "Setup"])
     args = parser.parse_args()
     OPTIONS.update(vars(args))
     suite = unittest.TestSuite(unittest.defaultTestLoader.loadTestsFromTestCase(globals()[s]) for s in args.suites)

@@ -1,10 +1,20 @@
 // Preset and bank files as bytes: the big-endian layout hosts exchange, exact
-// round trips of all four kinds, and the refusal of damaged or foreign files.
+// round trips of all four kinds, the refusal of damaged or foreign files, and
+// writes that either replace a file whole or leave it as it was.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <limits>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
 
 #include "tools/PresetFile.h"
 
@@ -285,6 +295,75 @@ TEST(PresetFileFit, RefusesValuesThatAreNoParameterValues) {
     foreignProgram.programs.resize(9, programValues("n", 0.1f, 0.2f));
     foreignProgram.programs[5].uniqueId = fourCharCode('N', 'o', 'p', 'e');
     EXPECT_TRUE(mentions(checkPresetFits(foreignProgram, quorrelphone()), "program 5"));
+}
+
+namespace fs = std::filesystem;
+
+std::string contents(const fs::path& path) {
+    if (!fs::is_regular_file(path)) {
+        return {};
+    }
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::ptrdiff_t entryCount(const fs::path& folder) {
+    return std::distance(fs::directory_iterator(folder), fs::directory_iterator());
+}
+
+// Whatever goes wrong, the file already there is still whole afterwards and no
+// half-written neighbour is left in its folder.
+TEST(PresetFileWrite, ReplacesTheFileWholeOrLeavesItAsItWas) {
+    const struct {
+        const char* what;
+        const char* target;
+        bool folderInItsPlace;
+        unsigned long sizeLimit;  // RLIMIT_FSIZE: the disk fills part way through the write
+        bool written;
+    } cases[] = {
+        {"a longer old file", "x.fxp", false, 0, true},
+        {"a folder in the file's place", "x.fxb", true, 0, false},
+        {"a disk that fills part way", "x.fxp", false, 1024, false},
+    };
+    const std::string old(3000, 'o');
+    const std::vector<std::uint8_t> bytes = counting(2048, 3);
+    const fs::path folder = fs::path(::testing::TempDir()) / "qp_preset_write_test";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        const fs::path target = folder / c.target;
+        if (c.folderInItsPlace) {
+            fs::create_directories(target / "inside");
+        } else {
+            std::ofstream(target, std::ios::binary) << old;
+        }
+        const std::string oldContents = contents(target);
+        const std::ptrdiff_t entries = entryCount(folder);
+        std::string error;
+#ifdef _WIN32
+        if (c.sizeLimit != 0) {
+            continue;  // Windows has no per-process file size limit to fail a write with
+        }
+        const bool written = writeFileBytes(target.string(), bytes, &error);
+#else
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limited{c.sizeLimit != 0 ? c.sizeLimit : saved.rlim_cur, saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limited);
+        const bool written = writeFileBytes(target.string(), bytes, &error);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, handler);
+#endif
+        EXPECT_EQ(written, c.written) << error;
+        EXPECT_TRUE(written || mentions(error, target.filename().string())) << error;
+        EXPECT_TRUE(contents(target) == (c.written ? std::string(bytes.begin(), bytes.end()) : oldContents))
+            << "the file holds " << contents(target).size() << " bytes";
+        EXPECT_EQ(fs::is_directory(target), c.folderInItsPlace);
+        EXPECT_EQ(entryCount(folder), entries);  // no temporary file left beside it
+    }
+    fs::remove_all(folder);
 }
 
 }  // namespace

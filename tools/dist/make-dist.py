@@ -10,7 +10,8 @@ made by pandoc) and SHA256SUMS over every other file. The setup program (NSIS's 
 tools/dist/Quorrelphone.nsi) installs the same files, byte for byte.
 
 The same inputs give the same bytes: entries are sorted, and every entry carries one
-time (SOURCE_DATE_EPOCH, else the time of the checkout's last commit), fixed
+time (SOURCE_DATE_EPOCH, else the time of the checkout's last commit, else, in a tree
+that is no clone, the day in RELEASE_DATE), fixed
 permissions and the same compression; the setup program's files carry that time too.
 Each package is written under a temporary name and renamed, so a failed run leaves no
 package behind; both are readable by everyone (0644), as files to publish.
@@ -34,6 +35,7 @@ PLUGIN_NAME = "Quorrelphone.dll"
 PUBLISHED_MODE = 0o644  # the packages; every entry inside the zip is 0644 too, every folder 0755
 VERSION_MARK = "@VERSION@"
 SUMS_NAME = "SHA256SUMS"
+RELEASE_DATE_NAME = "RELEASE_DATE"
 # The machine field of a PE header: a 32-bit host loads only i386 DLLs, a 64-bit one only amd64.
 PE_MACHINES = {"x86": 0x014C, "x64": 0x8664}
 EARLIEST_ZIP_TIME = 315532800  # 1980-01-01, the first time a zip entry can carry
@@ -136,15 +138,29 @@ def sums(files):
                    for name, data in sorted(files.items())).encode("utf-8")
 
 
+def release_date_time(path):
+    """The day in RELEASE_DATE (YYYY-MM-DD), at midnight UTC: the time of a tree that is no clone."""
+    try:
+        with open(path) as f:
+            day = f.readline().strip()
+        return calendar.timegm(time.strptime(day, "%Y-%m-%d"))
+    except OSError as e:
+        raise PackageError("no git history and no release date: cannot read %s: %s" % (path, e.strerror))
+    except ValueError:
+        raise PackageError("%s must hold the release's date as YYYY-MM-DD, not %r" % (path, day))
+
+
 def package_time():
     if os.environ.get("SOURCE_DATE_EPOCH"):
         stamp = int(os.environ["SOURCE_DATE_EPOCH"])
     else:
+        # The ceiling keeps git from answering for a repository the tree merely sits in.
+        env = dict(os.environ, GIT_CEILING_DIRECTORIES=os.path.dirname(ROOT))
         try:
             stamp = int(subprocess.run(["git", "-C", ROOT, "log", "-1", "--format=%ct"], check=True,
-                                       capture_output=True, text=True).stdout.strip())
+                                       capture_output=True, text=True, env=env).stdout.strip())
         except (OSError, subprocess.CalledProcessError, ValueError):
-            stamp = EARLIEST_ZIP_TIME
+            stamp = release_date_time(os.path.join(ROOT, RELEASE_DATE_NAME))
     return time.gmtime(max(stamp, EARLIEST_ZIP_TIME))[:6]
 
 

@@ -1,0 +1,18 @@
+// Writing a whole file so that it is either replaced whole or left as it was:
+// the bytes go to a new file beside the target, are flushed to the disk, and
+// only then is the new file renamed over the target (one step on both Windows
+// and POSIX). Whatever fails on the way, the old file stays and the new one is
+// removed. Each platform has its own file (FileReplacePosix.cpp,
+// FileReplaceWin32.cpp); this header stays free of platform types.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qp::tools {
+
+// False, with "cannot write PATH: reason" in *error, when the file could not be replaced.
+bool replaceFileContents(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string* error);
+
+}  // namespace qp::tools
