@@ -167,9 +167,15 @@ opened=0 remnant=0 stuck=0
 try_menu control 0.3
 delivered=$((delivered + opened))
 if (( delivered == 0 )); then
-    pointer=$(xdotool getmouselocation --shell | awk -F= '/WINDOW/{print $2}')
-    echo "this LMMS session delivered no click, not even the 0.3 s press: pointer over window $pointer" \
-        "($(xprop -id "$pointer" WM_CLASS 2>/dev/null | cut -d= -f2)), the editor is $editor;" \
+    # Whose doing: a click reaches the deepest window under the pointer.
+    read -ra under < <(python3 "$here/pointer.py")
+    if printf '%s\n' "${under[@]}" | grep -qx "$editor"; then
+        where="the pointer is over the editor's window, so the clicks reached it: Wine or the plug-in lost them"
+    else
+        where="the pointer is over window ${under[-1]:-none} (top level ${under[0]:-none}:$(xprop -id "${under[0]:-0}" \
+            WM_CLASS 2>/dev/null | cut -s -d= -f2)), not the editor's ($editor): the clicks went elsewhere"
+    fi
+    echo "this LMMS session delivered no click, not even the 0.3 s press; $where;" \
         "see $out/popup/control-open.png" >&2
     exit 3
 fi
