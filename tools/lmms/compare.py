@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Compares a render by LMMS with qphost's render of the same input.
+"""Compares a render by LMMS with qphost's render of the same input, or two screenshots.
 
 usage: compare.py exact|report|input QPHOST.wav LMMS.wav DRY.wav
        compare.py frames FILE.wav
+       compare.py pixels BEFORE.ppm AFTER.ppm X Y WIDTH HEIGHT [LEFT TOP RIGHT BOTTOM]
 
 Aligns the two renders (first sample that is not silent in each, then the
 smallest difference among nearby offsets) and prints the offset, the largest
@@ -10,6 +11,12 @@ absolute difference and the RMS difference after alignment, in dBFS, also
 against DRY.wav. "input" compares two signals without a plug-in: figures only.
 Otherwise it fails if LMMS's render is the dry signal (the effect did not
 run); "exact" also fails unless LMMS's render is qphost's bit for bit.
+
+"pixels" compares two screenshots (binary PPM) over the rectangle WIDTH x
+HEIGHT at X, Y, or over its part LEFT..RIGHT, TOP..BOTTOM (inclusive, relative
+to X, Y; clipped to the rectangle), and prints the number of pixels that
+differ, the number compared and, if any differ, the columns and rows (relative
+to X, Y) they span: "COUNT COMPARED [LEFT TOP RIGHT BOTTOM]".
 """
 import math
 import struct
@@ -51,6 +58,55 @@ def read_wav(path):
     return rate, [list(values[c:frames * channels:channels]) for c in range(channels)]
 
 
+def read_ppm(path):
+    """Returns (width, height, bytes of RGB rows) of a binary PPM with 8-bit samples."""
+    with open(path, "rb") as f:
+        data = f.read()
+    fields, pos = [], 0
+    while len(fields) < 4:
+        while data[pos:pos + 1].isspace():
+            pos += 1
+        if data[pos:pos + 1] == b"#":
+            pos = data.index(b"\n", pos)
+            continue
+        end = pos
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[pos:end])
+        pos = end
+    if fields[0] != b"P6" or fields[3] != b"255":
+        raise ValueError(f"{path}: not a binary PPM with 8-bit samples")
+    width, height = int(fields[1]), int(fields[2])
+    pixels = data[pos + 1:pos + 1 + width * height * 3]
+    if len(pixels) != width * height * 3:
+        raise ValueError(f"{path}: truncated")
+    return width, height, pixels
+
+
+def changed_pixels(before_path, after_path, x, y, width, height, part=None):
+    """Count, number compared and span (left, top, right, bottom, relative to x, y) of the pixels that differ."""
+    (bw, bh, before), (aw, ah, after) = read_ppm(before_path), read_ppm(after_path)
+    if (bw, bh) != (aw, ah) or x < 0 or y < 0 or x + width > bw or y + height > bh:
+        raise ValueError("the screenshots differ in size or do not hold the rectangle")
+    left, top, right, bottom = part or (0, 0, width - 1, height - 1)
+    left, top = max(left, 0), max(top, 0)
+    right, bottom = min(right, width - 1), min(bottom, height - 1)
+    count, span = 0, None
+    for row in range(top, bottom + 1):
+        start = ((y + row) * bw + x + left) * 3
+        end = ((y + row) * bw + x + right + 1) * 3
+        if before[start:end] == after[start:end]:
+            continue
+        for column in range(left, right + 1):
+            at = ((y + row) * bw + x + column) * 3
+            if before[at:at + 3] != after[at:at + 3]:
+                count += 1
+                span = (column, row, column, row) if span is None else (
+                    min(span[0], column), min(span[1], row), max(span[2], column), max(span[3], row))
+    compared = max(0, right - left + 1) * max(0, bottom - top + 1)
+    return count, compared, span
+
+
 def dbfs(value):
     return -math.inf if value <= 0 else 20 * math.log10(value)
 
@@ -76,6 +132,11 @@ def differences(ref, other, offset):
 def main(argv):
     if len(argv) == 2 and argv[0] == "frames":
         print(len(read_wav(argv[1])[1][0]))
+        return 0
+    if argv[:1] == ["pixels"] and len(argv) in (7, 11):
+        numbers = [int(v) for v in argv[3:]]
+        count, compared, span = changed_pixels(argv[1], argv[2], *numbers[:4], part=numbers[4:] or None)
+        print(count, compared, *(span or ()))
         return 0
     if len(argv) != 4 or argv[0] not in ("exact", "report", "input"):
         print(__doc__.strip().split("\n\n")[1], file=sys.stderr)
