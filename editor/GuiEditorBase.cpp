@@ -59,6 +59,13 @@ Int32 GuiEditorBase::open(void* parentWindow) {
     return 1;
 }
 
+void GuiEditorBase::close() {
+    if (editOpen_) {
+        endEdit(openEditTag_);
+    }
+    EditorBase::close();
+}
+
 void GuiEditorBase::idle() {
     // The host may call effEditIdle from inside the hostIdle that wait() makes.
     if (inIdle_) {
@@ -116,12 +123,15 @@ void GuiEditorBase::draw(const Rect*) {
 }
 
 void GuiEditorBase::beginEdit(std::int32_t tag) {
+    editOpen_ = true;
+    openEditTag_ = tag;
     if (editHost_) {
         editHost_->beginEdit(tag);
     }
 }
 
 void GuiEditorBase::endEdit(std::int32_t tag) {
+    editOpen_ = false;
     if (editHost_) {
         editHost_->endEdit(tag);
     }

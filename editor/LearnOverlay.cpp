@@ -7,6 +7,7 @@
 #include "gui/DrawContext.h"
 #include "gui/Frame.h"
 #include "gui/OptionMenu.h"
+#include "gui/TrackingScope.h"
 
 namespace qp {
 
@@ -43,13 +44,6 @@ void LearnOverlay::mouseDown(DrawContext* context, Point where) {
     runLearnMenu(context, where);
 }
 
-bool LearnOverlay::removed(View* parent) {
-    // Taken out of its frame while the learn menu is up: the frame may be gone
-    // by the time the menu returns.
-    frame_ = nullptr;
-    return Control::removed(parent);
-}
-
 void LearnOverlay::runLearnMenu(DrawContext* context, Point where) {
     Frame* frame = getFrame();
     if (!frame) {
@@ -67,18 +61,21 @@ void LearnOverlay::runLearnMenu(DrawContext* context, Point where) {
     } else {
         menu->addEntry("MidiLearn");
     }
-    frame->addView(menu);
+    if (!frame->addView(menu)) {
+        menu->release();
+        return;
+    }
     temporaryMenu_ = menu;
     // The popup's loop dispatches messages, and the host may close the editor in
     // there: the frame goes, and with it the frame's references to this overlay
     // and the menu. Both stay alive until the choice has been looked at.
-    retain();
-    menu->retain();
+    TrackingScope overlayTracking(*this);
+    TrackingScope menuTracking(*menu);
     // Returns when the popup closes; the menu has no listener, so a choice only
     // toggles the chosen entry's check flag.
     menu->mouseDown(context, where);
 
-    if (frame_) {
+    if (!overlayTracking.frameLost()) {
         const bool learn = menu->isCheckedEntry(kLearnEntry);
         const bool forget = menu->isCheckedEntry(kForgetEntry);
         if (learn || forget) {
@@ -93,14 +90,12 @@ void LearnOverlay::runLearnMenu(DrawContext* context, Point where) {
             }
         }
     }
-    // The menu forgets its frame when taken out (the frame closed, in the popup
-    // or in the listener), so one it still names is alive.
-    if (Frame* holder = menu->getFrame()) {
+    // The frame may have closed in the popup or in the listener; one still there
+    // holds the menu.
+    if (Frame* holder = menuTracking.frame()) {
         holder->removeView(menu, true);
     }
     temporaryMenu_ = nullptr;
-    menu->release();
-    release();
 }
 
 bool LearnOverlay::wheel(DrawContext* context, Point, float distance) {

@@ -30,8 +30,6 @@ public:
     void mouseDown(DrawContext* context, Point where) override;
     // One wheel step is one value change of the target, without an edit bracket.
     bool wheel(DrawContext* context, Point where, float distance) override;
-    // Forgets the frame: an overlay taken out while its menu is up must not reach back.
-    bool removed(View* parent) override;
 
     // 0: none learnt. Shown only in the next right-click menu.
     virtual void setLearnedController(std::int32_t controller);

@@ -34,8 +34,6 @@ public:
     // Pops the menu up and returns when it closes; context may be none.
     void takeFocus(DrawContext* context) override;
     void loseFocus(DrawContext* context) override;
-    // Forgets the frame: a menu taken out while popped up must not reach back.
-    bool removed(View* parent) override;
     // From a chosen entry: the integer part must name an entry, which becomes
     // current (and under kMenuMultipleCheck has its check flag toggled).
     void setValue(float value) override;
