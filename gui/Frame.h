@@ -78,6 +78,9 @@ public:
 
     // Draws that child at once; any other view, or none, redraws the whole frame.
     void redrawView(View* view);
+    // The window's next paint covers all of it, whatever area the system hands
+    // over (nothing without a window).
+    void invalidateWindow();
     void idle();
     bool anyViewDirty() const;
     // Fails (false) when another modal view is set; none always succeeds.
