@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <new>
 
+#include "gui/ControlEditing.h"
 #include "gui/ControlListener.h"
 #include "gui/DrawContext.h"
 #include "gui/Frame.h"
@@ -18,8 +19,6 @@ namespace {
 constexpr std::int32_t kLearnMenuStyle = kDisplayNoDrawing | kMenuCheckCurrent | kMenuMultipleCheck;
 constexpr std::int32_t kLearnEntry = 0;
 constexpr std::int32_t kForgetEntry = 1;
-// The shift key turns a wheel step into a tenth of one.
-constexpr float kFineWheelFactor = 0.1f;
 
 }  // namespace
 
@@ -99,26 +98,18 @@ void LearnOverlay::runLearnMenu(DrawContext* context, Point where) {
 }
 
 bool LearnOverlay::wheel(DrawContext* context, Point, float distance) {
-    float v = target_ ? target_->getValue() : 0.0f;
-    if (target_) {
-        wheelIncrement_ = target_->getWheelIncrement();
+    if (!target_) {
+        return true;
     }
-    float step = distance * wheelIncrement_;
-    if (context && (context->pollMouseButtons() & kModShift)) {
-        step *= kFineWheelFactor;
+    wheelIncrement_ = target_->getWheelIncrement();
+    // The step the target itself would take: its range, its increment, and
+    // nothing while it (or this overlay standing in for it) takes no mouse.
+    if (!isMouseEnabled() || !stepByWheel(*target_, context, distance)) {
+        return false;
     }
-    v += step;
-    if (v > 1.0f) {
-        v = 1.0f;
-    } else if (v < 0.0f) {
-        v = 0.0f;
-    }
-    if (target_) {
-        target_->setValue(v);
-        // The listener hears the target, so the effect gets its tag and value.
-        if (listener_) {
-            listener_->valueChanged(context, target_);
-        }
+    // The listener hears the target, so the effect gets its tag and value.
+    if (listener_) {
+        listener_->valueChanged(context, target_);
     }
     return true;
 }

@@ -32,8 +32,12 @@ std::int32_t arrowKeyDirection(const VstKeyCode& key);
 // valueChanged when the control is dirty and has a listener; context may be none.
 void notifyIfDirty(Control& control, DrawContext* context);
 
-// value += distance x wheel increment (a tenth with shift held), clamped.
-// False, and nothing changes, while mouse input is disabled.
+// The wheel's rule: value += distance x wheel increment (a tenth with shift
+// held), clamped to the control's range. False, and nothing changes, while the
+// control's mouse input is disabled. Tells nobody.
+bool stepByWheel(Control& control, DrawContext* context, float distance);
+
+// stepByWheel, then the listener when the control is dirty.
 bool wheelStep(Control& control, DrawContext* context, float distance);
 
 // One wheel increment per arrow key (a tenth with shift), clamped; the listener
