@@ -88,6 +88,7 @@ Int32 BuzzEditor::open(void* parentWindow) {
     busy_ = true;
     // A host that opens twice without closing would otherwise leak the first window.
     if (frame_) {
+        GuiEditorBase::close();
         tearDown();
     }
     parkedMask_.store(0, std::memory_order_relaxed);
@@ -125,6 +126,7 @@ Int32 BuzzEditor::open(void* parentWindow) {
 
 void BuzzEditor::close() {
     busy_ = true;
+    GuiEditorBase::close();
     tearDown();
 }
 

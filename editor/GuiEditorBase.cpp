@@ -59,6 +59,13 @@ Int32 GuiEditorBase::open(void* parentWindow) {
     return 1;
 }
 
+void GuiEditorBase::close() {
+    if (editOpen_) {
+        endEdit(openEditTag_);
+    }
+    EditorBase::close();
+}
+
 void GuiEditorBase::idle() {
     // The host may call effEditIdle from inside the hostIdle that wait() makes.
     if (inIdle_) {
@@ -72,7 +79,12 @@ void GuiEditorBase::idle() {
 
 void GuiEditorBase::wait() {
     std::uint32_t now = ticks();
-    if (ticksUntil(nextIdleTime_, now) > 0) {
+    // The deadline is refreshed only here, so after a quiet spell between drags
+    // it may lie anywhere: past 2^31 ms (24.9 days) the old one reads as far
+    // ahead. A deadline is never set more than one interval ahead, so one
+    // beyond that is stale and due now.
+    const std::int32_t until = ticksUntil(nextIdleTime_, now);
+    if (until > 0 && until <= std::int32_t(kIdleIntervalMs)) {
         Sleep(kWaitSleepMs);
         now += kWaitSleepMs;
         if (ticksUntil(nextIdleTime_, now) > std::int32_t(kIdleLeadMs)) {
@@ -116,12 +128,15 @@ void GuiEditorBase::draw(const Rect*) {
 }
 
 void GuiEditorBase::beginEdit(std::int32_t tag) {
+    editOpen_ = true;
+    openEditTag_ = tag;
     if (editHost_) {
         editHost_->beginEdit(tag);
     }
 }
 
 void GuiEditorBase::endEdit(std::int32_t tag) {
+    editOpen_ = false;
     if (editHost_) {
         editHost_->endEdit(tag);
     }

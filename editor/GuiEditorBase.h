@@ -6,7 +6,9 @@
 // Call sequence of a drag: the control calls the frame's beginEdit(tag), which
 // lands here and reaches the host as audioMasterBeginEdit; every tracking step
 // calls wait() (redraw now and then, dispatch one paint, give the host idle time);
-// the release ends with endEdit(tag), audioMasterEndEdit.
+// the release ends with endEdit(tag), audioMasterEndEdit. A host that closes
+// the editor from inside the drag (in the idle a step gives it) gets the
+// endEdit(tag) from the close: the drag then ends without a frame to tell.
 //
 // Ownership: the frame is created by the derived editor at open and destroyed at
 // close; this layer only holds the pointer. Everything here runs on the thread
@@ -38,6 +40,9 @@ public:
     Int32 getRect(ERect** rect) override;
     // Requests an update and stores the parent; the derived editor builds the frame.
     Int32 open(void* parentWindow) override;
+    // Ends a drag's edit bracket that is still open; the derived editor then
+    // takes the frame down.
+    void close() override;
     void idle() override;
     Int32 keyDown(VstKeyCode& key) override;
     Int32 keyUp(VstKeyCode& key) override;
@@ -71,6 +76,9 @@ protected:
     Frame* frame_ = nullptr;
     std::uint32_t nextIdleTime_ = 0;
     bool inIdle_ = false;
+    // The bracket begun and not yet ended, if any.
+    bool editOpen_ = false;
+    std::int32_t openEditTag_ = 0;
 
 private:
     ThreadOle ole_;

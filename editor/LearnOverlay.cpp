@@ -3,10 +3,12 @@
 #include <cstdio>
 #include <new>
 
+#include "gui/ControlEditing.h"
 #include "gui/ControlListener.h"
 #include "gui/DrawContext.h"
 #include "gui/Frame.h"
 #include "gui/OptionMenu.h"
+#include "gui/TrackingScope.h"
 
 namespace qp {
 
@@ -17,8 +19,6 @@ namespace {
 constexpr std::int32_t kLearnMenuStyle = kDisplayNoDrawing | kMenuCheckCurrent | kMenuMultipleCheck;
 constexpr std::int32_t kLearnEntry = 0;
 constexpr std::int32_t kForgetEntry = 1;
-// The shift key turns a wheel step into a tenth of one.
-constexpr float kFineWheelFactor = 0.1f;
 
 }  // namespace
 
@@ -43,13 +43,6 @@ void LearnOverlay::mouseDown(DrawContext* context, Point where) {
     runLearnMenu(context, where);
 }
 
-bool LearnOverlay::removed(View* parent) {
-    // Taken out of its frame while the learn menu is up: the frame may be gone
-    // by the time the menu returns.
-    frame_ = nullptr;
-    return Control::removed(parent);
-}
-
 void LearnOverlay::runLearnMenu(DrawContext* context, Point where) {
     Frame* frame = getFrame();
     if (!frame) {
@@ -67,18 +60,21 @@ void LearnOverlay::runLearnMenu(DrawContext* context, Point where) {
     } else {
         menu->addEntry("MidiLearn");
     }
-    frame->addView(menu);
+    if (!frame->addView(menu)) {
+        menu->release();
+        return;
+    }
     temporaryMenu_ = menu;
     // The popup's loop dispatches messages, and the host may close the editor in
     // there: the frame goes, and with it the frame's references to this overlay
     // and the menu. Both stay alive until the choice has been looked at.
-    retain();
-    menu->retain();
+    TrackingScope overlayTracking(*this);
+    TrackingScope menuTracking(*menu);
     // Returns when the popup closes; the menu has no listener, so a choice only
     // toggles the chosen entry's check flag.
     menu->mouseDown(context, where);
 
-    if (frame_) {
+    if (!overlayTracking.frameLost()) {
         const bool learn = menu->isCheckedEntry(kLearnEntry);
         const bool forget = menu->isCheckedEntry(kForgetEntry);
         if (learn || forget) {
@@ -93,37 +89,27 @@ void LearnOverlay::runLearnMenu(DrawContext* context, Point where) {
             }
         }
     }
-    // The menu forgets its frame when taken out (the frame closed, in the popup
-    // or in the listener), so one it still names is alive.
-    if (Frame* holder = menu->getFrame()) {
+    // The frame may have closed in the popup or in the listener; one still there
+    // holds the menu.
+    if (Frame* holder = menuTracking.frame()) {
         holder->removeView(menu, true);
     }
     temporaryMenu_ = nullptr;
-    menu->release();
-    release();
 }
 
 bool LearnOverlay::wheel(DrawContext* context, Point, float distance) {
-    float v = target_ ? target_->getValue() : 0.0f;
-    if (target_) {
-        wheelIncrement_ = target_->getWheelIncrement();
+    if (!target_) {
+        return true;
     }
-    float step = distance * wheelIncrement_;
-    if (context && (context->pollMouseButtons() & kModShift)) {
-        step *= kFineWheelFactor;
+    wheelIncrement_ = target_->getWheelIncrement();
+    // The step the target itself would take: its range, its increment, and
+    // nothing while it (or this overlay standing in for it) takes no mouse.
+    if (!isMouseEnabled() || !stepByWheel(*target_, context, distance)) {
+        return false;
     }
-    v += step;
-    if (v > 1.0f) {
-        v = 1.0f;
-    } else if (v < 0.0f) {
-        v = 0.0f;
-    }
-    if (target_) {
-        target_->setValue(v);
-        // The listener hears the target, so the effect gets its tag and value.
-        if (listener_) {
-            listener_->valueChanged(context, target_);
-        }
+    // The listener hears the target, so the effect gets its tag and value.
+    if (listener_) {
+        listener_->valueChanged(context, target_);
     }
     return true;
 }

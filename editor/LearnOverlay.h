@@ -28,10 +28,10 @@ public:
     // The overlay shows nothing of its own.
     void draw(DrawContext* context) override;
     void mouseDown(DrawContext* context, Point where) override;
-    // One wheel step is one value change of the target, without an edit bracket.
+    // One wheel step is the target's own (stepByWheel: its increment and range),
+    // told to this overlay's listener as the target's change, without an edit
+    // bracket. Not taken while the overlay or the target takes no mouse.
     bool wheel(DrawContext* context, Point where, float distance) override;
-    // Forgets the frame: an overlay taken out while its menu is up must not reach back.
-    bool removed(View* parent) override;
 
     // 0: none learnt. Shown only in the next right-click menu.
     virtual void setLearnedController(std::int32_t controller);

@@ -5,6 +5,7 @@
 #include "gui/Bitmap.h"
 #include "gui/ControlListener.h"
 #include "gui/DrawContext.h"
+#include "gui/TrackingScope.h"
 
 namespace qp {
 
@@ -26,12 +27,16 @@ void StepSwitch::mouseDown(DrawContext* context, Point) {
     if (!isMouseEnabled() || !context || !(context->pollMouseButtons() & kButtonLeft)) {
         return;
     }
+    TrackingScope tracking(*this);
     nextFrame();
     setDirty(true);
     if (listener_) {
         listener_->valueChanged(context, this);
     }
-    draw(context);
+    // The listener reached the host, which may have closed the editor.
+    if (!tracking.frameLost()) {
+        draw(context);
+    }
 }
 
 void StepSwitch::setValue(float value) {

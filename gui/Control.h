@@ -9,9 +9,11 @@
 // Mouse handlers of concrete controls share one shape: nothing while mouse input
 // is disabled; buttons from context->pollMouseButtons(); a drag is bracketed by
 // the frame's beginEdit(tag) ... endEdit(tag), the control makes itself the edit
-// view, and the loop calls pollMouseButtons, pollMouseLocation and doIdle on every
-// step until the left button is up; after a change, the listener's valueChanged
-// when isDirty().
+// view, and the loop calls pollMouseButtons, pollMouseLocation and the idle step
+// on every step until the left button is up; after a change, the listener's
+// valueChanged when isDirty(). Whatever hands control away (an idle step, a
+// popup, a listener that reaches the host) runs inside a TrackingScope, which
+// keeps the control alive and ends the loop when the host closed the editor.
 #pragma once
 
 #include <cstdint>

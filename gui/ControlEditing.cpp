@@ -25,7 +25,7 @@ void notifyIfDirty(Control& control, DrawContext* context) {
     }
 }
 
-bool wheelStep(Control& control, DrawContext* context, float distance) {
+bool stepByWheel(Control& control, DrawContext* context, float distance) {
     if (!control.isMouseEnabled()) {
         return false;
     }
@@ -35,6 +35,13 @@ bool wheelStep(Control& control, DrawContext* context, float distance) {
     }
     control.setValue(control.getValue() + step);
     control.clampValue();
+    return true;
+}
+
+bool wheelStep(Control& control, DrawContext* context, float distance) {
+    if (!stepByWheel(control, context, distance)) {
+        return false;
+    }
     notifyIfDirty(control, context);
     return true;
 }

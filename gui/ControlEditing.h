@@ -9,6 +9,7 @@
 #include "gui/Control.h"
 #include "gui/DrawContext.h"
 #include "gui/Frame.h"
+#include "gui/TrackingScope.h"
 #include "host/PluginInterface.h"
 
 namespace qp {
@@ -31,8 +32,12 @@ std::int32_t arrowKeyDirection(const VstKeyCode& key);
 // valueChanged when the control is dirty and has a listener; context may be none.
 void notifyIfDirty(Control& control, DrawContext* context);
 
-// value += distance x wheel increment (a tenth with shift held), clamped.
-// False, and nothing changes, while mouse input is disabled.
+// The wheel's rule: value += distance x wheel increment (a tenth with shift
+// held), clamped to the control's range. False, and nothing changes, while the
+// control's mouse input is disabled. Tells nobody.
+bool stepByWheel(Control& control, DrawContext* context, float distance);
+
+// stepByWheel, then the listener when the control is dirty.
 bool wheelStep(Control& control, DrawContext* context, float distance);
 
 // One wheel increment per arrow key (a tenth with shift), clamped; the listener
@@ -41,11 +46,15 @@ std::int32_t arrowKeyStep(Control& control, const VstKeyCode& key);
 
 // One mouse drag from where, bracketed by the frame's beginEdit(tag) ...
 // endEdit(tag) with the control as the frame's edit view: follow(point, buttons)
-// on every poll of the buttons, until the left one is up.
+// on every poll of the buttons, until the left one is up or the frame went away
+// (the host closed the editor in a step's idle or in the listener). The control
+// lives through the whole drag, but the release at its end may be the last: the
+// caller touches nothing of the control after this returns.
 template <class Follow>
 void trackDrag(Control& control, DrawContext* context, Point where, Follow&& follow) {
-    if (Frame* frame = control.getFrame()) {
-        frame->beginEdit(control.getTag());
+    TrackingScope tracking(control);
+    tracking.beginEdit(control.getTag());
+    if (Frame* frame = tracking.frame()) {
         frame->setEditView(&control);
     }
     Point point = where;
@@ -54,11 +63,7 @@ void trackDrag(Control& control, DrawContext* context, Point where, Follow&& fol
         buttons = context->pollMouseButtons();
         follow(point, buttons);
         context->pollMouseLocation(point);
-        control.doIdle();
-    } while (buttons & kButtonLeft);
-    if (Frame* frame = control.getFrame()) {
-        frame->endEdit(control.getTag());
-    }
+    } while (tracking.idle() && (buttons & kButtonLeft));
 }
 
 }  // namespace qp

@@ -14,6 +14,7 @@
 #include "gui/FrameWindowClass.h"
 #include "gui/GuiModule.h"
 #include "gui/NativeObjects.h"
+#include "gui/TrackingScope.h"
 
 namespace qp {
 
@@ -43,6 +44,12 @@ Frame::Frame(const Rect& size, NativeWindow parentWindow, FrameOwner* owner)
 }
 
 Frame::~Frame() {
+    // First of all: a control tracking inside one of this frame's messages (the
+    // host closed the editor from there) must stop calling the frame from now on.
+    for (TrackingScope* scope = trackings_; scope; scope = scope->next_) {
+        scope->frame_ = nullptr;
+    }
+    trackings_ = nullptr;
     setCursor(kCursorDefault);
     enableDrop(false);
     removeAllViews(true);
@@ -339,6 +346,20 @@ void Frame::endEdit(std::int32_t tag) {
 void Frame::doIdleProcessing() {
     if (owner_) {
         owner_->wait();
+    }
+}
+
+void Frame::addTracking(TrackingScope* scope) {
+    scope->next_ = trackings_;
+    trackings_ = scope;
+}
+
+void Frame::removeTracking(TrackingScope* scope) {
+    for (TrackingScope** link = &trackings_; *link; link = &(*link)->next_) {
+        if (*link == scope) {
+            *link = scope->next_;
+            return;
+        }
     }
 }
 

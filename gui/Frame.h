@@ -11,8 +11,10 @@
 // Ownership: the frame owns its children (addView takes over the creator's
 // reference; removeAllViews(true) at destruction releases them), retains its
 // background bitmap, and neither retains nor releases the modal view. It owns its
-// native window and destroys it at destruction. Everything runs on the thread
-// that owns the host's editor window.
+// native window and destroys it at destruction. A control that hands control
+// away (a drag loop, a popup) holds a TrackingScope, which the frame tells when
+// it is destroyed. Everything runs on the thread that owns the host's editor
+// window.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +30,7 @@ struct IDropTarget;
 namespace qp {
 
 class Bitmap;
+class TrackingScope;
 
 // Makes the OLE drop target that the frame registers for its window. The platform
 // holds the only reference (taken by registration, dropped by revocation), so the
@@ -75,6 +78,9 @@ public:
 
     // Draws that child at once; any other view, or none, redraws the whole frame.
     void redrawView(View* view);
+    // The window's next paint covers all of it, whatever area the system hands
+    // over (nothing without a window).
+    void invalidateWindow();
     void idle();
     bool anyViewDirty() const;
     // Fails (false) when another modal view is set; none always succeeds.
@@ -109,6 +115,10 @@ public:
 
 private:
     friend class FrameWindowClass;
+    friend class TrackingScope;
+
+    void addTracking(TrackingScope* scope);
+    void removeTracking(TrackingScope* scope);
 
     // The message side, called by the window procedure.
     std::intptr_t handleMessage(NativeWindow window, std::uint32_t message, std::uintptr_t wParam,
@@ -146,6 +156,8 @@ private:
     void* defaultCursor_ = nullptr;
     // Drag and drop registration needs OLE on the window's thread.
     ThreadOle ole_;
+    // The live scopes of controls that track inside a message of this frame.
+    TrackingScope* trackings_ = nullptr;
 };
 
 }  // namespace qp

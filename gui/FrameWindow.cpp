@@ -110,6 +110,12 @@ std::intptr_t Frame::handleMessage(NativeWindow window, std::uint32_t message, s
     }
 }
 
+void Frame::invalidateWindow() {
+    if (window_) {
+        InvalidateRect(window_, nullptr, FALSE);
+    }
+}
+
 bool Frame::getMouseLocation(Point& where) const {
     POINT cursor = {0, 0};
     GetCursorPos(&cursor);

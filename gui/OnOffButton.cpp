@@ -3,6 +3,7 @@
 #include "gui/Bitmap.h"
 #include "gui/ControlListener.h"
 #include "gui/DrawContext.h"
+#include "gui/TrackingScope.h"
 
 namespace qp {
 
@@ -28,10 +29,11 @@ void OnOffButton::mouseDown(DrawContext* context, Point) {
     if (!context || !mouseEnabled_ || !(context->pollMouseButtons() & kButtonLeft)) {
         return;
     }
+    TrackingScope tracking(*this);
     // The integer part decides: 0.7 counts as off and becomes 1.
     setValue(std::int32_t(value_) != 0 ? 0.0f : 1.0f);
-    doIdle();
-    if (listener_) {
+    // The host may close the editor in the idle step: then nobody is told.
+    if (tracking.idle() && listener_) {
         listener_->valueChanged(context, this);
     }
 }

@@ -8,6 +8,7 @@
 #include "gui/Frame.h"
 #include "gui/NativeObjects.h"
 #include "gui/OptionMenuPopup.h"
+#include "gui/TrackingScope.h"
 
 namespace qp {
 
@@ -62,13 +63,6 @@ void OptionMenu::mouseDown(DrawContext* context, Point where) {
     takeFocus(context);
 }
 
-bool OptionMenu::removed(View* parent) {
-    // A menu taken out of its frame while popped up (the host closed the editor
-    // from inside the popup's loop) must not reach back into that frame.
-    frame_ = nullptr;
-    return ParamDisplay::removed(parent);
-}
-
 void OptionMenu::takeFocus(DrawContext* context) {
     lastMenu_ = nullptr;
     lastResult_ = -1;
@@ -87,9 +81,10 @@ void OptionMenu::takeFocus(DrawContext* context) {
     const std::int32_t x = origin.h + size_.left;
     const std::int32_t y = origin.v + ((style_ & kMenuPopupAtTop) ? size_.top : size_.bottom);
 
-    // The popup's loop dispatches messages; whatever they do to the frame, this
-    // menu stays alive until the choice has been delivered.
-    retain();
+    // The popup's loop dispatches messages, and the host may close the editor in
+    // there: this menu stays alive until the choice has been delivered, and the
+    // frame is reached only while it lives.
+    TrackingScope tracking(*this);
     OptionMenu* chosen = nullptr;
     std::int32_t index = -1;
     std::int32_t id = 0;
@@ -100,23 +95,29 @@ void OptionMenu::takeFocus(DrawContext* context) {
             chosen = popup.menuFor(id, index);
         }
     }
-    if (frame_) {
-        frame_->setEditView(nullptr);
+    Frame* frame = tracking.frame();
+    if (frame) {
+        frame->setEditView(nullptr);
+        // The area handed over to repaint where the popup was may fall short of
+        // it: LMMS's embedding window has a one-pixel border and Wine takes the
+        // client origin a pixel off, which left a line of the popup at its right
+        // edge. One paint of the whole frame (about 0.3 ms) leaves nothing behind.
+        frame->invalidateWindow();
     }
 
     if (clickedBitmap_) {
         setDirty(true);
     }
-    if (chosen && frame_) {
+    if (chosen && frame) {
         lastResult_ = id;
         chosen->setValue(float(index));
         lastMenu_ = chosen;
         if (listener_) {
             HDC dc = nullptr;
             DrawContext* temporary = nullptr;
-            if (!context && frame_->getWindow()) {
-                dc = native::getDC(frame_->getWindow());
-                context = temporary = new DrawContext(frame_, dc, frame_->getWindow());
+            if (!context && frame->getWindow()) {
+                dc = native::getDC(frame->getWindow());
+                context = temporary = new DrawContext(frame, dc, frame->getWindow());
             }
             listener_->valueChanged(context, chosen);
             if (temporary) {
@@ -125,7 +126,6 @@ void OptionMenu::takeFocus(DrawContext* context) {
             }
         }
     }
-    release();
 }
 
 void OptionMenu::loseFocus(DrawContext*) {

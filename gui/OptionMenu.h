@@ -3,6 +3,8 @@
 // checked entries, prefix numbers and column breaks. The chosen entry becomes
 // the current entry of the menu it belongs to (this one or a submenu), and the
 // listener's valueChanged is called with that menu as the control.
+// When the popup closes, chosen or not, the whole frame is painted once: the
+// area the system hands over for where the popup was is not trusted.
 //
 // The display shows the current entry's text (without marker and number).
 // Entry texts follow OptionMenuEntries' conventions ("-" separator, "-M"
@@ -34,8 +36,6 @@ public:
     // Pops the menu up and returns when it closes; context may be none.
     void takeFocus(DrawContext* context) override;
     void loseFocus(DrawContext* context) override;
-    // Forgets the frame: a menu taken out while popped up must not reach back.
-    bool removed(View* parent) override;
     // From a chosen entry: the integer part must name an entry, which becomes
     // current (and under kMenuMultipleCheck has its check flag toggled).
     void setValue(float value) override;

@@ -7,6 +7,7 @@
 #include "gui/Frame.h"
 #include "gui/GuiModule.h"
 #include "gui/NativeObjects.h"
+#include "gui/TrackingScope.h"
 
 namespace qp {
 
@@ -187,13 +188,16 @@ void TextEdit::loseFocus(DrawContext* context) {
     if (!editWindow_) {
         return;
     }
+    // The listener reaches the host, which may close the editor from there.
+    TrackingScope tracking(*this);
+    Frame* frame = tracking.frame();
     char previous[kDisplayTextSize];
     std::memcpy(previous, text_, sizeof(previous));
     GetWindowTextA(editWindow_, text_, kMaxEditLength + 1);
     text_[kMaxEditLength] = '\0';
     closeEditWindow(false);
-    if (frame_ && frame_->getEditView() == this) {
-        frame_->setEditView(nullptr);
+    if (frame && frame->getEditView() == this) {
+        frame->setEditView(nullptr);
     }
 
     const bool changed = std::strcmp(previous, text_) != 0;
@@ -201,11 +205,12 @@ void TextEdit::loseFocus(DrawContext* context) {
         setDirty(true);
     }
     if (changed && listener_) {
+        HWND window = frame ? frame->getWindow() : nullptr;
         HDC dc = nullptr;
         DrawContext* temporary = nullptr;
-        if (!context && frame_ && frame_->getWindow()) {
-            dc = native::getDC(frame_->getWindow());
-            context = temporary = new DrawContext(frame_, dc, frame_->getWindow());
+        if (!context && window) {
+            dc = native::getDC(window);
+            context = temporary = new DrawContext(frame, dc, window);
             if (parentView_) {
                 temporary->setOffset(parentView_->getViewSize().topLeft());
             }
@@ -213,13 +218,17 @@ void TextEdit::loseFocus(DrawContext* context) {
         listener_->valueChanged(context, this);
         if (temporary) {
             delete temporary;
-            native::releaseDC(frame_->getWindow(), dc);
+            native::releaseDC(window, dc);
         }
+    }
+    // A parent in the frame went with it.
+    if (tracking.frameLost()) {
+        return;
     }
     if (parentView_) {
         parentView_->notify(this, "LooseFocus");
-    } else if (frame_) {
-        frame_->notify(this, "LooseFocus");
+    } else if (frame) {
+        frame->notify(this, "LooseFocus");
     }
 }
 

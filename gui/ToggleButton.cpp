@@ -3,7 +3,7 @@
 #include "gui/Bitmap.h"
 #include "gui/ControlListener.h"
 #include "gui/DrawContext.h"
-#include "gui/Frame.h"
+#include "gui/TrackingScope.h"
 
 namespace qp {
 
@@ -38,11 +38,12 @@ void ToggleButton::mouseDown(DrawContext* context, Point where) {
     }
     const float entryValue = value_;
     const float flipped = entryValue == 0.0f ? 1.0f : 0.0f;
+    // Holds this button until the end of the function, whatever the host does
+    // in the listener or the idle steps.
+    TrackingScope tracking(*this);
 
     if (context->pollMouseButtons() != 0) {
-        if (frame_) {
-            frame_->beginEdit(tag_);
-        }
+        tracking.beginEdit(tag_);
         Point point = where;
         // The listener hears each change once: the dirty state alone would repeat
         // a change on every step until the next redraw, and would miss one on a
@@ -55,11 +56,7 @@ void ToggleButton::mouseDown(DrawContext* context, Point where) {
                 listener_->valueChanged(context, this);
             }
             context->pollMouseLocation(point);
-            doIdle();
-        } while (context->pollMouseButtons() == clickButtons);
-        if (frame_) {
-            frame_->endEdit(tag_);
-        }
+        } while (tracking.idle() && context->pollMouseButtons() == clickButtons);
     } else {
         // Released before the first look: a plain click.
         setValue(flipped);

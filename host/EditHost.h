@@ -1,10 +1,13 @@
-// All an editor may ask of the host layer on its own: the bracket around a
-// gesture, so the host records one undo step and one automation pass for a whole
-// drag. Values themselves go through EffectBase::automateParameter.
+// The bracket around a gesture, so the host records one undo step and one
+// automation pass for a whole drag.
 //
 // Call sequence of a drag: beginEdit(index), then the values, then
-// endEdit(index). The effect implements this (EffectHostServices); an editor
-// is handed it at construction and never sees the wider host layer.
+// endEdit(index). The effect implements this (EffectHostServices) and is handed
+// to the editor twice: as this interface, where the brackets go, and as the
+// EffectBase every editor holds (EditorBase::effect()), through which it reaches
+// the rest of the host layer: automateParameter for values and commands,
+// setProgram for the presets menu, hostIdle from a drag's wait. The bracket is
+// kept apart so an editor can be given one that goes elsewhere, or none.
 #pragma once
 
 #include "host/PluginInterface.h"

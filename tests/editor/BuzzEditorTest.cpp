@@ -456,6 +456,24 @@ TEST(GuiEditorWait, IdlesOnScheduleAcrossTheTickCounterWrap) {
     GuiEditorBase::setTickSource(nullptr);
 }
 
+// The deadline is refreshed only inside drags; after a quiet spell of any length
+// the first step of the next drag idles at once. Past 2^31 ms (24.9 days) the
+// old deadline reads as far ahead, and just short of 2^32 as a little ahead.
+TEST(GuiEditorWait, TheFirstStepAfterAnyQuietSpellIdles) {
+    for (const std::uint32_t quiet : {1000u, 0x80000000u + 1000u, 0xFFFFFF00u}) {
+        SCOPED_TRACE(quiet);
+        fakeTick = 5000;
+        GuiEditorBase::setTickSource([] { return fakeTick; });
+        EditedEffect fx;
+        ASSERT_EQ(fx.editor->open(nullptr), 1);
+        fx.editor->wait();
+        fakeTick += quiet;
+        fx.editor->wait();
+        EXPECT_EQ(fx.host.callsWith(audioMasterIdle).size(), 2u);
+    }
+    GuiEditorBase::setTickSource(nullptr);
+}
+
 TEST_F(BuzzEditorTest, RandomizeWithAnOffsetOnlySetsExactlyTheOffset) {
     const float buzz = fx.effect->getParameter(1);
     const float none[BuzzEditor::kRandomAmounts] = {};

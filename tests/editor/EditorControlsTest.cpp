@@ -107,6 +107,37 @@ TEST(LearnOverlay, TheWheelStepsTheTargetAndReportsTheTarget) {
     overlay->release();
 }
 
+TEST(LearnOverlay, TheWheelFollowsTheTargetsRangeAndTheMouseSwitches) {
+    struct Case {
+        const char* what;
+        float minimum, maximum, start, distance;
+        bool targetTakesMouse, overlayTakesMouse;
+        float after;
+        bool taken;
+    };
+    const Case cases[] = {
+        {"up to the target's maximum", 0.0f, 2.0f, 1.95f, 1.0f, true, true, 2.0f, true},
+        {"down to the target's minimum", -1.0f, 1.0f, -0.95f, -1.0f, true, true, -1.0f, true},
+        {"the target takes no mouse", 0.0f, 1.0f, 0.5f, 1.0f, false, true, 0.5f, false},
+        {"the overlay takes no mouse", 0.0f, 1.0f, 0.5f, 1.0f, true, false, 0.5f, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RecordingControl knob(Rect(0, 0, 40, 40), 1);
+        RecordingListener listener;
+        auto* overlay = new LearnOverlay(Rect(0, 0, 40, 40), &listener, 13, &knob);
+        knob.setMin(c.minimum);
+        knob.setMax(c.maximum);
+        knob.setValue(c.start);
+        knob.setMouseEnabled(c.targetTakesMouse);
+        overlay->setMouseEnabled(c.overlayTakesMouse);
+        EXPECT_EQ(overlay->wheel(nullptr, Point(5, 5), c.distance), c.taken);
+        EXPECT_FLOAT_EQ(knob.getValue(), c.after);
+        EXPECT_EQ(listener.changes.size(), c.taken ? 1u : 0u);
+        overlay->release();
+    }
+}
+
 TEST(LearnOverlay, WithoutATargetTheWheelIsTakenAndNothingIsReported) {
     RecordingListener listener;
     auto* overlay = new LearnOverlay(Rect(0, 0, 40, 40), &listener, 13, nullptr);
