@@ -29,9 +29,6 @@ public:
     // Allocates nothing, locks nothing, calls nothing outside the plug-in.
     void run(std::uint32_t frames);
 
-    // The values the last run used (tests).
-    float value(std::int32_t parameter) const { return values_[parameter]; }
-
 private:
     void takeControlValues();
 
