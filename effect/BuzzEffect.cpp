@@ -1,6 +1,6 @@
-// The effect object: construction, identity, parameters and programs, and the
-// sample loop. MIDI and settings live in BuzzEffectMidi.cpp, chunks in
-// BuzzEffectChunks.cpp.
+// The effect object: construction, identity, parameters and programs, and where
+// the sample loop (effect/dsp/BuzzChain.h) reads its values. MIDI and settings
+// live in BuzzEffectMidi.cpp, chunks in BuzzEffectChunks.cpp.
 //
 // Over 400 lines on purpose: the parameter, program and sample-loop code share the
 // helpers below that locate a live value in the record block (liveSlot, valueAt,

@@ -1,6 +1,7 @@
 // Quorrelphone's effect: two inputs summed to mono, a step of height `buzz` added
 // while the sum rises above 1 - `sens`, then a 400 Hz highpass and a 3000 Hz
-// lowpass to both outputs. Nine programs, MIDI learn, bank and preset chunks.
+// lowpass to both outputs (the chain of effect/dsp/BuzzChain.h). Nine programs,
+// MIDI learn, bank and preset chunks.
 #pragma once
 
 #include <cstdint>
