@@ -1,10 +1,11 @@
-// The LV2 plug-in through the record a host calls (descriptor, instantiate,
-// connect_port, activate, run), against the VST 2 effect built in-process: any
-// rate, any block size, shared and missing buffers, and odd control values must
-// give the effect's samples, bit for bit, or silence where a buffer is missing.
+// The LV2 plug-in through the record a host calls, against the VST 2 effect built
+// in-process: any rate, block size and buffer layout, odd control values and
+// missing buffers give the effect's samples bit for bit (or silence), and run()
+// allocates nothing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
@@ -17,315 +18,208 @@
 #include "lv2/Lv2Ports.h"
 #include "tests/support/EffectScopes.h"
 
-// Counts the allocations made anywhere in this test program, so a test can show
-// that run() makes none. Every form of new and delete goes to malloc and free, so
-// the sanitizers still see each allocation paired with its release.
+// Every allocation of this program is counted. new and delete go to malloc and
+// free, so the sanitizers still see each allocation paired with its release.
 namespace {
-std::atomic<long> allocationCount{0};
-
-void* counted(std::size_t size) {
-    allocationCount.fetch_add(1, std::memory_order_relaxed);
+std::atomic<long> allocations{0};
+}  // namespace
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    allocations.fetch_add(1, std::memory_order_relaxed);
     return std::malloc(size == 0 ? 1 : size);
 }
-void* countedOrThrow(std::size_t size) {
-    if (void* memory = counted(size)) {
-        return memory;
-    }
-    throw std::bad_alloc();
+void* operator new(std::size_t size) {
+    void* memory = operator new(size, std::nothrow);
+    return memory != nullptr ? memory : throw std::bad_alloc();
 }
-}  // namespace
-
-void* operator new(std::size_t size) { return countedOrThrow(size); }
-void* operator new[](std::size_t size) { return countedOrThrow(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return counted(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return counted(size); }
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete[](void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
-void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
-void operator delete(void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
-void operator delete[](void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
+// Not inlined, so the compiler does not pair a new it sees with this free.
+[[gnu::noinline]] void operator delete(void* memory) noexcept { std::free(memory); }
+[[gnu::noinline]] void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 
 namespace qp::test {
 namespace {
 
-using lv2::kPorts;
-
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
-constexpr float kUntouched = -12345.0f;
-constexpr std::size_t kFrames = 2000;
+constexpr std::uint32_t kFrames = 2000;
+constexpr float kBeyond = 12345.0f;  // after each buffer's last frame
 
 // Different signals on the two inputs, loud enough to open the gate often.
-std::vector<float> testSignal(double frequency, double phase) {
-    std::vector<float> signal(kFrames);
-    for (std::size_t n = 0; n < kFrames; ++n) {
-        signal[n] = float(0.6 * std::sin(frequency * double(n) + phase) + 0.2 * std::sin(3.1 * double(n)));
+std::vector<float> signal(double frequency, double phase) {
+    std::vector<float> samples(kFrames);
+    for (std::uint32_t n = 0; n < kFrames; ++n) {
+        samples[n] = float(0.6 * std::sin(frequency * n + phase) + 0.2 * std::sin(3.1 * n));
     }
-    return signal;
+    return samples;
 }
 
-// The VST 2 effect, fed the same blocks and the same values with setParameter.
-class Reference {
-public:
-    void block(const float* left, const float* right, std::size_t frames, float sens, float buzz) {
-        effect_.setParameter(kSensIndex, sens);
-        effect_.setParameter(kBuzzIndex, buzz);
-        std::vector<float> in0(left, left + frames), in1(right, right + frames);
-        const std::size_t start = out0.size();
-        out0.resize(start + frames);
-        out1.resize(start + frames);
+// The VST 2 effect, fed the same blocks, its values set with setParameter.
+struct Reference {
+    void block(const float* left, const float* right, std::uint32_t frames, float sens, float buzz) {
+        effect.setParameter(kSensIndex, sens);
+        effect.setParameter(kBuzzIndex, buzz);
+        std::vector<float> in0(left, left + frames), in1(right, right + frames), out0(frames), out1(frames);
         float* inputs[2] = {in0.data(), in1.data()};
-        float* outputs[2] = {out0.data() + start, out1.data() + start};
-        effect_.processReplacing(inputs, outputs, Int32(frames));
+        float* outputs[2] = {out0.data(), out1.data()};
+        effect.processReplacing(inputs, outputs, Int32(frames));
+        left0.insert(left0.end(), out0.begin(), out0.end());
+        right0.insert(right0.end(), out1.begin(), out1.end());
     }
-
-    std::vector<float> out0, out1;
-
-private:
-    MemoryPlatformScope platform_;
-    RecordingHost host_;
-    EditorFactoryScope noEditor_{nullptr};
-    BuzzEffect effect_{&RecordingHost::callback};
+    MemoryPlatformScope platform;
+    RecordingHost host;
+    EditorFactoryScope noEditor{nullptr};
+    BuzzEffect effect{&RecordingHost::callback};
+    std::vector<float> left0, right0;
 };
 
-// Where the audio ports point: their own buffers, or shared ones.
-enum class Layout {
-    Separate,
-    InPlace,    // in_left and out_left one buffer, in_right and out_right another
-    Crossed,    // in_left shares with out_right, in_right with out_left
-    OneBuffer,  // all four audio ports on a single buffer (both inputs the same)
-};
+// Which buffer each audio port (in_left, in_right, out_left, out_right) uses:
+// 0 and 1 hold the left and right input, 2 and 3 are output buffers.
+using Layout = std::array<int, 4>;
+constexpr Layout kSeparate{0, 1, 2, 3}, kInPlace{0, 1, 0, 1}, kCrossed{0, 1, 1, 0}, kOneBuffer{0, 0, 0, 0};
 
-class Instance {
-public:
-    explicit Instance(double rate, const LV2_Feature* const* features = nullptr)
-        : descriptor_(lv2::descriptor(0)),
-          handle_(descriptor_->instantiate(descriptor_, rate, "/nowhere/", features)) {}
-    ~Instance() {
-        if (handle_ != nullptr) {
-            descriptor_->cleanup(handle_);
-        }
+struct Plugin {
+    explicit Plugin(double rate, const LV2_Feature* const* features = nullptr)
+        : handle(descriptor->instantiate(descriptor, rate, "/nowhere/", features)) {
+        connect(lv2::kSens, &sens);
+        connect(lv2::kBuzz, &buzz);
     }
-    Instance(const Instance&) = delete;
-    Instance& operator=(const Instance&) = delete;
+    ~Plugin() { descriptor->cleanup(handle); }
+    void connect(std::uint32_t port, void* data) { descriptor->connect_port(handle, port, data); }
 
-    LV2_Handle handle() const { return handle_; }
-    void connect(std::uint32_t port, void* data) { descriptor_->connect_port(handle_, port, data); }
-    void activate() { descriptor_->activate(handle_); }
-    void run(std::uint32_t frames) { descriptor_->run(handle_, frames); }
-
-    // Connects the ports for `layout`, copies one block in, runs it and returns
-    // the outputs appended to out0/out1.
-    void block(Layout layout, const float* left, const float* right, std::uint32_t frames) {
-        a_.assign(left, left + frames);
-        b_.assign(right, right + frames);
-        c_.assign(frames, kUntouched);
-        d_.assign(frames, kUntouched);
-        float* ports[4] = {a_.data(), b_.data(), c_.data(), d_.data()};
-        switch (layout) {
-            case Layout::Separate:
-                break;
-            case Layout::InPlace:
-                ports[lv2::kOutLeft] = a_.data();
-                ports[lv2::kOutRight] = b_.data();
-                break;
-            case Layout::Crossed:
-                ports[lv2::kOutLeft] = b_.data();
-                ports[lv2::kOutRight] = a_.data();
-                break;
-            case Layout::OneBuffer:
-                ports[lv2::kInRight] = ports[lv2::kOutLeft] = ports[lv2::kOutRight] = a_.data();
-                break;
-        }
+    // One block through buffers laid out as `layout`; the outputs are kept. With
+    // the audio port `missing` unconnected the connected outputs must be silent,
+    // and the block is left out of what is kept.
+    void block(const Layout& layout, const float* left, const float* right, std::uint32_t frames,
+               std::uint32_t missing = lv2::kPortCount) {
+        std::vector<float> buffers[4] = {{left, left + frames}, {right, right + frames}};
+        buffers[2].assign(frames, -1.0f);
+        buffers[3].assign(frames, -1.0f);
         for (std::uint32_t port = lv2::kInLeft; port <= lv2::kOutRight; ++port) {
-            connect(port, ports[port]);
+            buffers[port].push_back(kBeyond);
+            connect(port, port == missing ? nullptr : buffers[layout[port]].data());
         }
-        run(frames);
-        out0.insert(out0.end(), ports[lv2::kOutLeft], ports[lv2::kOutLeft] + frames);
-        out1.insert(out1.end(), ports[lv2::kOutRight], ports[lv2::kOutRight] + frames);
+        const long before = allocations.load();
+        descriptor->run(handle, frames);
+        EXPECT_EQ(allocations.load(), before) << "run() allocated";
+        for (const std::vector<float>& buffer : buffers) {
+            EXPECT_EQ(buffer.back(), kBeyond) << "run() wrote beyond its block";
+        }
+        if (missing != lv2::kPortCount) {
+            for (std::uint32_t out = lv2::kOutLeft; out <= lv2::kOutRight; ++out) {
+                EXPECT_TRUE(out == missing ||
+                            std::count(buffers[out].begin(), buffers[out].end(), 0.0f) == frames);
+            }
+            return;
+        }
+        left0.insert(left0.end(), buffers[layout[2]].begin(), buffers[layout[2]].end() - 1);
+        right0.insert(right0.end(), buffers[layout[3]].begin(), buffers[layout[3]].end() - 1);
     }
 
-    std::vector<float> out0, out1;
-
-private:
-    const LV2_Descriptor* descriptor_;
-    LV2_Handle handle_;
-    std::vector<float> a_, b_, c_, d_;
+    const LV2_Descriptor* descriptor = lv2::descriptor(0);
+    LV2_Handle handle;
+    float sens = 0.8f, buzz = 0.3f;
+    std::vector<float> left0, right0;
 };
 
-void expectSameSamples(const std::vector<float>& actual, const std::vector<float>& expected,
-                       const char* what) {
-    ASSERT_EQ(actual.size(), expected.size()) << what;
-    EXPECT_EQ(std::memcmp(actual.data(), expected.data(), actual.size() * sizeof(float)), 0) << what;
+void expectSameSamples(const Plugin& plugin, const Reference& reference) {
+    ASSERT_EQ(plugin.left0.size(), reference.left0.size());
+    EXPECT_EQ(std::memcmp(plugin.left0.data(), reference.left0.data(), plugin.left0.size() * 4), 0);
+    EXPECT_EQ(std::memcmp(plugin.right0.data(), reference.right0.data(), plugin.right0.size() * 4), 0);
 }
 
-TEST(Lv2Plugin, TheRecordNamesThePlugInOnceAndEveryPortHasItsIndex) {
-    ASSERT_NE(lv2::descriptor(0), nullptr);
-    EXPECT_STREQ(lv2::descriptor(0)->URI, "urn:veltmarsk:quorrelphone");
-    EXPECT_EQ(lv2::descriptor(1), nullptr);
-    const char* symbols[] = {"in_left", "in_right", "out_left", "out_right", "sens", "buzz"};
-    for (std::uint32_t port = 0; port < lv2::kPortCount; ++port) {
-        EXPECT_STREQ(kPorts[port].symbol, symbols[port]);
-    }
-}
-
-TEST(Lv2Plugin, RendersTheEffectsSamplesAtAnyRateBlockSizeAndBufferLayout) {
+TEST(Lv2Plugin, RendersTheEffectsSamplesAtAnyRateBlockSizeLayoutAndOfferedFeatures) {
+    static int data = 0;
+    const LV2_Feature unknown{"urn:example:no-such-feature", &data},
+        map{"http://lv2plug.in/ns/ext/urid#map", nullptr};
+    const LV2_Feature* none[] = {nullptr};
+    const LV2_Feature* several[] = {&unknown, &map, nullptr};
     struct Case {
         double rate;
         std::vector<std::uint32_t> blocks;  // repeated until the signal is used up
         Layout layout;
+        const LV2_Feature* const* features;
     };
     const Case cases[] = {
-        {44100.0, {64}, Layout::Separate},
-        {48000.0, {64}, Layout::InPlace},
-        {1.0, {1, 0, 7}, Layout::Separate},
-        {22050.0, {0, 100, 0, 0, 3}, Layout::Crossed},
-        {192000.0, {kFrames}, Layout::OneBuffer},
-        {384000.0, {511, 0, 1}, Layout::InPlace},
-        {0.0, {256}, Layout::Crossed},
-        {-44100.0, {13}, Layout::Separate},
-        {std::numeric_limits<double>::quiet_NaN(), {64}, Layout::Separate},
+        {44100.0, {64}, kSeparate, nullptr},
+        {48000.0, {64}, kInPlace, none},
+        {1.0, {1, 0, 7}, kSeparate, several},
+        {22050.0, {0, 100, 0, 0, 3}, kCrossed, nullptr},
+        {192000.0, {kFrames}, kOneBuffer, nullptr},
+        {384000.0, {511, 0, 1}, kInPlace, several},
+        {0.0, {256}, kCrossed, none},
+        {std::numeric_limits<double>::quiet_NaN(), {13}, kSeparate, nullptr},
     };
-    const std::vector<float> left = testSignal(0.05, 0.0), right = testSignal(0.031, 1.0);
+    const std::vector<float> left = signal(0.05, 0.0), right = signal(0.031, 1.0);
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "rate " << c.rate << ", layout " << int(c.layout));
-        Instance plugin(c.rate);
-        ASSERT_NE(plugin.handle(), nullptr);
-        float sens = 0.8f, buzz = 0.3f;
-        plugin.connect(lv2::kSens, &sens);
-        plugin.connect(lv2::kBuzz, &buzz);
-        plugin.activate();
+        SCOPED_TRACE(testing::Message() << "rate " << c.rate);
+        Plugin plugin(c.rate, c.features);
+        ASSERT_NE(plugin.handle, nullptr);
+        // Whatever ran before, activate returns the filters to rest.
+        plugin.block(kSeparate, right.data(), left.data(), 300);
+        plugin.descriptor->activate(plugin.handle);
+        plugin.left0.clear();
+        plugin.right0.clear();
         Reference reference;
-        // In the one-buffer layout both inputs are the left signal.
-        const float* rightInput = c.layout == Layout::OneBuffer ? left.data() : right.data();
-        for (std::size_t done = 0, i = 0; done < kFrames; ++i) {
-            const std::size_t frames = std::min<std::size_t>(c.blocks[i % c.blocks.size()], kFrames - done);
-            plugin.block(c.layout, left.data() + done, rightInput + done, std::uint32_t(frames));
-            reference.block(left.data() + done, rightInput + done, frames, sens, buzz);
+        const float* rightInput = c.layout == kOneBuffer ? left.data() : right.data();
+        for (std::uint32_t done = 0, i = 0; done < kFrames; ++i) {
+            const std::uint32_t frames = std::min(c.blocks[i % c.blocks.size()], kFrames - done);
+            plugin.block(c.layout, left.data() + done, rightInput + done, frames);
+            reference.block(left.data() + done, rightInput + done, frames, plugin.sens, plugin.buzz);
             done += frames;
         }
-        expectSameSamples(plugin.out0, reference.out0, "left");
-        expectSameSamples(plugin.out1, reference.out1, "right");
+        expectSameSamples(plugin, reference);
     }
 }
 
-TEST(Lv2Plugin, ControlValuesAreClampedAndNonFiniteOnesPassedOverAsTheEffectDoes) {
-    // One (sens, buzz) pair per block; the effect gets the same pairs through
-    // setParameter, which clamps and ignores non-finite values.
-    const std::pair<float, float> values[] = {
-        {kNaN, kInfinity},  {1.7f, -0.2f}, {0.9f, 0.6f},   {kNaN, 2.0f},
-        {-kInfinity, kNaN}, {-0.0f, 1.0f}, {0.95f, 0.75f},
+TEST(Lv2Plugin, ControlsAreReadPerBlockClampedAndAMissingBufferOrNonFiniteValueIsPassedOver) {
+    // Per block: the two control values, whether each control port is connected,
+    // and an audio port left unconnected. The effect gets the values through
+    // setParameter, which clamps and passes over non-finite ones; for an
+    // unconnected control it keeps the value before, and it does not see a block
+    // with an unconnected audio port at all (that block leaves the filters as they
+    // were).
+    struct Block {
+        float values[2];
+        bool connected[2];
+        std::uint32_t missingAudio;
     };
-    const std::vector<float> left = testSignal(0.02, 0.0), right = testSignal(0.07, 0.5);
-    Instance plugin(48000.0);
-    float sens = 0.0f, buzz = 0.0f;
-    plugin.connect(lv2::kSens, &sens);
-    plugin.connect(lv2::kBuzz, &buzz);
+    const Block blocks[] = {
+        {{kNaN, kInfinity}, {true, true}, lv2::kPortCount},
+        {{1.7f, -0.2f}, {true, true}, lv2::kPortCount},
+        {{0.9f, 0.6f}, {true, true}, lv2::kInLeft},
+        {{kNaN, 2.0f}, {false, true}, lv2::kPortCount},
+        {{0.7f, 0.3f}, {true, true}, lv2::kOutRight},
+        {{-kInfinity, kNaN}, {true, true}, lv2::kPortCount},
+        {{-0.0f, 1.0f}, {true, false}, lv2::kInRight},
+        {{0.95f, 0.75f}, {true, true}, lv2::kPortCount},
+        {{0.8f, 0.9f}, {true, true}, lv2::kOutLeft},
+        {{0.2f, 0.4f}, {false, false}, lv2::kPortCount},
+    };
+    const std::vector<float> left = signal(0.02, 0.0), right = signal(0.07, 0.5);
+    Plugin plugin(48000.0);
     Reference reference;
-    const std::size_t frames = kFrames / std::size(values);
-    for (std::size_t i = 0; i < std::size(values); ++i) {
-        sens = values[i].first;
-        buzz = values[i].second;
-        plugin.block(Layout::Separate, left.data() + i * frames, right.data() + i * frames, frames);
-        reference.block(left.data() + i * frames, right.data() + i * frames, frames, values[i].first,
-                        values[i].second);
-        // The plug-in never writes its input controls.
-        EXPECT_EQ(std::memcmp(&sens, &values[i].first, sizeof sens), 0) << i;
-        EXPECT_EQ(std::memcmp(&buzz, &values[i].second, sizeof buzz), 0) << i;
-    }
-    expectSameSamples(plugin.out0, reference.out0, "left");
-    expectSameSamples(plugin.out1, reference.out1, "right");
-}
-
-TEST(Lv2Plugin, AMissingBufferSkipsTheBlockWithSilenceAndTheSoundGoesOnAfterwards) {
-    // A block with the port unconnected sits between two normal ones; the effect
-    // sees only the normal ones. A missing control keeps the value last read.
-    struct Case {
-        std::uint32_t port;
-        bool silentBlock;  // an audio port: the connected outputs get silence
-    };
-    const Case cases[] = {{lv2::kInLeft, true},   {lv2::kInRight, true}, {lv2::kOutLeft, true},
-                          {lv2::kOutRight, true}, {lv2::kSens, false},   {lv2::kBuzz, false}};
-    const std::vector<float> left = testSignal(0.04, 0.0), right = testSignal(0.06, 2.0);
-    constexpr std::uint32_t kBlock = 500;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(kPorts[c.port].symbol);
-        Instance plugin(44100.0);
-        float sens = 0.9f, buzz = 0.7f;
-        plugin.connect(lv2::kSens, &sens);
-        plugin.connect(lv2::kBuzz, &buzz);
-        Reference reference;
-        plugin.block(Layout::Separate, left.data(), right.data(), kBlock);
-        reference.block(left.data(), right.data(), kBlock, sens, buzz);
-
-        // The missing block, with all other ports on fresh buffers.
-        std::vector<float> in0(left.begin() + kBlock, left.begin() + 2 * kBlock);
-        std::vector<float> in1(right.begin() + kBlock, right.begin() + 2 * kBlock);
-        std::vector<float> out0(kBlock, kUntouched), out1(kBlock, kUntouched);
-        void* buffers[lv2::kPortCount] = {in0.data(), in1.data(), out0.data(), out1.data(), &sens, &buzz};
-        buffers[c.port] = nullptr;
-        for (std::uint32_t port = 0; port < lv2::kPortCount; ++port) {
-            plugin.connect(port, buffers[port]);
-        }
-        sens = 0.1f;  // only a connected control is read
-        buzz = 0.2f;
-        plugin.run(kBlock);
-        if (c.silentBlock) {
-            for (const auto& [port, out] :
-                 {std::pair{lv2::kOutLeft, &out0}, std::pair{lv2::kOutRight, &out1}}) {
-                if (buffers[port] != nullptr) {
-                    EXPECT_EQ(std::count(out->begin(), out->end(), 0.0f), std::ptrdiff_t(kBlock)) << port;
-                }
+    float effectValues[2] = {0.5f, 0.5f};
+    const std::uint32_t frames = kFrames / std::size(blocks);
+    for (std::uint32_t i = 0; i < std::size(blocks); ++i) {
+        const Block& b = blocks[i];
+        plugin.sens = b.values[0];
+        plugin.buzz = b.values[1];
+        plugin.connect(lv2::kSens, b.connected[0] ? &plugin.sens : nullptr);
+        plugin.connect(lv2::kBuzz, b.connected[1] ? &plugin.buzz : nullptr);
+        for (int p = 0; p < 2; ++p) {
+            if (b.connected[p] && std::isfinite(b.values[p])) {
+                effectValues[p] = b.values[p];
             }
-        } else {
-            const float missing = c.port == lv2::kSens ? 0.9f : 0.7f;
-            reference.block(in0.data(), in1.data(), kBlock, c.port == lv2::kSens ? missing : sens,
-                            c.port == lv2::kBuzz ? missing : buzz);
-            plugin.out0.insert(plugin.out0.end(), out0.begin(), out0.end());
-            plugin.out1.insert(plugin.out1.end(), out1.begin(), out1.end());
         }
-        plugin.connect(lv2::kSens, &sens);
-        plugin.connect(lv2::kBuzz, &buzz);
-        plugin.block(Layout::Separate, left.data() + 2 * kBlock, right.data() + 2 * kBlock, kBlock);
-        reference.block(left.data() + 2 * kBlock, right.data() + 2 * kBlock, kBlock, sens, buzz);
-        expectSameSamples(plugin.out0, reference.out0, "left");
-        expectSameSamples(plugin.out1, reference.out1, "right");
-    }
-}
-
-TEST(Lv2Plugin, AnyOfferedFeaturesGiveTheSameInstanceAndRunAllocatesNothing) {
-    static int unknownData = 0;
-    const LV2_Feature unknown{"urn:example:no-such-feature", &unknownData};
-    const LV2_Feature map{"http://lv2plug.in/ns/ext/urid#map", nullptr};
-    const LV2_Feature* none[] = {nullptr};
-    const LV2_Feature* several[] = {&unknown, &map, nullptr};
-    const LV2_Feature* const* offers[] = {nullptr, none, several};
-    const std::vector<float> left = testSignal(0.05, 0.0), right = testSignal(0.03, 0.2);
-    Reference reference;
-    reference.block(left.data(), right.data(), kFrames, 0.5f, 0.5f);
-    for (const LV2_Feature* const* features : offers) {
-        Instance plugin(96000.0, features);
-        ASSERT_NE(plugin.handle(), nullptr);
-        float sens = 0.5f, buzz = 0.5f;
-        plugin.connect(lv2::kSens, &sens);
-        plugin.connect(lv2::kBuzz, &buzz);
-        // A first block, then activate: back to rest, as a fresh instance.
-        plugin.block(Layout::Separate, right.data(), left.data(), kFrames);
-        plugin.activate();
-        plugin.out0.clear();
-        plugin.out1.clear();
-        std::vector<float> in0 = left, in1 = right, out0(kFrames), out1(kFrames);
-        float* buffers[4] = {in0.data(), in1.data(), out0.data(), out1.data()};
-        for (std::uint32_t port = lv2::kInLeft; port <= lv2::kOutRight; ++port) {
-            plugin.connect(port, buffers[port]);
+        plugin.block(kSeparate, left.data() + i * frames, right.data() + i * frames, frames, b.missingAudio);
+        if (b.missingAudio == lv2::kPortCount) {
+            reference.block(left.data() + i * frames, right.data() + i * frames, frames, effectValues[0],
+                            effectValues[1]);
         }
-        const long before = allocationCount.load();
-        plugin.run(kFrames);
-        EXPECT_EQ(allocationCount.load(), before);
-        expectSameSamples(out0, reference.out0, "left");
-        expectSameSamples(out1, reference.out1, "right");
+        // The plug-in never writes its input controls.
+        EXPECT_EQ(std::memcmp(&plugin.sens, &b.values[0], sizeof(float)), 0) << i;
+        EXPECT_EQ(std::memcmp(&plugin.buzz, &b.values[1], sizeof(float)), 0) << i;
     }
+    expectSameSamples(plugin, reference);
 }
 
 }  // namespace
