@@ -26,7 +26,7 @@ public:
     // Reads the controls once, then renders `frames` frames. Inputs and outputs may
     // share buffers. While an audio port is unconnected (null) the block is
     // skipped: the connected outputs get silence and the filters keep their state.
-    // Allocates nothing, locks nothing, calls nothing outside the plug-in.
+    // Allocates nothing, takes no lock, makes no system call.
     void run(std::uint32_t frames);
 
 private:
