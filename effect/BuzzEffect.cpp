@@ -1,6 +1,6 @@
-// The effect object: construction, identity, parameters and programs, and the
-// sample loop. MIDI and settings live in BuzzEffectMidi.cpp, chunks in
-// BuzzEffectChunks.cpp.
+// The effect object: construction, identity, parameters and programs, and where
+// the sample loop (effect/dsp/BuzzChain.h) reads its values. MIDI and settings
+// live in BuzzEffectMidi.cpp, chunks in BuzzEffectChunks.cpp.
 //
 // Over 400 lines on purpose: the parameter, program and sample-loop code share the
 // helpers below that locate a live value in the record block (liveSlot, valueAt,
@@ -21,20 +21,10 @@ namespace qp {
 namespace {
 
 constexpr Int32 kChannelCount = 2;
-constexpr float kHighpassFrequency = 400.0f;
-constexpr float kLowpassFrequency = 3000.0f;
-
-// Added to every mono sum: silence reaches the gate and the filters as 1e-11, not
-// as exact zeros, so the filter states settle on a tiny normal value instead of
-// decaying through the subnormal range.
-constexpr double kSilenceOffset = 1e-11;
-
-constexpr float kDefaultValue = 0.5f;
 // What a record holds before setupParameters defines it.
 constexpr float kUndefinedValue = 1.0f;
 constexpr const char* kUndefinedParameterName = " ";
 constexpr const char* kInitialProgramName = "Init";
-constexpr const char* kParameterLabel = " ";
 
 // The mouse-wheel request some hosts pass through effVendorSpecific.
 constexpr Int32 kWheelRequest = fourCharCode('s', 't', 'C', 'A');
@@ -171,10 +161,7 @@ void BuzzEffect::setupDsp() {
     // here. So both coefficients are for 44100 Hz, and they stay so whatever rate
     // the host sets later.
     setDspSampleRate(sampleRate_);
-    highpass_.setType(OnePoleFilter::kHighpass);
-    highpass_.setFrequency(kHighpassFrequency);
-    lowpass_.setType(OnePoleFilter::kLowpass);
-    lowpass_.setFrequency(kLowpassFrequency);
+    chain_.tune();
     setNotReady(notReady_, false);
 }
 
@@ -278,8 +265,11 @@ void BuzzEffect::defineParameter(Int32 index, const char* name, float defaultVal
 }
 
 void BuzzEffect::setupParameters() {
-    defineParameter(kSensIndex, "sens", kDefaultValue, kPerProgram, kClampedToUnit, kDefaultNotKept);
-    defineParameter(kBuzzIndex, "buzz", kDefaultValue, kPerProgram, kClampedToUnit, kDefaultNotKept);
+    for (Int32 index = 0; index < kParameterCount; ++index) {
+        const ParameterDefinition& definition = kParameterDefinitions[index];
+        defineParameter(index, definition.name, definition.defaultValue, definition.perProgram,
+                        definition.unbounded, definition.keepDefault);
+    }
     for (ProgramRecord& program : block_.programs) {
         for (Int32 index = 0; index < kParameterCount; ++index) {
             storeShared(program.values[index], loadShared(block_.parameters[index].value));
@@ -370,41 +360,28 @@ void BuzzEffect::renderAccumulating(float** inputs, float** outputs, Int32 sampl
 
 namespace {
 
-// The sample loop on plain values. Inputs and outputs may be the same arrays
-// (in-place hosts): each sample is read before it is written.
-struct SampleLoop {
-    const float* in0;
-    const float* in1;
-    float* out0;
-    float* out1;
+// Where the sample loop reads `sens` and `buzz`: the live values in the block.
+// They are written by other threads; read every sample, a change (of a value or
+// of the current program) applies from the next one.
+struct LiveValues {
     unsigned char* block;
     Int32* currentProgram;
     LiveSlot sens;
     LiveSlot buzz;
 
-    template <bool FirstHighpass, bool SecondHighpass, typename Deliver>
-    void run(Int32 frames, float& firstState, double firstK, float& secondState, double secondK,
-             Deliver deliver) const {
-        float first = firstState;
-        float second = secondState;
-        const std::atomic_ref<Int32> program(*currentProgram);
-        for (Int32 n = 0; n < frames; ++n) {
-            const float mono = float(double(in0[n]) + double(in1[n]) + kSilenceOffset);
-            // The values are written by other threads; read every sample, a change
-            // (of a value or of the current program) applies from the next one.
-            const std::size_t current = programOffset(program.load(std::memory_order_relaxed));
-            // The signed sum is compared, so only the part of the waveform above the
-            // threshold opens the gate, and a NaN sum leaves it closed.
-            const double threshold = 1.0 - double(loadShared(valueAt(block, sens, current)));
-            const float step = threshold < double(mono) ? loadShared(valueAt(block, buzz, current)) : 0.0f;
-            const float x = step + mono;
-            const float sample = OnePoleFilter::step<SecondHighpass>(
-                OnePoleFilter::step<FirstHighpass>(x, firstK, first), secondK, second);
-            deliver(out0[n], sample);
-            deliver(out1[n], sample);
-        }
-        firstState = first;
-        secondState = second;
+    struct AtSample {
+        unsigned char* block;
+        std::size_t current;
+        LiveSlot sensSlot;
+        LiveSlot buzzSlot;
+
+        float sens() const { return loadShared(valueAt(block, sensSlot, current)); }
+        float buzz() const { return loadShared(valueAt(block, buzzSlot, current)); }
+    };
+
+    AtSample atSample() const {
+        return {block, programOffset(std::atomic_ref<Int32>(*currentProgram).load(std::memory_order_relaxed)),
+                sens, buzz};
     }
 };
 
@@ -420,34 +397,9 @@ void BuzzEffect::render(float** inputs, float** outputs, Int32 sampleFrames, Del
     // only at construction and when a bank is loaded; it is resolved once per block,
     // so a redefinition applies from the next block. The current program is still
     // followed every sample, as the host may switch programs at any time.
-    SampleLoop loop{inputs[0],
-                    inputs[1],
-                    outputs[0],
-                    outputs[1],
-                    bytesOf(block_),
-                    &currentProgram_,
-                    liveSlot(block_, kSensIndex),
-                    liveSlot(block_, kBuzzIndex)};
-    // The filters run on locals (state, and the coefficient widened once) so they
-    // stay in registers rather than being reloaded after every output store; their
-    // types pick one of four loops here rather than a branch per sample.
-    float first = highpass_.state();
-    float second = lowpass_.state();
-    const double firstK = highpass_.coefficient();
-    const double secondK = lowpass_.coefficient();
-    if (highpass_.isHighpass()) {
-        if (lowpass_.isHighpass()) {
-            loop.run<true, true>(sampleFrames, first, firstK, second, secondK, deliver);
-        } else {
-            loop.run<true, false>(sampleFrames, first, firstK, second, secondK, deliver);
-        }
-    } else if (lowpass_.isHighpass()) {
-        loop.run<false, true>(sampleFrames, first, firstK, second, secondK, deliver);
-    } else {
-        loop.run<false, false>(sampleFrames, first, firstK, second, secondK, deliver);
-    }
-    highpass_.setState(first);
-    lowpass_.setState(second);
+    const LiveValues values{bytesOf(block_), &currentProgram_, liveSlot(block_, kSensIndex),
+                            liveSlot(block_, kBuzzIndex)};
+    chain_.render(inputs[0], inputs[1], outputs[0], outputs[1], sampleFrames, values, deliver);
 }
 
 }  // namespace qp

@@ -1,12 +1,13 @@
 // Quorrelphone's effect: two inputs summed to mono, a step of height `buzz` added
 // while the sum rises above 1 - `sens`, then a 400 Hz highpass and a 3000 Hz
-// lowpass to both outputs. Nine programs, MIDI learn, bank and preset chunks.
+// lowpass to both outputs (the chain of effect/dsp/BuzzChain.h). Nine programs,
+// MIDI learn, bank and preset chunks.
 #pragma once
 
 #include <cstdint>
 
 #include "effect/ParameterRecords.h"
-#include "effect/dsp/OnePoleFilter.h"
+#include "effect/dsp/BuzzChain.h"
 #include "host/EditorBase.h"
 #include "host/EditorProtocol.h"
 #include "host/EffectHostServices.h"
@@ -18,8 +19,7 @@ constexpr const char* kProductName = "Quorrelphone";
 constexpr const char* kVendorName = "Veltmarsk";
 constexpr Int32 kVendorVersion = 1;
 
-constexpr Int32 kSensIndex = 0;
-constexpr Int32 kBuzzIndex = 1;
+// The parameters' indexes (kSensIndex, kBuzzIndex) are in effect/ParameterRecords.h.
 // The editor's commands (kAboutBoxIndex, kMenuCommandIndex, ...) are in
 // host/EditorProtocol.h, shared with the editor.
 
@@ -101,10 +101,9 @@ private:
     ParameterBlock block_{};
     Int32 learnTarget_ = -1;
     std::uint8_t notReady_ = 1;
-    // Members rather than allocations: the sample loop reaches them without an
-    // indirection and construction cannot half-fail.
-    OnePoleFilter highpass_;
-    OnePoleFilter lowpass_;
+    // A member rather than an allocation: the sample loop reaches the filters
+    // without an indirection and construction cannot half-fail.
+    BuzzChain chain_;
 };
 
 }  // namespace qp

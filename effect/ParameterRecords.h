@@ -11,6 +11,9 @@ constexpr int kNameSize = 24;  // 23 characters and the terminator
 constexpr int kParameterCount = 2;
 constexpr int kProgramCount = 9;
 
+constexpr std::int32_t kSensIndex = 0;
+constexpr std::int32_t kBuzzIndex = 1;
+
 struct ParameterRecord {
     std::uint8_t perProgram;   // 1: the live value is the current program's
     std::uint8_t unbounded;    // 1: setParameter does not clamp to 0..1
@@ -28,6 +31,26 @@ constexpr std::uint8_t kUnbounded = 1;
 constexpr std::uint8_t kClampedToUnit = 0;
 constexpr std::uint8_t kKeepDefault = 1;
 constexpr std::uint8_t kDefaultNotKept = 0;
+
+// What each parameter is, in index order: its name, the value every program
+// starts with, and its flags. The effect defines its parameters from this table,
+// and the LV2 bundle's description is generated from it, so the two agree.
+struct ParameterDefinition {
+    const char* name;
+    float defaultValue;
+    std::uint8_t perProgram;
+    std::uint8_t unbounded;
+    std::uint8_t keepDefault;
+};
+
+inline constexpr ParameterDefinition kParameterDefinitions[kParameterCount] = {
+    {"sens", 0.5f, kPerProgram, kClampedToUnit, kDefaultNotKept},
+    {"buzz", 0.5f, kPerProgram, kClampedToUnit, kDefaultNotKept},
+};
+
+// The unit label shown after every parameter's value: a blank, as the values are
+// plain numbers from 0 to 1.
+inline constexpr const char* kParameterLabel = " ";
 
 struct ProgramRecord {
     char name[kNameSize];

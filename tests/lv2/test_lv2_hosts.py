@@ -1,0 +1,287 @@
+#!/usr/bin/env python3
+"""The LV2 bundle in LV2's own tools and in a real host, and its sound against the DLL's.
+
+    test_lv2_hosts.py --result OUT.xml --bundle DIR --bank FXB Bundle Jalv
+    test_lv2_hosts.py --result OUT.xml --bundle DIR --bank FXB --qphost WINE_RUN QPHOST.EXE AgainstDll
+
+Results are written as GoogleTest XML so that they count with the other suites.
+"""
+
+import argparse
+import array
+import os
+import queue
+import re
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import unittest
+from xml.sax.saxutils import quoteattr
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "dist"))
+from test_release import XmlResult  # noqa: E402 (keeps every outcome for the XML)
+
+PLUGIN_URI = "urn:veltmarsk:quorrelphone"
+PHRASE = "Sing or speak into it, and it answers with a buzzing, reedy voice."
+OPTIONS = {}
+# The ports both editions agree on; the controls start at the first initial program's 0.5.
+PORTS = [("in_left", "AudioPort", "InputPort"), ("in_right", "AudioPort", "InputPort"),
+         ("out_left", "AudioPort", "OutputPort"), ("out_right", "AudioPort", "OutputPort"),
+         ("sens", "ControlPort", "InputPort"), ("buzz", "ControlPort", "InputPort")]
+
+
+def factory_programs():
+    """(name, sens, buzz) per program of the factory bank, a chunk bank whose chunk
+    is the effect's 360-byte block: 72 bytes of parameters, then 32 per program."""
+    data = open(OPTIONS["bank"], "rb").read()
+    assert data[0:4] == b"CcnK" and data[8:12] == b"FBCh", "not a chunk bank"
+    records = [data[160 + 72 + 32 * p:160 + 104 + 32 * p] for p in range(struct.unpack(">I", data[24:28])[0])]
+    return [(r[:24].split(b"\0")[0].decode("latin-1"),) + struct.unpack("<ff", r[24:32]) for r in records]
+
+
+def read_float_wav(path):
+    """(rate, channels, samples) of a 32-bit float WAV (format 3, or extensible around it)."""
+    data, pos, fmt, samples = open(path, "rb").read(), 12, None, None
+    while pos + 8 <= len(data):
+        kind, size = data[pos:pos + 4], struct.unpack("<I", data[pos + 4:pos + 8])[0]
+        if kind == b"fmt ":
+            fmt = struct.unpack("<HHIIHH", data[pos + 8:pos + 24])
+        elif kind == b"data":
+            samples = array.array("f", data[pos + 8:pos + 8 + size])
+        pos += 8 + size + (size & 1)
+    assert fmt[0] in (3, 0xFFFE) and fmt[5] == 32, "%s: not 32-bit float" % path
+    return fmt[2], fmt[1], samples
+
+
+def write_float_wav(path, rate, samples):
+    body = samples.tobytes()
+    fmt = struct.pack("<HHIIHH", 3, 2, rate, rate * 8, 8, 32)
+    with open(path, "wb") as f:
+        f.write(b"RIFF" + struct.pack("<I", 36 + len(body)) + b"WAVEfmt " + struct.pack("<I", 16) + fmt)
+        f.write(b"data" + struct.pack("<I", len(body)) + body)
+
+
+def run(command, **kwargs):
+    # Output goes through a file, not a pipe: a process that outlives the command
+    # (Wine's services, started by the first Wine program) would hold a pipe open.
+    with tempfile.TemporaryFile("w+") as output:
+        returncode = subprocess.run(command, stdout=output, stderr=subprocess.STDOUT, text=True, **kwargs).returncode
+        output.seek(0)
+        text = output.read()
+    if returncode != 0:
+        raise AssertionError("%s failed (%d):\n%s" % (command[0], returncode, text))
+    return text
+
+
+def lv2_path(test):
+    """An LV2_PATH holding the bundle alone (its build folder holds much besides)."""
+    folder = tempfile.mkdtemp(prefix="qp-lv2-path-")
+    test.addCleanup(shutil.rmtree, folder)
+    os.symlink(os.path.abspath(OPTIONS["bundle"]), os.path.join(folder, "Quorrelphone.lv2"))
+    return dict(os.environ, LV2_PATH=folder)
+
+
+class Bundle(unittest.TestCase):
+    def test_lv2_validate_finds_no_errors(self):
+        files = sorted(f for f in os.listdir(OPTIONS["bundle"]) if f.endswith(".ttl"))
+        self.assertEqual(files, ["Quorrelphone.ttl", "manifest.ttl", "presets.ttl"])
+        output = run(["lv2_validate"] + [os.path.join(OPTIONS["bundle"], f) for f in files])
+        self.assertIn("Found 0 errors", output)
+        print(re.search(r"Found.*", output).group(0))
+
+    def test_lv2info_lists_the_ports_and_the_factory_presets(self):
+        output = run(["lv2info", PLUGIN_URI], env=lv2_path(self))
+        blocks = re.split(r"\n\s*Port (\d+):\n", output)
+        self.assertEqual([int(n) for n in blocks[1::2]], list(range(len(PORTS))))
+        for text, (symbol, kind, direction) in zip(blocks[2::2], PORTS):
+            self.assertRegex(text, r"Symbol:\s+%s\n" % symbol)
+            self.assertIn("lv2core#" + kind, text)
+            self.assertIn("lv2core#" + direction, text)
+            if kind == "ControlPort":
+                self.assertRegex(text, r"Name:\s+%s\n\s+Minimum:\s+0\.000000\n\s+Maximum:\s+1\.000000\n"
+                                       r"\s+Default:\s+0\.500000" % symbol)
+        self.assertRegex(output, r"Optional Features:\s+http://lv2plug.in/ns/lv2core#hardRTCapable")
+        self.assertNotIn("Required Features", output)
+        listed = re.search(r"Presets:\s*\n((?:[ \t]+\S.*\n)+)", output).group(1).splitlines()
+        self.assertCountEqual([line.strip() for line in listed], [name for name, _, _ in factory_programs()])
+
+    def test_the_shared_object_exports_its_entry_point_only_and_needs_only_the_c_runtime(self):
+        binary = os.path.join(OPTIONS["bundle"], "Quorrelphone.so")
+        symbols = [line.split()[-1] for line in run(["nm", "-D", "--defined-only", binary]).splitlines()]
+        self.assertEqual(symbols, ["lv2_descriptor"])
+        runtime = re.compile(r"(linux-vdso|ld-linux-x86-64|lib(c|m|gcc_s|stdc\+\+))\.so\.\d+$")
+        libraries = [line.split()[0] for line in run(["ldd", binary]).splitlines() if line.strip()]
+        self.assertEqual([lib for lib in libraries if not runtime.search(lib)], [])
+
+
+class Jalv(unittest.TestCase):
+    """jalv on a JACK server of the test's own (the dummy driver, a unique name)."""
+
+    def stop(self, process):
+        process.terminate()
+        try:
+            process.wait(10)
+        except subprocess.TimeoutExpired:
+            process.kill()
+
+    def test_jalv_applies_a_preset_and_sets_controls(self):
+        server = "qp-lv2-test-%d" % os.getpid()
+        env = dict(lv2_path(self), JACK_DEFAULT_SERVER=server, JACK_NO_START_SERVER="1", JACK_NO_AUDIO_RESERVATION="1")
+        jackd = subprocess.Popen(["jackd", "--no-realtime", "-n", server, "-d", "dummy", "-r", "48000", "-p", "256"],
+                                 env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(self.stop, jackd)
+        for _ in range(100):
+            if subprocess.run(["jack_lsp"], env=env, capture_output=True).returncode == 0:
+                break
+            time.sleep(0.1)
+        else:
+            self.fail("the JACK server did not start")
+        # Line-buffered, so each answer can be read as soon as it is printed.
+        jalv = subprocess.Popen(["stdbuf", "-oL", "jalv", "-n", "qp-jalv", "-x", "-c", "sens=0.7", "-c", "buzz=0.2",
+                                 PLUGIN_URI], env=env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                stderr=subprocess.STDOUT, text=True, bufsize=1)
+        self.addCleanup(self.stop, jalv)
+        lines = queue.Queue()
+        threading.Thread(target=lambda: [lines.put(line) for line in jalv.stdout], daemon=True).start()
+
+        def say(command, settle=0.7):
+            jalv.stdin.write(command + "\n")
+            jalv.stdin.flush()
+            time.sleep(settle)
+            return "".join(lines.get() for _ in range(lines.qsize()))
+
+        def controls():
+            return {m[0]: float(m[1]) for m in re.findall(r"(sens|buzz) = (-?[\d.]+)", say("controls"))}
+
+        say("help", settle=1.5)  # jalv is up and reading commands
+        ports = run(["jack_lsp"], env=env)
+        for symbol, kind, _ in PORTS:
+            self.assertEqual("qp-jalv:" + symbol in ports, kind == "AudioPort")
+        self.assertEqual(controls(), {"sens": 0.7, "buzz": 0.2})
+        listed = say("presets")
+        for number, (name, _, _) in enumerate(factory_programs(), 1):
+            self.assertIn("%s:preset:%02d (%s)" % (PLUGIN_URI, number, name), listed)
+        # jalv loads a preset's values when it lists them, so `preset` follows `presets`.
+        name, sens, buzz = factory_programs()[3]
+        say("preset %s:preset:04" % PLUGIN_URI)
+        self.assertEqual(controls(), {"sens": round(sens, 6), "buzz": round(buzz, 6)})
+        say("set sens 0.3")
+        self.assertEqual(controls(), {"sens": 0.3, "buzz": round(buzz, 6)})
+        print("jalv read back: -c sens=0.7 buzz=0.2; preset 04 (%s) sens %.6f buzz %.6f; set sens 0.3" % (name, sens, buzz))
+        jalv.stdin.close()
+        self.assertEqual(jalv.wait(20), 0)
+
+
+class AgainstDll(unittest.TestCase):
+    """Renders through lv2apply and lv2file against `qphost render` of the DLL under Wine."""
+
+    PAIRS = [(0.5, 0.5), (0.8, 0.3), (0.98, 0.55), (0.25, 1.0)]
+
+    @classmethod
+    def setUpClass(cls):
+        cls.dir = tempfile.mkdtemp(prefix="qp-lv2-dll-")
+        # The sung vowel of qphost synth and a spoken phrase, made stereo with different
+        # channels (the right one 0.7 times the left, 1.3 ms later), at both rates.
+        cls.qphost("synth", "--mono", "vowel.wav")
+        run(["espeak-ng", "-w", os.path.join(cls.dir, "phrase.wav"), PHRASE])
+        for source in ("vowel", "phrase"):
+            for rate in (44100, 48000):
+                raw = os.path.join(cls.dir, "raw.f32")
+                run(["sox", os.path.join(cls.dir, source + ".wav"), "-t", "f32", "-c", "2", raw,
+                     "remix", "1", "1v0.7", "delay", "0", "0.0013", "rate", "-v", str(rate)])
+                write_float_wav(os.path.join(cls.dir, "%s-%d.wav" % (source, rate)), rate,
+                                array.array("f", open(raw, "rb").read()))
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.dir)
+
+    @classmethod
+    def qphost(cls, *arguments):
+        # qphost runs under Wine from the work folder, so every file name is relative.
+        return run(OPTIONS["qphost"] + list(arguments), cwd=cls.dir)
+
+    def setUp(self):
+        self.env = lv2_path(self)
+        self.compared = self.differing = 0
+
+    def assertSameRender(self, lv2_command, qphost_arguments, source, rate):
+        name = "%s-%d.wav" % (source, rate)
+        run(lv2_command + ["-i", name, "-o", "lv2.wav", PLUGIN_URI], cwd=self.dir, env=self.env)
+        self.qphost("render", *qphost_arguments, name, "dll.wav")
+        renders = [read_float_wav(os.path.join(self.dir, f)) for f in ("lv2.wav", "dll.wav")]
+        self.assertEqual([r[:2] for r in renders], [(rate, 2)] * 2)
+        lv2, dll = [array.array("I", r[2].tobytes()) for r in renders]  # bit patterns, -0.0 and NaN included
+        self.assertEqual(len(lv2), len(dll))
+        self.assertGreater(len(lv2), rate)
+        differing = sum(a != b for a, b in zip(lv2, dll))
+        self.compared += len(lv2)
+        self.differing += differing
+        self.assertEqual(differing, 0)
+
+    def test_lv2apply_renders_equal_the_dlls(self):
+        for source in ("vowel", "phrase"):
+            for rate in (44100, 48000):
+                for sens, buzz in self.PAIRS:
+                    with self.subTest(input=source, rate=rate, sens=sens, buzz=buzz):
+                        self.assertSameRender(["lv2apply", "-c", "sens", str(sens), "-c", "buzz", str(buzz)],
+                                              ["--param", "sens=%s" % sens, "--param", "buzz=%s" % buzz], source, rate)
+        print("lv2apply against the DLL: %d samples compared, %d differ" % (self.compared, self.differing))
+
+    def test_factory_presets_render_as_the_dlls_programs(self):
+        shutil.copy(OPTIONS["bank"], os.path.join(self.dir, "factory.fxb"))
+        for number, (name, _, _) in enumerate(factory_programs(), 1):
+            for source, rate in (("vowel", 44100), ("phrase", 48000)):
+                with self.subTest(preset=name, input=source, rate=rate):
+                    # lv2file finds a preset by its label, and clips unless told not to.
+                    self.assertSameRender(["lv2file", "--ignore-clipping", "-P", name],
+                                          ["--bank", "factory.fxb", "--program", str(number - 1)], source, rate)
+        print("lv2file presets against the DLL's programs: %d samples compared, %d differ"
+              % (self.compared, self.differing))
+
+
+class Outcomes(XmlResult):
+    """Also keeps each failing subtest, which unittest reports apart from its test."""
+
+    def addSubTest(self, test, subtest, err):
+        super().addSubTest(test, subtest, err)
+        if err is not None:
+            self.cases.append((subtest, self._exc_info_to_string(err, test)))
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--result", required=True)
+    parser.add_argument("--bundle", required=True)
+    parser.add_argument("--bank", required=True)
+    parser.add_argument("--qphost", nargs=2, metavar=("WINE_RUN", "QPHOST_EXE"))
+    parser.add_argument("suites", nargs="+", choices=["Bundle", "Jalv", "AgainstDll"])
+    args = parser.parse_args()
+    OPTIONS.update(bundle=args.bundle, bank=os.path.abspath(args.bank),
+                   qphost=args.qphost and [os.path.abspath(p) for p in args.qphost])
+    if not os.path.isfile(os.path.join(args.bundle, "manifest.ttl")):
+        sys.exit("no LV2 bundle in %s: cmake --preset linux && cmake --build build/linux --target lv2_bundle"
+                 % args.bundle)
+    suite = unittest.TestSuite(unittest.defaultTestLoader.loadTestsFromTestCase(globals()[s]) for s in args.suites)
+    result = unittest.TextTestRunner(resultclass=Outcomes, verbosity=2).run(suite)
+    def name(test):  # a subtest is named after its test and its parameters
+        case = getattr(test, "test_case", test)
+        return case._testMethodName + (" " + test._subDescription() if case is not test else ""), type(case).__name__
+
+    cases = ["    <testcase name=%s classname=%s status=\"run\" result=\"completed\"" % tuple(map(quoteattr, name(test)))
+        + ("/>" if failure is None else ">\n      <failure message=%s type=\"\"/>\n    </testcase>" % quoteattr(failure))
+        for test, failure in result.cases]
+    os.makedirs(os.path.dirname(os.path.abspath(args.result)), exist_ok=True)
+    with open(args.result, "w") as f:
+        f.write('<?xml version="1.0" encoding="UTF-8"?>\n<testsuites tests="%d" failures="%d">\n  <testsuite>\n%s\n'
+                "  </testsuite>\n</testsuites>\n" % (len(cases), len(result.failures) + len(result.errors),
+                                                     "\n".join(cases)))
+    return 0 if result.wasSuccessful() and result.testsRun > 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
