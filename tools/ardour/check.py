@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The checks and figures of `./run ardour` (tools/ardour/run-ardour.sh).
 
-usage: check.py ports URI SYMBOL=VALUE...     port index of each control (from lilv), as PORT=VALUE
+usage: check.py ports URI DIR SYMBOL=VALUE... port index of each control (from lilv), as PORT=VALUE,
+                                              once lilv finds the plug-in in a bundle inside DIR
        check.py levels FILE.wav...            peak and RMS of each export; fails on a silent one
        check.py differ DRY.wav WET.wav FROM   fails unless WET differs from DRY from frame FROM on
        check.py match EXPECTED.wav GOT.wav FROM [figures]
@@ -18,10 +19,12 @@ starts with the plug-in's state already moved on; comparisons of a plug-in's
 output skip the first FROM frames.
 """
 import math
+import os
 import re
 import struct
 import subprocess
 import sys
+import urllib.parse
 import xml.etree.ElementTree as ET
 
 FORMAT_FLOAT = 3
@@ -74,11 +77,14 @@ def settings(pairs):
     return result
 
 
-def ports(uri, pairs):
+def ports(uri, folder, pairs):
     info = subprocess.run(["lv2info", uri], capture_output=True, text=True)
     bundle = re.search(r"^\s*Bundle:\s*(\S+)", info.stdout, re.M)
     if info.returncode != 0 or not bundle:
         raise CheckError(f"lilv finds no plug-in {uri} (LV2_PATH?)")
+    where = urllib.parse.unquote(urllib.parse.urlparse(bundle.group(1)).path)
+    if os.path.commonpath([os.path.realpath(where), os.path.realpath(folder)]) != os.path.realpath(folder):
+        raise CheckError(f"lilv takes {uri} from {where}, not from {folder}")
     found = dict((symbol, int(port)) for port, symbol in
                  re.findall(r"^\s*Port (\d+):.*?^\s*Symbol:\s*(\S+)", info.stdout, re.M | re.S))
     wanted = settings(pairs)
@@ -86,7 +92,7 @@ def ports(uri, pairs):
     if missing:
         raise CheckError(f"{uri} has no control {', '.join(missing)}")
     print(" ".join(f"{found[s]}={v:g}" for s, v in wanted.items()))
-    print(f"{uri} from {bundle.group(1)}", file=sys.stderr)
+    print(f"  {uri} from {where}", file=sys.stderr)
 
 
 def levels(paths):
@@ -170,8 +176,8 @@ def main(argv):
     if len(argv) < 2:
         raise CheckError(__doc__)
     command, rest = argv[0], argv[1:]
-    if command == "ports" and rest:
-        ports(rest[0], rest[1:])
+    if command == "ports" and len(rest) >= 2:
+        ports(rest[0], rest[1], rest[2:])
     elif command == "levels":
         levels(rest)
     elif command == "differ" and len(rest) == 3:

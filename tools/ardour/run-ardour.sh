@@ -26,6 +26,7 @@ fi
 lv2_dir=$(cd "$1" && pwd) && uri=$2 && shift 2 || exit 2
 subject_settings=("$@")
 control_uri="urn:ardour:a-reverb"
+control_dir=/usr/lib/lv2
 control_settings=(blend=0.6 roomsz=0.8)
 # The dummy backend's test signal: 1 kHz on the left input, a third of an octave
 # higher on the right, each at -18 dBFS. Three seconds of it are recorded once;
@@ -37,7 +38,7 @@ seconds=3
 skip=2048
 attempts=4
 
-export LV2_PATH="$lv2_dir:/usr/lib/lv2"
+export LV2_PATH="$lv2_dir:$control_dir"
 # Ardour's per-user files (configuration, the export preset, plug-in cache) stay in out/.
 export XDG_CONFIG_HOME="$out/config" XDG_CACHE_HOME="$out/cache"
 rm -rf "$out" && mkdir -p "$XDG_CONFIG_HOME/ardour7/export"
@@ -85,14 +86,15 @@ ardour_step record "$out/record.log" "rm -rf $out/base" record "$out/base/qp" qp
 grep '^qp take' "$out/record.log" | sed 's/^qp take/   take: first frame, frames:/' >&2
 
 status=0
-# variant NAME [URI SYMBOL=VALUE...]: a copy of the recorded session with the
-# plug-in added (or none), checked, saved, reopened and exported to NAME.wav.
+# variant NAME [URI DIR SYMBOL=VALUE...]: a copy of the recorded session with
+# the plug-in (from a bundle in DIR) added, or none, checked, saved, reopened
+# and exported to NAME.wav.
 variant() {
-    local name=$1 v_uri=${2:-} ports
-    shift 2 2>/dev/null || shift
+    local name=$1 v_uri=${2:-} v_dir=${3:-} ports
+    shift $(( $# < 3 ? $# : 3 ))
     local session="$out/$name/qp"
     if [ -n "$v_uri" ]; then
-        ports=$("${check[@]}" ports "$v_uri" "$@") || return 1
+        ports=$("${check[@]}" ports "$v_uri" "$v_dir" "$@") || return 1
         log "$name: $v_uri with $*"
         # shellcheck disable=SC2086 # one PORT=VALUE word each
         ardour_step "$name" "$out/$name-plugin.log" "copy_base $name" plugin "$session" qp "$v_uri" $ports || return 1
@@ -116,8 +118,8 @@ expected() {  # expected NAME URI SYMBOL=VALUE...: lv2apply on Ardour's dry expo
 }
 
 variant dry || status=1
-variant subject "$uri" "${subject_settings[@]}" || status=1
-variant control "$control_uri" "${control_settings[@]}" || status=1
+variant subject "$uri" "$lv2_dir" "${subject_settings[@]}" || status=1
+variant control "$control_uri" "$control_dir" "${control_settings[@]}" || status=1
 
 if [ -f "$out/dry.wav" ]; then
     log "the exports"
