@@ -2,8 +2,12 @@
 """The checks and figures of `./run ardour` (tools/ardour/run-ardour.sh).
 
 usage: check.py ports URI DIR SYMBOL=VALUE... port index of each control (from lilv), as PORT=VALUE,
-                                              once lilv finds the plug-in in a bundle inside DIR
+                                              and preset:LABEL for each preset lilv lists, once
+                                              lilv finds the plug-in in a bundle inside DIR
        check.py levels FILE.wav...            peak and RMS of each export; fails on a silent one
+       check.py fade DRY.wav TAKE_L.wav TAKE_R.wav   prints the frame where Ardour's fade-in of
+                                              an export has ended: the export without a plug-in
+                                              is the recorded take from there on
        check.py differ DRY.wav WET.wav FROM   fails unless WET differs from DRY from frame FROM on
        check.py match EXPECTED.wav GOT.wav FROM [figures]
                                               fails unless GOT is EXPECTED from frame FROM on,
@@ -12,11 +16,15 @@ usage: check.py ports URI DIR SYMBOL=VALUE... port index of each control (from l
                                               the session lists the plug-in as LV2 with these values
        check.py controls PLUGIN.log EXPORT.log PORT=VALUE...
                                               each control differs from its default when set and
-                                              comes back when Ardour loads the saved session
+                                              comes back when Ardour loads the saved session; a
+                                              preset Ardour loaded moved some control
 
-Ardour runs a track's plug-ins while it stands before an export, so an export
-starts with the plug-in's state already moved on; comparisons of a plug-in's
-output skip the first FROM frames.
+Ardour fades the first few thousand frames of an export in, after the track's
+plug-ins (measured: the export of a track without one differs from its recorded
+take there by a gain rising from 0 to 1). A plug-in thus hears the take while
+lv2apply, run on that export, hears it faded; and Ardour runs the plug-in while
+it stands before the export. Comparisons of a plug-in's output therefore start
+a little after the fade has ended.
 """
 import math
 import os
@@ -33,6 +41,8 @@ VALUE_TOLERANCE = 1e-6
 # One step of a 32-bit float near full scale: what separate builds of the same
 # arithmetic (x87 against SSE, fused multiply-add) may differ by.
 SAMPLE_TOLERANCE = 2.0 ** -23
+# Ardour's default fade at each end of a region is 64 frames long.
+REGION_FADE_FRAMES = 64
 
 
 class CheckError(Exception):
@@ -91,7 +101,12 @@ def ports(uri, folder, pairs):
     missing = sorted(set(wanted) - set(found))
     if missing:
         raise CheckError(f"{uri} has no control {', '.join(missing)}")
-    print(" ".join(f"{found[s]}={v:g}" for s, v in wanted.items()))
+    presets = re.search(r"^[ \t]*Presets:[ \t]*\n((?:[ \t]+\S.*\n)*)", info.stdout, re.M)
+    labels = sorted(line.strip() for line in presets.group(1).splitlines()) if presets else []
+    for label in labels:
+        print("preset:" + label)
+    for symbol, value in wanted.items():
+        print(f"{found[symbol]}={value:g}")
     print(f"  {uri} from {where}", file=sys.stderr)
 
 
@@ -115,6 +130,21 @@ def paired(a_path, b_path, first):
     if len(a[0]) <= first:
         raise CheckError(f"{a_path} is shorter than {first} frames")
     return [(x, y) for ca, cb in zip(a, b) for x, y in zip(ca[first:], cb[first:])]
+
+
+def fade(dry, takes):
+    _, exported = read_wav(dry)
+    recorded = [read_wav(take)[1][0] for take in takes]
+    if len(recorded) != len(exported) or any(len(t) != len(e) for t, e in zip(recorded, exported)):
+        raise CheckError(f"{dry} is not as long and wide as the take")
+    frames = len(exported[0])
+    differing = [i for t, e in zip(recorded, exported) for i in range(frames) if e[i] != t[i]]
+    fade_in = max((i + 1 for i in differing if i < frames // 2), default=0)
+    # The region's own fade-out, which the track applies before its plug-ins.
+    fade_out = min((i for i in differing if i >= frames // 2), default=frames)
+    if frames - fade_out > REGION_FADE_FRAMES:
+        raise CheckError(f"{dry} departs from the take {frames - fade_out} frames before its end")
+    print(fade_in)
 
 
 def differ(dry, wet, first):
@@ -154,18 +184,34 @@ def session(path, uri, pairs):
 
 
 def controls(logs, pairs):
-    wanted = settings(pairs)
+    wanted = settings(p for p in pairs if not p.startswith("preset:"))
+    listed = [p[len("preset:"):] for p in pairs if p.startswith("preset:")]
     reported = {}  # (stage, port) -> (label, value)
+    found, loaded_preset = [], None
     for log in logs:
         with open(log) as f:
             for line in f:
                 m = re.match(r"qp control (\w+) (\d+) (\"[^\"]*\") (\S+)$", line)
                 if m:
                     reported[m.group(1), m.group(2)] = (m.group(3), float(m.group(4)))
+                m = re.match(r"qp preset (found|loaded) \"([^\"]*)\"", line)
+                if m and m.group(1) == "found":
+                    found.append(m.group(2))
+                elif m:
+                    loaded_preset = m.group(2)
+    if listed:
+        print(f"  Ardour lists all {len(found)} presets lilv lists ({', '.join(found)}); loaded {loaded_preset}")
+        if sorted(found) != sorted(listed) or loaded_preset is None:
+            raise CheckError(f"Ardour found presets {found} of {listed}")
+    presets = {port: value for (stage, port), (_, value) in reported.items() if stage == "preset"}
+    defaults = {port: value for (stage, port), (_, value) in reported.items() if stage == "default"}
+    if presets and presets == defaults:
+        raise CheckError("loading a preset left every control at its default")
     for port, value in wanted.items():
         label, default = reported.get(("default", port), ("?", None))
         loaded = reported.get(("loaded", port), (label, None))[1]
-        print(f"  port {port} {label}: default {default}, set {value:g}, after reopening {loaded}")
+        preset = f", preset {presets[port]:.9g}" if port in presets else ""
+        print(f"  port {port} {label}: default {default}{preset}, set {value:g}, after reopening {loaded}")
         if default is None or abs(default - value) <= VALUE_TOLERANCE:
             raise CheckError(f"port {port} was set to its default, which proves nothing")
         if loaded is None or abs(loaded - value) > VALUE_TOLERANCE:
@@ -180,6 +226,8 @@ def main(argv):
         ports(rest[0], rest[1], rest[2:])
     elif command == "levels":
         levels(rest)
+    elif command == "fade" and len(rest) >= 2:
+        fade(rest[0], rest[1:])
     elif command == "differ" and len(rest) == 3:
         differ(rest[0], rest[1], int(rest[2]))
     elif command == "match" and len(rest) in (3, 4) and rest[3:] in ([], ["figures"]):

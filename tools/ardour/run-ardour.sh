@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs an LV2 plug-in in Ardour 7 headless (Debian's ardour7-lua on the dummy
 # audio backend) and checks what a user of Ardour relies on:
-#   - the plug-in loads by URI from the folder given (LV2_PATH) and changes the sound;
+#   - the plug-in loads by URI from a copy of the bundle given and changes the sound;
 #   - the session file lists it as an LV2 processor with its control values;
 #   - control values set before saving come back when the session is reopened;
 #   - Ardour's export equals lv2apply (lilv) running the plug-in on Ardour's
@@ -10,10 +10,10 @@
 # a fault of Ardour's (it crashes now and then while closing an exported WAV)
 # shows up there as well and is not taken for one of the plug-in's.
 #
-#   run-ardour.sh LV2_DIR URI SYMBOL=VALUE...
+#   run-ardour.sh BUNDLE URI SYMBOL=VALUE...
 #
-# Called by `./run ardour` with build/linux, Quorrelphone's URI and its
-# controls. Results and logs go to out/ardour/.
+# Called by `./run ardour` with build/linux/Quorrelphone.lv2, Quorrelphone's
+# URI and its controls. Results and logs go to out/ardour/.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 here="$root/tools/ardour"
@@ -21,9 +21,10 @@ out="$root/out/ardour"
 log() { printf '== %s\n' "$*" >&2; }
 
 if [ $# -lt 3 ]; then
-    echo "usage: run-ardour.sh LV2_DIR URI SYMBOL=VALUE..." >&2; exit 2
+    echo "usage: run-ardour.sh BUNDLE URI SYMBOL=VALUE..." >&2; exit 2
 fi
-lv2_dir=$(cd "$1" && pwd) && uri=$2 && shift 2 || exit 2
+bundle=$1 uri=$2
+shift 2
 subject_settings=("$@")
 control_uri="urn:ardour:a-reverb"
 control_dir=/usr/lib/lv2
@@ -33,15 +34,20 @@ control_settings=(blend=0.6 roomsz=0.8)
 # every export plays that take, so all of them hear the same samples.
 input="Sine Wave 1K, 1/3 Oct"
 seconds=3
-# Ardour runs the track's plug-ins while it stands before an export starts;
-# the comparisons begin this far in.
-skip=2048
+# Ardour fades an export in after the track's plug-ins (check.py tells how far
+# from the export without one) and runs the plug-ins while it stands before
+# the export: the comparisons begin this far after the fade has ended.
+settle=2048
 attempts=4
 
+# The bundle is installed as a user would, by copying its folder into a folder
+# of its own that LV2_PATH names (a build tree holds much else lilv would try).
+lv2_dir="$out/lv2"
 export LV2_PATH="$lv2_dir:$control_dir"
 # Ardour's per-user files (configuration, the export preset, plug-in cache) stay in out/.
 export XDG_CONFIG_HOME="$out/config" XDG_CACHE_HOME="$out/cache"
-rm -rf "$out" && mkdir -p "$XDG_CONFIG_HOME/ardour7/export"
+rm -rf "$out" && mkdir -p "$XDG_CONFIG_HOME/ardour7/export" "$lv2_dir"
+cp -r "$bundle" "$lv2_dir/" || exit 1
 cp "$here/float-wav.preset" "$XDG_CONFIG_HOME/ardour7/export/"
 check=(python3 "$here/check.py")
 
@@ -90,14 +96,15 @@ status=0
 # the plug-in (from a bundle in DIR) added, or none, checked, saved, reopened
 # and exported to NAME.wav.
 variant() {
-    local name=$1 v_uri=${2:-} v_dir=${3:-} ports
+    local name=$1 v_uri=${2:-} v_dir=${3:-} found ports=()
     shift $(( $# < 3 ? $# : 3 ))
     local session="$out/$name/qp"
     if [ -n "$v_uri" ]; then
-        ports=$("${check[@]}" ports "$v_uri" "$v_dir" "$@") || return 1
+        found=$("${check[@]}" ports "$v_uri" "$v_dir" "$@") || return 1
+        mapfile -t ports <<<"$found"
         log "$name: $v_uri with $*"
-        # shellcheck disable=SC2086 # one PORT=VALUE word each
-        ardour_step "$name" "$out/$name-plugin.log" "copy_base $name" plugin "$session" qp "$v_uri" $ports || return 1
+        ardour_step "$name" "$out/$name-plugin.log" "copy_base $name" plugin "$session" qp "$v_uri" "${ports[@]}" ||
+            return 1
         "${check[@]}" session "$session/qp.ardour" "$v_uri" "$@" || return 1
     else
         log "$name: no plug-in"
@@ -105,8 +112,7 @@ variant() {
     fi
     ardour_step "$name" "$out/$name-export.log" "rm -f $out/$name.wav" export "$session" qp "$out/$name.wav" || return 1
     if [ -n "$v_uri" ]; then
-        # shellcheck disable=SC2086
-        "${check[@]}" controls "$out/$name-plugin.log" "$out/$name-export.log" $ports || return 1
+        "${check[@]}" controls "$out/$name-plugin.log" "$out/$name-export.log" "${ports[@]}" || return 1
     fi
 }
 expected() {  # expected NAME URI SYMBOL=VALUE...: lv2apply on Ardour's dry export
@@ -121,7 +127,10 @@ variant dry || status=1
 variant subject "$uri" "$lv2_dir" "${subject_settings[@]}" || status=1
 variant control "$control_uri" "$control_dir" "${control_settings[@]}" || status=1
 
-if [ -f "$out/dry.wav" ]; then
+takes=("$out"/base/qp/interchange/qp/audiofiles/*%[LR].wav)
+if [ -f "$out/dry.wav" ] && fade=$("${check[@]}" fade "$out/dry.wav" "${takes[@]}"); then
+    skip=$((fade + settle))
+    log "Ardour's own fade-in at the start of an export: $fade frames; comparisons start at frame $skip"
     log "the exports"
     for f in dry subject control; do
         [ -f "$out/$f.wav" ] && { "${check[@]}" levels "$out/$f.wav" || status=1; }
@@ -137,10 +146,12 @@ if [ -f "$out/dry.wav" ]; then
     else
         status=1
     fi
-    log "control: the same for Ardour's ACE Reverb (figures only: a reverb carries any difference in its starting state on for seconds)"
+    log "control: the same for Ardour's ACE Reverb (figures only: its tail carries the fade-in's difference on for seconds)"
     if expected control "$control_uri" "${control_settings[@]}" && [ -f "$out/control.wav" ]; then
         "${check[@]}" match "$out/control-lv2apply.wav" "$out/control.wav" "$skip" figures
     fi
+else
+    status=1
 fi
 
 summary=""

@@ -5,8 +5,10 @@
 --
 --   session.lua record  DIR NAME INPUT SECONDS   new session with one stereo track,
 --                                                SECONDS of the dummy backend's INPUT recorded
---   session.lua plugin  DIR NAME URI [PORT=VALUE...]  adds the LV2 plug-in URI before the
---                                                fader, sets the controls (by LV2 port index), saves
+--   session.lua plugin  DIR NAME URI [preset:LABEL...] [PORT=VALUE...]
+--                                                adds the LV2 plug-in URI before the fader, finds
+--                                                each preset named and loads the last one, then
+--                                                sets the controls (by LV2 port index), saves
 --   session.lua export  DIR NAME OUT.wav         prints the plug-in's controls as loaded, then
 --                                                exports the take's span as 32-bit float WAV
 --
@@ -150,7 +152,7 @@ local function record(dir, name, input, seconds)
 	close_session()
 end
 
-local function add_plugin(dir, name, uri, settings)
+local function add_plugin(dir, name, uri, presets, settings)
 	start_engine()
 	step("load")
 	local session = load_session(dir, name)
@@ -169,6 +171,21 @@ local function add_plugin(dir, name, uri, settings)
 	local _, plugin, controls = plugin_controls(track)
 	say("plugin", string.format("%q", plugin:name()), plugin:unique_id())
 	report_controls(proc, controls, "default")
+	local loaded
+	for _, label in ipairs(presets) do
+		loaded = plugin:preset_by_label(label)
+		if not loaded then
+			fail("Ardour does not list the preset " .. label)
+		end
+		say("preset", "found", string.format("%q", label), loaded.uri)
+	end
+	if loaded then
+		if not plugin:load_preset(loaded) then
+			fail("Ardour could not load the preset " .. loaded.label)
+		end
+		say("preset", "loaded", string.format("%q", loaded.label))
+		report_controls(proc, controls, "preset")
+	end
 	local by_port = {}
 	for _, c in ipairs(controls) do
 		by_port[c.port] = c
@@ -227,7 +244,12 @@ local command = arg[1]
 if command == "record" and #arg == 5 then
 	record(arg[2], arg[3], arg[4], tonumber(arg[5]))
 elseif command == "plugin" and #arg >= 4 then
-	add_plugin(arg[2], arg[3], arg[4], { table.unpack(arg, 5) })
+	local presets, settings = {}, {}
+	for i = 5, #arg do
+		local label = arg[i]:match("^preset:(.+)$")
+		table.insert(label and presets or settings, label or arg[i])
+	end
+	add_plugin(arg[2], arg[3], arg[4], presets, settings)
 elseif command == "export" and #arg == 4 then
 	export(arg[2], arg[3], arg[4])
 else
