@@ -5,9 +5,9 @@ usage: check.py ports URI DIR SYMBOL=VALUE... port index of each control (from l
                                               and preset:LABEL for each preset lilv lists, once
                                               lilv finds the plug-in in a bundle inside DIR
        check.py levels FILE.wav...            peak and RMS of each export; fails on a silent one
-       check.py fade DRY.wav TAKE_L.wav TAKE_R.wav   prints the frame where Ardour's fade-in of
-                                              an export has ended: the export without a plug-in
-                                              is the recorded take from there on
+       check.py fade DRY.wav TAKE_L.wav TAKE_R.wav   prints the frame where the fades at the
+                                              start of an export have ended: the export without
+                                              a plug-in is the recorded take from there on
        check.py differ DRY.wav WET.wav FROM   fails unless WET differs from DRY from frame FROM on
        check.py match EXPECTED.wav GOT.wav FROM [figures]
                                               fails unless GOT is EXPECTED from frame FROM on,
@@ -19,9 +19,9 @@ usage: check.py ports URI DIR SYMBOL=VALUE... port index of each control (from l
                                               comes back when Ardour loads the saved session; a
                                               preset Ardour loaded moved some control
 
-Ardour fades the first few thousand frames of an export in, after the track's
-plug-ins (measured: the export of a track without one differs from its recorded
-take there by a gain rising from 0 to 1). A plug-in thus hears the take while
+Ardour fades some exports in over their first few thousand frames, after the
+track's plug-ins (measured: the export of a track without one then differs from
+its recorded take there by a gain rising from 0 to 1). A plug-in thus hears the take while
 lv2apply, run on that export, hears it faded; and Ardour runs the plug-in while
 it stands before the export. Comparisons of a plug-in's output therefore start
 a little after the fade has ended.
