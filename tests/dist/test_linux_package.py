@@ -1,0 +1,133 @@
+#!/usr/bin/env python3
+"""The Linux release package: tools/dist/make-linux-dist.py with a stand-in LV2 bundle.
+
+    test_linux_package.py --result OUT.xml
+
+Results are written as GoogleTest XML so that they count with the other suites.
+"""
+
+import argparse
+import hashlib
+import os
+import shutil
+import subprocess
+import sys
+import tarfile
+import tempfile
+import unittest
+from xml.sax.saxutils import quoteattr
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from test_release import ROOT, VERSION, XmlResult  # noqa: E402
+
+MAKE_LINUX_DIST = os.path.join(ROOT, "tools", "dist", "make-linux-dist.py")
+TOP = "Quorrelphone-" + VERSION
+STAMP = 1700000000
+
+
+def fake_library(elf_class=2, kind=3, machine=62):
+    """The ELF identification and header fields the packer reads: class, byte order, type, machine."""
+    return b"\x7fELF" + bytes([elf_class, 1, 1]) + bytes(9) + kind.to_bytes(2, "little") \
+        + machine.to_bytes(2, "little") + bytes(44)
+
+
+class LinuxPackage(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.mkdtemp(prefix="qp-linux-dist-test-")
+        self.addCleanup(shutil.rmtree, self.dir)
+        self.write("Quorrelphone.lv2/manifest.ttl",
+                   b"<urn:q> lv2:binary <Quorrelphone.so> ; rdfs:seeAlso <Quorrelphone.ttl> , <presets/Reed.ttl> .")
+        self.write("Quorrelphone.lv2/Quorrelphone.so", fake_library())
+        self.write("Quorrelphone.lv2/Quorrelphone.ttl", b"<urn:q> a lv2:Plugin .")
+        self.write("Quorrelphone.lv2/presets/Reed.ttl", b"<urn:q#reed> a pset:Preset .")
+        self.write("docs/manual.md", b"# Quorrelphone @VERSION@\n![face](images/editor.png)\n")
+        self.write("docs/images/editor.png", b"\x89PNG picture")
+
+    def write(self, name, data):
+        path = os.path.join(self.dir, name)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(data)
+        return path
+
+    def make(self, out="out"):
+        return subprocess.run([sys.executable, MAKE_LINUX_DIST, "--bundle", os.path.join(self.dir, "Quorrelphone.lv2"),
+                               "--docs", os.path.join(self.dir, "docs"), "--out", os.path.join(self.dir, out)],
+                              capture_output=True, text=True, env=dict(os.environ, SOURCE_DATE_EPOCH=str(STAMP)))
+
+    def package(self, out="out"):
+        return os.path.join(self.dir, out, TOP + "-linux-x86_64.tar.gz")
+
+    def test_holds_bundle_manual_and_sums_under_one_folder(self):
+        self.assertEqual(self.make().returncode, 0)
+        with tarfile.open(self.package()) as tar:
+            members = tar.getmembers()
+            names = [m.name for m in members]
+            self.assertEqual(names, sorted(names))
+            files = {m.name[len(TOP) + 1:]: tar.extractfile(m).read() for m in members if m.isfile()}
+            self.assertEqual({(m.mode, m.uid, m.gid, m.uname, m.mtime) for m in members if m.isfile()},
+                             {(0o644, 0, 0, "root", STAMP)})
+            self.assertEqual({(m.name, m.mode) for m in members if m.isdir()},
+                             {(TOP + d, 0o755) for d in ("", "/Quorrelphone.lv2", "/Quorrelphone.lv2/presets",
+                                                         "/manual", "/manual/images")})
+            tar.extractall(self.dir)
+        self.assertEqual(set(files), {"SHA256SUMS", "manual/manual.md", "manual/images/editor.png",
+                                      "Quorrelphone.lv2/manifest.ttl", "Quorrelphone.lv2/Quorrelphone.so",
+                                      "Quorrelphone.lv2/Quorrelphone.ttl", "Quorrelphone.lv2/presets/Reed.ttl"})
+        self.assertEqual(files["manual/manual.md"].decode(), "# Quorrelphone %s\n![face](images/editor.png)\n" % VERSION)
+        listed = dict(reversed(line.split("  ", 1)) for line in files["SHA256SUMS"].decode().splitlines())
+        self.assertEqual(listed, {n: hashlib.sha256(d).hexdigest() for n, d in files.items() if n != "SHA256SUMS"})
+        if shutil.which("sha256sum"):
+            check = subprocess.run(["sha256sum", "-c", "--strict", "SHA256SUMS"], cwd=os.path.join(self.dir, TOP),
+                                   capture_output=True)
+            self.assertEqual(check.returncode, 0, check.stdout + check.stderr)
+
+    def test_same_inputs_give_the_same_bytes(self):
+        self.assertEqual(self.make("first").returncode, 0)
+        os.utime(os.path.join(self.dir, "Quorrelphone.lv2/Quorrelphone.so"), (1, 1))  # input times must not leak in
+        self.assertEqual(self.make("second").returncode, 0)
+        with open(self.package("first"), "rb") as a, open(self.package("second"), "rb") as b:
+            first = a.read()
+            self.assertEqual(first, b.read())
+        self.assertEqual(first[3:8], bytes(5), "the gzip header carries no file name (flag 8) and no time")
+
+    def test_broken_bundles_are_refused_and_nothing_is_written(self):
+        so = "Quorrelphone.lv2/Quorrelphone.so"
+        cases = [("manifest.ttl", lambda: os.remove(os.path.join(self.dir, "Quorrelphone.lv2/manifest.ttl"))),
+                 ("names presets/Reed.ttl", lambda: os.remove(os.path.join(self.dir, "Quorrelphone.lv2/presets/Reed.ttl"))),
+                 ("not an ELF file", lambda: self.write(so, b"#!/bin/sh\n")),
+                 ("not a 64-bit", lambda: self.write(so, fake_library(elf_class=1))),
+                 ("not a shared object", lambda: self.write(so, fake_library(kind=2))),
+                 ("machine 183", lambda: self.write(so, fake_library(machine=183)))]
+        for words, breaks in cases:
+            with self.subTest(words):
+                self.setUp()
+                breaks()
+                result = self.make()
+                self.assertEqual(result.returncode, 1)
+                self.assertIn(words, result.stderr)
+                self.assertFalse(os.path.exists(os.path.join(self.dir, "out")) and os.listdir(os.path.join(self.dir, "out")))
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--result", required=True)
+    args = parser.parse_args()
+    suite = unittest.defaultTestLoader.loadTestsFromTestCase(LinuxPackage)
+    result = unittest.TextTestRunner(resultclass=XmlResult, verbosity=2).run(suite)
+    cases = []
+    for test, failure in result.cases:
+        case = "    <testcase name=%s classname=%s status=\"run\" result=\"completed\"" % (
+            quoteattr(test._testMethodName), quoteattr(type(test).__name__))
+        cases.append(case + ("/>" if failure is None else
+                             ">\n      <failure message=%s type=\"\"/>\n    </testcase>" % quoteattr(failure)))
+    os.makedirs(os.path.dirname(os.path.abspath(args.result)), exist_ok=True)
+    with open(args.result, "w") as f:
+        f.write('<?xml version="1.0" encoding="UTF-8"?>\n<testsuites tests="%d" failures="%d">\n  <testsuite>\n%s\n'
+                "  </testsuite>\n</testsuites>\n" % (len(result.cases), len(result.failures) + len(result.errors),
+                                                     "\n".join(cases)))
+    return 0 if result.wasSuccessful() and result.testsRun > 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
