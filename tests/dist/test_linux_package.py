@@ -71,7 +71,7 @@ class LinuxPackage(unittest.TestCase):
                              {(TOP + d, 0o755) for d in ("", "/Quorrelphone.lv2", "/Quorrelphone.lv2/presets",
                                                          "/manual", "/manual/images")})
             tar.extractall(self.dir)
-        self.assertEqual(set(files), {"SHA256SUMS", "manual/manual.md", "manual/images/editor.png",
+        self.assertEqual(set(files), {"SHA256SUMS", "manual/manual.md", "manual/manual.html", "manual/images/editor.png",
                                       "Quorrelphone.lv2/manifest.ttl", "Quorrelphone.lv2/Quorrelphone.so",
                                       "Quorrelphone.lv2/Quorrelphone.ttl", "Quorrelphone.lv2/presets/Reed.ttl"})
         self.assertEqual(files["manual/manual.md"].decode(), "# Quorrelphone %s\n![face](images/editor.png)\n" % VERSION)

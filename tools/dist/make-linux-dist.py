@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Packs the Linux release: Quorrelphone-<version>-linux-x86_64.tar.gz with the LV2 bundle,
-the manual with its pictures, and SHA256SUMS over every other file, all under one folder
+the manual with its pictures (and as one self-contained manual.html), and SHA256SUMS over every other file, all under one folder
 Quorrelphone-<version>/.
 
     tools/dist/make-linux-dist.py --bundle build/linux/Quorrelphone.lv2 --out dist
@@ -133,7 +133,9 @@ def main(argv=None):
     try:
         version = common.read_version(args.version_file)
         files = bundle_files(args.bundle)
-        files.update(common.manual_files(args.docs, version))
+        manual = common.manual_files(args.docs, version)
+        manual["manual/manual.html"] = common.manual_html(manual, version)
+        files.update(manual)
         files[common.SUMS_NAME] = common.sums(files)
         top = "Quorrelphone-" + version
         path = os.path.join(args.out, "%s-linux-x86_64.tar.gz" % top)
