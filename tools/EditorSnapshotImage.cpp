@@ -1,11 +1,12 @@
 #include "tools/EditorSnapshotImage.h"
 
+#include "tools/FileReplace.h"
 #include "tools/LittleEndian.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <cstdio>
+#include <cstddef>
 
 namespace qp::tools {
 
@@ -141,20 +142,8 @@ std::vector<std::uint8_t> encodeBmp(const SnapshotImage& image) {
 }
 
 bool writeSnapshotImage(const std::string& path, const SnapshotImage& image, std::string* error) {
-    const std::vector<std::uint8_t> bytes = endsWithPng(path) ? encodePng(image) : encodeBmp(image);
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        if (error) {
-            *error = "cannot write " + path;
-        }
-        return false;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!(written && closed) && error) {
-        *error = "cannot write " + path;
-    }
-    return written && closed;
+    // Like every file the tools write: the new picture whole, or the old one kept.
+    return replaceFileContents(path, endsWithPng(path) ? encodePng(image) : encodeBmp(image), error);
 }
 
 }  // namespace qp::tools

@@ -1,5 +1,6 @@
 #include "tools/WavFile.h"
 
+#include "tools/FileReplace.h"
 #include "tools/LittleEndian.h"
 
 #include <cmath>
@@ -329,22 +330,9 @@ bool writeWavFile(const std::string& path, const Audio& audio, SampleFormat form
         }
         return false;
     }
-    const std::vector<std::uint8_t> bytes = encodeWav(audio, format);
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
-    if (!file) {
-        if (error) {
-            *error = "cannot create " + path;
-        }
-        return false;
-    }
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size() ||
-        std::fflush(file.get()) != 0) {
-        if (error) {
-            *error = "cannot write " + path;
-        }
-        return false;
-    }
-    return true;
+    // A render over an existing take replaces it whole or not at all: a full disk
+    // or a failed write must not leave the musician's old file cut short.
+    return replaceFileContents(path, encodeWav(audio, format), error);
 }
 
 }  // namespace qp::tools

@@ -16,7 +16,9 @@
 #include <csignal>
 #endif
 
+#include "tools/EditorSnapshotImage.h"
 #include "tools/PresetFile.h"
+#include "tools/WavFile.h"
 
 namespace qp::test {
 
@@ -313,7 +315,26 @@ std::ptrdiff_t entryCount(const fs::path& folder) {
 
 // Whatever goes wrong, the file already there is still whole afterwards and no
 // half-written neighbour is left in its folder.
-TEST(PresetFileWrite, ReplacesTheFileWholeOrLeavesItAsItWas) {
+// Every file the tools write (presets and banks, rendered takes, editor pictures)
+// is replaced whole or left as it was.
+TEST(ToolFileWrite, ReplacesTheFileWholeOrLeavesItAsItWas) {
+    using Write = bool (*)(const std::string& path, std::vector<std::uint8_t>* expected, std::string* error);
+    const Write writers[] = {
+        [](const std::string& path, std::vector<std::uint8_t>* expected, std::string* error) {
+            *expected = counting(2048, 3);
+            return writeFileBytes(path, *expected, error);
+        },
+        [](const std::string& path, std::vector<std::uint8_t>* expected, std::string* error) {
+            const Audio take{44100, {std::vector<float>(600, 0.25f)}};
+            *expected = encodeWav(take, SampleFormat::Float32);
+            return writeWavFile(path, take, SampleFormat::Float32, error);
+        },
+        [](const std::string& path, std::vector<std::uint8_t>* expected, std::string* error) {
+            const SnapshotImage picture{24, 24, std::vector<std::uint32_t>(24 * 24, 0x123456u)};
+            *expected = encodeBmp(picture);
+            return writeSnapshotImage(path, picture, error);
+        },
+    };
     const struct {
         const char* what;
         const char* target;
@@ -326,42 +347,45 @@ TEST(PresetFileWrite, ReplacesTheFileWholeOrLeavesItAsItWas) {
         {"a disk that fills part way", "x.fxp", false, 1024, false},
     };
     const std::string old(3000, 'o');
-    const std::vector<std::uint8_t> bytes = counting(2048, 3);
     const fs::path folder = fs::path(::testing::TempDir()) / "qp_preset_write_test";
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        const fs::path target = folder / c.target;
-        if (c.folderInItsPlace) {
-            fs::create_directories(target / "inside");
-        } else {
-            std::ofstream(target, std::ios::binary) << old;
-        }
-        const std::string oldContents = contents(target);
-        const std::ptrdiff_t entries = entryCount(folder);
-        std::string error;
+        for (const Write write : writers) {
+            SCOPED_TRACE(c.what);
+            fs::remove_all(folder);
+            fs::create_directories(folder);
+            const fs::path target = folder / c.target;
+            if (c.folderInItsPlace) {
+                fs::create_directories(target / "inside");
+            } else {
+                std::ofstream(target, std::ios::binary) << old;
+            }
+            const std::string oldContents = contents(target);
+            std::vector<std::uint8_t> bytes;
+            const std::ptrdiff_t entries = entryCount(folder);
+            std::string error;
 #ifdef _WIN32
-        if (c.sizeLimit != 0) {
-            continue;  // Windows has no per-process file size limit to fail a write with
-        }
-        const bool written = writeFileBytes(target.string(), bytes, &error);
+            if (c.sizeLimit != 0) {
+                continue;  // Windows has no per-process file size limit to fail a write with
+            }
+            const bool written = write(target.string(), &bytes, &error);
 #else
-        rlimit saved{};
-        getrlimit(RLIMIT_FSIZE, &saved);
-        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limited{c.sizeLimit != 0 ? c.sizeLimit : saved.rlim_cur, saved.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limited);
-        const bool written = writeFileBytes(target.string(), bytes, &error);
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, handler);
+            rlimit saved{};
+            getrlimit(RLIMIT_FSIZE, &saved);
+            const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limited{c.sizeLimit != 0 ? c.sizeLimit : saved.rlim_cur, saved.rlim_max};
+            setrlimit(RLIMIT_FSIZE, &limited);
+            const bool written = write(target.string(), &bytes, &error);
+            setrlimit(RLIMIT_FSIZE, &saved);
+            std::signal(SIGXFSZ, handler);
 #endif
-        EXPECT_EQ(written, c.written) << error;
-        EXPECT_TRUE(written || mentions(error, target.filename().string())) << error;
-        EXPECT_TRUE(contents(target) == (c.written ? std::string(bytes.begin(), bytes.end()) : oldContents))
-            << "the file holds " << contents(target).size() << " bytes";
-        EXPECT_EQ(fs::is_directory(target), c.folderInItsPlace);
-        EXPECT_EQ(entryCount(folder), entries);  // no temporary file left beside it
+            EXPECT_EQ(written, c.written) << error;
+            EXPECT_TRUE(written || mentions(error, target.filename().string())) << error;
+            EXPECT_TRUE(contents(target) ==
+                        (c.written ? std::string(bytes.begin(), bytes.end()) : oldContents))
+                << "the file holds " << contents(target).size() << " bytes";
+            EXPECT_EQ(fs::is_directory(target), c.folderInItsPlace);
+            EXPECT_EQ(entryCount(folder), entries);  // no temporary file left beside it
+        }
     }
     fs::remove_all(folder);
 }
