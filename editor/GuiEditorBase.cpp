@@ -4,6 +4,7 @@
 
 #include <atomic>
 
+#include "editor/ToolkitInput.h"
 #include "gui/Frame.h"
 #include "gui/Point.h"
 #include "host/EditHost.h"
@@ -106,9 +107,15 @@ void GuiEditorBase::wait() {
     inIdle_ = false;
 }
 
-Int32 GuiEditorBase::keyDown(VstKeyCode& key) { return frame_ ? frame_->keyDown(key) : -1; }
+Int32 GuiEditorBase::keyDown(VstKeyCode& key) {
+    KeyCode toolkit = toolkitKey(key);
+    return frame_ ? frame_->keyDown(toolkit) : -1;
+}
 
-Int32 GuiEditorBase::keyUp(VstKeyCode& key) { return frame_ ? frame_->keyUp(key) : -1; }
+Int32 GuiEditorBase::keyUp(VstKeyCode& key) {
+    KeyCode toolkit = toolkitKey(key);
+    return frame_ ? frame_->keyUp(toolkit) : -1;
+}
 
 Int32 GuiEditorBase::setKnobMode(Int32 mode) {
     sharedKnobMode.store(mode, std::memory_order_relaxed);
@@ -142,7 +149,7 @@ void GuiEditorBase::endEdit(std::int32_t tag) {
     }
 }
 
-std::int32_t GuiEditorBase::getKnobMode() const { return knobMode(); }
+KnobMode GuiEditorBase::getKnobMode() const { return toolkitKnobMode(knobMode()); }
 
 std::int32_t GuiEditorBase::knobMode() { return sharedKnobMode.load(std::memory_order_relaxed); }
 

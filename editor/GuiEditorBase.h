@@ -58,9 +58,10 @@ public:
     // FrameOwner: the drag bracket reaches the host through the edit host.
     void beginEdit(std::int32_t tag) override;
     void endEdit(std::int32_t tag) override;
-    std::int32_t getKnobMode() const override;
+    KnobMode getKnobMode() const override;
 
-    // The one knob mode shared by every editor and every knob (kLinearKnobMode...).
+    // The one knob mode shared by every editor and every knob, as the host set it
+    // (kLinearKnobMode...); the knobs read it translated, through getKnobMode.
     static std::int32_t knobMode();
 
     // Where wait() reads the millisecond tick; none restores the system's. A seam

@@ -6,7 +6,7 @@
 
 namespace qp {
 
-std::int32_t arrowKeyDirection(const VstKeyCode& key) {
+std::int32_t arrowKeyDirection(const KeyCode& key) {
     switch (key.virt) {
         case kArrowLeft:
         case kArrowDown:
@@ -46,7 +46,7 @@ bool wheelStep(Control& control, DrawContext* context, float distance) {
     return true;
 }
 
-std::int32_t arrowKeyStep(Control& control, const VstKeyCode& key) {
+std::int32_t arrowKeyStep(Control& control, const KeyCode& key) {
     const std::int32_t direction = arrowKeyDirection(key);
     if (direction == 0) {
         return -1;

@@ -9,25 +9,16 @@
 #include "gui/Control.h"
 #include "gui/DrawContext.h"
 #include "gui/Frame.h"
+#include "gui/KeyCode.h"
 #include "gui/TrackingScope.h"
-#include "host/PluginInterface.h"
 
 namespace qp {
 
-// Virtual key codes of the host's key record for the four arrows.
-enum ArrowKey : unsigned char {
-    kArrowLeft = 11,
-    kArrowUp = 12,
-    kArrowRight = 13,
-    kArrowDown = 14,
-};
-// Bit of the host key record's modifier that stands for shift.
-inline constexpr unsigned char kKeyModifierShift = 1;
 // Shift divides a wheel or key step by this much.
 inline constexpr float kFineStepDivisor = 10.0f;
 
 // -1 for left and down, +1 for up and right, 0 for any other key.
-std::int32_t arrowKeyDirection(const VstKeyCode& key);
+std::int32_t arrowKeyDirection(const KeyCode& key);
 
 // valueChanged when the control is dirty and has a listener; context may be none.
 void notifyIfDirty(Control& control, DrawContext* context);
@@ -42,7 +33,7 @@ bool wheelStep(Control& control, DrawContext* context, float distance);
 
 // One wheel increment per arrow key (a tenth with shift), clamped; the listener
 // is told without a drawing context. 1 when handled, -1 for any other key.
-std::int32_t arrowKeyStep(Control& control, const VstKeyCode& key);
+std::int32_t arrowKeyStep(Control& control, const KeyCode& key);
 
 // One mouse drag from where, bracketed by the frame's beginEdit(tag) ...
 // endEdit(tag) with the control as the frame's edit view: follow(point, buttons)

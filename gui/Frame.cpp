@@ -172,7 +172,7 @@ void Frame::mouseDown(DrawContext* context, Point where) {
     }
 }
 
-std::int32_t Frame::routeKey(std::int32_t (View::*handler)(VstKeyCode&), VstKeyCode& key) {
+std::int32_t Frame::routeKey(std::int32_t (View::*handler)(KeyCode&), KeyCode& key) {
     std::int32_t answer = -1;
     if (editView_ && (answer = (editView_->*handler)(key)) != -1) {
         return answer;
@@ -184,9 +184,9 @@ std::int32_t Frame::routeKey(std::int32_t (View::*handler)(VstKeyCode&), VstKeyC
     return answer;
 }
 
-std::int32_t Frame::keyDown(VstKeyCode& key) { return routeKey(&View::keyDown, key); }
+std::int32_t Frame::keyDown(KeyCode& key) { return routeKey(&View::keyDown, key); }
 
-std::int32_t Frame::keyUp(VstKeyCode& key) { return routeKey(&View::keyUp, key); }
+std::int32_t Frame::keyUp(KeyCode& key) { return routeKey(&View::keyUp, key); }
 
 bool Frame::drop(const char* const* items, std::int32_t count, std::int32_t type, Point where) {
     if (modalView_ || editView_) {
@@ -365,6 +365,6 @@ void Frame::removeTracking(TrackingScope* scope) {
 
 std::int32_t Frame::getTicks() const { return owner_ ? std::int32_t(GetTickCount()) : 0; }
 
-std::int32_t Frame::getKnobMode() const { return owner_ ? owner_->getKnobMode() : 0; }
+KnobMode Frame::getKnobMode() const { return owner_ ? owner_->getKnobMode() : KnobMode::circular; }
 
 }  // namespace qp

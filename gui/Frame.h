@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "gui/KnobMode.h"
 #include "gui/NativeHandles.h"
 #include "gui/ThreadOle.h"
 #include "gui/TransparentBlitLibrary.h"
@@ -61,8 +62,8 @@ public:
     void drawArea(DrawContext* context, const Rect& area) override;
     void mouseDown(DrawContext* context, Point where) override;
     void update(DrawContext* context) override;
-    std::int32_t keyDown(VstKeyCode& key) override;
-    std::int32_t keyUp(VstKeyCode& key) override;
+    std::int32_t keyDown(KeyCode& key) override;
+    std::int32_t keyUp(KeyCode& key) override;
     bool drop(const char* const* items, std::int32_t count, std::int32_t type, Point where) override;
     // The point given is not used: the wheel goes to the view under the cursor,
     // with the cursor's location, whether or not that view takes the mouse.
@@ -97,7 +98,8 @@ public:
     void doIdleProcessing();
     // The system tick count, or 0 without an owner.
     std::int32_t getTicks() const;
-    std::int32_t getKnobMode() const;
+    // The owner's knob mode, circular without an owner.
+    KnobMode getKnobMode() const;
     View* getViewUnderMouse() const;
     // The cursor relative to the window's top-left corner (screen coordinates
     // without a window). Always true.
@@ -126,7 +128,7 @@ private:
     void dropEditView();
     // keyDown and keyUp alike: the edit view, then a modal view, then the children
     // from the top, until one answers other than -1.
-    std::int32_t routeKey(std::int32_t (View::*handler)(VstKeyCode&), VstKeyCode& key);
+    std::int32_t routeKey(std::int32_t (View::*handler)(KeyCode&), KeyCode& key);
 
     // The one walk from the top (last added) to the bottom that press, wheel, drop
     // and key routing share: the first child for which accept answers true.

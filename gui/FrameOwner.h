@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "gui/KnobMode.h"
+
 namespace qp {
 
 class FrameOwner {
@@ -16,8 +18,8 @@ public:
     // One step of idle work inside a control's tracking loop: redraw dirty views
     // now and then, dispatch a pending paint, give the host idle time.
     virtual void wait() = 0;
-    // The toolkit-wide knob mode (kLinearKnobMode: linear dragging).
-    virtual std::int32_t getKnobMode() const = 0;
+    // The toolkit-wide knob mode.
+    virtual KnobMode getKnobMode() const = 0;
 
 protected:
     ~FrameOwner() = default;

@@ -93,7 +93,7 @@ void Knob::mouseDown(DrawContext* context, Point where) {
     }
 
     const bool altHeld = (clickButtons & kModAlt) != 0;
-    const bool modeIsLinear = frame_ && frame_->getKnobMode() == kLinearKnobMode;
+    const bool modeIsLinear = frame_ && frame_->getKnobMode() == KnobMode::linear;
     const bool linear = modeIsLinear != altHeld;
 
     LinearKnobDrag linearDrag(vmin_, vmax_, value_, where, (clickButtons & kModShift) != 0, zoomFactor_);
@@ -121,7 +121,7 @@ void Knob::mouseDown(DrawContext* context, Point where) {
     });
 }
 
-std::int32_t Knob::keyDown(VstKeyCode& key) { return arrowKeyStep(*this, key); }
+std::int32_t Knob::keyDown(KeyCode& key) { return arrowKeyStep(*this, key); }
 
 bool Knob::wheel(DrawContext* context, Point, float distance) { return wheelStep(*this, context, distance); }
 

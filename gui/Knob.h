@@ -15,7 +15,6 @@
 #include "gui/Color.h"
 #include "gui/Control.h"
 #include "gui/KnobGeometry.h"
-#include "host/EditorProtocol.h"
 
 namespace qp {
 
@@ -27,7 +26,7 @@ public:
 
     void draw(DrawContext* context) override;
     void mouseDown(DrawContext* context, Point where) override;
-    std::int32_t keyDown(VstKeyCode& key) override;
+    std::int32_t keyDown(KeyCode& key) override;
     bool wheel(DrawContext* context, Point where, float distance) override;
 
     virtual void drawHandle(DrawContext* context);

@@ -120,7 +120,7 @@ void Slider::mouseDown(DrawContext* context, Point where) {
     });
 }
 
-std::int32_t Slider::keyDown(VstKeyCode& key) { return arrowKeyStep(*this, key); }
+std::int32_t Slider::keyDown(KeyCode& key) { return arrowKeyStep(*this, key); }
 
 bool Slider::wheel(DrawContext* context, Point, float distance) {
     return wheelStep(*this, context, distance);

@@ -32,7 +32,7 @@ public:
 
     void draw(DrawContext* context) override;
     void mouseDown(DrawContext* context, Point where) override;
-    std::int32_t keyDown(VstKeyCode& key) override;
+    std::int32_t keyDown(KeyCode& key) override;
     bool wheel(DrawContext* context, Point where, float distance) override;
     bool attached(View* parent) override;
     bool removed(View* parent) override;

@@ -27,9 +27,9 @@ void View::update(DrawContext* context) {
 
 std::int32_t View::notify(View*, const char*) { return 0; }
 
-std::int32_t View::keyDown(VstKeyCode&) { return -1; }
+std::int32_t View::keyDown(KeyCode&) { return -1; }
 
-std::int32_t View::keyUp(VstKeyCode&) { return -1; }
+std::int32_t View::keyUp(KeyCode&) { return -1; }
 
 bool View::drop(const char* const*, std::int32_t, std::int32_t, Point) { return false; }
 

@@ -14,9 +14,9 @@
 
 #include <cstdint>
 
+#include "gui/KeyCode.h"
 #include "gui/Point.h"
 #include "gui/Rect.h"
-#include "host/PluginInterface.h"
 
 namespace qp {
 
@@ -43,8 +43,8 @@ public:
     virtual void update(DrawContext* context);
     virtual std::int32_t notify(View* sender, const char* message);
     // -1: not handled.
-    virtual std::int32_t keyDown(VstKeyCode& key);
-    virtual std::int32_t keyUp(VstKeyCode& key);
+    virtual std::int32_t keyDown(KeyCode& key);
+    virtual std::int32_t keyUp(KeyCode& key);
     // items: count text pointers for a file list (type 0); for text (type 1) one
     // pointer and count is the byte size of the dropped block.
     virtual bool drop(const char* const* items, std::int32_t count, std::int32_t type, Point where);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <thread>
+#include <utility>
 
 #include "EditorTestSupport.h"
 #include "editor/AboutBox.h"
@@ -13,6 +14,7 @@
 #include "gui/AnimKnob.h"
 #include "gui/Bitmap.h"
 #include "gui/Frame.h"
+#include "gui/KeyCode.h"
 #include "gui/OptionMenu.h"
 #include "gui/OptionMenuPopup.h"
 #include "gui/ParamDisplay.h"
@@ -126,13 +128,41 @@ TEST_F(BuzzEditorTest, TheCommandMenuCarriesTheCommandsAndThePresets) {
 TEST_F(BuzzEditorTest, OpenSetsLinearKnobsWhateverTheHostChoseBefore) {
     fx.editor->setKnobMode(0);
     openEditor();
-    EXPECT_EQ(frame()->getKnobMode(), kLinearKnobMode);
+    EXPECT_EQ(frame()->getKnobMode(), KnobMode::linear);
     // A choice made while open holds until the next open.
     EXPECT_EQ(fx.editor->setKnobMode(1), 1);
-    EXPECT_EQ(frame()->getKnobMode(), 1);
+    EXPECT_EQ(frame()->getKnobMode(), KnobMode::circular);
     fx.editor->close();
     openEditor();
-    EXPECT_EQ(frame()->getKnobMode(), kLinearKnobMode);
+    EXPECT_EQ(frame()->getKnobMode(), KnobMode::linear);
+}
+
+TEST_F(BuzzEditorTest, HostKnobModesAndKeyRecordsReachTheToolkitTranslated) {
+    openEditor();
+    // The host's number is kept as it came; the knobs see linear for 2 alone.
+    const std::pair<Int32, KnobMode> modes[] = {
+        {0, KnobMode::circular},
+        {1, KnobMode::circular},
+        {3, KnobMode::circular},
+        {-2, KnobMode::circular},
+        {kLinearKnobMode, KnobMode::linear},
+    };
+    for (const auto& [hostMode, toolkitMode] : modes) {
+        fx.editor->setKnobMode(hostMode);
+        EXPECT_EQ(GuiEditorBase::knobMode(), hostMode);
+        EXPECT_EQ(frame()->getKnobMode(), toolkitMode) << hostMode;
+    }
+    // Every field keeps its place and its whole range.
+    auto* recorder = new RecordingControl(Rect(0, 0, 10, 10), 0);
+    frame()->addView(recorder);
+    const VstKeyCode keys[] = {
+        {'a', 0, 0}, {0, kArrowUp, kKeyModifierShift}, {0x12345, 0xff, 0x0f}, {-1, 14, 0xff}};
+    for (VstKeyCode key : keys) {
+        ASSERT_EQ(fx.editor->keyUp(key), 1);
+        EXPECT_EQ(recorder->lastKey.character, key.character);
+        EXPECT_EQ(recorder->lastKey.virt, key.virt);
+        EXPECT_EQ(recorder->lastKey.modifier, key.modifier);
+    }
 }
 
 TEST_F(BuzzEditorTest, ParameterValuesReachTheKnobOnlyWhileOpen) {

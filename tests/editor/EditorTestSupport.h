@@ -55,14 +55,19 @@ public:
 // What the editor's surfaces start filled with, so that untouched pixels show.
 inline constexpr Color kSurfaceFill = makeColor(0x12, 0x34, 0x56);
 
-// A control that records presses and draws nothing.
+// A control that records presses and released keys and draws nothing.
 class RecordingControl : public Control {
 public:
     RecordingControl(const Rect& size, std::int32_t tag)
         : Control(size, nullptr, tag) {}
     void draw(DrawContext*) override { setDirty(false); }
     void mouseDown(DrawContext*, Point where) override { presses.push_back(where); }
+    std::int32_t keyUp(KeyCode& key) override {
+        lastKey = key;
+        return 1;
+    }
     std::vector<Point> presses;
+    KeyCode lastKey{-1, 0, 0};
 };
 
 class RecordingListener : public ControlListener {

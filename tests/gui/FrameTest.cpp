@@ -232,7 +232,7 @@ TEST_F(FrameInWindow, RemovingTheEditViewLeavesNoDanglingEditView) {
 }
 
 TEST_F(FrameInWindow, KeysAskTheEditViewTheModalViewThenTheChildrenFromTheTop) {
-    VstKeyCode key = {};
+    KeyCode key = {};
     EXPECT_EQ(frame->keyDown(key), -1);
     EXPECT_EQ(log, (Log{"C key", "B key", "A key"}));
     log.clear();
@@ -261,14 +261,14 @@ TEST_F(FrameInWindow, KeysAskTheEditViewTheModalViewThenTheChildrenFromTheTop) {
 TEST_F(FrameInWindow, AKeyThatEmptiesTheFrameEndsTheWalkOverItsChildren) {
     struct ClearingView : RecordingView {
         using RecordingView::RecordingView;
-        std::int32_t keyDown(VstKeyCode&) override {
+        std::int32_t keyDown(KeyCode&) override {
             frame_->removeAllViews(true);
             return -1;
         }
     };
     frame->addView(new ClearingView(Rect(0, 0, 1, 1), "X", colorWhite, &log));
     log.clear();
-    VstKeyCode key = {};
+    KeyCode key = {};
     EXPECT_EQ(frame->keyDown(key), -1);
     EXPECT_EQ(frame->getViewCount(), 0);
     for (const std::string& entry : log) {
@@ -345,8 +345,8 @@ TEST_F(FrameInWindow, EditsIdleProcessingTicksAndKnobModeComeFromTheOwner) {
     frame->doIdleProcessing();
     EXPECT_EQ(owner.calls, (std::vector<std::string>{"begin 3", "end 3"}));
     EXPECT_EQ(owner.waits, 1);
-    owner.knobMode = 0;
-    EXPECT_EQ(frame->getKnobMode(), 0);
+    owner.knobMode = KnobMode::circular;
+    EXPECT_EQ(frame->getKnobMode(), KnobMode::circular);
     const auto ticks = std::uint32_t(frame->getTicks());
     EXPECT_LE(std::uint32_t(GetTickCount()) - ticks, 1000u);
     EXPECT_EQ(a->getEditor(), &owner);
@@ -355,7 +355,7 @@ TEST_F(FrameInWindow, EditsIdleProcessingTicksAndKnobModeComeFromTheOwner) {
     EXPECT_EQ(orphan.getTicks(), 0);
     orphan.beginEdit(1);
     orphan.doIdleProcessing();
-    EXPECT_EQ(orphan.getKnobMode(), 0);
+    EXPECT_EQ(orphan.getKnobMode(), KnobMode::circular);
     EXPECT_EQ(orphan.getWindow(), nullptr);
 }
 

@@ -184,11 +184,11 @@ public:
         lastPress = where;
         lastButtons = context ? context->pollMouseButtons() : -1;
     }
-    std::int32_t keyDown(VstKeyCode&) override {
+    std::int32_t keyDown(KeyCode&) override {
         record("key");
         return keyAnswer;
     }
-    std::int32_t keyUp(VstKeyCode&) override {
+    std::int32_t keyUp(KeyCode&) override {
         record("keyup");
         return keyAnswer;
     }
@@ -243,12 +243,12 @@ public:
             Sleep(DWORD(waitSleepMs));
         }
     }
-    std::int32_t getKnobMode() const override { return knobMode; }
+    KnobMode getKnobMode() const override { return knobMode; }
 
     std::vector<std::string> calls;
     int waits = 0;
     int waitSleepMs = 0;
-    std::int32_t knobMode = 2;
+    KnobMode knobMode = KnobMode::linear;
 };
 
 }  // namespace qp::test

@@ -138,14 +138,14 @@ TEST(KnobKeysAndWheel, ArrowKeysStepByTheWheelIncrementAndOtherKeysAreNotHandled
     test::RecordingListener listener;
     Knob* knob = new Knob(Rect(0, 0, 50, 50), &listener, 3, nullptr, nullptr);
     knob->setValue(0.5f);
-    VstKeyCode key = {0, kArrowUp, 0};
+    KeyCode key = {0, kArrowUp, 0};
     EXPECT_EQ(knob->keyDown(key), 1);
     EXPECT_FLOAT_EQ(knob->getValue(), 0.6f);
     key.virt = kArrowLeft;
     key.modifier = kKeyModifierShift;
     EXPECT_EQ(knob->keyDown(key), 1);
     EXPECT_NEAR(knob->getValue(), 0.59f, 1e-6f);
-    key = VstKeyCode{0, kArrowDown, 0};
+    key = KeyCode{0, kArrowDown, 0};
     knob->keyDown(key);
     key.virt = kArrowRight;
     knob->keyDown(key);
@@ -270,7 +270,7 @@ protected:
 };
 
 TEST_F(KnobRealDrag, CircularDragAcrossTheBottomGapSticksToTheEndItCameFrom) {
-    scene.owner.knobMode = 0;
+    scene.owner.knobMode = KnobMode::circular;
     test::RealInput input;
     // From just inside the maximum's end, clockwise... the other way round:
     // down through the gap (330 -> 210 degrees) into the minimum's side.
@@ -295,7 +295,7 @@ TEST_F(KnobRealDrag, CircularDragAcrossTheBottomGapSticksToTheEndItCameFrom) {
 }
 
 TEST_F(KnobRealDrag, CircularDragFollowsThePointerInsideTheRange) {
-    scene.owner.knobMode = 0;
+    scene.owner.knobMode = KnobMode::circular;
     test::RealInput input;
     dragAlongArc(input, 180.0f, 0.0f);  // left, over the top, to the right
     ASSERT_TRUE(input.runWhilePumping());
@@ -307,8 +307,8 @@ TEST_F(KnobRealDrag, CircularDragFollowsThePointerInsideTheRange) {
     EXPECT_NEAR(knob->getValue(), 5.0f / 6.0f, 0.01f);
 }
 
-TEST_F(KnobRealDrag, InKnobModeTwoTheDragIsLinearUpAndRight) {
-    scene.owner.knobMode = kLinearKnobMode;
+TEST_F(KnobRealDrag, InLinearKnobModeTheDragIsLinearUpAndRight) {
+    scene.owner.knobMode = KnobMode::linear;
     knob->setValue(0.2f);
     const POINT start = scene.screen(90, 120);
     test::RealInput input;
@@ -322,7 +322,7 @@ TEST_F(KnobRealDrag, AltAtTheClickPicksTheOtherMode) {
     // Straight below the centre: circular dragging would answer the gap's
     // minimum there, linear dragging keeps the value and adds the movement.
     const POINT start = scene.screen(90, 120);
-    scene.owner.knobMode = 0;
+    scene.owner.knobMode = KnobMode::circular;
     knob->setValue(0.2f);
     test::RealInput input;
     input.moveTo(start.x, start.y)
@@ -334,7 +334,7 @@ TEST_F(KnobRealDrag, AltAtTheClickPicksTheOtherMode) {
     ASSERT_TRUE(input.runWhilePumping());
     EXPECT_NEAR(knob->getValue(), 0.4f, 1e-4f) << "linear although the knob mode is circular";
 
-    scene.owner.knobMode = kLinearKnobMode;
+    scene.owner.knobMode = KnobMode::linear;
     test::RealInput circular;
     circular.clickHolding(start, {VK_MENU});
     ASSERT_TRUE(circular.runWhilePumping());
@@ -345,7 +345,7 @@ TEST_F(KnobRealDrag, ShiftInTheMiddleOfALinearDragChangesSensitivityWithoutAJump
     if (!test::XServerKeys::available()) {
         GTEST_SKIP() << "shift must be held at the X server while the mouse moves (see XServerKeys.h)";
     }
-    scene.owner.knobMode = kLinearKnobMode;
+    scene.owner.knobMode = KnobMode::linear;
     knob->setValue(0.2f);
     const POINT start = scene.screen(90, 125);
     float atShift = -1.0f;
@@ -362,7 +362,7 @@ TEST_F(KnobRealDrag, ShiftInTheMiddleOfALinearDragChangesSensitivityWithoutAJump
 }
 
 TEST_F(KnobRealDrag, EveryDragIsBracketedByBeginAndEndEditWithTheTag) {
-    scene.owner.knobMode = kLinearKnobMode;
+    scene.owner.knobMode = KnobMode::linear;
     listener.sequence = &scene.owner.calls;
     const POINT start = scene.screen(90, 120);
     test::RealInput input;
@@ -382,7 +382,7 @@ TEST_F(KnobRealDrag, EveryDragIsBracketedByBeginAndEndEditWithTheTag) {
 }
 
 TEST_F(KnobRealDrag, LeftControlClickRestoresTheDefaultOnceAndLeftControlShiftDoesNot) {
-    scene.owner.knobMode = kLinearKnobMode;
+    scene.owner.knobMode = KnobMode::linear;
     knob->setDefaultValue(0.25f);
     knob->setValue(0.8f);
     const POINT p = scene.screen(90, 80);

@@ -224,7 +224,7 @@ TEST_F(SliderRealDrag, HorizontalSliderPutsValueZeroAtTheLeft) {
     input.moveTo(p.x, p.y).press().pause(30).glide(p.x + 36, p.y, 4).release();
     ASSERT_TRUE(input.runWhilePumping());
     EXPECT_NEAR(horizontal->getValue(), 0.75f, 1e-5f);
-    VstKeyCode key = {0, kArrowLeft, kKeyModifierShift};
+    KeyCode key = {0, kArrowLeft, kKeyModifierShift};
     EXPECT_EQ(horizontal->keyDown(key), 1);
     EXPECT_NEAR(horizontal->getValue(), 0.74f, 1e-5f);
 }

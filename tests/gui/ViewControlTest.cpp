@@ -124,7 +124,7 @@ TEST(ViewBasics, HitTestIncludesAllFourEdges) {
 
 TEST(ViewBasics, DefaultsAnswerNotHandled) {
     View view(Rect(0, 0, 5, 5));
-    VstKeyCode key = {};
+    KeyCode key = {};
     EXPECT_EQ(view.keyDown(key), -1);
     EXPECT_EQ(view.keyUp(key), -1);
     EXPECT_FALSE(view.wheel(nullptr, Point(), 1.0f));
