@@ -15,10 +15,9 @@ import sys
 import tarfile
 import tempfile
 import unittest
-from xml.sax.saxutils import quoteattr
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from test_release import ROOT, VERSION, XmlResult  # noqa: E402
+from test_release import ROOT, VERSION, run_and_report  # noqa: E402
 
 MAKE_LINUX_DIST = os.path.join(ROOT, "tools", "dist", "make-linux-dist.py")
 TOP = "Quorrelphone-" + VERSION
@@ -114,19 +113,7 @@ def main():
     parser.add_argument("--result", required=True)
     args = parser.parse_args()
     suite = unittest.defaultTestLoader.loadTestsFromTestCase(LinuxPackage)
-    result = unittest.TextTestRunner(resultclass=XmlResult, verbosity=2).run(suite)
-    cases = []
-    for test, failure in result.cases:
-        case = "    <testcase name=%s classname=%s status=\"run\" result=\"completed\"" % (
-            quoteattr(test._testMethodName), quoteattr(type(test).__name__))
-        cases.append(case + ("/>" if failure is None else
-                             ">\n      <failure message=%s type=\"\"/>\n    </testcase>" % quoteattr(failure)))
-    os.makedirs(os.path.dirname(os.path.abspath(args.result)), exist_ok=True)
-    with open(args.result, "w") as f:
-        f.write('<?xml version="1.0" encoding="UTF-8"?>\n<testsuites tests="%d" failures="%d">\n  <testsuite>\n%s\n'
-                "  </testsuite>\n</testsuites>\n" % (len(result.cases), len(result.failures) + len(result.errors),
-                                                     "\n".join(cases)))
-    return 0 if result.wasSuccessful() and result.testsRun > 0 else 1
+    return run_and_report(suite, args.result)
 
 
 if __name__ == "__main__":

@@ -376,6 +376,23 @@ def case_names(test):
     return name + (" " + test._subDescription() if case is not test else ""), type(case).__name__
 
 
+def run_and_report(suite, result_path, resultclass=None):
+    """Runs the suite and writes its outcomes as GoogleTest-style XML; the exit status."""
+    result = unittest.TextTestRunner(resultclass=resultclass or XmlResult, verbosity=2).run(suite)
+    lines = []
+    for test, failure in result.cases:
+        case = "    <testcase name=%s classname=%s status=\"run\" result=\"completed\"" % tuple(
+            map(quoteattr, case_names(test)))
+        lines.append(case + ("/>" if failure is None else
+                             ">\n      <failure message=%s type=\"\"/>\n    </testcase>" % quoteattr(failure)))
+    os.makedirs(os.path.dirname(os.path.abspath(result_path)), exist_ok=True)
+    with open(result_path, "w") as f:
+        f.write('<?xml version="1.0" encoding="UTF-8"?>\n<testsuites tests="%d" failures="%d">\n  <testsuite>\n%s\n'
+                "  </testsuite>\n</testsuites>\n" % (len(result.cases), len(result.failures) + len(result.errors),
+                                                     "\n".join(lines)))
+    return 0 if result.wasSuccessful() and result.testsRun > 0 else 1
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--result", required=True)
@@ -388,19 +405,7 @@ def main():
     args = parser.parse_args()
     OPTIONS.update(vars(args))
     suite = unittest.TestSuite(unittest.defaultTestLoader.loadTestsFromTestCase(globals()[s]) for s in args.suites)
-    result = unittest.TextTestRunner(resultclass=XmlResult, verbosity=2).run(suite)
-    lines = []
-    for test, failure in result.cases:
-        case = "    <testcase name=%s classname=%s status=\"run\" result=\"completed\"" % tuple(
-            map(quoteattr, case_names(test)))
-        lines.append(case + ("/>" if failure is None else
-                             ">\n      <failure message=%s type=\"\"/>\n    </testcase>" % quoteattr(failure)))
-    os.makedirs(os.path.dirname(os.path.abspath(args.result)), exist_ok=True)
-    with open(args.result, "w") as f:
-        f.write('<?xml version="1.0" encoding="UTF-8"?>\n<testsuites tests="%d" failures="%d">\n  <testsuite>\n%s\n'
-                "  </testsuite>\n</testsuites>\n" % (len(result.cases), len(result.failures) + len(result.errors),
-                                                     "\n".join(lines)))
-    return 0 if result.wasSuccessful() and result.testsRun > 0 else 1
+    return run_and_report(suite, args.result)
 
 
 if __name__ == "__main__":

@@ -20,10 +20,9 @@ import tempfile
 import threading
 import time
 import unittest
-from xml.sax.saxutils import quoteattr
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "dist"))
-from test_release import XmlResult  # noqa: E402 (keeps every outcome for the XML)
+from test_release import run_and_report  # noqa: E402 (the XML that ./run adds up)
 
 PLUGIN_URI = "urn:veltmarsk:quorrelphone"
 PHRASE = "Sing or speak into it, and it answers with a buzzing, reedy voice."
@@ -244,15 +243,6 @@ class AgainstDll(unittest.TestCase):
               % (self.compared, self.differing))
 
 
-class Outcomes(XmlResult):
-    """Also keeps each failing subtest, which unittest reports apart from its test."""
-
-    def addSubTest(self, test, subtest, err):
-        super().addSubTest(test, subtest, err)
-        if err is not None:
-            self.cases.append((subtest, self._exc_info_to_string(err, test)))
-
-
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--result", required=True)
@@ -267,20 +257,7 @@ def main():
         sys.exit("no LV2 bundle in %s: cmake --preset linux && cmake --build build/linux --target lv2_bundle"
                  % args.bundle)
     suite = unittest.TestSuite(unittest.defaultTestLoader.loadTestsFromTestCase(globals()[s]) for s in args.suites)
-    result = unittest.TextTestRunner(resultclass=Outcomes, verbosity=2).run(suite)
-    def name(test):  # a subtest is named after its test and its parameters
-        case = getattr(test, "test_case", test)
-        return case._testMethodName + (" " + test._subDescription() if case is not test else ""), type(case).__name__
-
-    cases = ["    <testcase name=%s classname=%s status=\"run\" result=\"completed\"" % tuple(map(quoteattr, name(test)))
-        + ("/>" if failure is None else ">\n      <failure message=%s type=\"\"/>\n    </testcase>" % quoteattr(failure))
-        for test, failure in result.cases]
-    os.makedirs(os.path.dirname(os.path.abspath(args.result)), exist_ok=True)
-    with open(args.result, "w") as f:
-        f.write('<?xml version="1.0" encoding="UTF-8"?>\n<testsuites tests="%d" failures="%d">\n  <testsuite>\n%s\n'
-                "  </testsuite>\n</testsuites>\n" % (len(cases), len(result.failures) + len(result.errors),
-                                                     "\n".join(cases)))
-    return 0 if result.wasSuccessful() and result.testsRun > 0 else 1
+    return run_and_report(suite, args.result)
 
 
 if __name__ == "__main__":
