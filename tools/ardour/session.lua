@@ -152,14 +152,19 @@ local function record(dir, name, input, seconds)
 	close_session()
 end
 
-local function add_plugin(dir, name, uri, presets, settings)
+-- Starts the engine and loads a saved session: the session and its one track.
+local function open_track(dir, name)
 	start_engine()
 	step("load")
 	local session = load_session(dir, name)
 	if not session then
 		fail("could not load " .. dir)
 	end
-	local track = the_track(session)
+	return session, the_track(session)
+end
+
+local function add_plugin(dir, name, uri, presets, settings)
+	local session, track = open_track(dir, name)
 	step("plugin")
 	local proc = ARDOUR.LuaAPI.new_plugin(session, uri, ARDOUR.PluginType.LV2, "")
 	if proc:isnil() then
@@ -206,13 +211,7 @@ local function add_plugin(dir, name, uri, presets, settings)
 end
 
 local function export(dir, name, out)
-	start_engine()
-	step("load")
-	local session = load_session(dir, name)
-	if not session then
-		fail("could not load " .. dir)
-	end
-	local track = the_track(session)
+	local session, track = open_track(dir, name)
 	local proc, _, controls = plugin_controls(track)
 	if proc then
 		report_controls(proc, controls, "loaded")
