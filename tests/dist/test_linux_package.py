@@ -17,7 +17,7 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from test_release import ROOT, VERSION, run_and_report  # noqa: E402
+from test_release import ROOT, VERSION, Package, run_and_report  # noqa: E402
 
 MAKE_LINUX_DIST = os.path.join(ROOT, "tools", "dist", "make-linux-dist.py")
 TOP = "Quorrelphone-" + VERSION
@@ -31,6 +31,8 @@ def fake_library(elf_class=2, kind=3, machine=62):
 
 
 class LinuxPackage(unittest.TestCase):
+    write = Package.write  # a file of the stand-in tree, its folders made
+
     def setUp(self):
         self.dir = tempfile.mkdtemp(prefix="qp-linux-dist-test-")
         self.addCleanup(shutil.rmtree, self.dir)
@@ -41,13 +43,6 @@ class LinuxPackage(unittest.TestCase):
         self.write("Quorrelphone.lv2/presets/Reed.ttl", b"<urn:q#reed> a pset:Preset .")
         self.write("docs/manual.md", b"# Quorrelphone @VERSION@\n![face](images/editor.png)\n")
         self.write("docs/images/editor.png", b"\x89PNG picture")
-
-    def write(self, name, data):
-        path = os.path.join(self.dir, name)
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        with open(path, "wb") as f:
-            f.write(data)
-        return path
 
     def make(self, out="out"):
         return subprocess.run([sys.executable, MAKE_LINUX_DIST, "--bundle", os.path.join(self.dir, "Quorrelphone.lv2"),
