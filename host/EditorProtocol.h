@@ -1,6 +1,7 @@
 // What the effect and its editor tell each other beyond plain parameter values,
 // defined once for both sides. It lives in host/ because that is the one folder
-// that effect/, editor/ and gui/ may all include, and it includes nothing itself.
+// that both effect/ and editor/ include (the toolkit in gui/ knows neither), and
+// it includes nothing itself.
 //
 // Commands travel as pseudo-parameter changes: the editor sends (index, value)
 // through automateParameter, the effect's handleCommand carries them out, and the
