@@ -34,9 +34,9 @@ RELATIVE_IRI = re.compile(r"<([^<>:#\s]+)>")
 
 
 def load_windows_packer():
-    spec = importlib.util.spec_from_file_location("make_dist", os.path.join(HERE, "make-dist.py"))
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location("make_dist", os.path.join(HERE, "make-dist.py"))
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return module
 
 
