@@ -29,13 +29,14 @@ a little after the fade has ended.
 import math
 import os
 import re
-import struct
 import subprocess
 import sys
 import urllib.parse
 import xml.etree.ElementTree as ET
 
-FORMAT_FLOAT = 3
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "lmms"))
+import compare  # noqa: E402 (its WAV reader)
+
 # Ardour keeps control values as 32-bit floats and prints them with 9 digits.
 VALUE_TOLERANCE = 1e-6
 # One step of a 32-bit float near full scale: what separate builds of the same
@@ -50,27 +51,11 @@ class CheckError(Exception):
 
 
 def read_wav(path):
-    """(rate, [channel lists]) of a 32-bit float WAV, the only format these exports use."""
-    with open(path, "rb") as f:
-        data = f.read()
-    if data[:4] != b"RIFF" or data[8:12] != b"WAVE":
-        raise CheckError(f"{path}: not a WAV file")
-    pos, fmt, samples = 12, None, None
-    while pos + 8 <= len(data):
-        tag, size = data[pos:pos + 4], struct.unpack_from("<I", data, pos + 4)[0]
-        if tag == b"fmt ":
-            fmt = struct.unpack_from("<HHIIHH", data, pos + 8)
-        elif tag == b"data":
-            samples = data[pos + 8:pos + 8 + size]
-        pos += 8 + size + (size & 1)
-    if fmt is None or samples is None:
-        raise CheckError(f"{path}: no fmt or data chunk")
-    encoding, channels, rate, _, _, bits = fmt
-    if encoding != FORMAT_FLOAT or bits != 32:
-        raise CheckError(f"{path}: encoding {encoding} with {bits} bits, not 32-bit float")
-    values = struct.unpack(f"<{len(samples) // 4}f", samples[:len(samples) // 4 * 4])
-    frames = len(values) // channels
-    return rate, [values[c:frames * channels:channels] for c in range(channels)]
+    """(rate, [channel lists]) of an export, read as the LMMS proof reads its renders."""
+    try:
+        return compare.read_wav(path)
+    except ValueError as e:
+        raise CheckError(str(e))
 
 
 def dbfs(value):
