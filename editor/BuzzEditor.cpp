@@ -30,9 +30,10 @@ EditorBase* makeBuzzEditor(EffectBase* effect) {
     return buzz ? new (std::nothrow) BuzzEditor(buzz) : nullptr;
 }
 
-BuzzEditor::BuzzEditor(BuzzEffect* effect)
+BuzzEditor::BuzzEditor(BuzzEffect* effect, Commands commands)
     : GuiEditorBase(effect, effect),
-      buzzEffect_(effect) {
+      buzzEffect_(effect),
+      commands_(commands) {
     background_ = new (std::nothrow) Bitmap(kFaceBitmapId);
     aboutBitmap_ = new (std::nothrow) Bitmap(kAboutBitmapId);
     // The rectangle never changes, so a host may ask for it before the first open.

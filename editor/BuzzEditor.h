@@ -70,7 +70,18 @@ public:
         float amounts[kRandomAmounts] = {};
     };
 
-    explicit BuzzEditor(BuzzEffect* effect);
+    // What the editor offers beside the knobs and the presets. The VST 2 edition's
+    // effect learns MIDI controllers and keeps its defaults in the user's settings,
+    // so its editor has learn overlays (right click) and the "Default" and
+    // "MidiForget" commands. An edition whose host keeps the state and has no MIDI
+    // for the effect (LV2) has none of them: its command menu is "About", a
+    // separator and "Presets".
+    enum class Commands {
+        Full,
+        AboutAndPresets,
+    };
+
+    explicit BuzzEditor(BuzzEffect* effect, Commands commands = Commands::Full);
     ~BuzzEditor() override;
 
     Int32 open(void* parentWindow) override;
@@ -132,6 +143,7 @@ public:
     OptionMenu* presetsMenu() const { return presetsMenu_; }
     bool isBusy() const { return busy_.load(std::memory_order_relaxed); }
     bool isAboutShowing() const;
+    Commands commands() const { return commands_; }
     Bitmap* background() const { return background_; }
 
     // Seeds the generator randomize draws from (0 to 32767 per draw).
@@ -166,6 +178,7 @@ private:
     std::int32_t nextRandom();
 
     BuzzEffect* buzzEffect_;
+    const Commands commands_;
     Bitmap* background_ = nullptr;
     Bitmap* aboutBitmap_ = nullptr;
     std::atomic<bool> busy_{true};

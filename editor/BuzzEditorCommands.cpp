@@ -67,10 +67,13 @@ void BuzzEditor::buildMenus() {
     presetsMenu_->setCurrent(buzzEffect_->getProgram(), true);
     presetsMenu_->setEntriesPerColumn(kPresetsPerColumn);
 
+    // Entry numbers are the command values: About stays 0 in both forms.
     commandMenu_->addEntry("About");
-    commandMenu_->addEntry("Default");
-    commandMenu_->addEntry("MidiForget");
-    extraMenuEntries(commandMenu_);
+    if (commands_ == Commands::Full) {
+        commandMenu_->addEntry("Default");
+        commandMenu_->addEntry("MidiForget");
+        extraMenuEntries(commandMenu_);
+    }
     commandMenu_->addEntry("-");
     commandMenu_->addSubmenu("Presets", presetsMenu_);
     // The command menu retained the submenu; from here on it keeps it alive.

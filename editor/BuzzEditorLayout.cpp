@@ -74,8 +74,10 @@ void BuzzEditor::installControl(std::int32_t index, Control* control, bool show,
     entry.learnOverlay = nullptr;
     entry.control = control;
     entry.shown = show;
-    entry.learnOverlay =
-        new (std::nothrow) LearnOverlay(control->getViewSize(), this, kLearnCommandIndex, control);
+    if (commands_ == Commands::Full) {
+        entry.learnOverlay =
+            new (std::nothrow) LearnOverlay(control->getViewSize(), this, kLearnCommandIndex, control);
+    }
     if (show && frame_) {
         frame_->addView(control);
         if (entry.learnOverlay) {

@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "EditorTestSupport.h"
 #include "editor/AboutBox.h"
@@ -123,6 +125,45 @@ TEST_F(BuzzEditorTest, TheCommandMenuCarriesTheCommandsAndThePresets) {
     EXPECT_EQ(presets->getEntriesPerColumn(), 32);
     // The command menu alone keeps the submenu alive.
     EXPECT_EQ(presets->getRefCount(), 1);
+}
+
+EditorBase* makeAboutAndPresetsEditor(EffectBase* effect) {
+    return new BuzzEditor(static_cast<BuzzEffect*>(effect), BuzzEditor::Commands::AboutAndPresets);
+}
+
+// The LV2 edition's form: no learn overlays, and a menu whose About is still
+// command 0 and whose presets are the same submenu.
+TEST(BuzzEditorCommands, EachFormHasItsMenuAndOnlyTheFullOneLearns) {
+    struct Case {
+        EditorFactory maker;
+        std::vector<std::string> entries;  // before the presets submenu
+        bool overlays;
+    };
+    const Case cases[] = {
+        {makeBuzzEditor, {"About", "Default", "MidiForget", "-"}, true},
+        {makeAboutAndPresetsEditor, {"About", "-"}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.entries.size());
+        EditedEffect fx(c.maker);
+        ASSERT_EQ(fx.editor->open(nullptr), 1);
+        OptionMenu* menu = fx.editor->commandMenu();
+        ASSERT_EQ(menu->getNumEntries(), std::int32_t(c.entries.size()) + 1);
+        for (std::size_t i = 0; i < c.entries.size(); ++i) {
+            char text[256] = {};
+            ASSERT_TRUE(menu->getEntry(std::int32_t(i), text));
+            EXPECT_EQ(text, c.entries[i]);
+        }
+        ASSERT_EQ(menu->getNumSubmenus(), 1);
+        EXPECT_EQ(menu->getSubmenu(0)->getNumEntries(), 9);
+        for (int index : {0, 1}) {
+            EXPECT_EQ(fx.editor->entry(index).learnOverlay != nullptr, c.overlays);
+        }
+        EXPECT_EQ(fx.editor->getFrame()->getViewCount(), c.overlays ? 5 : 3);
+        fx.effect->setParameter(kMenuCommandIndex, float(kMenuAboutEntry));
+        EXPECT_TRUE(fx.editor->isAboutShowing());
+        fx.editor->close();
+    }
 }
 
 TEST_F(BuzzEditorTest, OpenSetsLinearKnobsWhateverTheHostChoseBefore) {

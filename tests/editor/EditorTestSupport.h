@@ -24,7 +24,10 @@ namespace qp::test {
 class EditedEffect {
 public:
     EditedEffect()
-        : effect(std::make_unique<BuzzEffect>(&RecordingHost::callback)),
+        : EditedEffect(makeBuzzEditor) {}
+    explicit EditedEffect(EditorFactory maker)
+        : factory(maker),
+          effect(std::make_unique<BuzzEffect>(&RecordingHost::callback)),
           editor(static_cast<BuzzEditor*>(effect->editor())) {}
     EditedEffect(const EditedEffect&) = delete;
     EditedEffect& operator=(const EditedEffect&) = delete;
