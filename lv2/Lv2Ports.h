@@ -11,6 +11,8 @@ namespace qp::lv2 {
 
 // Written here only; the bundle's .ttl files are generated from it.
 inline constexpr const char* kPluginUri = "urn:veltmarsk:quorrelphone";
+// The editor as the plug-in's X11 UI (lv2/ui/), in a shared object of its own.
+inline constexpr const char* kUiUri = "urn:veltmarsk:quorrelphone:ui";
 
 enum Port : std::uint32_t {
     kInLeft = 0,

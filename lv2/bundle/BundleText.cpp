@@ -17,6 +17,7 @@ constexpr const char* kPrefixes =
     "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
     "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
     "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+    "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
     "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n\n";
 
 constexpr const char* kDescription =
@@ -107,6 +108,11 @@ std::string manifestTurtle(const BundleDescription& bundle) {
     out << kPrefixes;
     out << iri(kPluginUri) << "\n    a lv2:Plugin ;\n    lv2:binary " << iri(bundle.binaryFile)
         << " ;\n    rdfs:seeAlso " << iri(bundle.pluginFile) << " .\n";
+    if (!bundle.uiBinaryFile.empty()) {
+        out << "\n"
+            << iri(kUiUri) << "\n    a ui:X11UI ;\n    ui:binary " << iri(bundle.uiBinaryFile)
+            << " ;\n    rdfs:seeAlso " << iri(bundle.pluginFile) << " .\n";
+    }
     for (const BundlePreset& preset : bundle.presets) {
         out << "\n"
             << iri(presetUri(preset.number)) << "\n    a pset:Preset ;\n    lv2:appliesTo " << iri(kPluginUri)
@@ -123,12 +129,26 @@ std::string pluginTurtle(const BundleDescription& bundle) {
         << literal(kProductName) << " ;\n    doap:maintainer [\n        foaf:name " << literal(kVendorName)
         << "\n    ] ;\n    rdfs:comment " << literal(kDescription) << " ;\n    lv2:minorVersion "
         << bundle.minorVersion << " ;\n    lv2:microVersion " << bundle.microVersion
-        << " ;\n    lv2:optionalFeature lv2:hardRTCapable ;\n    lv2:port ";
+        << " ;\n    lv2:optionalFeature lv2:hardRTCapable ;\n";
+    if (!bundle.uiBinaryFile.empty()) {
+        out << "    ui:ui " << iri(kUiUri) << " ;\n";
+    }
+    out << "    lv2:port ";
     for (std::uint32_t index = 0; index < kPortCount; ++index) {
         out << (index == 0 ? "" : " , ");
         writePort(out, index);
     }
     out << " .\n";
+    if (!bundle.uiBinaryFile.empty()) {
+        // The UI lives on the host's idle calls (it has no thread of its own) inside
+        // the host's window, at the face's one size; it tells the host the size
+        // when the host can hear it, and brackets drags when the host listens.
+        out << "\n"
+            << iri(kUiUri)
+            << "\n    a ui:X11UI ;\n    lv2:requiredFeature ui:parent , ui:idleInterface ;\n"
+               "    lv2:optionalFeature ui:resize , ui:touch , ui:fixedSize , ui:noUserResize ;\n"
+               "    lv2:extensionData ui:idleInterface .\n";
+    }
     return out.str();
 }
 
@@ -148,6 +168,30 @@ std::string presetsTurtle(const BundleDescription& bundle) {
             separator = " , ";
         }
         out << " .\n\n";
+    }
+    return out.str();
+}
+
+std::string presetTableSource(const BundleDescription& bundle) {
+    std::ostringstream out;
+    out << "// Written by qp_lv2_bundle from the factory bank.\n";
+    for (const BundlePreset& preset : bundle.presets) {
+        out << "{\"";
+        for (const char c : preset.name) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte < 0x20 || byte >= 0x7F || c == '"' || c == '\\' || c == '?') {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\%03o", unsigned(byte));
+                out << escaped;
+            } else {
+                out << c;
+            }
+        }
+        out << "\", {";
+        for (std::size_t index = 0; index < preset.values.size(); ++index) {
+            out << (index == 0 ? "" : ", ") << number(preset.values[index]) << "f";
+        }
+        out << "}},\n";
     }
     return out.str();
 }

@@ -20,9 +20,10 @@ struct BundlePreset {
 struct BundleDescription {
     int minorVersion = 0;
     int microVersion = 0;
-    std::string binaryFile;   // the shared object, e.g. "Quorrelphone.so"
-    std::string pluginFile;   // e.g. "Quorrelphone.ttl"
-    std::string presetsFile;  // e.g. "presets.ttl"
+    std::string binaryFile;    // the shared object, e.g. "Quorrelphone.so"
+    std::string uiBinaryFile;  // the UI's, e.g. "Quorrelphone_ui.so"; empty: no UI
+    std::string pluginFile;    // e.g. "Quorrelphone.ttl"
+    std::string presetsFile;   // e.g. "presets.ttl"
     std::vector<BundlePreset> presets;
 };
 
@@ -33,5 +34,8 @@ std::string presetUri(int number);
 std::string manifestTurtle(const BundleDescription& bundle);
 std::string pluginTurtle(const BundleDescription& bundle);
 std::string presetsTurtle(const BundleDescription& bundle);
+// The presets as C++ initializers, {"name", {sens, buzz}}, one a line: the UI's
+// presets menu offers exactly what presets.ttl holds.
+std::string presetTableSource(const BundleDescription& bundle);
 
 }  // namespace qp::lv2

@@ -1,7 +1,9 @@
 // Writes the bundle's description beside the shared object at build time:
-//   qp_lv2_bundle --bank FACTORY.fxb --minor N --micro N --binary NAME.so OUTDIR
+//   qp_lv2_bundle --bank FACTORY.fxb --minor N --micro N --binary NAME.so
+//                 [--ui-binary UI.so --ui-presets TABLE.inc] OUTDIR
 // manifest.ttl, the plug-in's NAME.ttl and presets.ttl, from the port and
-// parameter tables and the factory bank.
+// parameter tables and the factory bank; with a UI, its description and the
+// presets table compiled into it.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -14,7 +16,8 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: qp_lv2_bundle --bank FACTORY.fxb --minor N --micro N --binary NAME.so OUTDIR\n";
+    "usage: qp_lv2_bundle --bank FACTORY.fxb --minor N --micro N --binary NAME.so\n"
+    "                     [--ui-binary UI.so --ui-presets TABLE.inc] OUTDIR\n";
 
 int fail(const std::string& message) {
     std::fprintf(stderr, "qp_lv2_bundle: %s\n", message.c_str());
@@ -39,7 +42,7 @@ bool readCount(const char* text, int* value) {
 
 int main(int argc, char** argv) {
     qp::lv2::BundleDescription bundle;
-    std::string bankPath, outputDir;
+    std::string bankPath, outputDir, presetTablePath;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -47,6 +50,10 @@ int main(int argc, char** argv) {
             bankPath = argv[++i];
         } else if (option == "--binary" && hasValue) {
             bundle.binaryFile = argv[++i];
+        } else if (option == "--ui-binary" && hasValue) {
+            bundle.uiBinaryFile = argv[++i];
+        } else if (option == "--ui-presets" && hasValue) {
+            presetTablePath = argv[++i];
         } else if (option == "--minor" && hasValue) {
             if (!readCount(argv[++i], &bundle.minorVersion)) {
                 return fail(std::string("--minor needs a number, not \"") + argv[i] + "\"");
@@ -62,7 +69,8 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (bankPath.empty() || bundle.binaryFile.empty() || outputDir.empty()) {
+    if (bankPath.empty() || bundle.binaryFile.empty() || outputDir.empty() ||
+        bundle.uiBinaryFile.empty() != presetTablePath.empty()) {
         std::fputs(kUsage, stderr);
         return 2;
     }
@@ -83,6 +91,9 @@ int main(int argc, char** argv) {
         if (!writeText(outputDir + "/" + name, text, &error)) {
             return fail(error);
         }
+    }
+    if (!presetTablePath.empty() && !writeText(presetTablePath, qp::lv2::presetTableSource(bundle), &error)) {
+        return fail(error);
     }
     return 0;
 }

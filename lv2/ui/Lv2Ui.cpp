@@ -1,0 +1,191 @@
+#include "lv2/ui/Lv2Ui.h"
+
+#include <cstring>
+#include <new>
+
+#include "editor/BuzzEditor.h"
+#include "effect/BuzzEffect.h"
+#include "gui/Frame.h"
+#include "lv2/Lv2Ports.h"
+
+namespace qp::lv2 {
+
+namespace {
+
+// The presets of presets.ttl, written by qp_lv2_bundle from the factory bank.
+constexpr UiPreset kFactoryPresets[] = {
+#include "lv2/ui/FactoryPresetTable.inc"
+};
+static_assert(sizeof kFactoryPresets / sizeof kFactoryPresets[0] == kProgramCount,
+              "one preset per program of the effect");
+
+// The VST 2 version a host reports.
+constexpr IntPtr kHostVersion = 2400;
+// LV2's float protocol: a port_event or write of one float.
+constexpr std::uint32_t kFloatProtocol = 0;
+
+EditorBase* makeLv2Editor(EffectBase* effect) {
+    auto* buzz = dynamic_cast<BuzzEffect*>(effect);
+    return buzz ? new (std::nothrow) BuzzEditor(buzz, BuzzEditor::Commands::AboutAndPresets) : nullptr;
+}
+
+const void* feature(const LV2_Feature* const* features, const char* uri) {
+    for (const LV2_Feature* const* f = features; f && *f; ++f) {
+        if (std::strcmp((*f)->URI, uri) == 0) {
+            return (*f)->data;
+        }
+    }
+    return nullptr;
+}
+
+bool hasFeature(const LV2_Feature* const* features, const char* uri) {
+    for (const LV2_Feature* const* f = features; f && *f; ++f) {
+        if (std::strcmp((*f)->URI, uri) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The control port that carries a parameter.
+std::uint32_t portOf(Int32 parameter) { return parameter == kSensIndex ? kSens : kBuzz; }
+
+bool isParameter(Int32 index) { return index == kSensIndex || index == kBuzzIndex; }
+
+}  // namespace
+
+Lv2Ui::Lv2Ui(LV2UI_Write_Function write, LV2UI_Controller controller)
+    : write_(write),
+      controller_(controller) {}
+
+Lv2Ui* Lv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controller, LV2UI_Widget* widget,
+                     const LV2_Feature* const* features) {
+    // ui:parent carries the X11 window id in the pointer itself; ui:idleInterface
+    // is how the editor gets time at all. Without either there is nothing to show.
+    void* parent = const_cast<void*>(feature(features, LV2_UI__parent));
+    if (!parent || !hasFeature(features, LV2_UI__idleInterface) || !write || !widget) {
+        return nullptr;
+    }
+    std::unique_ptr<Lv2Ui> ui(new (std::nothrow) Lv2Ui(write, controller));
+    if (!ui) {
+        return nullptr;
+    }
+    ui->touch_ = static_cast<const LV2UI_Touch*>(feature(features, LV2_UI__touch));
+    setEditorFactory(makeLv2Editor);
+    ui->model_.reset(new (std::nothrow) BuzzEffect(&Lv2Ui::hostCallback));
+    if (!ui->model_ || !ui->model_->editor()) {
+        return nullptr;
+    }
+    ui->model_->record()->user = ui.get();
+    ui->editor_ = ui->model_->editor();
+    ui->loadFactoryPresets();
+    if (ui->editor_->open(parent) != 1) {
+        return nullptr;
+    }
+    auto* frame = static_cast<BuzzEditor*>(ui->editor_)->getFrame();
+    void* window = frame ? frame->getWindow() : nullptr;
+    if (!window) {
+        return nullptr;
+    }
+    *widget = window;
+    ERect* rect = nullptr;
+    auto* resize = static_cast<const LV2UI_Resize*>(feature(features, LV2_UI__resize));
+    if (resize && ui->editor_->getRect(&rect) == 1 && rect) {
+        resize->ui_resize(resize->handle, rect->right - rect->left, rect->bottom - rect->top);
+    }
+    return ui.release();
+}
+
+Lv2Ui::~Lv2Ui() {
+    if (editor_) {
+        // A drag still held ends its touch bracket here; nothing is written after.
+        editor_->close();
+    }
+    closing_ = true;
+    // The effect owns the editor and destroys it with itself.
+    model_.reset();
+}
+
+void Lv2Ui::loadFactoryPresets() {
+    for (Int32 program = 0; program < kProgramCount; ++program) {
+        model_->setProgram(program);
+        char name[kNameSize] = {};
+        std::strncpy(name, kFactoryPresets[program].name, sizeof name - 1);
+        model_->setProgramName(name);
+        for (Int32 index : {kSensIndex, kBuzzIndex}) {
+            model_->setParameter(index, kFactoryPresets[program].values[index]);
+        }
+    }
+    // The ports' values arrive with the host's first port events.
+    model_->setProgram(0);
+}
+
+void Lv2Ui::portEvent(std::uint32_t port, std::uint32_t bufferSize, std::uint32_t format,
+                      const void* buffer) {
+    if (format != kFloatProtocol || bufferSize != sizeof(float) || !buffer || port >= kPortCount ||
+        kPorts[port].kind != PortKind::ControlInput) {
+        return;
+    }
+    float value;
+    std::memcpy(&value, buffer, sizeof value);
+    // The model clamps and passes over non-finite values, as the plug-in does.
+    model_->setParameter(kPorts[port].parameter, value);
+}
+
+int Lv2Ui::idle() {
+    editor_->idle();
+    return 0;
+}
+
+IntPtr QP_CDECL Lv2Ui::hostCallback(AEffect* record, Int32 opcode, Int32 index, IntPtr, void*, float opt) {
+    if (opcode == audioMasterVersion) {
+        return kHostVersion;
+    }
+    // The model calls while it is being made, before it knows its UI.
+    auto* ui = record ? static_cast<Lv2Ui*>(record->user) : nullptr;
+    return ui ? ui->fromEditor(opcode, index, opt) : 0;
+}
+
+IntPtr Lv2Ui::fromEditor(Int32 opcode, Int32 index, float value) {
+    if (closing_) {
+        return 0;
+    }
+    switch (opcode) {
+        case audioMasterAutomate:
+            if (isParameter(index)) {
+                writePort(index, value);
+            } else if (index == kPresetsMenuIndex) {
+                // The model has already switched program: the host gets the preset's
+                // values as written in presets.ttl, whatever the program was edited to.
+                const Int32 program = model_->getProgram();
+                if (program >= 0 && program < kProgramCount) {
+                    for (Int32 parameter : {kSensIndex, kBuzzIndex}) {
+                        const float presetValue = kFactoryPresets[program].values[parameter];
+                        model_->setParameter(parameter, presetValue);
+                        writePort(parameter, presetValue);
+                    }
+                }
+            }
+            return 1;
+        case audioMasterBeginEdit:
+        case audioMasterEndEdit:
+            if (isParameter(index)) {
+                touch(index, opcode == audioMasterBeginEdit);
+            }
+            return 1;
+        default:
+            return 0;
+    }
+}
+
+void Lv2Ui::writePort(Int32 parameter, float value) {
+    write_(controller_, portOf(parameter), sizeof value, kFloatProtocol, &value);
+}
+
+void Lv2Ui::touch(Int32 parameter, bool grabbed) {
+    if (touch_ && touch_->touch) {
+        touch_->touch(touch_->handle, portOf(parameter), grabbed);
+    }
+}
+
+}  // namespace qp::lv2

@@ -1,0 +1,72 @@
+// One LV2 UI instance: the Quorrelphone editor inside the host's window.
+//
+// The editor needs an effect to edit, so the UI keeps a BuzzEffect of its own that
+// never renders a sample: it is the editor's model only. The plug-in's real state
+// is the host's control ports, and the model is held in step with them both ways:
+//   host -> UI   port_event(4 or 5) sets the model's parameter, which turns the knob;
+//   UI -> host   the model's host callback turns the editor's automation of a
+//                parameter into a port write, its edit brackets into ui:touch
+//                (when the host offers it) and a chosen preset into writes of
+//                both ports.
+// Its settings and message boxes stay in memory (the build's default platform):
+// the host keeps the state.
+//
+// Threads: everything here runs on the host's UI thread, the one that calls
+// instantiate, port_event, idle and cleanup.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include <lv2/core/lv2.h>
+#include <lv2/ui/ui.h>
+
+#include "host/PluginInterface.h"
+
+namespace qp {
+class BuzzEffect;
+class EditorBase;
+}  // namespace qp
+
+namespace qp::lv2 {
+
+// A factory preset as the presets menu offers it.
+struct UiPreset {
+    const char* name;
+    float values[2];
+};
+
+class Lv2Ui final {
+public:
+    // The editor's window as a child of the host's ui:parent, or null when the host
+    // gave no parent or the window could not be made. *widget is then the window.
+    static Lv2Ui* create(LV2UI_Write_Function write, LV2UI_Controller controller, LV2UI_Widget* widget,
+                         const LV2_Feature* const* features);
+    ~Lv2Ui();
+    Lv2Ui(const Lv2Ui&) = delete;
+    Lv2Ui& operator=(const Lv2Ui&) = delete;
+
+    // Only float values of the two control ports are taken; anything else is ignored.
+    void portEvent(std::uint32_t port, std::uint32_t bufferSize, std::uint32_t format, const void* buffer);
+    // Draws, pumps the window's events and runs a drag; 0 while the UI is up.
+    int idle();
+
+private:
+    Lv2Ui(LV2UI_Write_Function write, LV2UI_Controller controller);
+
+    static IntPtr QP_CDECL hostCallback(AEffect* record, Int32 opcode, Int32 index, IntPtr value, void* ptr,
+                                        float opt);
+    IntPtr fromEditor(Int32 opcode, Int32 index, float value);
+    void writePort(Int32 parameter, float value);
+    void touch(Int32 parameter, bool grabbed);
+    void loadFactoryPresets();
+
+    LV2UI_Write_Function write_;
+    LV2UI_Controller controller_;
+    const LV2UI_Touch* touch_ = nullptr;
+    std::unique_ptr<BuzzEffect> model_;
+    EditorBase* editor_ = nullptr;  // the model's
+    bool closing_ = false;
+};
+
+}  // namespace qp::lv2

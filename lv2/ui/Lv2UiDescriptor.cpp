@@ -1,0 +1,44 @@
+#include "lv2/ui/Lv2UiDescriptor.h"
+
+#include <cstring>
+
+#include "lv2/Lv2Ports.h"
+#include "lv2/ui/Lv2Ui.h"
+
+namespace qp::lv2 {
+
+namespace {
+
+Lv2Ui* uiOf(LV2UI_Handle handle) { return static_cast<Lv2Ui*>(handle); }
+
+LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const char*,
+                         LV2UI_Write_Function write, LV2UI_Controller controller, LV2UI_Widget* widget,
+                         const LV2_Feature* const* features) {
+    if (!pluginUri || std::strcmp(pluginUri, kPluginUri) != 0) {
+        return nullptr;
+    }
+    return Lv2Ui::create(write, controller, widget, features);
+}
+
+void cleanup(LV2UI_Handle handle) { delete uiOf(handle); }
+
+void portEvent(LV2UI_Handle handle, std::uint32_t port, std::uint32_t bufferSize, std::uint32_t format,
+               const void* buffer) {
+    uiOf(handle)->portEvent(port, bufferSize, format, buffer);
+}
+
+int idle(LV2UI_Handle handle) { return uiOf(handle)->idle(); }
+
+constexpr LV2UI_Idle_Interface kIdleInterface = {idle};
+
+const void* extensionData(const char* uri) {
+    return uri && std::strcmp(uri, LV2_UI__idleInterface) == 0 ? &kIdleInterface : nullptr;
+}
+
+constexpr LV2UI_Descriptor kDescriptor = {kUiUri, instantiate, cleanup, portEvent, extensionData};
+
+}  // namespace
+
+const LV2UI_Descriptor* uiDescriptor(std::uint32_t index) { return index == 0 ? &kDescriptor : nullptr; }
+
+}  // namespace qp::lv2
