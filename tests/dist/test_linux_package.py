@@ -37,8 +37,10 @@ class LinuxPackage(unittest.TestCase):
         self.dir = tempfile.mkdtemp(prefix="qp-linux-dist-test-")
         self.addCleanup(shutil.rmtree, self.dir)
         self.write("Quorrelphone.lv2/manifest.ttl",
-                   b"<urn:q> lv2:binary <Quorrelphone.so> ; rdfs:seeAlso <Quorrelphone.ttl> , <presets/Reed.ttl> .")
+                   b"<urn:q> lv2:binary <Quorrelphone.so> ; rdfs:seeAlso <Quorrelphone.ttl> , <presets/Reed.ttl> .\n"
+                   b"<urn:q:ui> a ui:X11UI ; ui:binary <Quorrelphone_ui.so> ; rdfs:seeAlso <Quorrelphone.ttl> .")
         self.write("Quorrelphone.lv2/Quorrelphone.so", fake_library())
+        self.write("Quorrelphone.lv2/Quorrelphone_ui.so", fake_library())
         self.write("Quorrelphone.lv2/Quorrelphone.ttl", b"<urn:q> a lv2:Plugin .")
         self.write("Quorrelphone.lv2/presets/Reed.ttl", b"<urn:q#reed> a pset:Preset .")
         self.write("docs/manual.md", b"# Quorrelphone @VERSION@\n![face](images/editor.png)\n")
@@ -67,6 +69,7 @@ class LinuxPackage(unittest.TestCase):
             tar.extractall(self.dir)
         self.assertEqual(set(files), {"SHA256SUMS", "manual/manual.md", "manual/manual.html", "manual/images/editor.png",
                                       "Quorrelphone.lv2/manifest.ttl", "Quorrelphone.lv2/Quorrelphone.so",
+                                      "Quorrelphone.lv2/Quorrelphone_ui.so",
                                       "Quorrelphone.lv2/Quorrelphone.ttl", "Quorrelphone.lv2/presets/Reed.ttl"})
         self.assertEqual(files["manual/manual.md"].decode(), "# Quorrelphone %s\n![face](images/editor.png)\n" % VERSION)
         listed = dict(reversed(line.split("  ", 1)) for line in files["SHA256SUMS"].decode().splitlines())
@@ -88,6 +91,9 @@ class LinuxPackage(unittest.TestCase):
     def test_broken_bundles_are_refused_and_nothing_is_written(self):
         so = "Quorrelphone.lv2/Quorrelphone.so"
         cases = [("manifest.ttl", lambda: os.remove(os.path.join(self.dir, "Quorrelphone.lv2/manifest.ttl"))),
+                 ("names Quorrelphone_ui.so", lambda: os.remove(os.path.join(self.dir, "Quorrelphone.lv2/Quorrelphone_ui.so"))),
+                 ("Quorrelphone_ui.so is built for machine 40",
+                  lambda: self.write("Quorrelphone.lv2/Quorrelphone_ui.so", fake_library(machine=40))),
                  ("names presets/Reed.ttl", lambda: os.remove(os.path.join(self.dir, "Quorrelphone.lv2/presets/Reed.ttl"))),
                  ("not an ELF file", lambda: self.write(so, b"#!/bin/sh\n")),
                  ("not a 64-bit", lambda: self.write(so, fake_library(elf_class=1))),
