@@ -107,14 +107,23 @@ class Bundle(unittest.TestCase):
         self.assertNotIn("Required Features", output)
         listed = re.search(r"Presets:\s*\n((?:[ \t]+\S.*\n)+)", output).group(1).splitlines()
         self.assertCountEqual([line.strip() for line in listed], [name for name, _, _ in factory_programs()])
+        self.assertRegex(output, r"UIs:\s+%s:ui\s+Class:\s+http://lv2plug.in/ns/extensions/ui#X11UI\s+"
+                                 r"Binary:\s+file://\S+/Quorrelphone_ui\.so" % PLUGIN_URI)
 
-    def test_the_shared_object_exports_its_entry_point_only_and_needs_only_the_c_runtime(self):
-        binary = os.path.join(OPTIONS["bundle"], "Quorrelphone.so")
-        symbols = [line.split()[-1] for line in run(["nm", "-D", "--defined-only", binary]).splitlines()]
-        self.assertEqual(symbols, ["lv2_descriptor"])
-        runtime = re.compile(r"(linux-vdso|ld-linux-x86-64|lib(c|m|gcc_s|stdc\+\+))\.so\.\d+$")
-        libraries = [line.split()[0] for line in run(["ldd", binary]).splitlines() if line.strip()]
-        self.assertEqual([lib for lib in libraries if not runtime.search(lib)], [])
+    def test_the_shared_objects_export_their_entry_point_only_and_carry_their_cpp_runtime(self):
+        runtime = re.compile(r"(linux-vdso|ld-linux-x86-64|lib(c|m|gcc_s))\.so\.\d+$")
+        # The UI draws through the system's Xlib and cairo (and what they bring).
+        graphics = re.compile(r"lib(X\w*|xcb[\w-]*|cairo|pixman-1|png16|z|freetype|fontconfig|expat|brotli\w*|bz2|"
+                              r"bsd|md)\.so\.\d+$")
+        for name, entry, allowed in [("Quorrelphone.so", "lv2_descriptor", []),
+                                     ("Quorrelphone_ui.so", "lv2ui_descriptor", [graphics])]:
+            with self.subTest(name):
+                binary = os.path.join(OPTIONS["bundle"], name)
+                symbols = [line.split()[-1] for line in run(["nm", "-D", "--defined-only", binary]).splitlines()]
+                self.assertEqual(symbols, [entry])
+                libraries = [line.split()[0] for line in run(["ldd", binary]).splitlines() if line.strip()]
+                self.assertEqual([lib for lib in libraries
+                                  if not any(p.search(lib) for p in [runtime] + allowed)], [])
 
 
 class Jalv(unittest.TestCase):
