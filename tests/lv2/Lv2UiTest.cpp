@@ -3,6 +3,9 @@
 // with the real pointer and keyboard through XTest. What it draws is read back
 // from the server and compared with the art it is made of and with the Windows
 // editor's pictures in docs/images/.
+// Before Xlib, whose macros (None, Bool) would break its declarations.
+#include <gtest/gtest.h>
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XRes.h>
@@ -11,12 +14,11 @@
 #include <cairo.h>
 #include <dirent.h>
 #include <dlfcn.h>
-#include <gtest/gtest.h>
 #include <lv2/ui/ui.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -33,7 +35,9 @@ constexpr int kSensX = 116, kBuzzX = 210, kKnobY = 14, kKnobSize = 98, kKnobFram
 constexpr unsigned kSensPort = 4, kBuzzPort = 5;
 
 // The strip frame a value shows, by the knob's own arithmetic.
-int frameFor(float value) { return std::min(kKnobFrames - 1, int(value * float(kKnobSize * (kKnobFrames - 1))) / kKnobSize); }
+int frameFor(float value) {
+    return std::min(kKnobFrames - 1, int(value * float(kKnobSize * (kKnobFrames - 1))) / kKnobSize);
+}
 
 // An RGB picture, 0xRRGGBB per pixel.
 struct Picture {
@@ -46,7 +50,9 @@ struct Picture {
 Picture readBmp(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), {});
-    auto le32 = [&](std::size_t at) { return int(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | bytes[at + 3] << 24); };
+    auto le32 = [&](std::size_t at) {
+        return int(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | bytes[at + 3] << 24);
+    };
     Picture picture{le32(18), le32(22), {}};
     const std::size_t stride = (std::size_t(picture.width) * 3 + 3) & ~std::size_t(3);
     for (int y = 0; y < picture.height; ++y) {
@@ -73,7 +79,8 @@ Picture readPng(const std::string& path) {
 }
 
 // The differing pixels of two pictures' same-sized areas (a at ax, ay; b at bx, by).
-int differingPixels(const Picture& a, int ax, int ay, const Picture& b, int bx, int by, int width, int height) {
+int differingPixels(const Picture& a, int ax, int ay, const Picture& b, int bx, int by, int width,
+                    int height) {
     int count = 0;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -110,7 +117,8 @@ struct HostLog {
     std::vector<std::pair<int, int>> sizes;
 };
 
-void recordWrite(LV2UI_Controller controller, uint32_t port, uint32_t size, uint32_t format, const void* buffer) {
+void recordWrite(LV2UI_Controller controller, uint32_t port, uint32_t size, uint32_t format,
+                 const void* buffer) {
     ASSERT_EQ(size, sizeof(float));
     ASSERT_EQ(format, 0u);
     static_cast<HostLog*>(controller)->writes.push_back({port, *static_cast<const float*>(buffer)});
@@ -141,7 +149,8 @@ protected:
         descriptor = entry(0);
         ASSERT_NE(descriptor, nullptr);
         EXPECT_EQ(entry(1), nullptr);
-        idleInterface = static_cast<const LV2UI_Idle_Interface*>(descriptor->extension_data(LV2_UI__idleInterface));
+        idleInterface =
+            static_cast<const LV2UI_Idle_Interface*>(descriptor->extension_data(LV2_UI__idleInterface));
         ASSERT_NE(idleInterface, nullptr);
     }
     void TearDown() override {
@@ -201,8 +210,8 @@ protected:
     void moveTo(int x, int y) {
         int rootX = 0, rootY = 0;
         Window child;
-        XTranslateCoordinates(display, Window(reinterpret_cast<std::uintptr_t>(widget)), DefaultRootWindow(display),
-                              x, y, &rootX, &rootY, &child);
+        XTranslateCoordinates(display, Window(reinterpret_cast<std::uintptr_t>(widget)),
+                              DefaultRootWindow(display), x, y, &rootX, &rootY, &child);
         XTestFakeMotionEvent(display, -1, rootX, rootY, CurrentTime);
         pump(30);
     }
@@ -223,8 +232,8 @@ protected:
     }
     Picture shot() {
         pump();
-        XImage* image = XGetImage(display, Window(reinterpret_cast<std::uintptr_t>(widget)), 0, 0, kWidth, kHeight,
-                                  AllPlanes, ZPixmap);
+        XImage* image = XGetImage(display, Window(reinterpret_cast<std::uintptr_t>(widget)), 0, 0, kWidth,
+                                  kHeight, AllPlanes, ZPixmap);
         Picture picture{kWidth, kHeight, {}};
         for (int y = 0; y < kHeight; ++y) {
             for (int x = 0; x < kWidth; ++x) {
@@ -304,7 +313,8 @@ TEST_F(Lv2UiTest, AtTheDefaultsTheFaceIsTheWindowsEditorsPixelForPixel) {
     const Picture x11 = shot();
     const Picture windows = readPng(kSource + "/docs/images/editor.png");
     const int differing = differingPixels(x11, 0, 0, windows, 0, 0, kWidth, kHeight);
-    std::printf("X11 editor against docs/images/editor.png: %d of %d pixels differ\n", differing, kWidth * kHeight);
+    std::printf("X11 editor against docs/images/editor.png: %d of %d pixels differ\n", differing,
+                kWidth * kHeight);
     EXPECT_EQ(differing, 0);
     // Side by side, for the manual.
     cairo_surface_t* both = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth * 2 + 8, kHeight);
@@ -312,7 +322,9 @@ TEST_F(Lv2UiTest, AtTheDefaultsTheFaceIsTheWindowsEditorsPixelForPixel) {
     const int stride = cairo_image_surface_get_stride(both) / 4;
     for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth * 2 + 8; ++x) {
-            data[y * stride + x] = x < kWidth ? windows.at(x, y) : x >= kWidth + 8 ? x11.at(x - kWidth - 8, y) : 0xFFFFFF;
+            data[y * stride + x] = x < kWidth        ? windows.at(x, y)
+                                   : x >= kWidth + 8 ? x11.at(x - kWidth - 8, y)
+                                                     : 0xFFFFFF;
         }
     }
     cairo_surface_mark_dirty(both);
@@ -329,19 +341,21 @@ TEST_F(Lv2UiTest, HostValuesTurnTheKnobToTheStripsFrame) {
         unsigned format;
         int sensFrame, buzzFrame;
     } steps[] = {
-        {kSensPort, 0.0f, 0, 0, 45},    {kSensPort, 1.0f, 0, 90, 45}, {kBuzzPort, 0.0f, 0, 90, 0},
-        {kBuzzPort, 7.0f, 0, 90, 90},   // clamped as the plug-in clamps
-        {kSensPort, 0.0f, 1, 90, 90},   // not the float protocol
-        {0, 0.0f, 0, 90, 90},           // an audio port
+        {kSensPort, 0.0f, 0, 0, 45},  {kSensPort, 1.0f, 0, 90, 45},
+        {kBuzzPort, 0.0f, 0, 90, 0},  {kBuzzPort, 7.0f, 0, 90, 90},  // clamped as the plug-in clamps
+        {kSensPort, 0.0f, 1, 90, 90},                                // not the float protocol
+        {0, 0.0f, 0, 90, 90},                                        // an audio port
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(std::to_string(step.port) + " " + std::to_string(step.value));
         setPort(step.port, step.value, step.format);
         const Picture x11 = shot();
-        for (const auto& [knobX, frame] : {std::pair{kSensX, step.sensFrame}, std::pair{kBuzzX, step.buzzFrame}}) {
+        for (const auto& [knobX, frame] :
+             {std::pair{kSensX, step.sensFrame}, std::pair{kBuzzX, step.buzzFrame}}) {
             const Picture expected = knobShowing(knobX, frame);
             const int width = std::min(kKnobSize, kWidth - knobX);
-            EXPECT_EQ(differingPixels(x11, knobX, kKnobY, expected, knobX, kKnobY, width, kKnobSize), 0) << knobX;
+            EXPECT_EQ(differingPixels(x11, knobX, kKnobY, expected, knobX, kKnobY, width, kKnobSize), 0)
+                << knobX;
         }
     }
     EXPECT_TRUE(log.writes.empty()) << "host values are not echoed back";
@@ -368,7 +382,8 @@ TEST_F(Lv2UiTest, ADragOnTheSensKnobWritesRisingValuesInsideATouch) {
         EXPECT_GE(log.writes[i].value, i ? log.writes[i - 1].value : 0.5f);
     }
     EXPECT_GT(log.writes.back().value, 0.55f);
-    std::printf("drag of 40 px up: %zu writes, sens 0.5 -> %.4f\n", log.writes.size(), log.writes.back().value);
+    std::printf("drag of 40 px up: %zu writes, sens 0.5 -> %.4f\n", log.writes.size(),
+                log.writes.back().value);
 }
 
 TEST_F(Lv2UiTest, TheLogoMenuShowsAboutAndWritesAPresetsValues) {
@@ -379,7 +394,9 @@ TEST_F(Lv2UiTest, TheLogoMenuShowsAboutAndWritesAPresetsValues) {
     key(XK_Return);
     EXPECT_EQ(differingPixels(shot(), 0, 0, about, 0, 0, kWidth, kHeight), 0);
     click(150, 60);  // anywhere on the about screen closes it
-    EXPECT_EQ(differingPixels(shot(), 0, 0, readPng(kSource + "/docs/images/editor.png"), 0, 0, kWidth, kHeight), 0);
+    EXPECT_EQ(
+        differingPixels(shot(), 0, 0, readPng(kSource + "/docs/images/editor.png"), 0, 0, kWidth, kHeight),
+        0);
     EXPECT_TRUE(log.writes.empty());
 
     // Presets is below the separator; its fourth entry is "Nasal Reed" (0.75, 0.45).
@@ -394,8 +411,8 @@ TEST_F(Lv2UiTest, TheLogoMenuShowsAboutAndWritesAPresetsValues) {
     EXPECT_FLOAT_EQ(log.writes[1].value, 0.45f);
     EXPECT_TRUE(log.touches.empty());
     const Picture x11 = shot();
-    EXPECT_EQ(differingPixels(x11, kSensX, kKnobY, knobShowing(kSensX, frameFor(0.75f)), kSensX, kKnobY, kKnobSize,
-                              kKnobSize),
+    EXPECT_EQ(differingPixels(x11, kSensX, kKnobY, knobShowing(kSensX, frameFor(0.75f)), kSensX, kKnobY,
+                              kKnobSize, kKnobSize),
               0);
 }
 
@@ -457,8 +474,8 @@ TEST_F(Lv2UiTest, TwoHundredOpenAndCloseCyclesLeaveNoXResourcesOrFilesBehind) {
     }
     const long resourcesAfter = serverResources(&clientsAfter);
     const int fdsAfter = openFds();
-    std::printf("after 1 and 201 cycles: X clients %d/%d, X resources %ld/%ld, open files %d/%d\n", clientsBefore,
-                clientsAfter, resourcesBefore, resourcesAfter, fdsBefore, fdsAfter);
+    std::printf("after 1 and 201 cycles: X clients %d/%d, X resources %ld/%ld, open files %d/%d\n",
+                clientsBefore, clientsAfter, resourcesBefore, resourcesAfter, fdsBefore, fdsAfter);
     EXPECT_EQ(clientsAfter, clientsBefore);
     EXPECT_EQ(resourcesAfter, resourcesBefore);
     EXPECT_EQ(fdsAfter, fdsBefore);
