@@ -12,7 +12,6 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include <cairo.h>
-#include <dirent.h>
 #include <dlfcn.h>
 #include <lv2/ui/ui.h>
 #include <unistd.h>
@@ -78,28 +77,19 @@ Picture readPng(const std::string& path) {
     return picture;
 }
 
-// The differing pixels of two pictures' same-sized areas (a at ax, ay; b at bx, by).
-int differingPixels(const Picture& a, int ax, int ay, const Picture& b, int bx, int by, int width,
-                    int height) {
+// The pixels that differ in an area both pictures have (the whole face by default).
+int differingPixels(const Picture& a, const Picture& b, int left = 0, int top = 0, int width = kWidth,
+                    int height = kHeight) {
     int count = 0;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            count += a.at(ax + x, ay + y) != b.at(bx + x, by + y);
+    for (int y = top; y < top + height; ++y) {
+        for (int x = left; x < left + width; ++x) {
+            count += a.at(x, y) != b.at(x, y);
         }
     }
     return count;
 }
 
-int openFds() {
-    int count = 0;
-    if (DIR* dir = opendir("/proc/self/fd")) {
-        while (readdir(dir)) {
-            ++count;
-        }
-        closedir(dir);
-    }
-    return count;
-}
+long openFds() { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); }
 
 // What the UI told the host.
 struct HostLog {
@@ -313,7 +303,7 @@ TEST_F(Lv2UiTest, AtTheDefaultsTheFaceIsTheWindowsEditorsPixelForPixel) {
     open();
     const Picture x11 = shot();
     const Picture windows = readPng(kSource + "/docs/images/editor.png");
-    const int differing = differingPixels(x11, 0, 0, windows, 0, 0, kWidth, kHeight);
+    const int differing = differingPixels(x11, windows);
     std::printf("X11 editor against docs/images/editor.png: %d of %d pixels differ\n", differing,
                 kWidth * kHeight);
     EXPECT_EQ(differing, 0);
@@ -355,8 +345,7 @@ TEST_F(Lv2UiTest, HostValuesTurnTheKnobToTheStripsFrame) {
              {std::pair{kSensX, step.sensFrame}, std::pair{kBuzzX, step.buzzFrame}}) {
             const Picture expected = knobShowing(knobX, frame);
             const int width = std::min(kKnobSize, kWidth - knobX);
-            EXPECT_EQ(differingPixels(x11, knobX, kKnobY, expected, knobX, kKnobY, width, kKnobSize), 0)
-                << knobX;
+            EXPECT_EQ(differingPixels(x11, expected, knobX, kKnobY, width, kKnobSize), 0) << knobX;
         }
     }
     EXPECT_TRUE(log.writes.empty()) << "host values are not echoed back";
@@ -393,11 +382,9 @@ TEST_F(Lv2UiTest, TheLogoMenuShowsAboutAndWritesAPresetsValues) {
     click(100, 140);
     key(XK_Down);  // About, the first entry
     key(XK_Return);
-    EXPECT_EQ(differingPixels(shot(), 0, 0, about, 0, 0, kWidth, kHeight), 0);
+    EXPECT_EQ(differingPixels(shot(), about), 0);
     click(70, 60);  // anywhere on the about screen closes it
-    EXPECT_EQ(
-        differingPixels(shot(), 0, 0, readPng(kSource + "/docs/images/editor.png"), 0, 0, kWidth, kHeight),
-        0);
+    EXPECT_EQ(differingPixels(shot(), readPng(kSource + "/docs/images/editor.png")), 0);
     EXPECT_TRUE(log.writes.empty());
 
     // Presets is below the separator; its fourth entry is "Nasal Reed" (0.75, 0.45).
@@ -418,8 +405,7 @@ TEST_F(Lv2UiTest, TheLogoMenuShowsAboutAndWritesAPresetsValues) {
     }
     EXPECT_TRUE(log.touches.empty());
     const Picture x11 = shot();
-    EXPECT_EQ(differingPixels(x11, kSensX, kKnobY, knobShowing(kSensX, frameFor(0.1f)), kSensX, kKnobY,
-                              kKnobSize, kKnobSize),
+    EXPECT_EQ(differingPixels(x11, knobShowing(kSensX, frameFor(0.1f)), kSensX, kKnobY, kKnobSize, kKnobSize),
               0);
 }
 
@@ -466,7 +452,8 @@ TEST_F(Lv2UiTest, TwoHundredOpenAndCloseCyclesLeaveNoXResourcesOrFilesBehind) {
     // What the server holds in all while the editor is up, and once it is gone.
     struct Counts {
         long whileOpen, afterClose;
-        int clients, files;
+        int clients;
+        long files;
     };
     auto cycle = [&] {
         Counts counts{};
@@ -489,7 +476,7 @@ TEST_F(Lv2UiTest, TwoHundredOpenAndCloseCyclesLeaveNoXResourcesOrFilesBehind) {
     }
     std::printf(
         "cycle 1 and 201: X resources while open %ld/%ld, after close %ld/%ld; X clients %d/%d; "
-        "open files %d/%d\n",
+        "open files %ld/%ld\n",
         first.whileOpen, last.whileOpen, first.afterClose, last.afterClose, first.clients, last.clients,
         first.files, last.files);
     EXPECT_EQ(last.whileOpen, first.whileOpen);
