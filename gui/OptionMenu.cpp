@@ -6,9 +6,6 @@
 #include "gui/Bitmap.h"
 #include "gui/ControlListener.h"
 #include "gui/Frame.h"
-#include "gui/NativeObjects.h"
-#include "gui/OptionMenuPopup.h"
-#include "gui/TrackingScope.h"
 
 namespace qp {
 
@@ -31,6 +28,8 @@ OptionMenu::OptionMenu(const Rect& size, ControlListener* listener, std::int32_t
 }
 
 OptionMenu::~OptionMenu() {
+    // An open popup goes first: its choice could name a submenu released below.
+    popup_.reset();
     removeAllEntries();
     delete[] submenus_;
     if (clickedBitmap_) {
@@ -63,39 +62,8 @@ void OptionMenu::mouseDown(DrawContext* context, Point where) {
     takeFocus(context);
 }
 
-void OptionMenu::takeFocus(DrawContext* context) {
-    lastMenu_ = nullptr;
-    lastResult_ = -1;
-    if (!frame_ || !frame_->getWindow()) {
-        return;
-    }
-    HWND owner = frame_->getWindow();
-    Point origin;
-    if (context) {
-        origin = context->getScreenOffset();
-    } else {
-        RECT r;
-        GetWindowRect(owner, &r);
-        origin = Point(r.left, r.top);
-    }
-    const std::int32_t x = origin.h + size_.left;
-    const std::int32_t y = origin.v + ((style_ & kMenuPopupAtTop) ? size_.top : size_.bottom);
-
-    // The popup's loop dispatches messages, and the host may close the editor in
-    // there: this menu stays alive until the choice has been delivered, and the
-    // frame is reached only while it lives.
-    TrackingScope tracking(*this);
-    OptionMenu* chosen = nullptr;
-    std::int32_t index = -1;
-    std::int32_t id = 0;
-    {
-        OptionMenuPopup popup(*this);
-        id = popup.track(owner, x, y, (lastButtons_ & kButtonRight) != 0);
-        if (id > 0) {
-            chosen = popup.menuFor(id, index);
-        }
-    }
-    Frame* frame = tracking.frame();
+void OptionMenu::deliverChoice(Frame* frame, OptionMenu* chosen, std::int32_t index, std::int32_t id,
+                               DrawContext* context) {
     if (frame) {
         frame->setEditView(nullptr);
         // The area handed over to repaint where the popup was may fall short of
@@ -113,23 +81,9 @@ void OptionMenu::takeFocus(DrawContext* context) {
         chosen->setValue(float(index));
         lastMenu_ = chosen;
         if (listener_) {
-            HDC dc = nullptr;
-            DrawContext* temporary = nullptr;
-            if (!context && frame->getWindow()) {
-                dc = native::getDC(frame->getWindow());
-                context = temporary = new DrawContext(frame, dc, frame->getWindow());
-            }
-            listener_->valueChanged(context, chosen);
-            if (temporary) {
-                delete temporary;
-                native::releaseDC(owner, dc);
-            }
+            tellListener(*frame, chosen, context);
         }
     }
-}
-
-void OptionMenu::loseFocus(DrawContext*) {
-    // The popup is modal: it has closed by the time anybody could take focus away.
 }
 
 void OptionMenu::setValue(float value) {
