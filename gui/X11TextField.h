@@ -24,10 +24,16 @@ struct _cairo_surface;
 
 namespace qp::x11 {
 
+// How editing ended: Enter and the loss of focus keep the text, Escape drops it.
+enum class FieldEnd {
+    enter,
+    focusLost,
+    escape
+};
+
 class TextFieldClient {
 public:
-    // keep: Enter or loss of focus; otherwise Escape.
-    virtual void textFieldEnded(bool keep) = 0;
+    virtual void textFieldEnded(FieldEnd how) = 0;
 
 protected:
     ~TextFieldClient() = default;

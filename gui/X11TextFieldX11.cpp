@@ -207,7 +207,7 @@ void TextField::handleEvent(const XEvent& event) {
             // Grabs (a menu of the host opening) move the focus only for a while,
             // and focus moving into a child is no loss.
             if (event.xfocus.mode == NotifyNormal && event.xfocus.detail != NotifyInferior) {
-                client_.textFieldEnded(true);
+                client_.textFieldEnded(FieldEnd::focusLost);
             }
             return;
         case KeyPress:
@@ -222,10 +222,10 @@ void TextField::handleEvent(const XEvent& event) {
     switch (sym) {
         case XK_Return:
         case XK_KP_Enter:
-            client_.textFieldEnded(true);
+            client_.textFieldEnded(FieldEnd::enter);
             return;
         case XK_Escape:
-            client_.textFieldEnded(false);
+            client_.textFieldEnded(FieldEnd::escape);
             return;
         case XK_BackSpace:
             erase(true);
