@@ -120,12 +120,15 @@ void MenuPopup::layout(std::int32_t level, std::vector<Box>& boxes, int& width, 
         columnWidth = 0;
         columnStart = end;
     };
+    // A menu taller than the screen goes on in a further column, as the
+    // platform's menus do.
+    const int screenHeight = DisplayHeight(display_, DefaultScreen(display_));
     for (std::size_t i = 0; i < items.size(); ++i) {
-        if (items[i].columnBreak && i > columnStart) {
+        const int itemHeight = items[i].kind == PopupItem::Kind::separator ? kSeparatorHeight : kItemHeight;
+        if ((items[i].columnBreak || y + itemHeight + kBorder > screenHeight) && i > columnStart) {
             endColumn(i);
             y = kBorder;
         }
-        const int itemHeight = items[i].kind == PopupItem::Kind::separator ? kSeparatorHeight : kItemHeight;
         cairo_text_extents_t extents;
         cairo_text_extents(cr, items[i].text.c_str(), &extents);
         columnWidth =

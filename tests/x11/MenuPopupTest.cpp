@@ -230,5 +230,45 @@ TEST_F(MenuPopupInput, ItStaysOnTheScreenAndASubmenuFlipsLeftAtTheRightEdge) {
     test::saveScreen(display_, "menu-popup-at-the-edge");
 }
 
+TEST_F(MenuPopupInput, ColumnsStartAtBreaksAndWhereTheScreenEnds) {
+    const int screenHeight = DisplayHeight(display_, DefaultScreen(display_));
+    // Three entries a column by their breaks; then more entries than the screen holds.
+    PopupLevel broken;
+    PopupLevel tall;
+    for (int i = 0; i < 7; ++i) {
+        broken.items.push_back({Kind::plain, "Entry " + std::to_string(i), false, i % 3 == 0, i + 1, -1});
+    }
+    const int tallCount = screenHeight / MenuPopup::kItemHeight + 5;
+    for (int i = 0; i < tallCount; ++i) {
+        tall.items.push_back({Kind::plain, "Entry " + std::to_string(i), false, false, i + 1, -1});
+    }
+    const struct {
+        PopupLevel level;
+        std::size_t columns;
+    } cases[] = {{broken, 3}, {tall, 2}};
+    for (const auto& c : cases) {
+        popup_ = std::make_unique<MenuPopup>(display_, std::vector<PopupLevel>{c.level}, recorder_);
+        ASSERT_TRUE(popup_->open(10, 10));
+        std::vector<int> columnLefts;
+        int top = 0;
+        for (std::size_t i = 0; i < c.level.items.size(); ++i) {
+            int x = 0;
+            int y = 0;
+            int w = 0;
+            int h = 0;
+            ASSERT_TRUE(popup_->itemOnScreen(0, i, x, y, w, h));
+            EXPECT_LE(y + h, screenHeight) << i;
+            if (i == 0) {
+                top = y;
+            }
+            if (columnLefts.empty() || x != columnLefts.back()) {
+                EXPECT_EQ(y, top) << "a column starts at the top: " << i;
+                columnLefts.push_back(x);
+            }
+        }
+        EXPECT_EQ(columnLefts.size(), c.columns);
+    }
+}
+
 }  // namespace
 }  // namespace qp::x11
