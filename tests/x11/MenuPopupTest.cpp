@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "gui/X11MenuPopup.h"
-#include "tests/x11/X11TestSupport.h"
+#include "tests/x11/XTestInput.h"
 
 namespace qp::x11 {
 namespace {

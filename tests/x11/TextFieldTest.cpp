@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "gui/X11TextField.h"
-#include "tests/x11/X11TestSupport.h"
+#include "tests/x11/XTestInput.h"
 
 namespace qp::x11 {
 namespace {
