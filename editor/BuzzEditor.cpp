@@ -3,8 +3,6 @@
 // commands and menus in BuzzEditorCommands.cpp.
 #include "editor/BuzzEditor.h"
 
-#include <windows.h>
-
 #include <new>
 
 #include "editor/AboutBox.h"
@@ -14,6 +12,7 @@
 #include "gui/Frame.h"
 #include "gui/OptionMenu.h"
 #include "gui/ParamDisplay.h"
+#include "gui/System.h"
 #include "host/Platform.h"
 #include "resources/ResourceIds.h"
 
@@ -101,7 +100,7 @@ Int32 BuzzEditor::open(void* parentWindow) {
         return 0;
     }
     frame_->setBackground(background_);
-    windowThread_.store(GetCurrentThreadId(), std::memory_order_relaxed);
+    windowThread_.store(currentThreadId(), std::memory_order_relaxed);
     setKnobMode(kLinearKnobMode);
 
     createControls();
@@ -172,7 +171,7 @@ Int32 BuzzEditor::keyDown(VstKeyCode&) { return 0; }
 
 bool BuzzEditor::onWindowThread() const {
     const std::uint32_t owner = windowThread_.load(std::memory_order_relaxed);
-    return owner != 0 && owner == GetCurrentThreadId();
+    return owner != 0 && owner == currentThreadId();
 }
 
 void BuzzEditor::setParameter(Int32 index, float value) {

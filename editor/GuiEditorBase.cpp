@@ -1,12 +1,11 @@
 #include "editor/GuiEditorBase.h"
 
-#include <windows.h>
-
 #include <atomic>
 
 #include "editor/ToolkitInput.h"
 #include "gui/Frame.h"
 #include "gui/Point.h"
+#include "gui/System.h"
 #include "host/EditHost.h"
 #include "host/EffectBase.h"
 
@@ -19,15 +18,10 @@ namespace {
 // thread sends the opcode.
 std::atomic<std::int32_t> sharedKnobMode{0};
 
-// While the next idle is not due each wait step sleeps this long, which is what
-// keeps a drag loop from spinning a core.
-constexpr DWORD kWaitSleepMs = 4;
 // Idle runs once the tick is within this much of the next idle time, so during a
 // drag views are redrawn roughly every 50 ms.
 constexpr std::uint32_t kIdleLeadMs = 50;
 constexpr std::uint32_t kIdleIntervalMs = 100;
-
-std::uint32_t systemTicks() { return GetTickCount(); }
 
 std::atomic<GuiEditorBase::TickSource> tickSource{systemTicks};
 
@@ -42,7 +36,8 @@ std::int32_t ticksUntil(std::uint32_t then, std::uint32_t now) { return std::int
 GuiEditorBase::GuiEditorBase(EffectBase* effect, EditHost* editHost)
     : EditorBase(effect),
       editHost_(editHost),
-      nextIdleTime_(ticks()) {}
+      nextIdleTime_(ticks()),
+      platform_(openPlatform()) {}
 
 GuiEditorBase::~GuiEditorBase() = default;
 
@@ -86,19 +81,13 @@ void GuiEditorBase::wait() {
     // beyond that is stale and due now.
     const std::int32_t until = ticksUntil(nextIdleTime_, now);
     if (until > 0 && until <= std::int32_t(kIdleIntervalMs)) {
-        Sleep(kWaitSleepMs);
-        now += kWaitSleepMs;
+        now += pause();
         if (ticksUntil(nextIdleTime_, now) > std::int32_t(kIdleLeadMs)) {
             return;
         }
     }
     idle();
-    // The drag loop never returns to the message loop, so the window would stay
-    // unpainted (for example where a menu or another window uncovered it).
-    MSG message;
-    if (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) {
-        DispatchMessageA(&message);
-    }
+    paintPending();
     nextIdleTime_ = now + kIdleIntervalMs;
     inIdle_ = true;
     if (effect_) {

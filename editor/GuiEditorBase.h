@@ -16,9 +16,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "gui/FrameOwner.h"
-#include "gui/ThreadOle.h"
 #include "host/EditorBase.h"
 #include "host/EditorProtocol.h"
 
@@ -30,8 +30,9 @@ struct Rect;
 
 class GuiEditorBase : public EditorBase, public FrameOwner {
 public:
-    // Attaches to the effect (which then owns the editor) and initialises OLE for
-    // the calling thread, which the toolkit's drag and drop needs (see ThreadOle).
+    // Attaches to the effect (which then owns the editor); on Windows it also
+    // initialises OLE for the calling thread, which the toolkit's drag and drop
+    // needs (see gui/ThreadOleWin32.h).
     // Drag brackets go to editHost (usually the effect itself); with none they
     // reach nobody.
     GuiEditorBase(EffectBase* effect, EditHost* editHost);
@@ -82,7 +83,20 @@ protected:
     std::int32_t openEditTag_ = 0;
 
 private:
-    ThreadOle ole_;
+    // The back end's part of the editor (GuiEditorBaseWin32.cpp: OLE for the
+    // window's thread; GuiEditorBaseX11.cpp), and its two steps inside wait():
+    // pause() waits a little, if the platform wants that, and answers the
+    // milliseconds it let pass; paintPending() paints what a tracking loop that
+    // keeps the message loop away would leave unpainted.
+    struct Platform;
+    struct PlatformDelete {
+        void operator()(Platform* platform) const;
+    };
+    static Platform* openPlatform();
+    static std::uint32_t pause();
+    static void paintPending();
+
+    std::unique_ptr<Platform, PlatformDelete> platform_;
 };
 
 }  // namespace qp

@@ -1,24 +1,8 @@
 #include "gui/Bitmap.h"
 
-#include "gui/DrawContext.h"
 #include "gui/GuiModule.h"
-#include "gui/NativeObjects.h"
 
 namespace qp {
-
-namespace {
-
-TransparentBlitProc theTransparentBlit = nullptr;
-
-// Mask-path colours: with the mask context's background white and text black,
-// a monochrome mask copied onto a colour surface turns 1 bits white, 0 bits black.
-constexpr COLORREF kMaskWhite = 0xFFFFFF;
-constexpr COLORREF kMaskBlack = 0x000000;
-
-}  // namespace
-
-void setTransparentBlit(TransparentBlitProc proc) { theTransparentBlit = proc; }
-TransparentBlitProc transparentBlit() { return theTransparentBlit; }
 
 Bitmap::Bitmap(std::int32_t resourceId)
     : resourceId_(resourceId) {
@@ -30,18 +14,6 @@ Bitmap::Bitmap(NativeModule module, std::int32_t resourceId)
     load(module);
 }
 
-Bitmap::~Bitmap() { native::deleteObject(bitmap_); }
-
-void Bitmap::load(NativeModule module) {
-    // Resource ids are 16-bit; the higher bits of the int are not part of the name.
-    bitmap_ = native::loadBitmap(module, resourceId_ & 0xFFFF);
-    BITMAP header;
-    if (bitmap_ && GetObjectA(bitmap_, sizeof(header), &header)) {
-        width_ = header.bmWidth;
-        height_ = header.bmHeight;
-    }
-}
-
 void Bitmap::release() {
     if (refCount_ <= 0) {
         return;
@@ -49,71 +21,6 @@ void Bitmap::release() {
     if (--refCount_ == 0) {
         delete this;
     }
-}
-
-void Bitmap::draw(DrawContext* context, const Rect& dest, Point source) {
-    if (!bitmap_ || !context) {
-        return;
-    }
-    HDC target = context->getDeviceContext();
-    HDC memory = native::createCompatibleDC(target);
-    HGDIOBJ previous = SelectObject(memory, bitmap_);
-    const Point offset = context->getOffset();
-    BitBlt(target, dest.left + offset.h, dest.top + offset.v, dest.width(), dest.height(), memory, source.h,
-           source.v, SRCCOPY);
-    SelectObject(memory, previous);
-    native::deleteDC(memory);
-}
-
-void Bitmap::drawTransparent(DrawContext* context, const Rect& dest, Point source) {
-    if (!bitmap_ || !context) {
-        return;
-    }
-    HDC target = context->getDeviceContext();
-    const Point offset = context->getOffset();
-    const std::int32_t x = dest.left + offset.h;
-    const std::int32_t y = dest.top + offset.v;
-    const std::int32_t w = dest.width();
-    const std::int32_t h = dest.height();
-
-    HDC memory = native::createCompatibleDC(target);
-    HGDIOBJ previous = SelectObject(memory, bitmap_);
-    if (theTransparentBlit) {
-        theTransparentBlit(target, x, y, w, h, memory, source.h, source.v, w, h,
-                           transparentColor_.toNative());
-    } else {
-        drawMasked(target, memory, x, y, w, h, source);
-    }
-    SelectObject(memory, previous);
-    native::deleteDC(memory);
-}
-
-void Bitmap::drawMasked(NativeDC target, NativeDC memory, std::int32_t x, std::int32_t y, std::int32_t w,
-                        std::int32_t h, Point from) {
-    HDC mask = native::createCompatibleDC(target);
-    const COLORREF savedBack = SetBkColor(target, kMaskWhite);
-    const COLORREF savedText = SetTextColor(target, kMaskBlack);
-
-    HBITMAP maskBitmap = native::createBitmap(w, h, 1, 1, nullptr);
-    HGDIOBJ previousMask = SelectObject(mask, maskBitmap);
-
-    // Copying colour to monochrome: pixels equal to the source's background colour
-    // become 1, all others 0. So the mask is 1 exactly where the key colour is.
-    const COLORREF savedMemoryBack = SetBkColor(memory, transparentColor_.toNative());
-    BitBlt(mask, 0, 0, w, h, memory, from.h, from.v, SRCCOPY);
-    SetBkColor(memory, savedMemoryBack);
-
-    // dest ^ bmp, then & mask (1 keeps, 0 clears), then ^ bmp: where the mask is 1
-    // the two XORs cancel and dest is unchanged; where it is 0 the result is bmp.
-    BitBlt(target, x, y, w, h, memory, from.h, from.v, SRCINVERT);
-    BitBlt(target, x, y, w, h, mask, 0, 0, SRCAND);
-    BitBlt(target, x, y, w, h, memory, from.h, from.v, SRCINVERT);
-
-    SelectObject(mask, previousMask);
-    native::deleteObject(maskBitmap);
-    native::deleteDC(mask);
-    SetBkColor(target, savedBack);
-    SetTextColor(target, savedText);
 }
 
 }  // namespace qp

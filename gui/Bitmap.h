@@ -5,6 +5,10 @@
 // Ownership: created with a count of 1 for its creator; retain adds one, release
 // takes one and frees the bitmap (and its native bitmap) at 0. A bitmap must be
 // made with new. An owner that never shared its bitmap may delete it directly.
+//
+// Loading and drawing are the back end's (BitmapWin32.cpp: the module's bitmap
+// resources through GDI; BitmapX11.cpp: the same .bmp files built into the
+// library, drawn with cairo).
 #pragma once
 
 #include <cstdint>
@@ -17,16 +21,6 @@
 namespace qp {
 
 class DrawContext;
-
-// The platform's TransparentBlt, looked up at run time from msimg32.dll by the
-// frame. Without it, transparent drawing takes the mask path; both give the
-// same pixels.
-using TransparentBlitProc = std::int32_t(__stdcall*)(NativeDC dest, std::int32_t x, std::int32_t y,
-                                                     std::int32_t w, std::int32_t h, NativeDC source,
-                                                     std::int32_t sx, std::int32_t sy, std::int32_t sw,
-                                                     std::int32_t sh, std::uint32_t transparent);
-void setTransparentBlit(TransparentBlitProc proc);
-TransparentBlitProc transparentBlit();
 
 class Bitmap {
 public:
@@ -64,8 +58,6 @@ public:
 
 private:
     void load(NativeModule module);
-    void drawMasked(NativeDC dest, NativeDC source, std::int32_t x, std::int32_t y, std::int32_t w,
-                    std::int32_t h, Point from);
 
     std::int32_t resourceId_;
     std::int32_t refCount_ = 1;

@@ -1,10 +1,9 @@
 #include "gui/Control.h"
 
-#include <windows.h>
-
 #include "gui/Bitmap.h"
 #include "gui/DrawContext.h"
 #include "gui/Frame.h"
+#include "gui/System.h"
 
 namespace qp {
 
@@ -19,7 +18,7 @@ Control::Control(const Rect& size, ControlListener* listener, std::int32_t tag, 
     : View(size),
       listener_(listener),
       tag_(tag),
-      doubleClick_(doubleClickIntervalFrom(std::int32_t(GetDoubleClickTime()))),
+      doubleClick_(doubleClickIntervalFrom(doubleClickTime())),
       background_(background) {
     if (background_) {
         background_->retain();

@@ -11,19 +11,20 @@
 // The context is also where a dragging view asks for the live mouse state:
 // pollMouseButtons and pollMouseLocation read the asynchronous key state and the
 // cursor position, because drags are tracked by polling, not by messages.
+//
+// The drawing itself is the back end's: DrawContextWin32.cpp draws with GDI,
+// DrawContextX11.cpp with cairo (same pixels: lineTo leaves out the end pixel,
+// fillRect fills the inside). Its objects live in the opaque Platform.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "gui/Color.h"
 #include "gui/FontTable.h"
 #include "gui/NativeHandles.h"
 #include "gui/Point.h"
 #include "gui/Rect.h"
-
-struct HPEN__;
-struct HBRUSH__;
-struct HFONT__;
 
 namespace qp {
 
@@ -126,8 +127,6 @@ protected:
     void setDeviceContext(NativeDC deviceContext) { deviceContext_ = deviceContext; }
 
 private:
-    void makePen();
-
     Point screenOffset_;
     Point offset_;
     NativeDC deviceContext_ = nullptr;
@@ -140,14 +139,15 @@ private:
     Color lineColor_ = colorWhite;
     Color fillColor_ = colorBlack;
     LineStyle lineStyle_ = kLineSolid;
-    HBRUSH__* brush_ = nullptr;
-    HPEN__* pen_ = nullptr;
-    HFONT__* font_ = nullptr;
-    void* savedBrush_ = nullptr;
-    void* savedPen_ = nullptr;
-    void* savedFont_ = nullptr;
-    std::int32_t nativePenStyle_ = 0;
     mutable std::int32_t reportedButtons_ = 0;
+
+    // The back end's drawing objects (GDI: the pen, brush and font this context
+    // made and those it found selected), defined in each back end's file.
+    struct Platform;
+    struct PlatformDelete {
+        void operator()(Platform* platform) const;
+    };
+    std::unique_ptr<Platform, PlatformDelete> platform_;
 };
 
 }  // namespace qp

@@ -1,9 +1,7 @@
 // Frame: its views, drawing, and the routing of presses, keys, wheel and drops.
-// The window's messages, cursor and drop registration are in FrameWindow.cpp,
-// the transparent-blit library in TransparentBlitLibrary.cpp.
+// The window side (window, messages or events, cursor, drops) is the back end's,
+// in FrameWin32.cpp and FrameX11.cpp.
 #include "gui/Frame.h"
-
-#include <windows.h>
 
 #include <algorithm>
 #include <new>
@@ -11,36 +9,16 @@
 #include "gui/Bitmap.h"
 #include "gui/DrawContext.h"
 #include "gui/FrameOwner.h"
-#include "gui/FrameWindowClass.h"
-#include "gui/GuiModule.h"
-#include "gui/NativeObjects.h"
+#include "gui/System.h"
 #include "gui/TrackingScope.h"
 
 namespace qp {
-
-namespace {
-
-constexpr DWORD kFrameWindowStyle = WS_CHILD | WS_VISIBLE;  // 0x50000000
-
-}  // namespace
 
 Frame::Frame(const Rect& size, NativeWindow parentWindow, FrameOwner* owner)
     : View(size),
       owner_(owner),
       parentWindow_(parentWindow) {
-    drawingLibrary_.load();
-
-    if (parentWindow_) {
-        FrameWindowClass::acquire();
-        usesWindowClass_ = true;
-        window_ =
-            native::createWindowEx(0, FrameWindowClass::name(), "Window", kFrameWindowStyle, 0, 0,
-                                   size.width(), size.height(), parentWindow_, nullptr, guiModule(), nullptr);
-        if (window_) {
-            SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-            enableDrop(true);
-        }
-    }
+    openWindow();
 }
 
 Frame::~Frame() {
@@ -57,16 +35,7 @@ Frame::~Frame() {
         background_->release();
         background_ = nullptr;
     }
-    drawingLibrary_.free();
-    if (window_) {
-        // Detach first, so the messages of the destruction itself find no frame.
-        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
-        native::destroyWindow(window_);
-        window_ = nullptr;
-    }
-    if (usesWindowClass_) {
-        FrameWindowClass::release();
-    }
+    closeWindow();
 }
 
 void Frame::draw(DrawContext* context) {
@@ -131,30 +100,30 @@ void Frame::idle() {
     if (!open_ || firstDrawPending_ || !window_ || !anyViewDirty()) {
         return;
     }
-    HDC dc = native::getDC(window_);
+    NativeDC target = acquireDrawTarget();
     {
-        DrawContext context(this, dc, window_);
+        DrawContext context(this, target, window_);
         update(&context);
     }
-    native::releaseDC(window_, dc);
+    releaseDrawTarget(window_, target);
 }
 
 void Frame::redrawView(View* view) {
-    // A frame without a window has nowhere to draw (GetDC of no window would be
-    // the whole screen).
+    // A frame without a window has nowhere to draw (on Windows a device context
+    // of no window would be the whole screen).
     if (!window_) {
         return;
     }
-    HDC dc = native::getDC(window_);
+    NativeDC target = acquireDrawTarget();
     {
-        DrawContext context(this, dc, window_);
+        DrawContext context(this, target, window_);
         if (view && isChild(view)) {
             view->draw(&context);
         } else {
             draw(&context);
         }
     }
-    native::releaseDC(window_, dc);
+    releaseDrawTarget(window_, target);
 }
 
 void Frame::mouseDown(DrawContext* context, Point where) {
@@ -203,22 +172,20 @@ bool Frame::wheel(DrawContext* context, Point, float distance) {
     if (!target) {
         return false;
     }
-    HDC dc = nullptr;
+    NativeDC drawTarget = nullptr;
     DrawContext* temporary = nullptr;
     if (!context) {
-        // Without a window the temporary context has no device context: drawing
+        // Without a window the temporary context has no drawing target: drawing
         // through it does nothing instead of drawing onto the screen.
-        dc = window_ ? native::getDC(window_) : nullptr;
-        context = temporary = new DrawContext(this, dc, window_);
+        drawTarget = acquireDrawTarget();
+        context = temporary = new DrawContext(this, drawTarget, window_);
     }
     Point location;
     getMouseLocation(location);
     const bool answer = target->wheel(context, location, distance);
     if (temporary) {
         delete temporary;
-        if (dc) {
-            native::releaseDC(window_, dc);
-        }
+        releaseDrawTarget(window_, drawTarget);
     }
     return answer;
 }
@@ -363,7 +330,7 @@ void Frame::removeTracking(TrackingScope* scope) {
     }
 }
 
-std::int32_t Frame::getTicks() const { return owner_ ? std::int32_t(GetTickCount()) : 0; }
+std::int32_t Frame::getTicks() const { return owner_ ? std::int32_t(systemTicks()) : 0; }
 
 KnobMode Frame::getKnobMode() const { return owner_ ? owner_->getKnobMode() : KnobMode::circular; }
 

@@ -15,29 +15,25 @@
 // away (a drag loop, a popup) holds a TrackingScope, which the frame tells when
 // it is destroyed. Everything runs on the thread that owns the host's editor
 // window.
+//
+// The window side is the back end's: FrameWin32.cpp (a child window of its own
+// class, its messages, the cursor, OLE drops) and FrameX11.cpp (a child window
+// on the frame's own display connection and its events). Its state is the
+// opaque Platform; the views, drawing order and routing here are shared.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "gui/KnobMode.h"
 #include "gui/NativeHandles.h"
-#include "gui/ThreadOle.h"
-#include "gui/TransparentBlitLibrary.h"
 #include "gui/View.h"
-
-struct IDropTarget;
 
 namespace qp {
 
 class Bitmap;
 class TrackingScope;
-
-// Makes the OLE drop target that the frame registers for its window. The platform
-// holds the only reference (taken by registration, dropped by revocation), so the
-// target must start with a count of 0. Installed once by the product; without a
-// factory the frame's window takes no drops.
-using DropTargetFactory = IDropTarget* (*)(Frame* frame);
 
 // The cursor kinds Frame::setCursor takes; the numbers (0 to 6, in this order)
 // are the toolkit's public ones.
@@ -96,7 +92,7 @@ public:
     void beginEdit(std::int32_t tag);
     void endEdit(std::int32_t tag);
     void doIdleProcessing();
-    // The system tick count, or 0 without an owner.
+    // The system's millisecond tick count, or 0 without an owner.
     std::int32_t getTicks() const;
     // The owner's knob mode, circular without an owner.
     KnobMode getKnobMode() const;
@@ -106,25 +102,37 @@ public:
     bool getMouseLocation(Point& where) const;
     // One of the cursor kinds above (a CursorKind); other numbers do nothing.
     void setCursor(std::int32_t type);
+    // Registers the window for file and text drops (or revokes that); false where
+    // the platform takes none.
     bool enableDrop(bool enable);
+
+    // The drawing target of the window outside a paint, for a DrawContext made
+    // over it (none without a window). Hand it back with the window it came from
+    // once that context is gone; that needs no frame, which may be gone by then.
+    NativeDC acquireDrawTarget() const;
+    static void releaseDrawTarget(NativeWindow window, NativeDC target);
 
     NativeWindow getWindow() const { return window_; }
     NativeWindow getParentWindow() const { return parentWindow_; }
     bool isOpen() const { return open_; }
     bool isFirstDrawPending() const { return firstDrawPending_; }
 
-    static void setDropTargetFactory(DropTargetFactory factory);
+    // The back end's state of this frame, defined in the back end's files alone
+    // (which, the type being nested, reach the frame's private members).
+    struct Platform;
+    Platform* platform() const { return platform_.get(); }
 
 private:
-    friend class FrameWindowClass;
     friend class TrackingScope;
 
     void addTracking(TrackingScope* scope);
     void removeTracking(TrackingScope* scope);
 
-    // The message side, called by the window procedure.
-    std::intptr_t handleMessage(NativeWindow window, std::uint32_t message, std::uintptr_t wParam,
-                                std::intptr_t lParam, bool& handled);
+    // The back end's part of construction and destruction: makes the platform
+    // state and, with a parent, the window; destroys the window and lets go of
+    // what the platform state holds.
+    void openWindow();
+    void closeWindow();
     void dropEditView();
     // keyDown and keyUp alike: the edit view, then a modal view, then the children
     // from the top, until one answers other than -1.
@@ -153,13 +161,13 @@ private:
     bool open_ = true;
     bool dropActive_ = false;
     NativeWindow window_ = nullptr;
-    bool usesWindowClass_ = false;
-    TransparentBlitLibrary drawingLibrary_;
-    void* defaultCursor_ = nullptr;
-    // Drag and drop registration needs OLE on the window's thread.
-    ThreadOle ole_;
     // The live scopes of controls that track inside a message of this frame.
     TrackingScope* trackings_ = nullptr;
+
+    struct PlatformDelete {
+        void operator()(Platform* platform) const;
+    };
+    std::unique_ptr<Platform, PlatformDelete> platform_;
 };
 
 }  // namespace qp

@@ -1,7 +1,9 @@
 // A DrawContext over a private bitmap in the screen's colour format. A view
 // composes its picture here and reaches the screen with a single copyTo, which is
 // how composite controls avoid flicker. The context owns its memory device
-// context and its surface; both are deleted with it.
+// context and its surface; both are deleted with it. The whole class is the back
+// end's: OffscreenContextWin32.cpp (a compatible bitmap in a memory device
+// context) and OffscreenContextX11.cpp (a cairo image surface).
 #pragma once
 
 #include <cstdint>
@@ -32,6 +34,7 @@ private:
     bool ownsSurface_ = true;
     Color backgroundColor_;
     NativeBitmap surface_ = nullptr;
+    // The back end's: GDI keeps the bitmap the memory device context held first.
     void* previousBitmap_ = nullptr;
 };
 

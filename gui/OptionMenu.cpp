@@ -5,6 +5,7 @@
 
 #include "gui/Bitmap.h"
 #include "gui/ControlListener.h"
+#include "gui/DrawContext.h"
 #include "gui/Frame.h"
 
 namespace qp {
@@ -81,7 +82,19 @@ void OptionMenu::deliverChoice(Frame* frame, OptionMenu* chosen, std::int32_t in
         chosen->setValue(float(index));
         lastMenu_ = chosen;
         if (listener_) {
-            tellListener(*frame, chosen, context);
+            // The listener may close the editor: the window is taken first.
+            const NativeWindow window = frame->getWindow();
+            NativeDC target = nullptr;
+            DrawContext* temporary = nullptr;
+            if (!context && window) {
+                target = frame->acquireDrawTarget();
+                context = temporary = new DrawContext(frame, target, window);
+            }
+            listener_->valueChanged(context, chosen);
+            if (temporary) {
+                delete temporary;
+                Frame::releaseDrawTarget(window, target);
+            }
         }
     }
 }

@@ -106,9 +106,6 @@ private:
                        DrawContext* context);
     // The X11 popup's end: id > 0 names the chosen entry, 0 none.
     void popupEnded(std::int32_t id);
-    // The listener's valueChanged, with a temporary context on the frame's
-    // window when none is given.
-    void tellListener(Frame& frame, OptionMenu* chosen, DrawContext* context);
 
     bool growSubmenus();
     void releaseSubmenu(std::int32_t k);

@@ -8,14 +8,16 @@
 // Ownership: every native menu made here is destroyed exactly once, by the
 // destructor (popups are detached from their parents first, so destroying a
 // parent never takes a child with it behind the counting's back).
+//
+// The numbering and menuFor are shared (OptionMenuPopup.cpp); building, showing
+// and destroying the menus are the back end's (OptionMenuPopupWin32.cpp: native
+// popup menus; OptionMenuPopupX11.cpp: the toolkit's own).
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "gui/NativeHandles.h"
-
-struct HMENU__;
 
 namespace qp {
 
@@ -28,7 +30,7 @@ public:
     OptionMenuPopup(const OptionMenuPopup&) = delete;
     OptionMenuPopup& operator=(const OptionMenuPopup&) = delete;
 
-    HMENU__* nativeMenu() const { return blocks_.empty() ? nullptr : blocks_.front().native; }
+    NativeMenu nativeMenu() const { return blocks_.empty() ? nullptr : blocks_.front().native; }
     // Shows the menu with its top-left corner at (x, y) on the screen and returns
     // when it closes: the chosen identifier, or 0.
     std::int32_t track(NativeWindow owner, std::int32_t x, std::int32_t y, bool rightButton);
@@ -51,10 +53,10 @@ private:
         OptionMenu* menu;
         std::int32_t first;
         std::int32_t count;
-        HMENU__* native;
+        NativeMenu native;
     };
 
-    HMENU__* build(OptionMenu& menu, std::vector<OptionMenu*>& path);
+    NativeMenu build(OptionMenu& menu, std::vector<OptionMenu*>& path);
 
     std::vector<Block> blocks_;
     std::int32_t nextId_ = kFirstId;

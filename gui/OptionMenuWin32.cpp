@@ -1,8 +1,8 @@
-// The Windows side of OptionMenu: the system's popup menu, which runs its own
-// modal loop and answers with the choice.
-#include "gui/ControlListener.h"
+// OptionMenu's popup on Windows: a native popup menu tracked modally
+// (TrackPopupMenu), the choice delivered (deliverChoice) once it returns.
+#include "gui/DrawContext.h"
 #include "gui/Frame.h"
-#include "gui/NativeObjects.h"
+#include "gui/NativeObjectsWin32.h"
 #include "gui/OptionMenu.h"
 #include "gui/OptionMenuPopup.h"
 #include "gui/TrackingScope.h"
@@ -20,7 +20,7 @@ void OptionMenu::takeFocus(DrawContext* context) {
     if (!frame_ || !frame_->getWindow()) {
         return;
     }
-    HWND owner = frame_->getWindow();
+    HWND owner = win32::hwnd(frame_->getWindow());
     Point origin;
     if (context) {
         origin = context->getScreenOffset();
@@ -47,21 +47,6 @@ void OptionMenu::takeFocus(DrawContext* context) {
         }
     }
     deliverChoice(tracking.frame(), chosen, index, id, context);
-}
-
-void OptionMenu::tellListener(Frame& frame, OptionMenu* chosen, DrawContext* context) {
-    HWND window = frame.getWindow();
-    HDC dc = nullptr;
-    DrawContext* temporary = nullptr;
-    if (!context && window) {
-        dc = native::getDC(window);
-        context = temporary = new DrawContext(&frame, dc, window);
-    }
-    listener_->valueChanged(context, chosen);
-    if (temporary) {
-        delete temporary;
-        native::releaseDC(window, dc);
-    }
 }
 
 void OptionMenu::loseFocus(DrawContext*) {

@@ -11,14 +11,16 @@
 // Ownership: the edit window, its font and the brush that colours it belong to
 // the control and live only while editing; every path that ends editing
 // (including destruction and the host destroying the window) frees them once.
+//
+// The edit field is the back end's: TextEditWin32.cpp subclasses a native EDIT
+// window, TextEditX11.cpp draws its own field. Its state is the opaque Platform.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
-#include "gui/EditWindowColors.h"
+#include "gui/NativeHandles.h"
 #include "gui/ParamDisplay.h"
-
-struct HFONT__;
 
 namespace qp {
 
@@ -26,7 +28,7 @@ namespace qp {
 using TextToTextProc = void (*)(const char* text, char* shown);
 using TextToTextWithDataProc = void (*)(const char* text, char* shown, void* userData);
 
-class TextEdit : public ParamDisplay, public EditWindowColors {
+class TextEdit : public ParamDisplay {
 public:
     TextEdit(const Rect& size, ControlListener* listener, std::int32_t tag, const char* text = nullptr,
              Bitmap* background = nullptr, std::int32_t style = 0);
@@ -47,29 +49,33 @@ public:
     virtual void setTextConversionWithData(TextToTextWithDataProc proc, void* userData);
     virtual void setTextConversion(TextToTextProc proc);
 
-    HBRUSH__* editWindowColors(NativeDC dc) override;
-
     const char* text() const { return text_; }
     bool isEditing() const { return editWindow_ != nullptr; }
     NativeWindow getEditWindow() const { return editWindow_; }
     // Whether the last editing ended with the Enter key.
     bool endedWithReturn() const { return returnPressed_; }
 
-private:
-    friend struct TextEditWindowProcedure;
+    // The back end's state of the edit field, defined in the back end's files
+    // alone (which, the type being nested, reach the control's members).
+    struct Platform;
 
-    // Destroys the edit window (unless the platform already did) and frees the
-    // font and brush; answers whether there was an edit window.
+private:
+    // Destroys the edit window (unless the platform already did) and frees what
+    // the back end made for it; answers whether there was an edit window.
     bool closeEditWindow(bool windowAlreadyGone);
+    // Copies the edit window's text (at most kDisplayTextSize - 1 characters) into text_.
+    void readEditWindowText();
 
     NativeWindow editWindow_ = nullptr;
-    HFONT__* editFont_ = nullptr;
-    HBRUSH__* editBrush_ = nullptr;
     bool returnPressed_ = false;
     char text_[kDisplayTextSize] = {};
     TextToTextProc textConversion_ = nullptr;
     TextToTextWithDataProc textConversionWithData_ = nullptr;
-    void* previousProcedure_ = nullptr;
+
+    struct PlatformDelete {
+        void operator()(Platform* platform) const;
+    };
+    std::unique_ptr<Platform, PlatformDelete> platform_;
 };
 
 }  // namespace qp

@@ -7,7 +7,7 @@
 #include "editor/BuzzEditor.h"
 #include "effect/BuzzEffect.h"
 #include "effect/PluginMain.h"
-#include "gui/DropTarget.h"
+#include "gui/DropTargetWin32.h"
 #include "gui/GuiModule.h"
 #include "host/ModuleHandle.h"
 

@@ -15,6 +15,7 @@
 #include "gui/Bitmap.h"
 #include "gui/Frame.h"
 #include "gui/KeyCode.h"
+#include "gui/NativeHandlesWin32.h"
 #include "gui/OptionMenu.h"
 #include "gui/OptionMenuPopup.h"
 #include "gui/ParamDisplay.h"
@@ -276,7 +277,7 @@ TEST_F(BuzzEditorTest, ProgramNamesAreShownLiterallyAndEveryProgramCanBeChosen) 
     openEditor();
     {
         OptionMenuPopup popup(*fx.editor->commandMenu());
-        HMENU presets = GetSubMenu(popup.nativeMenu(), 4);
+        HMENU presets = GetSubMenu(win32::hmenu(popup.nativeMenu()), 4);
         ASSERT_NE(presets, nullptr);
         ASSERT_EQ(GetMenuItemCount(presets), 9);
         const char* shown[] = {"-", "-Mix", "-Gate", "-Tone", "A&&B"};

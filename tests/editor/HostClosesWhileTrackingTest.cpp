@@ -13,6 +13,7 @@
 #include "editor/StepSwitch.h"
 #include "gui/Frame.h"
 #include "gui/HorizontalSlider.h"
+#include "gui/NativeHandlesWin32.h"
 #include "gui/OnOffButton.h"
 #include "gui/TextEdit.h"
 #include "gui/ToggleButton.h"
@@ -134,7 +135,7 @@ TEST_P(HostClosesWhileTracking, TheControlEndsCleanlyAndTheEditorOpensAgain) {
     };
 
     POINT at = kind.at;
-    ClientToScreen(fx.editor->getFrame()->getWindow(), &at);
+    ClientToScreen(win32::hwnd(fx.editor->getFrame()->getWindow()), &at);
     RealInput input;
     input.moveTo(at.x, at.y).press();
     if (kind.gesture == Gesture::drag) {

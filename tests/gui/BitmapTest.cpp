@@ -5,8 +5,9 @@
 
 #include "gui/Bitmap.h"
 #include "gui/Frame.h"
-#include "gui/NativeObjects.h"
+#include "gui/NativeObjectsWin32.h"
 #include "gui/OffscreenContext.h"
+#include "gui/TransparentBlitLibraryWin32.h"
 #include "tests/gui/GuiTestSupport.h"
 
 namespace qp::test {
@@ -153,7 +154,8 @@ TEST(Offscreen, StartsInItsBackgroundColourAndCopiesWithTheDestinationOffset) {
         EXPECT_EQ(offscreen.getHeight(), 8);
         for (int y = 0; y < 8; ++y) {
             for (int x = 0; x < 12; ++x) {
-                ASSERT_EQ(test::fromNative(GetPixel(offscreen.getDeviceContext(), x, y)), colorBlue);
+                ASSERT_EQ(test::fromNative(GetPixel(win32::hdc(offscreen.getDeviceContext()), x, y)),
+                          colorBlue);
             }
         }
         offscreen.setFillColor(colorYellow);
@@ -182,17 +184,18 @@ TEST(Offscreen, ASurfaceComposedOffScreenReachesAWindowInOneCopy) {
     Bitmap pattern(test::patternBitmapId);
     pattern.draw(&offscreen, Rect(4, 4, 4 + test::patternWidth, 4 + test::patternHeight));
 
-    HDC dc = GetDC(frame.getWindow());
+    HDC dc = GetDC(win32::hwnd(frame.getWindow()));
     {
         DrawContext context(&frame, dc, frame.getWindow());
         offscreen.copyTo(&context, Rect(10, 20, 50, 50));
     }
-    ReleaseDC(frame.getWindow(), dc);
-    EXPECT_EQ(test::TestWindows::windowPixel(frame.getWindow(), 10, 20), colorRed);
-    EXPECT_EQ(test::TestWindows::windowPixel(frame.getWindow(), 49, 49), colorRed);
+    ReleaseDC(win32::hwnd(frame.getWindow()), dc);
+    EXPECT_EQ(test::TestWindows::windowPixel(win32::hwnd(frame.getWindow()), 10, 20), colorRed);
+    EXPECT_EQ(test::TestWindows::windowPixel(win32::hwnd(frame.getWindow()), 49, 49), colorRed);
     for (int y = 0; y < test::patternHeight; ++y) {
         for (int x = 0; x < test::patternWidth; ++x) {
-            ASSERT_EQ(test::TestWindows::windowPixel(frame.getWindow(), 14 + x, 24 + y), patternPixel(x, y));
+            ASSERT_EQ(test::TestWindows::windowPixel(win32::hwnd(frame.getWindow()), 14 + x, 24 + y),
+                      patternPixel(x, y));
         }
     }
 }

@@ -4,11 +4,11 @@
 
 #include "gui/AnimKnob.h"
 #include "gui/Bitmap.h"
-#include "gui/DropTarget.h"
+#include "gui/DropTargetWin32.h"
 #include "gui/FrameAnimation.h"
 #include "gui/HorizontalSlider.h"
 #include "gui/Knob.h"
-#include "gui/NativeObjects.h"
+#include "gui/NativeObjectsWin32.h"
 #include "gui/OnOffButton.h"
 #include "gui/OptionMenu.h"
 #include "gui/OptionMenuPopup.h"
@@ -62,7 +62,7 @@ std::int32_t oneCycle(Frame* frame, Bitmap* strip, Bitmap* handle) {
     frame->idle();
     edit->takeFocus(nullptr);
     frame->setEditView(edit);
-    RedrawWindow(edit->getEditWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    RedrawWindow(win32::hwnd(edit->getEditWindow()), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     test::TestWindows::pump();
     const std::int32_t whileEditing = native::liveTotal();
     frame->setEditView(nullptr);  // ends the editing

@@ -12,6 +12,7 @@
 #include "gui/Control.h"
 #include "gui/ControlListener.h"
 #include "gui/Frame.h"
+#include "gui/NativeHandlesWin32.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/RealInput.h"
 
@@ -65,7 +66,7 @@ public:
 
     // A point of the frame on the screen.
     POINT screen(int h, int v) const {
-        const POINT origin = TestWindows::screenOrigin(frame->getWindow());
+        const POINT origin = TestWindows::screenOrigin(win32::hwnd(frame->getWindow()));
         return POINT{origin.x + h, origin.y + v};
     }
     POINT screen(Point p) const { return screen(p.h, p.v); }

@@ -6,6 +6,7 @@
 #include "gui/Control.h"
 #include "gui/ControlListener.h"
 #include "gui/Frame.h"
+#include "gui/NativeHandlesWin32.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/RealInput.h"
 
@@ -77,7 +78,7 @@ protected:
         probe = new DragProbe(Rect(20, 20, 100, 100));
         frame->addView(probe);
         TestWindows::pumpFor(20);
-        origin = TestWindows::screenOrigin(frame->getWindow());
+        origin = TestWindows::screenOrigin(win32::hwnd(frame->getWindow()));
     }
     void TearDown() override { delete frame; }
 

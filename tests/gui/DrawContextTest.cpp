@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "gui/DrawContext.h"
-#include "gui/NativeObjects.h"
+#include "gui/NativeObjectsWin32.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/RealInput.h"
 

@@ -7,8 +7,8 @@
 #include <atomic>
 #include <string>
 
-#include "gui/DropTarget.h"
-#include "gui/ShellShortcut.h"
+#include "gui/DropTargetWin32.h"
+#include "gui/ShellShortcutWin32.h"
 #include "tests/gui/ControlTestSupport.h"
 #include "tests/gui/DropTestSupport.h"
 #include "tests/gui/XServerKeys.h"

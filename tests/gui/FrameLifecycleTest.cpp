@@ -12,9 +12,10 @@
 
 #include "gui/Bitmap.h"
 #include "gui/Frame.h"
-#include "gui/FrameWindowClass.h"
+#include "gui/FrameWin32.h"
+#include "gui/FrameWindowClassWin32.h"
 #include "gui/GuiModule.h"
-#include "gui/NativeObjects.h"
+#include "gui/NativeObjectsWin32.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/TestComObject.h"
 
@@ -25,7 +26,7 @@ using test::TestWindows;
 
 bool classRegistered() {
     WNDCLASSA info;
-    return GetClassInfoA(guiModule(), FrameWindowClass::name(), &info) != 0;
+    return GetClassInfoA(win32::hinstance(guiModule()), FrameWindowClass::name(), &info) != 0;
 }
 
 TEST(FrameWindowClassUse, TwoFramesShareOneRegistrationReleasedByTheLast) {
@@ -47,10 +48,10 @@ TEST(FrameWindowClassUse, TwoFramesShareOneRegistrationReleasedByTheLast) {
     EXPECT_EQ(std::strtoull(digits.c_str(), nullptr, 16), reinterpret_cast<std::uintptr_t>(guiModule()))
         << expected;
     char actual[64] = {};
-    GetClassNameA(one->getWindow(), actual, sizeof(actual));
+    GetClassNameA(win32::hwnd(one->getWindow()), actual, sizeof(actual));
     EXPECT_EQ(actual, expected);
     WNDCLASSA info;
-    ASSERT_TRUE(GetClassInfoA(guiModule(), expected.c_str(), &info));
+    ASSERT_TRUE(GetClassInfoA(win32::hinstance(guiModule()), expected.c_str(), &info));
     EXPECT_EQ(info.style, UINT(CS_GLOBALCLASS)) << "no double-click messages";
 
     delete one;
@@ -98,7 +99,7 @@ TEST(FrameTeardown, DestructionReleasesEveryChildAndTheBackground) {
     auto* kept = new test::RecordingView(Rect(0, 0, 5, 5), "kept", colorRed, &log, &destroyed);
     kept->retain();
     frame->addView(kept);
-    HWND window = frame->getWindow();
+    HWND window = win32::hwnd(frame->getWindow());
     delete frame;
     EXPECT_EQ(destroyed, 3);
     EXPECT_EQ(kept->getRefCount(), 1);
@@ -210,9 +211,9 @@ protected:
     void SetUp() override {
         CountingDropTarget::alive = 0;
         CountingDropTarget::made = 0;
-        Frame::setDropTargetFactory([](Frame*) -> IDropTarget* { return new CountingDropTarget; });
+        setDropTargetFactory([](Frame*) -> IDropTarget* { return new CountingDropTarget; });
     }
-    void TearDown() override { Frame::setDropTargetFactory(nullptr); }
+    void TearDown() override { setDropTargetFactory(nullptr); }
 };
 
 TEST_F(DropTargetFactoryInstalled, TheTargetLivesFromOpenToDestruction) {

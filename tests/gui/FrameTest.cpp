@@ -5,6 +5,7 @@
 
 #include "gui/Bitmap.h"
 #include "gui/Frame.h"
+#include "gui/NativeHandlesWin32.h"
 #include "tests/gui/GuiTestSupport.h"
 
 namespace qp::test {
@@ -32,16 +33,16 @@ protected:
     void TearDown() override { delete frame; }
 
     void paintNow() {
-        InvalidateRect(frame->getWindow(), nullptr, TRUE);
-        UpdateWindow(frame->getWindow());
+        InvalidateRect(win32::hwnd(frame->getWindow()), nullptr, TRUE);
+        UpdateWindow(win32::hwnd(frame->getWindow()));
     }
     void press(Point where, UINT message = WM_LBUTTONDOWN) {
-        SendMessageA(frame->getWindow(), message, 0, MAKELPARAM(where.h, where.v));
+        SendMessageA(win32::hwnd(frame->getWindow()), message, 0, MAKELPARAM(where.h, where.v));
     }
-    Color pixel(int x, int y) { return TestWindows::windowPixel(frame->getWindow(), x, y); }
+    Color pixel(int x, int y) { return TestWindows::windowPixel(win32::hwnd(frame->getWindow()), x, y); }
     // Puts the cursor over a point of the frame window.
     void cursorAt(Point where) {
-        const POINT origin = TestWindows::screenOrigin(frame->getWindow());
+        const POINT origin = TestWindows::screenOrigin(win32::hwnd(frame->getWindow()));
         SetCursorPos(origin.x + where.h, origin.y + where.v);
     }
 
@@ -72,8 +73,8 @@ TEST_F(FrameInWindow, APartialPaintDrawsOnlyTheViewsOverlappingItsArea) {
     paintNow();
     log.clear();
     RECT area = {110, 85, 130, 100};
-    InvalidateRect(frame->getWindow(), &area, TRUE);
-    UpdateWindow(frame->getWindow());
+    InvalidateRect(win32::hwnd(frame->getWindow()), &area, TRUE);
+    UpdateWindow(win32::hwnd(frame->getWindow()));
     EXPECT_EQ(log, (Log{"C draw"}));
 }
 
@@ -167,7 +168,8 @@ TEST_F(FrameInWindow, APressReportedByItsMessageCountsAsHeldUntilTheViewTracksTh
     // tap is already over), as under Wine.
     auto* tracking = new TrackingView(Rect(0, 0, 160, 120));
     frame->addView(tracking);
-    SendMessageA(frame->getWindow(), WM_RBUTTONDOWN, MK_RBUTTON | MK_CONTROL, MAKELPARAM(20, 20));
+    SendMessageA(win32::hwnd(frame->getWindow()), WM_RBUTTONDOWN, MK_RBUTTON | MK_CONTROL,
+                 MAKELPARAM(20, 20));
     EXPECT_EQ(tracking->atPress, kButtonRight | kModControl);
     EXPECT_EQ(tracking->whileTracking, 0);
     press(Point(30, 30));

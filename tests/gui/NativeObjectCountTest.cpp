@@ -9,8 +9,9 @@
 #include "gui/Bitmap.h"
 #include "gui/Control.h"
 #include "gui/Frame.h"
-#include "gui/NativeObjects.h"
+#include "gui/NativeObjectsWin32.h"
 #include "gui/OffscreenContext.h"
+#include "gui/TransparentBlitLibraryWin32.h"
 #include "tests/gui/GuiTestSupport.h"
 
 namespace qp::test {
@@ -120,10 +121,10 @@ void oneFrameLifetime(HWND host, Bitmap* face, Bitmap* pattern, bool hostDestroy
     frame->addView(first);
     frame->addView(second);
     frame->addView(new test::RecordingView(Rect(0, 70, 120, 90), "strip", colorGrey, nullptr));
-    UpdateWindow(frame->getWindow());
+    UpdateWindow(win32::hwnd(frame->getWindow()));
     second->setValue(0.7f);
     frame->idle();
-    SendMessageA(frame->getWindow(), WM_LBUTTONDOWN, 0, MAKELPARAM(40, 30));
+    SendMessageA(win32::hwnd(frame->getWindow()), WM_LBUTTONDOWN, 0, MAKELPARAM(40, 30));
     frame->wheel(nullptr, Point(), 1.0f);
     test::RecordingView modal(Rect(10, 10, 60, 40), "modal", colorWhite, nullptr);
     modal.retain();

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "gui/Bitmap.h"
-#include "gui/NativeObjects.h"
+#include "gui/NativeObjectsWin32.h"
 #include "gui/OptionMenu.h"
 #include "gui/OptionMenuEntries.h"
 #include "gui/OptionMenuPopup.h"
@@ -181,7 +181,7 @@ TEST(OptionMenuNativeMenu, EntriesBecomeSeparatorsPopupsGreyedDisabledAndChecked
     const std::int32_t menusBefore = native::liveCount(native::Kind::menu);
     {
         OptionMenuPopup popup(*menu);
-        HMENU root = popup.nativeMenu();
+        HMENU root = win32::hmenu(popup.nativeMenu());
         EXPECT_EQ(popup.menuCount(), 2);
         EXPECT_EQ(native::liveCount(native::Kind::menu), menusBefore + 2);
         ASSERT_EQ(GetMenuItemCount(root), 6) << "the orphan is left out";
@@ -219,7 +219,7 @@ TEST(OptionMenuNativeMenu, ColumnsBreakEveryNEntriesAndAMenuInsideItselfIsNotFol
     menu->addSubmenu("Myself", menu);
     {
         OptionMenuPopup popup(*menu);
-        HMENU root = popup.nativeMenu();
+        HMENU root = win32::hmenu(popup.nativeMenu());
         EXPECT_EQ(popup.menuCount(), 1);
         ASSERT_EQ(GetMenuItemCount(root), 7);
         EXPECT_FALSE(stateOf(root, 0) & MF_MENUBREAK);

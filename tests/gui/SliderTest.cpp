@@ -5,7 +5,7 @@
 #include "gui/Bitmap.h"
 #include "gui/ControlEditing.h"
 #include "gui/HorizontalSlider.h"
-#include "gui/NativeObjects.h"
+#include "gui/NativeObjectsWin32.h"
 #include "gui/SliderGeometry.h"
 #include "gui/VerticalSlider.h"
 #include "tests/gui/ControlTestSupport.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "gui/NativeObjects.h"
+#include "gui/NativeObjectsWin32.h"
 #include "gui/TextEdit.h"
 #include "tests/gui/ControlTestSupport.h"
 
@@ -136,7 +136,7 @@ TEST_F(TextEditReal, TheEditWindowIsColouredFromTheDisplaysColoursAndLimitedTo25
     edit->takeFocus(nullptr);
     scene.frame->setEditView(edit);
     ASSERT_TRUE(edit->isEditing());
-    HWND window = edit->getEditWindow();
+    HWND window = win32::hwnd(edit->getEditWindow());
     EXPECT_EQ(SendMessageA(window, WM_GETDLGCODE, 0, 0), DLGC_WANTALLKEYS)
         << "no host dialog takes Enter away";
     SendMessageA(window, EM_SETSEL, 0, -1);

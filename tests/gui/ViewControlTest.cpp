@@ -9,7 +9,7 @@
 #include "gui/Control.h"
 #include "gui/ControlListener.h"
 #include "gui/DoubleClick.h"
-#include "gui/NativeObjects.h"
+#include "gui/NativeObjectsWin32.h"
 #include "tests/gui/GuiTestSupport.h"
 
 namespace qp::test {

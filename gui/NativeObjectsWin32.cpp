@@ -1,6 +1,6 @@
-#include "gui/NativeObjects.h"
+#include "gui/NativeObjectsWin32.h"
 
-#include "gui/ThreadOle.h"
+#include "gui/ThreadOleWin32.h"
 
 #include <ole2.h>
 

@@ -29,7 +29,7 @@ class DropTarget : public IDropTarget {
 public:
     explicit DropTarget(Frame* frame);
 
-    // The frame's factory (Frame::setDropTargetFactory).
+    // The frame's factory (setDropTargetFactory in FrameWin32.h).
     static IDropTarget* create(Frame* frame);
     static void install();
     // Targets alive in this process, for tests.

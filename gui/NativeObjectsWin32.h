@@ -12,6 +12,8 @@
 
 #include <cstdint>
 
+#include "gui/NativeHandlesWin32.h"
+
 namespace qp::native {
 
 enum class Kind : std::int32_t {

@@ -1,11 +1,11 @@
-#include "gui/TransparentBlitLibrary.h"
+#include "gui/TransparentBlitLibraryWin32.h"
 
 #include <windows.h>
 
 #include <cstdint>
 
 #include "gui/Bitmap.h"
-#include "gui/NativeObjects.h"
+#include "gui/NativeObjectsWin32.h"
 
 namespace qp {
 

@@ -7,9 +7,21 @@
 // destructor; everything runs on the editor window's thread.
 #pragma once
 
-#include "gui/NativeHandles.h"
+#include <windows.h>
+
+#include <cstdint>
 
 namespace qp {
+
+// The platform's TransparentBlt, looked up at run time from msimg32.dll by the
+// frame. Without it, transparent drawing takes the mask path; both give the
+// same pixels.
+using TransparentBlitProc = std::int32_t(__stdcall*)(HDC dest, std::int32_t x, std::int32_t y, std::int32_t w,
+                                                     std::int32_t h, HDC source, std::int32_t sx,
+                                                     std::int32_t sy, std::int32_t sw, std::int32_t sh,
+                                                     std::uint32_t transparent);
+void setTransparentBlit(TransparentBlitProc proc);
+TransparentBlitProc transparentBlit();
 
 class TransparentBlitLibrary {
 public:
@@ -26,7 +38,7 @@ public:
     void free();
 
 private:
-    NativeModule library_ = nullptr;
+    HMODULE library_ = nullptr;
 };
 
 }  // namespace qp

@@ -1,6 +1,6 @@
 #include "gui/GuiModule.h"
 
-#include <windows.h>
+#include "gui/NativeHandlesWin32.h"
 
 namespace qp {
 
@@ -18,7 +18,7 @@ HINSTANCE moduleOfThisCode() {
 
 }  // namespace
 
-void setGuiModule(NativeModule module) { theModule = module; }
+void setGuiModule(NativeModule module) { theModule = win32::hinstance(module); }
 
 NativeModule guiModule() {
     if (!theModule) {

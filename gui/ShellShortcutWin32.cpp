@@ -1,4 +1,4 @@
-#include "gui/ShellShortcut.h"
+#include "gui/ShellShortcutWin32.h"
 
 #include <shlobj.h>
 #include <shobjidl.h>

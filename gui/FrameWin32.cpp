@@ -1,18 +1,28 @@
-// Frame's window side: the messages its window procedure hands it, the cursor,
-// the pointer location and the drop registration.
+// Frame's window side on Windows: its window of the module's class, the
+// messages the window procedure hands it, the cursor, the pointer location and
+// the OLE drop registration.
+#include "gui/FrameWin32.h"
+
 #include <ole2.h>
 #include <windows.h>
 
 #include <iterator>
 
 #include "gui/DrawContext.h"
-#include "gui/EditWindowColors.h"
 #include "gui/Frame.h"
-#include "gui/NativeObjects.h"
+#include "gui/FrameWindowClassWin32.h"
+#include "gui/GuiModule.h"
+#include "gui/NativeObjectsWin32.h"
+#include "gui/TextEdit.h"
+#include "gui/TextEditWin32.h"
+#include "gui/ThreadOleWin32.h"
+#include "gui/TransparentBlitLibraryWin32.h"
 
 namespace qp {
 
 namespace {
+
+constexpr DWORD kFrameWindowStyle = WS_CHILD | WS_VISIBLE;  // 0x50000000
 
 DropTargetFactory theDropTargetFactory = nullptr;
 
@@ -47,24 +57,79 @@ std::int32_t pressedButtons(UINT message, WPARAM wParam) {
 
 }  // namespace
 
-void Frame::setDropTargetFactory(DropTargetFactory factory) { theDropTargetFactory = factory; }
+struct Frame::Platform {
+    bool usesWindowClass = false;
+    TransparentBlitLibrary drawingLibrary;
+    HCURSOR defaultCursor = nullptr;
+    // Drag and drop registration needs OLE on the window's thread.
+    ThreadOle ole;
 
-std::intptr_t Frame::handleMessage(NativeWindow window, std::uint32_t message, std::uintptr_t wParam,
-                                   std::intptr_t lParam, bool& handled) {
+    static std::intptr_t handleMessage(Frame& frame, HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                       bool& handled);
+};
+
+void Frame::PlatformDelete::operator()(Platform* platform) const { delete platform; }
+
+void setDropTargetFactory(DropTargetFactory factory) { theDropTargetFactory = factory; }
+
+void Frame::openWindow() {
+    platform_.reset(new Platform);
+    platform_->drawingLibrary.load();
+
+    if (parentWindow_) {
+        FrameWindowClass::acquire();
+        platform_->usesWindowClass = true;
+        HWND window = native::createWindowEx(0, FrameWindowClass::name(), "Window", kFrameWindowStyle, 0, 0,
+                                             size_.width(), size_.height(), win32::hwnd(parentWindow_),
+                                             nullptr, win32::hinstance(guiModule()), nullptr);
+        window_ = window;
+        if (window) {
+            SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+            enableDrop(true);
+        }
+    }
+}
+
+void Frame::closeWindow() {
+    platform_->drawingLibrary.free();
+    if (window_) {
+        // Detach first, so the messages of the destruction itself find no frame.
+        SetWindowLongPtrA(win32::hwnd(window_), GWLP_USERDATA, 0);
+        native::destroyWindow(win32::hwnd(window_));
+        window_ = nullptr;
+    }
+    if (platform_->usesWindowClass) {
+        FrameWindowClass::release();
+    }
+}
+
+std::intptr_t FrameWindowClass::dispatch(Frame* frame, HWND window, UINT message, WPARAM wParam,
+                                         LPARAM lParam, bool& handled) {
+    return Frame::Platform::handleMessage(*frame, window, message, wParam, lParam, handled);
+}
+
+NativeDC Frame::acquireDrawTarget() const { return window_ ? native::getDC(win32::hwnd(window_)) : nullptr; }
+
+void Frame::releaseDrawTarget(NativeWindow window, NativeDC target) {
+    native::releaseDC(win32::hwnd(window), win32::hdc(target));
+}
+
+std::intptr_t Frame::Platform::handleMessage(Frame& frame, HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam, bool& handled) {
     switch (message) {
         case WM_DESTROY:
             // The window goes before the frame (the host destroyed its own window
             // first): the drop registration must go while the window still exists,
             // since revoking it is what frees the drop target.
-            enableDrop(false);
-            open_ = false;
-            parentWindow_ = nullptr;
+            frame.enableDrop(false);
+            frame.open_ = false;
+            frame.parentWindow_ = nullptr;
             return 0;
         case WM_NCDESTROY:
             // Only reached while the frame is attached, that is when somebody else
             // destroyed the window: forget the handle so the frame never uses it again.
             SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-            window_ = nullptr;
+            frame.window_ = nullptr;
             native::windowDestroyedElsewhere();
             return 0;
         case WM_PAINT: {
@@ -75,19 +140,19 @@ std::intptr_t Frame::handleMessage(NativeWindow window, std::uint32_t message, s
             PAINTSTRUCT paint;
             HDC dc = native::beginPaint(window, &paint);
             {
-                DrawContext context(this, dc, window);
-                drawArea(&context, Rect(paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right,
-                                        paint.rcPaint.bottom));
+                DrawContext context(&frame, dc, window);
+                frame.drawArea(&context, Rect(paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right,
+                                              paint.rcPaint.bottom));
             }
             native::endPaint(window, &paint);
             handled = true;
             return 0;
         }
         case WM_CTLCOLOREDIT:
-            if (auto* colors = dynamic_cast<EditWindowColors*>(editView_)) {
+            if (auto* edit = dynamic_cast<TextEdit*>(frame.editView_)) {
                 handled = true;
                 return reinterpret_cast<std::intptr_t>(
-                    colors->editWindowColors(reinterpret_cast<HDC>(wParam)));
+                    editWindowColors(*edit, reinterpret_cast<HDC>(wParam)));
             }
             return 0;
         case WM_LBUTTONDOWN:
@@ -95,11 +160,11 @@ std::intptr_t Frame::handleMessage(NativeWindow window, std::uint32_t message, s
         case WM_MBUTTONDOWN: {
             HDC dc = native::getDC(window);
             {
-                DrawContext context(this, dc, window);
+                DrawContext context(&frame, dc, window);
                 context.reportPress(pressedButtons(message, wParam));
                 // Client coordinates, each 16 bits taken as unsigned.
                 const Point where(std::int32_t(lParam & 0xFFFF), std::int32_t((lParam >> 16) & 0xFFFF));
-                mouseDown(&context, where);
+                frame.mouseDown(&context, where);
             }
             native::releaseDC(window, dc);
             handled = true;
@@ -112,7 +177,7 @@ std::intptr_t Frame::handleMessage(NativeWindow window, std::uint32_t message, s
 
 void Frame::invalidateWindow() {
     if (window_) {
-        InvalidateRect(window_, nullptr, FALSE);
+        InvalidateRect(win32::hwnd(window_), nullptr, FALSE);
     }
 }
 
@@ -121,18 +186,18 @@ bool Frame::getMouseLocation(Point& where) const {
     GetCursorPos(&cursor);
     where = Point(cursor.x, cursor.y);
     RECT r;
-    if (window_ && GetWindowRect(window_, &r)) {
+    if (window_ && GetWindowRect(win32::hwnd(window_), &r)) {
         where.offset(-r.left, -r.top);
     }
     return true;
 }
 
 void Frame::setCursor(std::int32_t type) {
-    if (!defaultCursor_) {
-        defaultCursor_ = GetCursor();
+    if (!platform_->defaultCursor) {
+        platform_->defaultCursor = GetCursor();
     }
     if (type == kCursorDefault) {
-        SetCursor(static_cast<HCURSOR>(defaultCursor_));
+        SetCursor(platform_->defaultCursor);
     } else if (type > kCursorDefault && type < std::int32_t(std::size(kSystemCursorIds))) {
         SetCursor(LoadCursorA(nullptr, kSystemCursorIds[type]));
     }
@@ -156,13 +221,13 @@ bool Frame::enableDrop(bool enable) {
         // Hold the target across registration: if registering fails, this
         // release is what frees it (it starts at a count of 0).
         target->AddRef();
-        const bool registered = SUCCEEDED(RegisterDragDrop(window_, target));
+        const bool registered = SUCCEEDED(RegisterDragDrop(win32::hwnd(window_), target));
         target->Release();
         if (!registered) {
             return false;
         }
     } else {
-        RevokeDragDrop(window_);
+        RevokeDragDrop(win32::hwnd(window_));
     }
     dropActive_ = enable;
     return true;

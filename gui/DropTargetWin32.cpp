@@ -1,4 +1,4 @@
-#include "gui/DropTarget.h"
+#include "gui/DropTargetWin32.h"
 
 #include <shellapi.h>
 
@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "gui/Frame.h"
-#include "gui/ShellShortcut.h"
+#include "gui/FrameWin32.h"
+#include "gui/ShellShortcutWin32.h"
 
 namespace qp {
 
@@ -44,7 +45,7 @@ DropTarget::~DropTarget() { --liveTargets; }
 
 IDropTarget* DropTarget::create(Frame* frame) { return new DropTarget(frame); }
 
-void DropTarget::install() { Frame::setDropTargetFactory(&DropTarget::create); }
+void DropTarget::install() { setDropTargetFactory(&DropTarget::create); }
 
 std::int32_t DropTarget::liveCount() { return liveTargets.load(); }
 

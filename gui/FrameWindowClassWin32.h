@@ -8,9 +8,9 @@
 // presses, and controls recognise pairs themselves.
 #pragma once
 
-#include <cstdint>
+#include <windows.h>
 
-#include "gui/NativeHandles.h"
+#include <cstdint>
 
 namespace qp {
 
@@ -27,8 +27,8 @@ public:
     static std::int32_t useCount();
 
     // The window procedure's way into the frame's message handling.
-    static std::intptr_t dispatch(Frame* frame, NativeWindow window, std::uint32_t message,
-                                  std::uintptr_t wParam, std::intptr_t lParam, bool& handled);
+    static std::intptr_t dispatch(Frame* frame, HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                  bool& handled);
 };
 
 }  // namespace qp

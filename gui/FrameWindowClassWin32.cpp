@@ -1,11 +1,11 @@
-#include "gui/FrameWindowClass.h"
+#include "gui/FrameWindowClassWin32.h"
 
 #include <cstdio>
 
 #include "gui/DrawContext.h"
 #include "gui/Frame.h"
 #include "gui/GuiModule.h"
-#include "gui/NativeObjects.h"
+#include "gui/NativeObjectsWin32.h"
 
 namespace qp {
 
@@ -27,7 +27,7 @@ void FrameWindowClass::acquire() {
     if (++users != 1) {
         return;
     }
-    HINSTANCE module = guiModule();
+    HINSTANCE module = win32::hinstance(guiModule());
     registeredModule = module;
     // Every digit of the handle: a 64-bit module usually sits above 4 GiB, and two
     // copies whose addresses differ only in the high half would otherwise share a
@@ -57,11 +57,6 @@ void FrameWindowClass::release() {
 const char* FrameWindowClass::name() { return className; }
 
 std::int32_t FrameWindowClass::useCount() { return users; }
-
-std::intptr_t FrameWindowClass::dispatch(Frame* frame, NativeWindow window, std::uint32_t message,
-                                         std::uintptr_t wParam, std::intptr_t lParam, bool& handled) {
-    return frame->handleMessage(window, message, wParam, lParam, handled);
-}
 
 namespace {
 

@@ -1,0 +1,17 @@
+// What the toolkit and the editor ask of the system apart from windows and
+// drawing: the time, the user's double-click interval and the calling thread.
+// SystemWin32.cpp and SystemX11.cpp answer.
+#pragma once
+
+#include <cstdint>
+
+namespace qp {
+
+// Milliseconds from some fixed start; wraps around at 2^32.
+std::uint32_t systemTicks();
+// The user's longest interval between the two presses of a double click, in ms.
+std::int32_t doubleClickTime();
+// The calling thread's id in the system; never 0.
+std::uint32_t currentThreadId();
+
+}  // namespace qp
