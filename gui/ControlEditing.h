@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <utility>
 
 #include "gui/Control.h"
 #include "gui/DrawContext.h"
@@ -35,26 +37,46 @@ bool wheelStep(Control& control, DrawContext* context, float distance);
 // is told without a drawing context. 1 when handled, -1 for any other key.
 std::int32_t arrowKeyStep(Control& control, const KeyCode& key);
 
-// One mouse drag from where, bracketed by the frame's beginEdit(tag) ...
-// endEdit(tag) with the control as the frame's edit view: follow(point, buttons)
-// on every poll of the buttons, until the left one is up or the frame went away
-// (the host closed the editor in a step's idle or in the listener). The control
-// lives through the whole drag, but the release at its end may be the last: the
-// caller touches nothing of the control after this returns.
+// What a drag does with each pointer state: follow(context, point, buttons).
+// It owns everything the drag needs between two states (the knob's and slider's
+// drag rules, the last point seen), because on X11 it outlives the press.
+class DragFollower {
+public:
+    virtual ~DragFollower() = default;
+    virtual void follow(DrawContext* context, Point point, std::int32_t buttons) = 0;
+};
+
 template <class Follow>
-void trackDrag(Control& control, DrawContext* context, Point where, Follow&& follow) {
-    TrackingScope tracking(control);
-    tracking.beginEdit(control.getTag());
-    if (Frame* frame = tracking.frame()) {
-        frame->setEditView(&control);
+class DragFollowerOf final : public DragFollower {
+public:
+    explicit DragFollowerOf(Follow&& follow)
+        : follow_(std::move(follow)) {}
+    void follow(DrawContext* context, Point point, std::int32_t buttons) override {
+        follow_(context, point, buttons);
     }
-    Point point = where;
-    std::int32_t buttons;
-    do {
-        buttons = context->pollMouseButtons();
-        follow(point, buttons);
-        context->pollMouseLocation(point);
-    } while (tracking.idle() && (buttons & kButtonLeft));
+
+private:
+    Follow follow_;
+};
+
+// One mouse drag from where, bracketed by the frame's beginEdit(tag) ...
+// endEdit(tag) with the control as the frame's edit view: follow(context, point,
+// buttons) for every pointer state until the left button is up or the frame
+// went away (the host closed the editor in a step's idle or in the listener).
+//
+// On Windows the drag is polled here, inside the press: the states are polls of
+// the buttons and the pointer, with the owner's wait between them. On X11 the
+// press returns at once and the drag goes on in the frame's event pump: the
+// first state is the press itself, then each motion and the release; the
+// frame owns the drag until the release and ends it if it is destroyed first.
+// Either way the control lives through the whole drag, but the release at its
+// end may be the last: the caller touches nothing of the control after this
+// returns, and follow captures by value, never the press's locals by reference.
+void runDrag(Control& control, DrawContext* context, Point where, std::unique_ptr<DragFollower> follower);
+
+template <class Follow>
+void trackDrag(Control& control, DrawContext* context, Point where, Follow follow) {
+    runDrag(control, context, where, std::make_unique<DragFollowerOf<Follow>>(std::move(follow)));
 }
 
 }  // namespace qp

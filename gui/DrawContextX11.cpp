@@ -1,12 +1,31 @@
-// DrawContext on X11. For now it has no drawing target (as a Windows context
-// made without a device context): drawing through it changes nothing and the
-// mouse state is only what a press reported. The cairo drawing with the GDI
-// rules of DrawContext.h, and the pointer state read from the display, come here.
+// DrawContext on cairo, with GDI's pixels (PainterX11.h): lines of whole pixels
+// without their end pixel, fills of the inside, text with cairo's own font
+// selection. The mouse state is the frame's last event (FramePlatformX11.h).
+#include <cairo.h>
+
+#include <cmath>
+#include <cstring>
+
 #include "gui/DrawContext.h"
+#include "gui/FramePlatformX11.h"
+#include "gui/NativeHandlesX11.h"
+#include "gui/PainterX11.h"
 
 namespace qp {
 
-struct DrawContext::Platform {};
+namespace {
+
+cairo_t* cairoOf(NativeDC dc) { return static_cast<cairo_t*>(dc); }
+
+}  // namespace
+
+struct DrawContext::Platform {
+    // Where moveTo and lineTo left the pen, in surface coordinates.
+    Point position;
+    std::int32_t fontStyle = 0;
+    const char* fontFace = "Arial";
+    bool fontBold = true;  // the system font, until selectFont
+};
 
 void DrawContext::PlatformDelete::operator()(Platform* platform) const { delete platform; }
 
@@ -14,17 +33,95 @@ DrawContext::DrawContext(Frame* frame, NativeDC deviceContext, NativeWindow wind
     : deviceContext_(deviceContext),
       window_(window),
       frame_(frame),
-      platform_(new Platform) {}
+      platform_(new Platform) {
+    fontSize_ = fontTableEntry(kFontSystem).size;
+    // Every state change of this context is undone at its end, as GDI's
+    // selections are put back.
+    if (cairo_t* cr = cairoOf(deviceContext_)) {
+        cairo_save(cr);
+    }
+    Frame::Platform* state = frame_ ? frame_->platform() : nullptr;
+    if (window_ && state && state->display) {
+        ::Window child = 0;
+        int x = 0, y = 0;
+        if (XTranslateCoordinates(state->display, x11::windowId(window_), DefaultRootWindow(state->display),
+                                  0, 0, &x, &y, &child)) {
+            screenOffset_ = Point(x, y);
+        }
+    }
+}
 
-DrawContext::~DrawContext() = default;
+DrawContext::~DrawContext() {
+    if (cairo_t* cr = cairoOf(deviceContext_)) {
+        cairo_restore(cr);
+    }
+}
 
-void DrawContext::moveTo(Point) {}
+void DrawContext::moveTo(Point p) { platform_->position = p.offsetBy(offset_.h, offset_.v); }
 
-void DrawContext::lineTo(Point) {}
+void DrawContext::lineTo(Point p) {
+    const Point to = p.offsetBy(offset_.h, offset_.v);
+    if (cairo_t* cr = cairoOf(deviceContext_)) {
+        x11::setSourceColor(cr, lineColor_);
+        x11::drawLine(cr, platform_->position, to, lineStyle_ == kLineDotted);
+    }
+    platform_->position = to;
+}
 
-void DrawContext::fillRect(const Rect&) {}
+void DrawContext::fillRect(const Rect& r) {
+    if (cairo_t* cr = cairoOf(deviceContext_)) {
+        x11::setSourceColor(cr, fillColor_);
+        x11::fillPixels(cr, r.left + 1 + offset_.h, r.top + 1 + offset_.v, r.width() - 1, r.height() - 1);
+    }
+}
 
-void DrawContext::drawText(const char*, const Rect&, std::int16_t, TextAlign) {}
+void DrawContext::drawText(const char* text, const Rect& r, std::int16_t opaque, TextAlign align) {
+    cairo_t* cr = cairoOf(deviceContext_);
+    if (!text || !cr) {
+        return;
+    }
+    Rect box = r.offsetBy(offset_.h, offset_.v);
+    if (align == kAlignLeft) {
+        box.left += 1;
+    }
+    cairo_save(cr);
+    // Text stays inside its rectangle, as DrawText clips to it.
+    cairo_rectangle(cr, box.left, box.top, box.width(), box.height());
+    cairo_clip(cr);
+    cairo_select_font_face(
+        cr, platform_->fontFace,
+        (platform_->fontStyle & kFontStyleItalic) ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
+        platform_->fontBold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    // A GDI font of height -n is n pixels from the top of the accents to the
+    // bottom of the descenders' em: cairo's size is that em too.
+    cairo_set_font_size(cr, fontSize_);
+    cairo_font_extents_t font;
+    cairo_font_extents(cr, &font);
+    cairo_text_extents_t extents;
+    cairo_text_extents(cr, text, &extents);
+    const std::int32_t width = std::int32_t(std::lround(extents.x_advance));
+    const std::int32_t height = std::int32_t(std::lround(font.ascent + font.descent));
+    std::int32_t x = box.left;
+    if (align == kAlignCenter) {
+        x = box.left + (box.width() - width) / 2;
+    } else if (align == kAlignRight) {
+        x = box.right - width;
+    }
+    const std::int32_t top = box.top + (box.height() - height) / 2;
+    const std::int32_t baseline = top + std::int32_t(std::lround(font.ascent));
+    if (opaque) {
+        // The text cell only, as GDI's opaque background.
+        x11::setSourceColor(cr, fillColor_);
+        x11::fillPixels(cr, x, top, width, height);
+    }
+    x11::setSourceColor(cr, fontColor_);
+    cairo_move_to(cr, x, baseline);
+    cairo_show_text(cr, text);
+    if (platform_->fontStyle & kFontStyleUnderline) {
+        x11::fillPixels(cr, x, baseline + 1, width, 1);
+    }
+    cairo_restore(cr);
+}
 
 void DrawContext::setLineColor(Color color) { lineColor_ = color; }
 
@@ -34,16 +131,25 @@ void DrawContext::setFillColor(Color color) { fillColor_ = color; }
 
 void DrawContext::setFontColor(Color color) { fontColor_ = color; }
 
-void DrawContext::selectFont(FontId id, std::int32_t size, std::int32_t) {
+void DrawContext::selectFont(FontId id, std::int32_t size, std::int32_t style) {
     fontId_ = validFontId(id);
-    fontSize_ = size == 0 ? fontTableEntry(fontId_).size : size;
+    const FontTableEntry& entry = fontTableEntry(fontId_);
+    fontSize_ = size == 0 ? entry.size : size;
+    platform_->fontFace = entry.face;
+    platform_->fontStyle = style;
+    platform_->fontBold = fontId_ == kFontSystem || (style & kFontStyleBold);
 }
 
-std::int32_t DrawContext::pollMouseButtons() const { return reportedButtons_; }
+std::int32_t DrawContext::pollMouseButtons() const {
+    const Frame::Platform* state = frame_ ? frame_->platform() : nullptr;
+    return (state ? state->buttons : 0) | reportedButtons_;
+}
 
 void DrawContext::pollMouseLocation(Point& where) const {
     reportedButtons_ = 0;
-    where = Point(-screenOffset_.h, -screenOffset_.v);
+    const Frame::Platform* state = frame_ ? frame_->platform() : nullptr;
+    const Point root = state ? state->root : Point();
+    where = Point(root.h - screenOffset_.h, root.v - screenOffset_.v);
 }
 
 }  // namespace qp

@@ -97,6 +97,9 @@ bool Frame::anyViewDirty() const {
 }
 
 void Frame::idle() {
+    if (!pumpEvents()) {
+        return;
+    }
     if (!open_ || firstDrawPending_ || !window_ || !anyViewDirty()) {
         return;
     }

@@ -133,6 +133,12 @@ private:
     // what the platform state holds.
     void openWindow();
     void closeWindow();
+    // The events that arrived for the window since the last idle, where the back
+    // end delivers them itself (X11: the frame's own display connection; Windows:
+    // the host's message loop does, and this does nothing). False when the frame
+    // was destroyed meanwhile (a listener or a popup closed the editor): nothing
+    // of it may be touched then.
+    bool pumpEvents();
     void dropEditView();
     // keyDown and keyUp alike: the edit view, then a modal view, then the children
     // from the top, until one answers other than -1.

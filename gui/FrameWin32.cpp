@@ -203,6 +203,9 @@ void Frame::setCursor(std::int32_t type) {
     }
 }
 
+// The host's message loop delivers the window's messages: nothing to pump.
+bool Frame::pumpEvents() { return true; }
+
 bool Frame::enableDrop(bool enable) {
     if (enable == dropActive_) {
         return true;

@@ -1,34 +1,433 @@
-// Frame's window side on X11. For now the frame makes no window: it behaves as a
-// frame without a parent on Windows (holds views, never paints, idle does
-// nothing, no drops). The X11 child window, its own display connection and the
-// event pump that dispatches Expose, button, motion, key and wheel events come
-// here, with the event-driven drag tracking.
-#include "gui/Frame.h"
+// Frame's window side on X11: a child of the host's window on a display
+// connection of the frame's own, so the frame's requests and events never mix
+// with the host's toolkit. Its events are pumped from Frame::idle (the host's
+// idle): paints, presses, drags, keys and the wheel become the same calls the
+// Windows window procedure and host make.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/cursorfont.h>
+#include <X11/keysym.h>
+#include <cairo-xlib.h>
+
+#include <algorithm>
+#include <functional>
+#include <iterator>
+
+#include "gui/DrawContext.h"
+#include "gui/FramePlatformX11.h"
+#include "gui/KeyCode.h"
+#include "gui/NativeHandlesX11.h"
 
 namespace qp {
 
-struct Frame::Platform {};
+namespace {
+
+// The X cursor font's shape of each cursor kind; the default kind has none, it
+// gives the window back its parent's cursor.
+const unsigned int kCursorShapes[] = {0,
+                                      XC_watch,
+                                      XC_sb_h_double_arrow,
+                                      XC_sb_v_double_arrow,
+                                      XC_fleur,
+                                      XC_bottom_left_corner,
+                                      XC_bottom_right_corner};
+static_assert(std::size(kCursorShapes) == kCursorSizeNorthwestSoutheast + 1, "one entry per cursor kind");
+
+constexpr long kFrameEvents = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                              KeyPressMask | KeyReleaseMask | StructureNotifyMask;
+
+// X's wheel: each notch is a press (and release) of button 4 (away from the
+// user) or 5 (towards); 6 and 7 scroll sideways, which no view takes.
+constexpr unsigned int kWheelUp = 4;
+constexpr unsigned int kWheelDown = 5;
+
+std::int32_t buttonBit(unsigned int button) {
+    switch (button) {
+        case Button1:
+            return kButtonLeft;
+        case Button2:
+            return kButtonMiddle;
+        case Button3:
+            return kButtonRight;
+        default:
+            return 0;
+    }
+}
+
+// X applies the user's button mapping before it reports a button, so button 1
+// is the logical primary one already: the swap setting plays no part here.
+std::int32_t buttonsOfState(unsigned int state) {
+    std::int32_t buttons = 0;
+    if (state & Button1Mask) {
+        buttons |= kButtonLeft;
+    }
+    if (state & Button2Mask) {
+        buttons |= kButtonMiddle;
+    }
+    if (state & Button3Mask) {
+        buttons |= kButtonRight;
+    }
+    if (state & ShiftMask) {
+        buttons |= kModShift;
+    }
+    if (state & ControlMask) {
+        buttons |= kModControl;
+    }
+    if (state & Mod1Mask) {
+        buttons |= kModAlt;
+    }
+    return buttons;
+}
+
+// The key as the views see it: the character it types, an arrow's virtual code,
+// and shift (the one modifier the key record names).
+KeyCode keyCodeOf(XKeyEvent& event) {
+    char text[8] = {};
+    KeySym symbol = NoSymbol;
+    const int length = XLookupString(&event, text, sizeof text - 1, &symbol, nullptr);
+    KeyCode key{0, 0, 0};
+    switch (symbol) {
+        case XK_Left:
+        case XK_KP_Left:
+            key.virt = kArrowLeft;
+            break;
+        case XK_Up:
+        case XK_KP_Up:
+            key.virt = kArrowUp;
+            break;
+        case XK_Right:
+        case XK_KP_Right:
+            key.virt = kArrowRight;
+            break;
+        case XK_Down:
+        case XK_KP_Down:
+            key.virt = kArrowDown;
+            break;
+        default:
+            if (length == 1) {
+                key.character = static_cast<unsigned char>(text[0]);
+            }
+            break;
+    }
+    if (event.state & ShiftMask) {
+        key.modifier |= kKeyModifierShift;
+    }
+    return key;
+}
+
+// Errors of one display, while a request that may meet a window the host
+// already destroyed is in flight; any other display's go to the handler that
+// was installed before (Xlib's default one ends the process).
+Display* ignoredDisplay = nullptr;
+XErrorHandler previousHandler = nullptr;
+int ignoreErrorsOfOneDisplay(Display* display, XErrorEvent* error) {
+    if (display == ignoredDisplay) {
+        return 0;
+    }
+    return previousHandler ? previousHandler(display, error) : 0;
+}
+
+}  // namespace
 
 void Frame::PlatformDelete::operator()(Platform* platform) const { delete platform; }
 
-void Frame::openWindow() { platform_.reset(new Platform); }
+void Frame::openWindow() {
+    platform_.reset(new Platform);
+    if (!parentWindow_) {
+        return;
+    }
+    Platform& p = *platform_;
+    p.display = XOpenDisplay(nullptr);
+    if (!p.display) {
+        return;
+    }
+    XSetWindowAttributes attributes{};
+    attributes.event_mask = kFrameEvents;
+    // No background: the server leaves the area as it is until the frame paints
+    // it, instead of flashing a colour first.
+    attributes.background_pixmap = None;
+    p.width = size_.width();
+    p.height = size_.height();
+    p.window =
+        XCreateWindow(p.display, x11::windowId(parentWindow_), 0, 0, unsigned(p.width), unsigned(p.height), 0,
+                      CopyFromParent, InputOutput, CopyFromParent, CWEventMask | CWBackPixmap, &attributes);
+    XWindowAttributes created{};
+    if (!p.window || !XGetWindowAttributes(p.display, p.window, &created)) {
+        XCloseDisplay(p.display);
+        p = Platform();
+        return;
+    }
+    p.visual = created.visual;
+    XMapWindow(p.display, p.window);
+    XFlush(p.display);
+    window_ = x11::nativeWindow(p.window);
+}
 
-void Frame::closeWindow() {}
+void Frame::closeWindow() {
+    if (!platform_) {
+        return;
+    }
+    Platform& p = *platform_;
+    if (p.destroyedFlag) {
+        *p.destroyedFlag = true;
+    }
+    // The drag goes first, while its scope has no frame any more (the
+    // destructor cleared it): it ends without an endEdit.
+    p.drag.reset();
+    if (p.display) {
+        if (p.window) {
+            // An LV2 host may destroy its window (and ours with it) before it
+            // closes the UI; the notice is in the queue after this round trip.
+            XSync(p.display, False);
+            XEvent event;
+            if (XCheckTypedWindowEvent(p.display, p.window, DestroyNotify, &event)) {
+                p.window = 0;
+            }
+        }
+        ignoredDisplay = p.display;
+        previousHandler = XSetErrorHandler(ignoreErrorsOfOneDisplay);
+        if (p.cursor) {
+            XFreeCursor(p.display, p.cursor);
+        }
+        if (p.window) {
+            XDestroyWindow(p.display, p.window);
+        }
+        XSync(p.display, True);
+        XSetErrorHandler(previousHandler);
+        ignoredDisplay = nullptr;
+        XCloseDisplay(p.display);
+    }
+    p = Platform();
+    window_ = nullptr;
+}
 
-NativeDC Frame::acquireDrawTarget() const { return nullptr; }
+NativeDC Frame::acquireDrawTarget() const {
+    const Platform* p = platform_.get();
+    if (!p || !p->window) {
+        return nullptr;
+    }
+    cairo_surface_t* surface =
+        cairo_xlib_surface_create(p->display, p->window, p->visual, p->width, p->height);
+    cairo_t* cr = cairo_create(surface);
+    // The context holds the surface from here on.
+    cairo_surface_destroy(surface);
+    return cr;
+}
 
-void Frame::releaseDrawTarget(NativeWindow, NativeDC) {}
+void Frame::releaseDrawTarget(NativeWindow, NativeDC target) {
+    if (!target) {
+        return;
+    }
+    auto* cr = static_cast<cairo_t*>(target);
+    cairo_surface_t* surface = cairo_surface_reference(cairo_get_target(cr));
+    cairo_destroy(cr);
+    // A frame destroyed while the context lived closed its display, and cairo
+    // let go of the display then (its close hook): only memory is left to free.
+    if (Display* display = cairo_xlib_surface_get_display(surface)) {
+        cairo_surface_flush(surface);
+        XFlush(display);
+    }
+    cairo_surface_destroy(surface);
+}
 
-void Frame::invalidateWindow() {}
+void Frame::invalidateWindow() {
+    Platform* p = platform_.get();
+    if (!p || !p->window) {
+        return;
+    }
+    // Through the server, like every other expose: the next pump paints it all.
+    XClearArea(p->display, p->window, 0, 0, 0, 0, True);
+    XFlush(p->display);
+}
 
 bool Frame::getMouseLocation(Point& where) const {
-    where = Point(0, 0);
+    const Platform* p = platform_.get();
+    where = (p && p->window) ? p->pointer : (p ? p->root : Point());
     return true;
 }
 
-void Frame::setCursor(std::int32_t) {}
+void Frame::setCursor(std::int32_t type) {
+    Platform* p = platform_.get();
+    if (!p || !p->window || type < kCursorDefault || type >= std::int32_t(std::size(kCursorShapes))) {
+        return;
+    }
+    const Cursor previous = p->cursor;
+    p->cursor = type == kCursorDefault ? 0 : XCreateFontCursor(p->display, kCursorShapes[type]);
+    // None gives the window its parent's cursor back.
+    XDefineCursor(p->display, p->window, p->cursor ? p->cursor : None);
+    if (previous) {
+        XFreeCursor(p->display, previous);
+    }
+    XFlush(p->display);
+}
 
-// File drops do not exist on X11.
+// File drops do not exist on X11: turning them off is all that succeeds.
 bool Frame::enableDrop(bool enable) { return !enable; }
+
+bool Frame::pumpEvents() {
+    Platform* p = platform_.get();
+    return !p || p->guarded([&] { p->pump(*this); });
+}
+
+void Frame::Platform::pump(Frame& frame) {
+    bool survived = display != nullptr;
+    while (survived && XPending(display) > 0) {
+        XEvent event;
+        XNextEvent(display, &event);
+        if (event.xany.window == window) {
+            survived = guarded([&] { handle(frame, event); });
+        } else if (const auto sink = sinks.find(event.xany.window); sink != sinks.end()) {
+            survived = guarded([&] { sink->second->handleEvent(event); });
+        }
+    }
+}
+
+bool Frame::Platform::withContext(Frame& frame, const std::function<void(DrawContext&)>& use) {
+    const NativeWindow window = frame.window_;
+    NativeDC target = frame.acquireDrawTarget();
+    const bool survived = guarded([&] {
+        DrawContext context(&frame, target, window);
+        use(context);
+    });
+    releaseDrawTarget(window, target);
+    return survived;
+}
+
+void Frame::Platform::dragStep(Frame& frame) {
+    // The drag is taken out while it runs: the listener may close the editor,
+    // and the frame's destruction must not free the drag under its own step.
+    std::unique_ptr<x11::EventDrag> running = std::move(drag);
+    bool goesOn = false;
+    const Point where = pointer;
+    const std::int32_t state = buttons;
+    const bool frameLives =
+        withContext(frame, [&](DrawContext& context) { goesOn = running->step(&context, where, state); });
+    if (frameLives && goesOn) {
+        drag = std::move(running);
+    }
+}
+
+void Frame::Platform::handle(Frame& frame, XEvent& event) {
+    switch (event.type) {
+        case Expose: {
+            const XExposeEvent& e = event.xexpose;
+            const Rect exposed(e.x, e.y, e.x + e.width, e.y + e.height);
+            if (pendingExpose.right <= pendingExpose.left) {
+                pendingExpose = exposed;
+            } else {
+                pendingExpose =
+                    Rect(std::min(pendingExpose.left, exposed.left), std::min(pendingExpose.top, exposed.top),
+                         std::max(pendingExpose.right, exposed.right),
+                         std::max(pendingExpose.bottom, exposed.bottom));
+            }
+            // The last of a series: paint their union once.
+            if (e.count == 0) {
+                const Rect area = pendingExpose;
+                pendingExpose = Rect();
+                withContext(frame, [&](DrawContext& context) { frame.drawArea(&context, area); });
+            }
+            return;
+        }
+        case ButtonPress:
+        case ButtonRelease: {
+            const XButtonEvent& e = event.xbutton;
+            pointer = Point(e.x, e.y);
+            root = Point(e.x_root, e.y_root);
+            // The state is the one before this event.
+            const std::int32_t bit = buttonBit(e.button);
+            buttons = buttonsOfState(e.state);
+            buttons = event.type == ButtonPress ? (buttons | bit) : (buttons & ~bit);
+            if (drag) {
+                // Nothing else is pressed while a drag holds the pointer, as on
+                // Windows, where the drag's loop takes no messages.
+                dragStep(frame);
+                return;
+            }
+            if (event.type == ButtonRelease) {
+                return;
+            }
+            if (e.button == kWheelUp || e.button == kWheelDown) {
+                frame.wheel(nullptr, pointer, e.button == kWheelUp ? 1.0f : -1.0f);
+                return;
+            }
+            if (!bit) {
+                return;
+            }
+            // Keys go to the window clicked last, as they go to the host's
+            // focused window on Windows.
+            XSetInputFocus(display, window, RevertToParent, e.time);
+            const Point where = pointer;
+            const std::int32_t pressed = buttons;
+            withContext(frame, [&](DrawContext& context) {
+                context.reportPress(pressed);
+                frame.mouseDown(&context, where);
+            });
+            return;
+        }
+        case MotionNotify: {
+            // Only the latest position matters: skip to the last queued motion.
+            while (XCheckTypedWindowEvent(display, window, MotionNotify, &event)) {
+            }
+            const XMotionEvent& e = event.xmotion;
+            pointer = Point(e.x, e.y);
+            root = Point(e.x_root, e.y_root);
+            buttons = buttonsOfState(e.state);
+            if (drag) {
+                dragStep(frame);
+            }
+            return;
+        }
+        case KeyPress:
+        case KeyRelease: {
+            buttons = (buttons & (kButtonLeft | kButtonMiddle | kButtonRight)) |
+                      (buttonsOfState(event.xkey.state) & (kModShift | kModControl | kModAlt));
+            KeyCode key = keyCodeOf(event.xkey);
+            if (event.type == KeyPress) {
+                frame.keyDown(key);
+            } else {
+                frame.keyUp(key);
+            }
+            return;
+        }
+        case DestroyNotify:
+            if (event.xdestroywindow.window == window) {
+                // Somebody else destroyed the window (with the host's): the frame
+                // never uses it again.
+                frame.open_ = false;
+                frame.parentWindow_ = nullptr;
+                frame.window_ = nullptr;
+                window = 0;
+            }
+            return;
+        default:
+            return;
+    }
+}
+
+namespace x11 {
+
+Display* display(const Frame& frame) { return frame.platform() ? frame.platform()->display : nullptr; }
+
+unsigned long window(const Frame& frame) { return frame.platform() ? frame.platform()->window : 0; }
+
+void addSink(Frame& frame, unsigned long window, EventSink* sink) {
+    if (frame.platform() && sink) {
+        frame.platform()->sinks[window] = sink;
+    }
+}
+
+void removeSink(Frame& frame, unsigned long window) {
+    if (frame.platform()) {
+        frame.platform()->sinks.erase(window);
+    }
+}
+
+void holdDrag(Frame& frame, std::unique_ptr<EventDrag> drag) {
+    if (frame.platform()) {
+        frame.platform()->drag = std::move(drag);
+    }
+}
+
+}  // namespace x11
 
 }  // namespace qp

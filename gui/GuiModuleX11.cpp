@@ -1,6 +1,8 @@
-// On X11 the toolkit's pictures are built into the library itself, so the module
-// is only remembered for whoever set it; nothing is loaded through it.
+// The toolkit's module on X11 is a table of embedded pictures: the one the
+// binary marks default (ResourcesX11.h) until the library entry point names
+// another.
 #include "gui/GuiModule.h"
+#include "gui/ResourcesX11.h"
 
 namespace qp {
 
@@ -12,6 +14,13 @@ NativeModule theModule = nullptr;
 
 void setGuiModule(NativeModule module) { theModule = module; }
 
-NativeModule guiModule() { return theModule; }
+NativeModule guiModule() {
+    if (!theModule) {
+        // Read at each call until set: the default table registers itself during
+        // static initialisation, which may come after an early caller.
+        return const_cast<x11::ResourceTable*>(x11::defaultResources());
+    }
+    return theModule;
+}
 
 }  // namespace qp

@@ -96,29 +96,30 @@ void Knob::mouseDown(DrawContext* context, Point where) {
     const bool modeIsLinear = frame_ && frame_->getKnobMode() == KnobMode::linear;
     const bool linear = modeIsLinear != altHeld;
 
-    LinearKnobDrag linearDrag(vmin_, vmax_, value_, where, (clickButtons & kModShift) != 0, zoomFactor_);
+    // The drag owns its state: on X11 it outlives this press.
     Point local(where.h - size_.left, where.v - size_.top);
-    CircularKnobDrag circularDrag(vmin_, vmax_, valueFromPoint(local));
-
-    Point last(-1, -1);
-    std::int32_t lastButtons = clickButtons;
-    trackDrag(*this, context, where, [&](Point point, std::int32_t buttons) {
-        const bool moved = !(point == last);
-        if (linear && (moved || buttons != lastButtons)) {
-            // A change of shift is taken where it happens, even before the
-            // pointer moves on: the pixels after it get the new sensitivity.
-            setValue(linearDrag.follow(point, (buttons & kModShift) != 0));
-            clampValue();
-        } else if (!linear && moved) {
-            local = Point(point.h - size_.left, point.v - size_.top);
-            setValue(circularDrag.follow(valueFromPoint(local)));
-        }
-        if (moved) {
-            notifyIfDirty(*this, context);
-        }
-        last = point;
-        lastButtons = buttons;
-    });
+    trackDrag(*this, context, where,
+              [this, linear,
+               linearDrag =
+                   LinearKnobDrag(vmin_, vmax_, value_, where, (clickButtons & kModShift) != 0, zoomFactor_),
+               circularDrag = CircularKnobDrag(vmin_, vmax_, valueFromPoint(local)), last = Point(-1, -1),
+               lastButtons = clickButtons](DrawContext* context, Point point, std::int32_t buttons) mutable {
+                  const bool moved = !(point == last);
+                  if (linear && (moved || buttons != lastButtons)) {
+                      // A change of shift is taken where it happens, even before the
+                      // pointer moves on: the pixels after it get the new sensitivity.
+                      setValue(linearDrag.follow(point, (buttons & kModShift) != 0));
+                      clampValue();
+                  } else if (!linear && moved) {
+                      Point pointed(point.h - size_.left, point.v - size_.top);
+                      setValue(circularDrag.follow(valueFromPoint(pointed)));
+                  }
+                  if (moved) {
+                      notifyIfDirty(*this, context);
+                  }
+                  last = point;
+                  lastButtons = buttons;
+              });
 }
 
 std::int32_t Knob::keyDown(KeyCode& key) { return arrowKeyStep(*this, key); }

@@ -112,12 +112,14 @@ void Slider::mouseDown(DrawContext* context, Point where) {
         delta += (horizontal ? where.h : where.v) - handlePosition();
     }
 
-    SliderDrag drag(geometry_, delta, zoomFactor_);
-    trackDrag(*this, context, where, [&](Point point, std::int32_t buttons) {
-        setValue(drag.follow(horizontal ? point.h : point.v, (buttons & kModShift) != 0, value_));
-        clampValue();
-        notifyIfDirty(*this, context);
-    });
+    // The drag owns its state: on X11 it outlives this press.
+    trackDrag(*this, context, where,
+              [this, horizontal, drag = SliderDrag(geometry_, delta, zoomFactor_)](
+                  DrawContext* context, Point point, std::int32_t buttons) mutable {
+                  setValue(drag.follow(horizontal ? point.h : point.v, (buttons & kModShift) != 0, value_));
+                  clampValue();
+                  notifyIfDirty(*this, context);
+              });
 }
 
 std::int32_t Slider::keyDown(KeyCode& key) { return arrowKeyStep(*this, key); }

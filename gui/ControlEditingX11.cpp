@@ -1,0 +1,38 @@
+// Drags on X11 follow the frame's events instead of polling: the press takes the
+// first state and hands the drag to the frame, which feeds it each motion and
+// the release (FrameX11.cpp). The rules a state is followed by are the same
+// objects on both platforms.
+#include "gui/DragX11.h"
+
+namespace qp {
+
+namespace x11 {
+
+EventDrag::EventDrag(Control& control, std::unique_ptr<DragFollower> follower)
+    : tracking_(control),
+      follower_(std::move(follower)) {
+    tracking_.beginEdit(control.getTag());
+    if (Frame* frame = tracking_.frame()) {
+        frame->setEditView(&control);
+    }
+}
+
+bool EventDrag::step(DrawContext* context, Point where, std::int32_t buttons) {
+    follower_->follow(context, where, buttons);
+    return !tracking_.frameLost() && tracking_.frame() && (buttons & kButtonLeft);
+}
+
+}  // namespace x11
+
+void runDrag(Control& control, DrawContext* context, Point where, std::unique_ptr<DragFollower> follower) {
+    auto drag = std::make_unique<x11::EventDrag>(control, std::move(follower));
+    // The press itself is the first state, as the first poll is on Windows.
+    const bool goesOn = drag->step(context, where, context->pollMouseButtons());
+    // Only a frame delivers further states: without one the press is the drag.
+    Frame* frame = drag->frame();
+    if (goesOn && frame) {
+        x11::holdDrag(*frame, std::move(drag));
+    }
+}
+
+}  // namespace qp
