@@ -204,9 +204,11 @@ void TextField::handleEvent(const XEvent& event) {
             }
             return;
         case FocusOut:
-            // Grabs (a menu of the host opening) move the focus only for a while,
-            // and focus moving into a child is no loss.
-            if (event.xfocus.mode == NotifyNormal && event.xfocus.detail != NotifyInferior) {
+            // Grabs (a menu of the host opening) move the focus only for a while;
+            // focus moving into a child is no loss, and the "pointer" events
+            // only tell the window under the pointer about a change elsewhere.
+            if (event.xfocus.mode == NotifyNormal && event.xfocus.detail != NotifyInferior &&
+                event.xfocus.detail != NotifyPointer) {
                 client_.textFieldEnded(FieldEnd::focusLost);
             }
             return;

@@ -45,7 +45,7 @@ struct Recorder : MenuPopupClient {
 class MenuPopupInput : public ::testing::Test {
 protected:
     void SetUp() override {
-        display_ = XOpenDisplay(nullptr);
+        display_ = test::openDisplay();
         if (!display_ || !input_.ok()) {
             GTEST_SKIP() << "no X display";
         }

@@ -49,7 +49,7 @@ struct Script {
 class TextFieldInput : public ::testing::Test {
 protected:
     void SetUp() override {
-        display_ = XOpenDisplay(nullptr);
+        display_ = test::openDisplay();
         if (!display_ || !input_.ok()) {
             GTEST_SKIP() << "no X display";
         }

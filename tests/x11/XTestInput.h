@@ -19,10 +19,22 @@
 
 namespace qp::test {
 
+// XOpenDisplay, tried again for a while: a busy server's listening socket
+// refuses a connection now and then (EAGAIN) on a loaded machine.
+inline Display* openDisplay() {
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (Display* display = XOpenDisplay(nullptr)) {
+            return display;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return nullptr;
+}
+
 class XInput {
 public:
     XInput()
-        : display_(XOpenDisplay(nullptr)) {}
+        : display_(openDisplay()) {}
     ~XInput() {
         if (display_) {
             XCloseDisplay(display_);
@@ -46,7 +58,7 @@ public:
         button(which, false);
     }
     void key(KeySym sym) {
-        const KeyCode code = XKeysymToKeycode(display_, sym);
+        const ::KeyCode code = XKeysymToKeycode(display_, sym);
         XTestFakeKeyEvent(display_, code, True, CurrentTime);
         XTestFakeKeyEvent(display_, code, False, CurrentTime);
         XSync(display_, False);
@@ -56,7 +68,7 @@ public:
         for (; *text; ++text) {
             const bool upper = *text >= 'A' && *text <= 'Z';
             const KeySym sym = *text == ' ' ? XK_space : KeySym(upper ? *text - 'A' + 'a' : *text);
-            const KeyCode shift = XKeysymToKeycode(display_, XK_Shift_L);
+            const ::KeyCode shift = XKeysymToKeycode(display_, XK_Shift_L);
             if (upper) {
                 XTestFakeKeyEvent(display_, shift, True, CurrentTime);
             }
