@@ -5,9 +5,8 @@
 
 #include "gui/Bitmap.h"
 #include "gui/ControlListener.h"
+#include "gui/DrawContext.h"
 #include "gui/Frame.h"
-#include "gui/OptionMenuPopup.h"
-#include "gui/TrackingScope.h"
 
 namespace qp {
 
@@ -30,6 +29,8 @@ OptionMenu::OptionMenu(const Rect& size, ControlListener* listener, std::int32_t
 }
 
 OptionMenu::~OptionMenu() {
+    // An open popup goes first: its choice could name a submenu released below.
+    popup_.reset();
     removeAllEntries();
     delete[] submenus_;
     if (clickedBitmap_) {
@@ -62,8 +63,40 @@ void OptionMenu::mouseDown(DrawContext* context, Point where) {
     takeFocus(context);
 }
 
-void OptionMenu::loseFocus(DrawContext*) {
-    // The popup is modal: it has closed by the time anybody could take focus away.
+void OptionMenu::deliverChoice(Frame* frame, OptionMenu* chosen, std::int32_t index, std::int32_t id,
+                               DrawContext* context) {
+    if (frame) {
+        frame->setEditView(nullptr);
+        // The area handed over to repaint where the popup was may fall short of
+        // it: LMMS's embedding window has a one-pixel border and Wine takes the
+        // client origin a pixel off, which left a line of the popup at its right
+        // edge. One paint of the whole frame (about 0.3 ms) leaves nothing behind.
+        frame->invalidateWindow();
+    }
+
+    if (clickedBitmap_) {
+        setDirty(true);
+    }
+    if (chosen && frame) {
+        lastResult_ = id;
+        chosen->setValue(float(index));
+        lastMenu_ = chosen;
+        if (listener_) {
+            // The listener may close the editor: the window is taken first.
+            const NativeWindow window = frame->getWindow();
+            NativeDC target = nullptr;
+            DrawContext* temporary = nullptr;
+            if (!context && window) {
+                target = frame->acquireDrawTarget();
+                context = temporary = new DrawContext(frame, target, window);
+            }
+            listener_->valueChanged(context, chosen);
+            if (temporary) {
+                delete temporary;
+                Frame::releaseDrawTarget(window, target);
+            }
+        }
+    }
 }
 
 void OptionMenu::setValue(float value) {

@@ -10,11 +10,18 @@
 // Entry texts follow OptionMenuEntries' conventions ("-" separator, "-M"
 // submenu, "-G" greyed, "-T" title).
 //
+// The popup: on Windows the system's modal menu, and takeFocus returns when it
+// has closed and the choice has been delivered. On X11 the toolkit draws it and
+// takeFocus returns once it is shown; the choice arrives later from the popup's
+// events (run by the frame's idle) and is delivered by the same code. Taking the
+// focus away (another edit view, the frame going) closes it with no choice.
+//
 // Ownership: submenus are retained while held; removeAllEntries (and the
 // destructor) releases them. Native menus exist only while the popup is up.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "gui/OptionMenuEntries.h"
 #include "gui/ParamDisplay.h"
@@ -33,7 +40,8 @@ public:
 
     void draw(DrawContext* context) override;
     void mouseDown(DrawContext* context, Point where) override;
-    // Pops the menu up and returns when it closes; context may be none.
+    // Pops the menu up (returning when it closes on Windows, at once on X11);
+    // context may be none.
     void takeFocus(DrawContext* context) override;
     void loseFocus(DrawContext* context) override;
     // From a chosen entry: the integer part must name an entry, which becomes
@@ -78,8 +86,26 @@ public:
     std::int32_t getLastButtons() const { return lastButtons_; }
     const OptionMenuEntries& entries() const { return entries_; }
 
+    // Whether a toolkit-drawn popup of this menu is open (never on Windows).
+    bool isPopupOpen() const { return popup_ != nullptr; }
+
 private:
     friend class OptionMenuPopup;
+
+    // The platform's popup while it is open (X11 only).
+    struct Popup;
+    struct PopupDeleter {
+        void operator()(Popup* popup) const;
+    };
+
+    // What follows the popup's closing on every platform, in this order: the
+    // frame (none once it went away) drops the edit view and is painted whole,
+    // the clicked look goes, and a choice (id > 0) becomes the chosen menu's
+    // value and reaches the listener.
+    void deliverChoice(Frame* frame, OptionMenu* chosen, std::int32_t index, std::int32_t id,
+                       DrawContext* context);
+    // The X11 popup's end: id > 0 names the chosen entry, 0 none.
+    void popupEnded(std::int32_t id);
 
     bool growSubmenus();
     void releaseSubmenu(std::int32_t k);
@@ -94,6 +120,7 @@ private:
     std::int32_t lastResult_ = -1;
     OptionMenu* lastMenu_ = nullptr;
     MenuScheme* scheme_ = nullptr;
+    std::unique_ptr<Popup, PopupDeleter> popup_;
 };
 
 }  // namespace qp

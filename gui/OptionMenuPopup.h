@@ -32,13 +32,18 @@ public:
 
     NativeMenu nativeMenu() const { return blocks_.empty() ? nullptr : blocks_.front().native; }
     // Shows the menu with its top-left corner at (x, y) on the screen and returns
-    // when it closes: the chosen identifier, or 0.
+    // when it closes: the chosen identifier, or 0. Windows only: on X11 the
+    // toolkit's popup shows the menus and returns at once (OptionMenuX11.cpp).
     std::int32_t track(NativeWindow owner, std::int32_t x, std::int32_t y, bool rightButton);
     // The menu whose block holds id (the root first, then submenus depth first)
     // and the entry's index in it; none for an identifier outside every block.
     OptionMenu* menuFor(std::int32_t id, std::int32_t& index) const;
     // Native menus made for this popup.
     std::int32_t menuCount() const { return std::int32_t(blocks_.size()); }
+    // The k-th of them (the root first, then submenus depth first), or none.
+    NativeMenu nativeMenuAt(std::int32_t k) const {
+        return (k >= 0 && k < menuCount()) ? blocks_[std::size_t(k)].native : nullptr;
+    }
 
     // Identifiers start here (0 means "nothing chosen") and stay below the
     // limit a command message can carry.

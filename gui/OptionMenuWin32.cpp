@@ -1,14 +1,18 @@
 // OptionMenu's popup on Windows: a native popup menu tracked modally
-// (TrackPopupMenu), the choice delivered once it returns.
+// (TrackPopupMenu), the choice delivered (deliverChoice) once it returns.
 #include "gui/DrawContext.h"
 #include "gui/Frame.h"
 #include "gui/NativeObjectsWin32.h"
 #include "gui/OptionMenu.h"
 #include "gui/OptionMenuPopup.h"
 #include "gui/TrackingScope.h"
-#include "gui/ControlListener.h"
 
 namespace qp {
+
+// Nothing outlives takeFocus here: the system's popup is modal.
+struct OptionMenu::Popup {};
+
+void OptionMenu::PopupDeleter::operator()(Popup* popup) const { delete popup; }
 
 void OptionMenu::takeFocus(DrawContext* context) {
     lastMenu_ = nullptr;
@@ -42,37 +46,11 @@ void OptionMenu::takeFocus(DrawContext* context) {
             chosen = popup.menuFor(id, index);
         }
     }
-    Frame* frame = tracking.frame();
-    if (frame) {
-        frame->setEditView(nullptr);
-        // The area handed over to repaint where the popup was may fall short of
-        // it: LMMS's embedding window has a one-pixel border and Wine takes the
-        // client origin a pixel off, which left a line of the popup at its right
-        // edge. One paint of the whole frame (about 0.3 ms) leaves nothing behind.
-        frame->invalidateWindow();
-    }
+    deliverChoice(tracking.frame(), chosen, index, id, context);
+}
 
-    if (clickedBitmap_) {
-        setDirty(true);
-    }
-    if (chosen && frame) {
-        lastResult_ = id;
-        chosen->setValue(float(index));
-        lastMenu_ = chosen;
-        if (listener_) {
-            NativeDC target = nullptr;
-            DrawContext* temporary = nullptr;
-            if (!context && frame->getWindow()) {
-                target = frame->acquireDrawTarget();
-                context = temporary = new DrawContext(frame, target, frame->getWindow());
-            }
-            listener_->valueChanged(context, chosen);
-            if (temporary) {
-                delete temporary;
-                Frame::releaseDrawTarget(owner, target);
-            }
-        }
-    }
+void OptionMenu::loseFocus(DrawContext*) {
+    // The popup is modal: it has closed by the time anybody could take focus away.
 }
 
 }  // namespace qp

@@ -1,17 +1,101 @@
-// OptionMenu's popup on X11. For now there is none: a press that would open it
-// ends at once with nothing chosen, as on Windows when the frame has no window.
-// The toolkit-drawn, event-driven popup comes here; its choice is to be
-// delivered by the same code the Windows side runs after TrackPopupMenu.
+// OptionMenu's popup on X11: the toolkit's own (X11MenuPopup), opened by
+// takeFocus, which returns at once. The popup's windows are routed to it through
+// the frame's event pump, and its end delivers the choice from there, through
+// the same deliverChoice the Windows popup ends in.
+#include <X11/Xlib.h>
+
+#include <memory>
+#include <vector>
+
+#include "gui/ControlListener.h"
 #include "gui/Frame.h"
 #include "gui/OptionMenu.h"
+#include "gui/OptionMenuPopup.h"
+#include "gui/TrackingScope.h"
+#include "gui/X11Events.h"
+#include "gui/X11MenuPopup.h"
 
 namespace qp {
+
+// One open popup: the menus' model (identifiers, menuFor) and the windows that
+// show it, whose events the frame's pump hands here.
+struct OptionMenu::Popup final : x11::MenuPopupClient, x11::EventSink {
+    Popup(OptionMenu& root, Frame& owner, Display* display)
+        : menu(root),
+          frame(owner),
+          model(root) {
+        std::vector<x11::PopupLevel> levels;
+        for (std::int32_t k = 0; k < model.menuCount(); ++k) {
+            levels.push_back(*static_cast<const x11::PopupLevel*>(model.nativeMenuAt(k)));
+        }
+        windows = std::make_unique<x11::MenuPopup>(display, std::move(levels), *this);
+    }
+
+    void popupWindowMade(Window window) override { x11::addSink(frame, window, this); }
+    void popupWindowGone(Window window) override { x11::removeSink(frame, window); }
+    void popupClosed(std::int32_t id) override { menu.popupEnded(id); }
+    void handleEvent(const XEvent& event) override { windows->handleEvent(event); }
+
+    OptionMenu& menu;
+    Frame& frame;
+    OptionMenuPopup model;
+    std::unique_ptr<x11::MenuPopup> windows;
+};
+
+void OptionMenu::PopupDeleter::operator()(Popup* popup) const {
+    // The windows go first, while their sinks can still be taken away.
+    popup->windows->close();
+    delete popup;
+}
 
 void OptionMenu::takeFocus(DrawContext*) {
     lastMenu_ = nullptr;
     lastResult_ = -1;
-    if (frame_ && frame_->getEditView() == this) {
-        frame_->setEditView(nullptr);
+    if (popup_ || !frame_) {
+        return;
+    }
+    Display* display = x11::display(*frame_);
+    const Window window = x11::window(*frame_);
+    if (!display || !window) {
+        return;
+    }
+    // Where the frame's window lies on the screen, asked of the server: the
+    // embedding host may have moved it since any context was made.
+    int originX = 0;
+    int originY = 0;
+    Window child = 0;
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &originX, &originY, &child);
+    const int x = originX + size_.left;
+    const int y = originY + ((style_ & kMenuPopupAtTop) ? size_.top : size_.bottom);
+
+    popup_.reset(new Popup(*this, *frame_, display));
+    if (!popup_->windows->open(x, y)) {
+        // Nothing to show: over at once, as an empty native menu is.
+        popupEnded(0);
+    }
+}
+
+void OptionMenu::popupEnded(std::int32_t id) {
+    // The listener reaches the host, which may close the editor from there: the
+    // menu (and with it the chosen submenu) stays alive until it is done.
+    TrackingScope tracking(*this);
+    std::int32_t index = -1;
+    OptionMenu* chosen = (popup_ && id > 0) ? popup_->model.menuFor(id, index) : nullptr;
+    // The popup (whose last act was the call here) goes before anything else
+    // runs: whatever hands the focus around below finds no popup open.
+    popup_.reset();
+    deliverChoice(tracking.frame(), chosen, index, id, nullptr);
+}
+
+void OptionMenu::loseFocus(DrawContext*) {
+    // Another view took the focus, or the frame is going: the popup closes with no
+    // choice and nothing is delivered (the frame is in the middle of its change).
+    if (!popup_) {
+        return;
+    }
+    popup_.reset();
+    if (clickedBitmap_) {
+        setDirty(true);
     }
 }
 

@@ -1,0 +1,151 @@
+// The popup menu of the X11 back end, drawn by the toolkit with cairo: one
+// override-redirect window per open level (the root menu and each submenu opened
+// from it), placed at screen coordinates. It is event-driven: open() shows it and
+// returns at once; the events of its windows, handed to handleEvent by whoever
+// pumps the display, move the highlight and open and close submenus, until the
+// popup closes with a choice or with none, which the client hears exactly once.
+//
+// Input: while open, the popup holds the pointer and keyboard grabs on its root
+// window with owner events off, so every press, motion and key of the display is
+// reported there (with screen coordinates, which is how a press is matched to a
+// level). A press outside all of its windows therefore reaches it and dismisses
+// it, and the host's windows see nothing of the clicks the menu takes.
+//
+// Choosing: a release over an entry chooses it, once the pointer has moved away
+// from where it was at the opening or a press landed in the popup (the release
+// of the click that opened the menu chooses nothing); Enter chooses the
+// highlighted entry. Up/Down move over the entries that can be chosen or opened,
+// Right and Enter open a submenu, Left closes the innermost one, Escape closes
+// the innermost level (the whole popup at the root). Hovering a submenu's entry
+// opens it to the right (to the left where the screen ends).
+//
+// Ownership: the popup owns its windows and their cairo surfaces; close() and the
+// destructor destroy them and let go of the grabs. The client hears of every
+// window made and destroyed (so it can route that window's events here), and of
+// the end; it may delete the popup from popupClosed (nothing of the popup is
+// touched after that call).
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct _cairo_surface;
+
+namespace qp::x11 {
+
+struct PopupItem {
+    enum class Kind : std::int32_t {
+        plain,
+        separator,
+        submenu,
+        greyed,
+        title
+    };
+    Kind kind = Kind::plain;
+    // As shown: markers and mnemonic marks already taken out.
+    std::string text;
+    bool checked = false;
+    // The entry starts a new column.
+    bool columnBreak = false;
+    // What a choice of the entry reports (plain entries only; above 0).
+    std::int32_t id = 0;
+    // The level a submenu entry opens (an index into the popup's levels).
+    std::int32_t submenu = -1;
+};
+
+struct PopupLevel {
+    std::vector<PopupItem> items;
+};
+
+class MenuPopupClient {
+public:
+    virtual void popupWindowMade(Window window) = 0;
+    virtual void popupWindowGone(Window window) = 0;
+    // id > 0: that entry was chosen; 0: dismissed. The windows are gone by then.
+    virtual void popupClosed(std::int32_t id) = 0;
+
+protected:
+    ~MenuPopupClient() = default;
+};
+
+class MenuPopup {
+public:
+    // Figures close to the classic Windows menu at 96 dpi.
+    static constexpr int kItemHeight = 20;
+    static constexpr int kSeparatorHeight = 9;
+    static constexpr int kBorder = 3;
+    // The check mark's column left of the text and the arrow's column right of it.
+    static constexpr int kCheckGutter = 22;
+    static constexpr int kArrowGutter = 22;
+    static constexpr double kFontSize = 12.0;
+    // A submenu lies over its parent's border by this much, as the platform's do.
+    static constexpr int kSubmenuOverlap = 3;
+    // The pointer must move this far from where it was at the opening before a
+    // release chooses (a click's own wobble chooses nothing).
+    static constexpr int kArmDistance = 3;
+
+    // levels[0] is the root menu.
+    MenuPopup(Display* display, std::vector<PopupLevel> levels, MenuPopupClient& client);
+    ~MenuPopup();
+    MenuPopup(const MenuPopup&) = delete;
+    MenuPopup& operator=(const MenuPopup&) = delete;
+
+    // Shows the root menu with its top-left corner at (x, y) on the screen, kept
+    // on the screen. False when it has no entry or no window could be made.
+    bool open(int x, int y);
+    // Events of the popup's windows (and of the grab), in the display's order.
+    void handleEvent(const XEvent& event);
+    // Destroys the windows and lets go of the grabs without telling the client.
+    void close();
+    bool isOpen() const { return !shown_.empty(); }
+
+    // The open levels' windows, root first.
+    std::vector<Window> windows() const;
+    // Where the entry of the depth-th open level lies on the screen; false
+    // without that level or entry.
+    bool itemOnScreen(std::size_t depth, std::size_t item, int& x, int& y, int& width, int& height) const;
+    // The highlighted entry of the depth-th open level, or -1.
+    int highlighted(std::size_t depth) const;
+
+private:
+    struct Box {
+        int x, y, width, height;
+    };
+    struct Shown {
+        std::int32_t level;
+        Window window;
+        _cairo_surface* surface;
+        int x, y, width, height;
+        std::vector<Box> boxes;
+        int highlight;
+    };
+
+    bool showLevel(std::int32_t level, int x, int y, int anchorLeft);
+    void layout(std::int32_t level, std::vector<Box>& boxes, int& width, int& height) const;
+    void paint(const Shown& shown) const;
+    void closeFrom(std::size_t depth);
+    // Which open level and entry lie under a screen point (-1 for none).
+    bool hit(int rootX, int rootY, int& depth, int& item) const;
+    void hover(int depth, int item);
+    void setHighlight(std::size_t depth, int item);
+    void openSubmenu(std::size_t depth, bool highlightFirst);
+    void step(int direction);
+    void finish(std::int32_t id);
+    bool selectable(const PopupItem& item) const;
+    const PopupItem& itemOf(std::size_t depth, int item) const;
+
+    Display* display_;
+    std::vector<PopupLevel> levels_;
+    MenuPopupClient& client_;
+    std::vector<Shown> shown_;
+    bool grabbedPointer_ = false;
+    bool grabbedKeyboard_ = false;
+    bool armed_ = false;
+    int openedAtX_ = 0;
+    int openedAtY_ = 0;
+};
+
+}  // namespace qp::x11
