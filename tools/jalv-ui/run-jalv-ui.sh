@@ -4,8 +4,10 @@
 # user sees and does there:
 #   - jalv picks the bundle's X11 UI (not its own generic controls) and the
 #     editor shows inside jalv's window at its size;
-#   - a drag on the sens knob with the pointer (xdotool) moves the control:
-#     jalv's own saved state (File > Save) holds the new value.
+#   - "Nasal Reed" from the logo's Presets menu (keys through xdotool) sets
+#     both controls to the preset's values (sens 0.75, buzz 0.45);
+#   - a drag on the sens knob with the pointer then moves sens up;
+#   jalv's own saved state (File > Save) holds what both did.
 #
 #   run-jalv-ui.sh BUNDLE
 #
@@ -63,13 +65,23 @@ read -r ex ey < <(xwininfo -id "$editor" | awk '/Absolute upper-left X/ {x=$NF} 
 import -window "$window" "$out/jalv-editor.png"
 log "jalv's window with the editor at $ex,$ey: out/jalv-ui/jalv-editor.png"
 
-# Up 60 pixels from the middle of the sens knob (116,14 98x98): about +0.3.
+# The logo opens the command menu: About, a separator, Presets; the fourth
+# preset is Nasal Reed.
+xdotool mousemove $((ex + 100)) $((ey + 140)) click 1
+sleep 0.7
+xdotool key Down Down Right
+sleep 0.7
+import -window root -crop 640x480+0+0 +repage "$out/jalv-presets-menu.png"
+xdotool key Down Down Down Return
+sleep 1
+
+# Up 30 pixels from the middle of the sens knob (116,14 98x98): about +0.15.
 x=$((ex + 165)) y=$((ey + 63))
 xdotool mousemove "$x" "$y" mousedown 1
-for step in $(seq 1 12); do xdotool mousemove "$x" $((y - 5 * step)); sleep 0.05; done
+for step in $(seq 1 6); do xdotool mousemove "$x" $((y - 5 * step)); sleep 0.05; done
 xdotool mouseup 1
 sleep 1
-import -window "$window" "$out/jalv-editor-after-drag.png"
+import -window "$window" "$out/jalv-editor-after.png"
 
 # jalv's own record of its controls: File > Save writes its state to a folder.
 read -r wx wy < <(xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}')
@@ -89,12 +101,13 @@ for _ in 1 2 3; do
     sleep 1.5
 done
 [ -f "$out/state/state.ttl" ] || fail "jalv saved no state"
-sens=$(python3 - "$out/state/state.ttl" <<'PY'
+read -r sens buzz < <(python3 - "$out/state/state.ttl" <<'PY'
 import re, sys
 text = open(sys.argv[1]).read()
-print(re.search(r'lv2:symbol "sens" ;\s*pset:value ([-\d.eE]+)', text).group(1))
+print(*(re.search(r'lv2:symbol "%s" ;\s*pset:value ([-\d.eE]+)' % s, text).group(1) for s in ("sens", "buzz")))
 PY
 )
-log "sens after the drag, as jalv saved it: $sens (was 0.5)"
-python3 -c "import sys; sys.exit(0 if float('$sens') > 0.6 else 1)" || fail "the drag did not move sens"
-log "jalv.gtk3 embeds the UI; a 60-pixel drag moved sens 0.5 -> $sens"
+log "as jalv saved them: sens $sens, buzz $buzz"
+python3 -c "import sys; sys.exit(0 if abs(float('$buzz') - 0.45) < 1e-6 else 1)" || fail "the preset did not set buzz"
+python3 -c "import sys; sys.exit(0 if float('$sens') > 0.8 else 1)" || fail "the drag did not move sens up from 0.75"
+log "jalv.gtk3 embeds the UI; the Nasal Reed preset and a 30-pixel drag gave sens $sens, buzz $buzz"
