@@ -10,7 +10,6 @@
 #include <utility>
 #include <vector>
 
-#include "EditorTestSupport.h"
 #include "editor/AboutBox.h"
 #include "editor/LearnOverlay.h"
 #include "gui/AnimKnob.h"
@@ -22,6 +21,7 @@
 #include "gui/OptionMenuPopup.h"
 #include "gui/ParamDisplay.h"
 #include "resources/ResourceIds.h"
+#include "tests/editor/EditorTestSupport.h"
 
 namespace qp::test {
 namespace {
