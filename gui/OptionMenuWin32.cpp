@@ -1,12 +1,12 @@
 // OptionMenu's popup on Windows: a native popup menu tracked modally
 // (TrackPopupMenu), the choice delivered once it returns.
+#include "gui/ControlListener.h"
 #include "gui/DrawContext.h"
 #include "gui/Frame.h"
 #include "gui/NativeObjectsWin32.h"
 #include "gui/OptionMenu.h"
 #include "gui/OptionMenuPopup.h"
 #include "gui/TrackingScope.h"
-#include "gui/ControlListener.h"
 
 namespace qp {
 
