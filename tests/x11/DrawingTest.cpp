@@ -22,7 +22,9 @@ namespace {
 constexpr int kPatternId = 101, kPatternWidth = 16, kPatternHeight = 8;
 Color patternPixel(int x, int y) {
     const int kind = (x + y) % 3;
-    return kind == 0 ? colorGreen : kind == 1 ? colorWhite : makeColor(std::uint8_t(x * 16), std::uint8_t(y * 30), 200);
+    return kind == 0   ? colorGreen
+           : kind == 1 ? colorWhite
+                       : makeColor(std::uint8_t(x * 16), std::uint8_t(y * 30), 200);
 }
 
 bool inside(int x, int y, int left, int top, int right, int bottom) {
@@ -84,7 +86,9 @@ const DrawCase kDrawCases[] = {
          source.copyTo(&c, Rect(10, 10, 14, 14), Point(3, 3));
      },
      [](int x, int y) {
-         return inside(x, y, 13, 11, 15, 13) ? colorBlue : inside(x, y, 12, 10, 16, 14) ? colorRed : colorBlack;
+         return inside(x, y, 13, 11, 15, 13)   ? colorBlue
+                : inside(x, y, 12, 10, 16, 14) ? colorRed
+                                               : colorBlack;
      }},
 };
 
@@ -98,7 +102,8 @@ TEST(X11Drawing, EveryPrimitiveSetsTheSamePixelsAsOnWindows) {
 }
 
 TEST(X11Bitmaps, TheProductsPicturesLoadWithTheirWindowsSizesFromTheirLow16BitIds) {
-    const int pictures[][3] = {{kFaceBitmapId, 309, 168}, {kAboutBitmapId, 218, 77}, {kKnobStripBitmapId, 98, 8918}};
+    const int pictures[][3] = {
+        {kFaceBitmapId, 309, 168}, {kAboutBitmapId, 218, 77}, {kKnobStripBitmapId, 98, 8918}};
     for (const auto& p : pictures) {
         Bitmap bitmap(product(), 0x10000 | p[0]);
         EXPECT_EQ(bitmap.getWidth(), p[1]);

@@ -47,9 +47,10 @@ template <class Rule>
         const Color want = expected(i % width, i / width);
         if (!(pixels[std::size_t(i)] == want)) {
             const Color got = pixels[std::size_t(i)];
-            return ::testing::AssertionFailure() << "(" << i % width << "," << i / width << ") is " << int(got.red)
-                                                 << "," << int(got.green) << "," << int(got.blue) << " not "
-                                                 << int(want.red) << "," << int(want.green) << "," << int(want.blue);
+            return ::testing::AssertionFailure()
+                   << "(" << i % width << "," << i / width << ") is " << int(got.red) << "," << int(got.green)
+                   << "," << int(got.blue) << " not " << int(want.red) << "," << int(want.green) << ","
+                   << int(want.blue);
         }
     }
     return ::testing::AssertionSuccess();
@@ -84,7 +85,8 @@ public:
 
     std::vector<Color> windowPixels(unsigned long window, int width, int height) const {
         XSync(display_, False);
-        XImage* image = XGetImage(display_, window, 0, 0, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
+        XImage* image =
+            XGetImage(display_, window, 0, 0, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
         std::vector<Color> pixels;
         for (int i = 0; image && i < width * height; ++i) {
             pixels.push_back(colorOfPixel(std::uint32_t(XGetPixel(image, i % width, i / width))));
