@@ -2,6 +2,7 @@
 // Windows ones give: each case is one of tests/gui's assertions on GDI, drawn
 // here into an OffscreenContext (a cairo image surface). No display needed.
 #include <functional>
+#include <set>
 
 #include "tests/x11/X11TestSupport.h"
 // clang-format off
@@ -59,6 +60,18 @@ const DrawCase kDrawCases[] = {
          c.lineTo(Point(5, 0));
      },
      [](int x, int y) { return y == 5 && x >= 10 && x < 15 ? colorGreen : colorBlack; }},
+    {"a dotted outline restarts its dots at each corner (recorded from GDI)", colorBlack,
+     [](OffscreenContext& c) {
+         c.setLineColor(colorWhite);
+         c.setLineStyle(kLineDotted);
+         c.drawRectOutline(Rect(2, 3, 12, 10));
+     },
+     [](int x, int y) {
+         static const std::set<std::pair<int, int>> lit = {
+             {2, 3}, {3, 3}, {4, 3},  {8, 3},  {9, 3},  {10, 3}, {12, 3}, {2, 4},   {12, 4},  {12, 5},
+             {2, 8}, {2, 9}, {12, 9}, {2, 10}, {4, 10}, {5, 10}, {6, 10}, {10, 10}, {11, 10}, {12, 10}};
+         return lit.count({x, y}) ? colorWhite : colorBlack;
+     }},
     {"an opaque bitmap copies the source area to the offset destination", colorMagenta,
      [](OffscreenContext& c) {
          Bitmap pattern(kPatternId);

@@ -137,6 +137,15 @@ TEST_F(X11Frame, AFrameDestroyedMidDragEndsTheDragWithoutCallingIt) {
     knob->release();
 }
 
+TEST_F(X11Frame, AFrameWhoseWindowTheHostDestroyedFirstClosesWithoutAnXError) {
+    host.destroyWindow();
+    knob->setValue(0.9f);
+    frame->idle();  // learns of it: no redraw into the destroyed window
+    EXPECT_FALSE(frame->isOpen());
+    delete frame;  // an X error would end the process here
+    frame = nullptr;
+}
+
 TEST_F(X11Frame, TheWheelAndArrowKeysStepTheControlUnderThePointer) {
     knob->setWheelIncrement(0.1f);
     moveTo(130, 70);

@@ -75,9 +75,18 @@ public:
     }
     ~HostWindow() {
         if (display_) {
-            XDestroyWindow(display_, window_);
+            if (window_) {
+                XDestroyWindow(display_, window_);
+            }
             XCloseDisplay(display_);
         }
+    }
+
+    // As a host that destroys its window before it closes the UI in it.
+    void destroyWindow() {
+        XDestroyWindow(display_, window_);
+        XSync(display_, False);
+        window_ = 0;
     }
 
     Display* display() const { return display_; }
