@@ -377,8 +377,13 @@ void Frame::Platform::handle(Frame& frame, XEvent& event) {
             return;
         }
         case MotionNotify: {
-            // Only the latest position matters: skip to the last queued motion.
-            while (XCheckTypedWindowEvent(display, window, MotionNotify, &event)) {
+            // Only the latest position matters: skip to the last of the motions
+            // queued right behind this one (not past a release: the drag must
+            // end where the button went up).
+            XEvent next;
+            while (XPending(display) > 0 && (XPeekEvent(display, &next), next.type == MotionNotify) &&
+                   next.xany.window == window) {
+                XNextEvent(display, &event);
             }
             const XMotionEvent& e = event.xmotion;
             pointer = Point(e.x, e.y);

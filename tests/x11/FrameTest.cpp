@@ -108,11 +108,14 @@ TEST_F(X11Frame, ADragFollowsEventsWhileTheHostLoopRunsAndBracketsItsEdits) {
     button(1, true);
     // The press returned to the host's loop; the drag is the frame's now.
     EXPECT_EQ(edits, std::vector<std::int32_t>{kTag});
-    for (int y = 60; y >= 20; y -= 10) {
+    for (int y = 60; y >= 30; y -= 10) {
         moveTo(130, y);  // up raises a linear knob
     }
-    button(1, false);
-    moveTo(130, 5);  // released: nothing follows
+    // All queued before the next idle: the drag ends where the button went up.
+    XTestFakeMotionEvent(host.display(), 0, 130, 20, 0);
+    XTestFakeButtonEvent(host.display(), 1, False, 0);
+    XTestFakeMotionEvent(host.display(), 0, 130, 5, 0);
+    settle();
     EXPECT_EQ(edits, (std::vector<std::int32_t>{kTag, -kTag}));
     EXPECT_EQ(waits, 0) << "no polling loop ran the owner's wait";
     ASSERT_GE(values.size(), 5u);
