@@ -335,7 +335,14 @@ void Frame::Platform::handle(Frame& frame, XEvent& event) {
             if (e.count == 0) {
                 const Rect area = pendingExpose;
                 pendingExpose = Rect();
-                withContext(frame, [&](DrawContext& context) { frame.drawArea(&context, area); });
+                withContext(frame, [&](DrawContext& context) {
+                    // Only the exposed area changes, as a Windows paint is
+                    // clipped to its update region.
+                    auto* cr = static_cast<cairo_t*>(context.getDeviceContext());
+                    cairo_rectangle(cr, area.left, area.top, area.width(), area.height());
+                    cairo_clip(cr);
+                    frame.drawArea(&context, area);
+                });
             }
             return;
         }
