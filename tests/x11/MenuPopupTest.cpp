@@ -1,6 +1,9 @@
+// The toolkit's popup on its own (no frame): real input through XTest, the test
+// pumping the popup's events as a frame's idle would.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "gui/X11MenuPopup.h"
 #include "tests/x11/XTestInput.h"
@@ -9,264 +12,189 @@ namespace qp::x11 {
 namespace {
 
 using Kind = PopupItem::Kind;
-using test::isTopLevel;
-using test::pumpUntilQuiet;
-using test::XInput;
 
-// Root: Alpha(1), separator, Greyed(3), Sub -> level 1, Omega(5);
+// Root: Alpha(1), separator, Greyed(3), Sub -> level 1, Omega(5, checked);
 // level 1: a title, One(7), Two(8).
-std::vector<PopupLevel> sampleLevels() {
-    PopupLevel root;
-    root.items = {{Kind::plain, "Alpha", false, false, 1, -1},
-                  {Kind::separator, "", false, false, 0, -1},
-                  {Kind::greyed, "Greyed", false, false, 3, -1},
-                  {Kind::submenu, "Sub", false, false, 0, 1},
-                  {Kind::plain, "Omega", true, false, 5, -1}};
-    PopupLevel sub;
-    sub.items = {{Kind::title, "Title", false, false, 6, -1},
-                 {Kind::plain, "One", false, false, 7, -1},
-                 {Kind::plain, "Two", false, false, 8, -1}};
-    return {root, sub};
-}
+const std::vector<PopupLevel> kLevels = {{{{Kind::plain, "Alpha", false, false, 1, -1},
+                                           {Kind::separator, "", false, false, 0, -1},
+                                           {Kind::greyed, "Greyed", false, false, 3, -1},
+                                           {Kind::submenu, "Sub", false, false, 0, 1},
+                                           {Kind::plain, "Omega", true, false, 5, -1}}},
+                                         {{{Kind::title, "Title", false, false, 6, -1},
+                                           {Kind::plain, "One", false, false, 7, -1},
+                                           {Kind::plain, "Two", false, false, 8, -1}}}};
 
-struct Recorder : MenuPopupClient {
-    void popupWindowMade(Window window) override { live.push_back(window), made.push_back(window); }
-    void popupWindowGone(Window window) override { live.erase(std::find(live.begin(), live.end(), window)); }
-    void popupClosed(std::int32_t id) override {
-        ++closings;
-        chosen = id;
-    }
-    std::vector<Window> live;
-    std::vector<Window> made;
-    int closings = 0;
-    std::int32_t chosen = -1;
-};
-
-class MenuPopupInput : public ::testing::Test {
+class MenuPopupInput : public ::testing::Test, public MenuPopupClient {
 protected:
     void SetUp() override {
-        display_ = test::openDisplay();
-        if (!display_ || !input_.ok()) {
+        display = test::openDisplay();
+        if (!display || !input.ok()) {
             GTEST_SKIP() << "no X display";
         }
-        // The pointer rests away from where the menu opens.
-        input_.moveTo(5, 5);
+        input.moveTo(5, 5);
     }
     void TearDown() override {
-        popup_.reset();
-        if (display_) {
-            XCloseDisplay(display_);
+        popup.reset();
+        if (display) {
+            XCloseDisplay(display);
         }
     }
-    void open(int x = kOpenX, int y = kOpenY) {
-        popup_ = std::make_unique<MenuPopup>(display_, sampleLevels(), recorder_);
-        ASSERT_TRUE(popup_->open(x, y));
+    void popupWindowMade(Window window) override { live.push_back(window); }
+    void popupWindowGone(Window window) override { live.erase(std::find(live.begin(), live.end(), window)); }
+    void popupClosed(std::int32_t id) override { closings.push_back(id); }
+
+    void open(int x, int y, const std::vector<PopupLevel>& levels = kLevels) {
+        closings.clear();
+        popup = std::make_unique<MenuPopup>(display, levels, *this);
+        ASSERT_TRUE(popup->open(x, y));
         pump();
     }
+    // Hands the popup its windows' events until none came for a while.
     void pump() {
-        pumpUntilQuiet(display_, [&](const XEvent& event) {
-            if (popup_ && std::count(recorder_.live.begin(), recorder_.live.end(), event.xany.window)) {
-                popup_->handleEvent(event);
+        auto quietSince = std::chrono::steady_clock::now();
+        while (std::chrono::steady_clock::now() - quietSince < std::chrono::milliseconds(60)) {
+            XSync(display, False);
+            for (bool any = false; XPending(display) > 0;
+                 any = true, quietSince = std::chrono::steady_clock::now()) {
+                XEvent event;
+                XNextEvent(display, &event);
+                if (popup && std::count(live.begin(), live.end(), event.xany.window)) {
+                    popup->handleEvent(event);
+                }
             }
-        });
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
     }
-    void pointAt(std::size_t depth, std::size_t item, int& x, int& y) {
+    // The middle of an entry of the depth-th open level, on the screen.
+    void middleOf(std::size_t depth, std::size_t item, int& x, int& y) {
         int w = 0;
         int h = 0;
-        ASSERT_TRUE(popup_->itemOnScreen(depth, item, x, y, w, h)) << depth << "/" << item;
-        x += w / 2;
-        y += h / 2;
+        ASSERT_TRUE(popup->itemOnScreen(depth, item, x, y, w, h));
+        x += w / 2, y += h / 2;
     }
 
-    static constexpr int kOpenX = 300;
-    static constexpr int kOpenY = 200;
-    Display* display_ = nullptr;
-    XInput input_;
-    Recorder recorder_;
-    std::unique_ptr<MenuPopup> popup_;
-};
-
-// One step of a user's script.
-struct Step {
-    enum Op {
-        key,        // a: keysym
-        hover,      // a: depth, b: entry
-        click,      // a: depth, b: entry
-        clickAway,  // a press and release far from the menu
-    } op;
-    long a = 0;
-    long b = 0;
-};
-
-struct Script {
-    const char* name;
-    std::vector<Step> steps;
-    int closings;  // 0: still open at the end
-    std::int32_t chosen;
+    Display* display = nullptr;
+    test::XInput input;
+    std::unique_ptr<MenuPopup> popup;
+    std::vector<Window> live;
+    std::vector<std::int32_t> closings;
 };
 
 TEST_F(MenuPopupInput, KeysAndClicksChooseTheRightEntryOrNone) {
-    const Script scripts[] = {
-        // Down skips the separator and the greyed entry; Right opens the submenu
+    // A step: a key, or (key 0) a click on entry b of open level a (the root's
+    // submenu entry, 3, is only hovered), or (a < 0) a click far from the menu
+    // with button b.
+    struct Step {
+        KeySym key;
+        int a = 0;
+        int b = 0;
+    };
+    const struct {
+        const char* name;
+        std::vector<Step> steps;
+        std::vector<std::int32_t> closings;  // empty: still open
+    } scripts[] = {
+        // Down passes the separator and the greyed entry; Right opens the submenu
         // on its first entry that can be chosen (after the title).
         {"down to the submenu, into it, down, enter",
-         {{Step::key, XK_Down},
-          {Step::key, XK_Down},
-          {Step::key, XK_Right},
-          {Step::key, XK_Down},
-          {Step::key, XK_Return}},
-         1,
-         8},
-        {"up wraps to the last entry", {{Step::key, XK_Up}, {Step::key, XK_Return}}, 1, 5},
+         {{XK_Down}, {XK_Down}, {XK_Right}, {XK_Down}, {XK_Return}},
+         {8}},
+        {"up wraps to the last entry", {{XK_Up}, {XK_Return}}, {5}},
         {"left closes the submenu only",
-         {{Step::key, XK_Down},
-          {Step::key, XK_Down},
-          {Step::key, XK_Right},
-          {Step::key, XK_Left},
-          {Step::key, XK_Down},
-          {Step::key, XK_Return}},
-         1,
-         5},
-        {"enter opens a submenu and then chooses in it",
-         {{Step::key, XK_Down}, {Step::key, XK_Down}, {Step::key, XK_Return}, {Step::key, XK_Return}},
-         1,
-         7},
-        {"escape dismisses", {{Step::key, XK_Escape}}, 1, 0},
-        {"escape in a submenu closes only the submenu",
-         {{Step::key, XK_Down}, {Step::key, XK_Down}, {Step::key, XK_Right}, {Step::key, XK_Escape}},
-         0,
-         -1},
-        {"a click outside dismisses", {{Step::clickAway}}, 1, 0},
-        {"a click on an entry chooses it", {{Step::click, 0, 4}}, 1, 5},
-        {"hovering opens the submenu, a click chooses there",
-         {{Step::hover, 0, 3}, {Step::click, 1, 2}},
-         1,
-         8},
-        {"greyed entries, titles and separators choose nothing",
-         {{Step::click, 0, 2}, {Step::click, 0, 1}, {Step::hover, 0, 3}, {Step::click, 1, 0}},
-         0,
-         -1},
-        {"the wheel outside does not dismiss", {{Step::clickAway, Button4}}, 0, -1},
+         {{XK_Down}, {XK_Down}, {XK_Right}, {XK_Left}, {XK_Down}, {XK_Return}},
+         {5}},
+        {"enter opens a submenu, then chooses in it", {{XK_Down}, {XK_Down}, {XK_Return}, {XK_Return}}, {7}},
+        {"escape dismisses", {{XK_Escape}}, {0}},
+        {"escape in a submenu closes the submenu only", {{XK_Down}, {XK_Down}, {XK_Right}, {XK_Escape}}, {}},
+        {"a click outside dismisses", {{0, -1, Button1}}, {0}},
+        {"the wheel outside does not", {{0, -1, Button4}}, {}},
+        {"a click on an entry chooses it", {{0, 0, 4}}, {5}},
+        {"hovering opens the submenu, a click chooses there", {{0, 0, 3}, {0, 1, 2}}, {8}},
+        {"greyed entries, separators and titles choose nothing",
+         {{0, 0, 2}, {0, 0, 1}, {0, 0, 3}, {0, 1, 0}},
+         {}},
     };
-    for (const Script& script : scripts) {
+    for (const auto& script : scripts) {
         SCOPED_TRACE(script.name);
-        recorder_ = Recorder{};
-        open();
+        open(300, 200);
         for (const Step& step : script.steps) {
-            int x = 0;
-            int y = 0;
-            switch (step.op) {
-                case Step::key:
-                    input_.key(KeySym(step.a));
-                    break;
-                case Step::hover:
-                    pointAt(std::size_t(step.a), std::size_t(step.b), x, y);
-                    input_.moveTo(x, y);
-                    break;
-                case Step::click:
-                    pointAt(std::size_t(step.a), std::size_t(step.b), x, y);
-                    input_.click(x, y);
-                    break;
-                case Step::clickAway:
-                    input_.click(20, 20, step.a ? unsigned(step.a) : Button1);
-                    break;
+            int x = 20;
+            int y = 20;
+            if (step.key) {
+                input.key(step.key);
+            } else if (step.a < 0) {
+                input.click(x, y, unsigned(step.b));
+            } else {
+                middleOf(std::size_t(step.a), std::size_t(step.b), x, y);
+                // The submenu's entry is only hovered.
+                step.b == 3 ? input.moveTo(x, y) : input.click(x, y);
             }
             pump();
         }
-        if (popup_->isOpen()) {
-            test::saveScreen(display_, "menu-popup-open");
-        }
-        EXPECT_EQ(recorder_.closings, script.closings);
-        EXPECT_EQ(recorder_.chosen, script.chosen);
-        EXPECT_EQ(popup_->isOpen(), script.closings == 0);
-        popup_.reset();
-        // Closed either way: not one of the popup's windows is left on the screen.
-        XSync(display_, False);
-        for (Window window : recorder_.made) {
-            EXPECT_FALSE(isTopLevel(display_, window));
-        }
-        EXPECT_TRUE(recorder_.live.empty());
-        input_.moveTo(5, 5);
+        EXPECT_EQ(closings, script.closings);
+        EXPECT_EQ(popup->isOpen(), script.closings.empty());
+        EXPECT_EQ(test::popupWindowsShown(display),
+                  script.closings.empty() ? int(popup->windows().size()) : 0);
+        popup.reset();
+        EXPECT_TRUE(live.empty());
+        EXPECT_EQ(test::popupWindowsShown(display), 0);
+        input.moveTo(5, 5);
     }
 }
 
-TEST_F(MenuPopupInput, TheReleaseOfTheOpeningClickChoosesNothing) {
-    // The menu opens under the pointer (as one opened at the control's top does)
-    // while the button that opened it is still down.
-    popup_ = std::make_unique<MenuPopup>(display_, sampleLevels(), recorder_);
-    input_.moveTo(kOpenX + 30, kOpenY + 8);
-    input_.button(Button1, true);
-    ASSERT_TRUE(popup_->open(kOpenX, kOpenY));
+TEST_F(MenuPopupInput, TheReleaseOfTheClickThatOpenedItChoosesNothing) {
+    // Opened under the pointer (as a menu opened at its control's top is) while
+    // the button is still down.
+    input.moveTo(330, 208);
+    input.button(Button1, true);
+    open(300, 200);
+    input.button(Button1, false);
     pump();
-    input_.button(Button1, false);
-    pump();
-    EXPECT_TRUE(popup_->isOpen());
-    EXPECT_EQ(recorder_.closings, 0);
+    EXPECT_TRUE(popup->isOpen());
+    EXPECT_TRUE(closings.empty());
 }
 
-TEST_F(MenuPopupInput, ItStaysOnTheScreenAndASubmenuFlipsLeftAtTheRightEdge) {
-    const int screenWidth = DisplayWidth(display_, DefaultScreen(display_));
-    const int screenHeight = DisplayHeight(display_, DefaultScreen(display_));
-    open(screenWidth - 10, screenHeight - 10);
+TEST_F(MenuPopupInput, ItStaysOnTheScreenInColumnsAndASubmenuFlipsLeftAtTheEdge) {
+    const int width = DisplayWidth(display, DefaultScreen(display));
+    const int height = DisplayHeight(display, DefaultScreen(display));
     int x = 0;
     int y = 0;
     int w = 0;
     int h = 0;
-    ASSERT_TRUE(popup_->itemOnScreen(0, 4, x, y, w, h));
-    EXPECT_LE(x + w, screenWidth);
-    EXPECT_LE(y + h, screenHeight);
-    int rootX = 0;
-    int rootY = 0;
-    ASSERT_TRUE(popup_->itemOnScreen(0, 0, rootX, rootY, w, h));
-    input_.key(XK_Down);
-    input_.key(XK_Down);
-    input_.key(XK_Right);
+    open(width - 10, height - 10);
+    ASSERT_TRUE(popup->itemOnScreen(0, 4, x, y, w, h));
+    EXPECT_LE(x + w, width);
+    EXPECT_LE(y + h, height);
+    const int rootLeft = x;
+    input.key(XK_Down), input.key(XK_Down), input.key(XK_Right);
     pump();
-    ASSERT_EQ(popup_->windows().size(), 2u);
-    int subX = 0;
-    ASSERT_TRUE(popup_->itemOnScreen(1, 1, subX, y, w, h));
-    EXPECT_LT(subX + w, rootX + MenuPopup::kSubmenuOverlap + 1);
-    EXPECT_EQ(popup_->highlighted(1), 1);
-    test::saveScreen(display_, "menu-popup-at-the-edge");
-}
+    ASSERT_TRUE(popup->itemOnScreen(1, 1, x, y, w, h));
+    EXPECT_LE(x + w, rootLeft + MenuPopup::kSubmenuOverlap);
+    EXPECT_EQ(popup->highlighted(1), 1);
+    test::saveScreen(display, "menu-popup-at-the-edge");
 
-TEST_F(MenuPopupInput, ColumnsStartAtBreaksAndWhereTheScreenEnds) {
-    const int screenHeight = DisplayHeight(display_, DefaultScreen(display_));
-    // Three entries a column by their breaks; then more entries than the screen holds.
+    // Columns start at the entries' breaks, and where the screen ends.
     PopupLevel broken;
     PopupLevel tall;
     for (int i = 0; i < 7; ++i) {
-        broken.items.push_back({Kind::plain, "Entry " + std::to_string(i), false, i % 3 == 0, i + 1, -1});
+        broken.items.push_back({Kind::plain, "Entry", false, i % 3 == 0, i + 1, -1});
     }
-    const int tallCount = screenHeight / MenuPopup::kItemHeight + 5;
-    for (int i = 0; i < tallCount; ++i) {
-        tall.items.push_back({Kind::plain, "Entry " + std::to_string(i), false, false, i + 1, -1});
+    for (int i = 0; i < height / MenuPopup::kItemHeight + 5; ++i) {
+        tall.items.push_back({Kind::plain, "Entry", false, false, i + 1, -1});
     }
-    const struct {
-        PopupLevel level;
-        std::size_t columns;
-    } cases[] = {{broken, 3}, {tall, 2}};
-    for (const auto& c : cases) {
-        popup_ = std::make_unique<MenuPopup>(display_, std::vector<PopupLevel>{c.level}, recorder_);
-        ASSERT_TRUE(popup_->open(10, 10));
-        std::vector<int> columnLefts;
+    for (const auto& [level, columns] : {std::pair{broken, 3u}, std::pair{tall, 2u}}) {
+        open(10, 10, {level});
+        std::vector<int> lefts;
         int top = 0;
-        for (std::size_t i = 0; i < c.level.items.size(); ++i) {
-            int x = 0;
-            int y = 0;
-            int w = 0;
-            int h = 0;
-            ASSERT_TRUE(popup_->itemOnScreen(0, i, x, y, w, h));
-            EXPECT_LE(y + h, screenHeight) << i;
-            if (i == 0) {
-                top = y;
-            }
-            if (columnLefts.empty() || x != columnLefts.back()) {
+        for (std::size_t i = 0; popup->itemOnScreen(0, i, x, y, w, h); ++i) {
+            EXPECT_LE(y + h, height) << i;
+            top = i == 0 ? y : top;
+            if (lefts.empty() || x != lefts.back()) {
                 EXPECT_EQ(y, top) << "a column starts at the top: " << i;
-                columnLefts.push_back(x);
+                lefts.push_back(x);
             }
         }
-        EXPECT_EQ(columnLefts.size(), c.columns);
+        EXPECT_EQ(lefts.size(), columns);
     }
 }
 

@@ -1,6 +1,6 @@
-// Real input for tests of the X11 back end's windows: a second connection plays
-// pointer moves, clicks and keys through XTest, as a user would, and the test's
-// own connection is pumped until its events have settled.
+// Real input for tests of the X11 back end's own windows (popups, the edit
+// field): a second connection plays pointer moves, clicks and keys through
+// XTest, as a user would.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -9,13 +9,10 @@
 #include <cairo-xlib.h>
 #include <cairo.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <functional>
 #include <string>
 #include <thread>
-#include <vector>
 
 namespace qp::test {
 
@@ -45,78 +42,43 @@ public:
 
     bool ok() const { return display_ != nullptr; }
     void moveTo(int x, int y) {
-        XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
-        XSync(display_, False);
+        XTestFakeMotionEvent(display_, -1, x, y, CurrentTime), XSync(display_, False);
     }
     void button(unsigned int button, bool down) {
-        XTestFakeButtonEvent(display_, button, down ? True : False, CurrentTime);
-        XSync(display_, False);
+        XTestFakeButtonEvent(display_, button, down ? True : False, CurrentTime), XSync(display_, False);
     }
     void click(int x, int y, unsigned int which = Button1) {
-        moveTo(x, y);
-        button(which, true);
-        button(which, false);
+        moveTo(x, y), button(which, true), button(which, false);
     }
+    // A key by its symbol, or (for a lower-case letter or digit) the character typed.
     void key(KeySym sym) {
         const ::KeyCode code = XKeysymToKeycode(display_, sym);
         XTestFakeKeyEvent(display_, code, True, CurrentTime);
         XTestFakeKeyEvent(display_, code, False, CurrentTime);
         XSync(display_, False);
     }
-    // Types plain text (letters, digits, space; upper case with Shift).
-    void type(const char* text) {
-        for (; *text; ++text) {
-            const bool upper = *text >= 'A' && *text <= 'Z';
-            const KeySym sym = *text == ' ' ? XK_space : KeySym(upper ? *text - 'A' + 'a' : *text);
-            const ::KeyCode shift = XKeysymToKeycode(display_, XK_Shift_L);
-            if (upper) {
-                XTestFakeKeyEvent(display_, shift, True, CurrentTime);
-            }
-            key(sym);
-            if (upper) {
-                XTestFakeKeyEvent(display_, shift, False, CurrentTime);
-                XSync(display_, False);
-            }
-        }
-    }
 
 private:
     Display* display_;
 };
 
-// Hands every event of the display to handle until none came for a while.
-inline void pumpUntilQuiet(Display* display, const std::function<void(const XEvent&)>& handle) {
-    using namespace std::chrono;
-    auto lastEvent = steady_clock::now();
-    while (steady_clock::now() - lastEvent < milliseconds(60)) {
-        XSync(display, False);
-        bool any = false;
-        while (XPending(display) > 0) {
-            XEvent event;
-            XNextEvent(display, &event);
-            handle(event);
-            any = true;
-        }
-        if (any) {
-            lastEvent = steady_clock::now();
-        } else {
-            std::this_thread::sleep_for(milliseconds(5));
-        }
-    }
-}
-
-// Whether the window is still one of the screen's top-level windows.
-inline bool isTopLevel(Display* display, Window window) {
+// The override-redirect windows shown on the screen: a popup's levels.
+inline int popupWindowsShown(Display* display) {
     Window root = 0;
     Window parent = 0;
     Window* children = nullptr;
     unsigned int count = 0;
     XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
-    const bool found = std::find(children, children + count, window) != children + count;
+    int shown = 0;
+    for (unsigned int i = 0; i < count; ++i) {
+        XWindowAttributes attributes{};
+        shown += XGetWindowAttributes(display, children[i], &attributes) && attributes.override_redirect &&
+                 attributes.map_state == IsViewable;
+    }
     if (children) {
         XFree(children);
     }
-    return found;
+    return shown;
 }
 
 // With QP_X11_SHOTS naming a folder, writes the screen there as name.png, for
