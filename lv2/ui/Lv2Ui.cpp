@@ -29,22 +29,18 @@ EditorBase* makeLv2Editor(EffectBase* effect) {
     return buzz ? new (std::nothrow) BuzzEditor(buzz, BuzzEditor::Commands::AboutAndPresets) : nullptr;
 }
 
-const void* feature(const LV2_Feature* const* features, const char* uri) {
+const LV2_Feature* findFeature(const LV2_Feature* const* features, const char* uri) {
     for (const LV2_Feature* const* f = features; f && *f; ++f) {
         if (std::strcmp((*f)->URI, uri) == 0) {
-            return (*f)->data;
+            return *f;
         }
     }
     return nullptr;
 }
 
-bool hasFeature(const LV2_Feature* const* features, const char* uri) {
-    for (const LV2_Feature* const* f = features; f && *f; ++f) {
-        if (std::strcmp((*f)->URI, uri) == 0) {
-            return true;
-        }
-    }
-    return false;
+const void* featureData(const LV2_Feature* const* features, const char* uri) {
+    const LV2_Feature* found = findFeature(features, uri);
+    return found ? found->data : nullptr;
 }
 
 // The control port that carries a parameter.
@@ -62,15 +58,15 @@ Lv2Ui* Lv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controller, LV
                      const LV2_Feature* const* features) {
     // ui:parent carries the X11 window id in the pointer itself; ui:idleInterface
     // is how the editor gets time at all. Without either there is nothing to show.
-    void* parent = const_cast<void*>(feature(features, LV2_UI__parent));
-    if (!parent || !hasFeature(features, LV2_UI__idleInterface) || !write || !widget) {
+    void* parent = const_cast<void*>(featureData(features, LV2_UI__parent));
+    if (!parent || !findFeature(features, LV2_UI__idleInterface) || !write || !widget) {
         return nullptr;
     }
     std::unique_ptr<Lv2Ui> ui(new (std::nothrow) Lv2Ui(write, controller));
     if (!ui) {
         return nullptr;
     }
-    ui->touch_ = static_cast<const LV2UI_Touch*>(feature(features, LV2_UI__touch));
+    ui->touch_ = static_cast<const LV2UI_Touch*>(featureData(features, LV2_UI__touch));
     setEditorFactory(makeLv2Editor);
     ui->model_.reset(new (std::nothrow) BuzzEffect(&Lv2Ui::hostCallback));
     if (!ui->model_ || !ui->model_->editor()) {
@@ -89,7 +85,7 @@ Lv2Ui* Lv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controller, LV
     }
     *widget = window;
     ERect* rect = nullptr;
-    auto* resize = static_cast<const LV2UI_Resize*>(feature(features, LV2_UI__resize));
+    auto* resize = static_cast<const LV2UI_Resize*>(featureData(features, LV2_UI__resize));
     if (resize && ui->editor_->getRect(&rect) == 1 && rect) {
         resize->ui_resize(resize->handle, rect->right - rect->left, rect->bottom - rect->top);
     }
