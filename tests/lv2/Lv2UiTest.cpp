@@ -434,6 +434,13 @@ TEST_F(Lv2UiTest, CleanupInTheMiddleOfADragEndsTheTouchAndWritesNothingAfter) {
     EXPECT_EQ(count, 0u);
 }
 
+// Each load of the object would take memory its C++ runtime never gives back.
+TEST_F(Lv2UiTest, TheObjectStaysLoadedAfterTheHostUnloadsIt) {
+    ASSERT_EQ(dlclose(library), 0);
+    library = dlopen((kBundle + "/Quorrelphone_ui.so").c_str(), RTLD_NOW | RTLD_NOLOAD);
+    EXPECT_NE(library, nullptr);
+}
+
 TEST_F(Lv2UiTest, TwoHundredOpenAndCloseCyclesLeaveNoXResourcesOrFilesBehind) {
     auto serverResources = [this](int* clients) {
         XResClient* list = nullptr;
