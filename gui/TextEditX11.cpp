@@ -77,7 +77,7 @@ void TextEdit::takeFocus(DrawContext* context) {
     x11::TextFieldLook look;
     const FontTableEntry& face = fontTableEntry(validFontId(font_));
     look.face = face.face;
-    look.size = std::min(face.size, size_.height() - 2);
+    look.size = std::max(1, std::min(face.size, size_.height() - 2));
     toUnit(fontColor_, look.text);
     toUnit(backgroundColor_, look.background);
     look.align = horizontalAlign_ == kAlignCenter  ? x11::TextFieldLook::Align::center
