@@ -113,7 +113,7 @@ public:
     virtual void setControlValue(std::int32_t index, float value);
 
     // Commands and menus.
-    virtual void commandHook(Int32 index, float value);
+    virtual void commandHook(std::int32_t index, float value);
     virtual void createControls();
     virtual void extraMenuEntries(OptionMenu* commandMenu);
     virtual void setRandomSetting(std::int32_t parameter, bool bipolar, float offset,

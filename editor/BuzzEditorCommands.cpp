@@ -80,7 +80,7 @@ void BuzzEditor::buildMenus() {
 
 void BuzzEditor::extraMenuEntries(OptionMenu*) {}
 
-void BuzzEditor::commandHook(Int32, float) {}
+void BuzzEditor::commandHook(std::int32_t, float) {}
 
 void BuzzEditor::selectChosenProgram() {
     if (!presetsMenu_) {

@@ -12,6 +12,8 @@
 namespace qp::x11 {
 
 inline ::Window windowId(NativeWindow window) { return ::Window(reinterpret_cast<std::uintptr_t>(window)); }
-inline NativeWindow nativeWindow(::Window window) { return reinterpret_cast<NativeWindow>(std::uintptr_t(window)); }
+inline NativeWindow nativeWindow(::Window window) {
+    return reinterpret_cast<NativeWindow>(std::uintptr_t(window));
+}
 
 }  // namespace qp::x11

@@ -113,8 +113,8 @@ void TextEdit::takeFocus(DrawContext* context) {
     }
     HWND window = native::createWindowEx(
         0, "EDIT", text_, WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL | alignmentStyle(horizontalAlign_),
-        place.left, place.top, place.width() + 1, place.height() + 1, win32::hwnd(frame_->getWindow()), nullptr,
-        win32::hinstance(guiModule()), nullptr);
+        place.left, place.top, place.width() + 1, place.height() + 1, win32::hwnd(frame_->getWindow()),
+        nullptr, win32::hinstance(guiModule()), nullptr);
     editWindow_ = window;
     if (!window) {
         return;

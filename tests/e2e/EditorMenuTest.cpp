@@ -8,7 +8,7 @@
 
 #include "EditorSession.h"
 #include "PluginHost.h"
-#include "gui/RealInput.h"
+#include "tests/gui/RealInput.h"
 
 namespace qp::test {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "EditorSession.h"
 #include "PluginHost.h"
-#include "gui/RealInput.h"
+#include "tests/gui/RealInput.h"
 
 namespace qp::test {
 namespace {

@@ -8,7 +8,6 @@
 #include <thread>
 #include <utility>
 
-#include "EditorTestSupport.h"
 #include "editor/AboutBox.h"
 #include "editor/LearnOverlay.h"
 #include "gui/AnimKnob.h"
@@ -20,6 +19,7 @@
 #include "gui/OptionMenuPopup.h"
 #include "gui/ParamDisplay.h"
 #include "resources/ResourceIds.h"
+#include "tests/editor/EditorTestSupport.h"
 
 namespace qp::test {
 namespace {

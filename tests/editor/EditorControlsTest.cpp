@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "EditorTestSupport.h"
 #include "editor/AboutBox.h"
 #include "editor/FilmStripSlider.h"
 #include "editor/LearnOverlay.h"
@@ -13,6 +12,7 @@
 #include "gui/Bitmap.h"
 #include "gui/Frame.h"
 #include "resources/ResourceIds.h"
+#include "tests/editor/EditorTestSupport.h"
 
 namespace qp::test {
 namespace {

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <functional>
 
-#include "EditorTestSupport.h"
 #include "editor/StepSwitch.h"
 #include "gui/Frame.h"
 #include "gui/HorizontalSlider.h"
@@ -18,6 +17,7 @@
 #include "gui/TextEdit.h"
 #include "gui/ToggleButton.h"
 #include "gui/VerticalSlider.h"
+#include "tests/editor/EditorTestSupport.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/RealInput.h"
 
