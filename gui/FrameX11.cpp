@@ -115,9 +115,9 @@ KeyCode keyCodeOf(XKeyEvent& event) {
     return key;
 }
 
-// Errors of one display, while a request that may meet a window the host
-// already destroyed is in flight; any other display's go to the handler that
-// was installed before (Xlib's default one ends the process).
+// Errors of one display, while requests that may meet a window the host
+// already destroyed are in flight; any other display's go to the handler that
+// was installed before (Xlib's default one ends the process, the host's).
 Display* ignoredDisplay = nullptr;
 XErrorHandler previousHandler = nullptr;
 int ignoreErrorsOfOneDisplay(Display* display, XErrorEvent* error) {
@@ -125,6 +125,18 @@ int ignoreErrorsOfOneDisplay(Display* display, XErrorEvent* error) {
         return 0;
     }
     return previousHandler ? previousHandler(display, error) : 0;
+}
+
+// Runs requests and waits for their answers with the errors they cause (and
+// those of requests before them) ignored.
+template <class Requests>
+void ignoringErrors(Display* display, Requests&& requests) {
+    ignoredDisplay = display;
+    previousHandler = XSetErrorHandler(ignoreErrorsOfOneDisplay);
+    requests();
+    XSync(display, False);
+    XSetErrorHandler(previousHandler);
+    ignoredDisplay = nullptr;
 }
 
 }  // namespace
@@ -175,26 +187,22 @@ void Frame::closeWindow() {
     // destructor cleared it): it ends without an endEdit.
     p.drag.reset();
     if (p.display) {
-        if (p.window) {
-            // An LV2 host may destroy its window (and ours with it) before it
-            // closes the UI; the notice is in the queue after this round trip.
-            XSync(p.display, False);
-            XEvent event;
-            if (XCheckTypedWindowEvent(p.display, p.window, DestroyNotify, &event)) {
-                p.window = 0;
+        // An LV2 host may destroy its window (and ours with it) before it closes
+        // the UI: what was sent to the window since, and its destruction, may
+        // fail; the notice of it is in the queue after the round trip.
+        ignoringErrors(p.display, [] {});
+        XEvent event;
+        if (p.window && XCheckTypedWindowEvent(p.display, p.window, DestroyNotify, &event)) {
+            p.window = 0;
+        }
+        ignoringErrors(p.display, [&] {
+            if (p.cursor) {
+                XFreeCursor(p.display, p.cursor);
             }
-        }
-        ignoredDisplay = p.display;
-        previousHandler = XSetErrorHandler(ignoreErrorsOfOneDisplay);
-        if (p.cursor) {
-            XFreeCursor(p.display, p.cursor);
-        }
-        if (p.window) {
-            XDestroyWindow(p.display, p.window);
-        }
-        XSync(p.display, True);
-        XSetErrorHandler(previousHandler);
-        ignoredDisplay = nullptr;
+            if (p.window) {
+                XDestroyWindow(p.display, p.window);
+            }
+        });
         XCloseDisplay(p.display);
     }
     p = Platform();
@@ -252,6 +260,9 @@ void Frame::setCursor(std::int32_t type) {
         return;
     }
     const Cursor previous = p->cursor;
+    if (type == kCursorDefault && !previous) {
+        return;
+    }
     p->cursor = type == kCursorDefault ? 0 : XCreateFontCursor(p->display, kCursorShapes[type]);
     // None gives the window its parent's cursor back.
     XDefineCursor(p->display, p->window, p->cursor ? p->cursor : None);
@@ -324,7 +335,14 @@ void Frame::Platform::handle(Frame& frame, XEvent& event) {
             if (e.count == 0) {
                 const Rect area = pendingExpose;
                 pendingExpose = Rect();
-                withContext(frame, [&](DrawContext& context) { frame.drawArea(&context, area); });
+                withContext(frame, [&](DrawContext& context) {
+                    // Only the exposed area changes, as a Windows paint is
+                    // clipped to its update region.
+                    auto* cr = static_cast<cairo_t*>(context.getDeviceContext());
+                    cairo_rectangle(cr, area.left, area.top, area.width(), area.height());
+                    cairo_clip(cr);
+                    frame.drawArea(&context, area);
+                });
             }
             return;
         }
@@ -355,7 +373,8 @@ void Frame::Platform::handle(Frame& frame, XEvent& event) {
             }
             // Keys go to the window clicked last, as they go to the host's
             // focused window on Windows.
-            XSetInputFocus(display, window, RevertToParent, e.time);
+            // The window may be gone or hidden by now (BadMatch).
+            ignoringErrors(display, [&] { XSetInputFocus(display, window, RevertToParent, e.time); });
             const Point where = pointer;
             const std::int32_t pressed = buttons;
             withContext(frame, [&](DrawContext& context) {
@@ -365,8 +384,13 @@ void Frame::Platform::handle(Frame& frame, XEvent& event) {
             return;
         }
         case MotionNotify: {
-            // Only the latest position matters: skip to the last queued motion.
-            while (XCheckTypedWindowEvent(display, window, MotionNotify, &event)) {
+            // Only the latest position matters: skip to the last of the motions
+            // queued right behind this one (not past a release: the drag must
+            // end where the button went up).
+            XEvent next;
+            while (XPending(display) > 0 && (XPeekEvent(display, &next), next.type == MotionNotify) &&
+                   next.xany.window == window) {
+                XNextEvent(display, &event);
             }
             const XMotionEvent& e = event.xmotion;
             pointer = Point(e.x, e.y);

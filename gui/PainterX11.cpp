@@ -160,7 +160,8 @@ bool decodeBmp(const std::uint8_t* data, std::size_t size, Image& image) {
     image.height = height;
     image.pixels.resize(std::size_t(width) * std::size_t(height));
     for (std::int32_t row = 0; row < height; ++row) {
-        const std::uint8_t* source = data + pixelOffset + stride * std::size_t(topDown ? row : height - 1 - row);
+        const std::uint8_t* source =
+            data + pixelOffset + stride * std::size_t(topDown ? row : height - 1 - row);
         std::uint32_t* target = image.pixels.data() + std::size_t(row) * std::size_t(width);
         for (std::int32_t x = 0; x < width; ++x) {
             if (bits == 24 || bits == 32) {
@@ -177,8 +178,8 @@ bool decodeBmp(const std::uint8_t* data, std::size_t size, Image& image) {
 }
 
 cairo_surface_t* makeSurface(const Image& image, bool keyed, Color key) {
-    cairo_surface_t* surface =
-        cairo_image_surface_create(keyed ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, image.width, image.height);
+    cairo_surface_t* surface = cairo_image_surface_create(keyed ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24,
+                                                          image.width, image.height);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
         return surface;
     }

@@ -2,6 +2,7 @@
 // Windows ones give: each case is one of tests/gui's assertions on GDI, drawn
 // here into an OffscreenContext (a cairo image surface). No display needed.
 #include <functional>
+#include <set>
 
 #include "tests/x11/X11TestSupport.h"
 // clang-format off
@@ -22,7 +23,9 @@ namespace {
 constexpr int kPatternId = 101, kPatternWidth = 16, kPatternHeight = 8;
 Color patternPixel(int x, int y) {
     const int kind = (x + y) % 3;
-    return kind == 0 ? colorGreen : kind == 1 ? colorWhite : makeColor(std::uint8_t(x * 16), std::uint8_t(y * 30), 200);
+    return kind == 0   ? colorGreen
+           : kind == 1 ? colorWhite
+                       : makeColor(std::uint8_t(x * 16), std::uint8_t(y * 30), 200);
 }
 
 bool inside(int x, int y, int left, int top, int right, int bottom) {
@@ -57,6 +60,18 @@ const DrawCase kDrawCases[] = {
          c.lineTo(Point(5, 0));
      },
      [](int x, int y) { return y == 5 && x >= 10 && x < 15 ? colorGreen : colorBlack; }},
+    {"a dotted outline restarts its dots at each corner (recorded from GDI)", colorBlack,
+     [](OffscreenContext& c) {
+         c.setLineColor(colorWhite);
+         c.setLineStyle(kLineDotted);
+         c.drawRectOutline(Rect(2, 3, 12, 10));
+     },
+     [](int x, int y) {
+         static const std::set<std::pair<int, int>> lit = {
+             {2, 3}, {3, 3}, {4, 3},  {8, 3},  {9, 3},  {10, 3}, {12, 3}, {2, 4},   {12, 4},  {12, 5},
+             {2, 8}, {2, 9}, {12, 9}, {2, 10}, {4, 10}, {5, 10}, {6, 10}, {10, 10}, {11, 10}, {12, 10}};
+         return lit.count({x, y}) ? colorWhite : colorBlack;
+     }},
     {"an opaque bitmap copies the source area to the offset destination", colorMagenta,
      [](OffscreenContext& c) {
          Bitmap pattern(kPatternId);
@@ -84,7 +99,9 @@ const DrawCase kDrawCases[] = {
          source.copyTo(&c, Rect(10, 10, 14, 14), Point(3, 3));
      },
      [](int x, int y) {
-         return inside(x, y, 13, 11, 15, 13) ? colorBlue : inside(x, y, 12, 10, 16, 14) ? colorRed : colorBlack;
+         return inside(x, y, 13, 11, 15, 13)   ? colorBlue
+                : inside(x, y, 12, 10, 16, 14) ? colorRed
+                                               : colorBlack;
      }},
 };
 
@@ -98,7 +115,8 @@ TEST(X11Drawing, EveryPrimitiveSetsTheSamePixelsAsOnWindows) {
 }
 
 TEST(X11Bitmaps, TheProductsPicturesLoadWithTheirWindowsSizesFromTheirLow16BitIds) {
-    const int pictures[][3] = {{kFaceBitmapId, 309, 168}, {kAboutBitmapId, 218, 77}, {kKnobStripBitmapId, 98, 8918}};
+    const int pictures[][3] = {
+        {kFaceBitmapId, 309, 168}, {kAboutBitmapId, 218, 77}, {kKnobStripBitmapId, 98, 8918}};
     for (const auto& p : pictures) {
         Bitmap bitmap(product(), 0x10000 | p[0]);
         EXPECT_EQ(bitmap.getWidth(), p[1]);

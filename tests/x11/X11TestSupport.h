@@ -47,9 +47,10 @@ template <class Rule>
         const Color want = expected(i % width, i / width);
         if (!(pixels[std::size_t(i)] == want)) {
             const Color got = pixels[std::size_t(i)];
-            return ::testing::AssertionFailure() << "(" << i % width << "," << i / width << ") is " << int(got.red)
-                                                 << "," << int(got.green) << "," << int(got.blue) << " not "
-                                                 << int(want.red) << "," << int(want.green) << "," << int(want.blue);
+            return ::testing::AssertionFailure()
+                   << "(" << i % width << "," << i / width << ") is " << int(got.red) << "," << int(got.green)
+                   << "," << int(got.blue) << " not " << int(want.red) << "," << int(want.green) << ","
+                   << int(want.blue);
         }
     }
     return ::testing::AssertionSuccess();
@@ -74,9 +75,18 @@ public:
     }
     ~HostWindow() {
         if (display_) {
-            XDestroyWindow(display_, window_);
+            if (window_) {
+                XDestroyWindow(display_, window_);
+            }
             XCloseDisplay(display_);
         }
+    }
+
+    // As a host that destroys its window before it closes the UI in it.
+    void destroyWindow() {
+        XDestroyWindow(display_, window_);
+        XSync(display_, False);
+        window_ = 0;
     }
 
     Display* display() const { return display_; }
@@ -84,7 +94,8 @@ public:
 
     std::vector<Color> windowPixels(unsigned long window, int width, int height) const {
         XSync(display_, False);
-        XImage* image = XGetImage(display_, window, 0, 0, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
+        XImage* image =
+            XGetImage(display_, window, 0, 0, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
         std::vector<Color> pixels;
         for (int i = 0; image && i < width * height; ++i) {
             pixels.push_back(colorOfPixel(std::uint32_t(XGetPixel(image, i % width, i / width))));
