@@ -90,6 +90,12 @@ void TextEdit::takeFocus(DrawContext* context) {
         platform_->field.reset();
         return;
     }
+    // The field is tied to the edit view: whatever takes that away (the frame
+    // going among others) ends editing through loseFocus, before the frame's
+    // connection closes.
+    if (frame_->getEditView() != this) {
+        frame_->setEditView(this);
+    }
     platform_->frame = frame_;
     editWindow_ = x11::nativeWindow(platform_->field->window());
     x11::addSink(*frame_, platform_->field->window(), platform_.get());

@@ -156,17 +156,22 @@ TEST_F(PopupControls, TheChoiceArrivesFromIdleWithTheMenuAndEntryChosen) {
 }
 
 TEST_F(PopupControls, NoPopupWindowOutlivesTheFrame) {
-    for (const bool inListener : {false, true}) {
-        SCOPED_TRACE(inListener ? "the listener closes the editor"
-                                : "the host closes it with the popup open");
+    enum Variant {
+        hostCloses,
+        hostClosesAfterTakeFocus,
+        listenerCloses
+    };
+    for (const Variant variant : {hostCloses, hostClosesAfterTakeFocus, listenerCloses}) {
+        SCOPED_TRACE(variant);
         if (!frame) {
             SetUp();
         }
-        closeInListener = inListener;
-        click(kMenuSize);
+        closeInListener = variant == listenerCloses;
+        // Opened by a click, or by a direct takeFocus, which no press made the edit view.
+        variant == hostClosesAfterTakeFocus ? menu->takeFocus(nullptr) : click(kMenuSize);
         play({XK_Down, XK_Down, XK_Down, XK_Right});
         ASSERT_EQ(popupWindowsShown(display), 2);
-        if (inListener) {
+        if (variant == listenerCloses) {
             play({XK_Return});
             EXPECT_EQ(changed.size(), 1u);
         } else {
