@@ -143,7 +143,6 @@ TEST_F(PopupControls, TheChoiceArrivesFromIdleWithTheMenuAndEntryChosen) {
         ASSERT_TRUE(menu->isPopupOpen());
         EXPECT_EQ(popupWindowsShown(display), 1);
         play(c.steps);
-        saveScreen(display, "option-menu");
         EXPECT_FALSE(menu->isPopupOpen());
         EXPECT_EQ(popupWindowsShown(display), 0);
         EXPECT_EQ(frame->getEditView(), nullptr);
@@ -171,6 +170,7 @@ TEST_F(PopupControls, NoPopupWindowOutlivesTheFrame) {
         variant == hostClosesAfterTakeFocus ? menu->takeFocus(nullptr) : click(kMenuSize);
         play({XK_Down, XK_Down, XK_Down, XK_Right});
         ASSERT_EQ(popupWindowsShown(display), 2);
+        saveScreen(display, "option-menu-with-submenu");
         if (variant == listenerCloses) {
             play({XK_Return});
             EXPECT_EQ(changed.size(), 1u);
