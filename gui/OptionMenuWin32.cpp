@@ -1,6 +1,5 @@
 // OptionMenu's popup on Windows: a native popup menu tracked modally
 // (TrackPopupMenu), the choice delivered (deliverChoice) once it returns.
-#include "gui/ControlListener.h"
 #include "gui/DrawContext.h"
 #include "gui/Frame.h"
 #include "gui/NativeObjectsWin32.h"

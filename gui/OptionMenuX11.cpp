@@ -68,6 +68,11 @@ void OptionMenu::takeFocus(DrawContext*) {
     const int x = originX + size_.left;
     const int y = originY + ((style_ & kMenuPopupAtTop) ? size_.top : size_.bottom);
 
+    // The open popup is tied to the edit view: whatever takes that away (the
+    // frame going among others) closes the popup through loseFocus.
+    if (frame_->getEditView() != this) {
+        frame_->setEditView(this);
+    }
     popup_.reset(new Popup(*this, *frame_, display));
     if (!popup_->windows->open(x, y)) {
         // Nothing to show: over at once, as an empty native menu is.

@@ -77,7 +77,7 @@ void TextEdit::takeFocus(DrawContext* context) {
     x11::TextFieldLook look;
     const FontTableEntry& face = fontTableEntry(validFontId(font_));
     look.face = face.face;
-    look.size = std::min(face.size, size_.height() - 2);
+    look.size = std::max(1, std::min(face.size, size_.height() - 2));
     toUnit(fontColor_, look.text);
     toUnit(backgroundColor_, look.background);
     look.align = horizontalAlign_ == kAlignCenter  ? x11::TextFieldLook::Align::center
@@ -89,6 +89,12 @@ void TextEdit::takeFocus(DrawContext* context) {
     if (!platform_->field->isOpen()) {
         platform_->field.reset();
         return;
+    }
+    // The field is tied to the edit view: whatever takes that away (the frame
+    // going among others) ends editing through loseFocus, before the frame's
+    // connection closes.
+    if (frame_->getEditView() != this) {
+        frame_->setEditView(this);
     }
     platform_->frame = frame_;
     editWindow_ = x11::nativeWindow(platform_->field->window());

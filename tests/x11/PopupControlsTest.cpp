@@ -143,7 +143,6 @@ TEST_F(PopupControls, TheChoiceArrivesFromIdleWithTheMenuAndEntryChosen) {
         ASSERT_TRUE(menu->isPopupOpen());
         EXPECT_EQ(popupWindowsShown(display), 1);
         play(c.steps);
-        saveScreen(display, "option-menu");
         EXPECT_FALSE(menu->isPopupOpen());
         EXPECT_EQ(popupWindowsShown(display), 0);
         EXPECT_EQ(frame->getEditView(), nullptr);
@@ -156,17 +155,23 @@ TEST_F(PopupControls, TheChoiceArrivesFromIdleWithTheMenuAndEntryChosen) {
 }
 
 TEST_F(PopupControls, NoPopupWindowOutlivesTheFrame) {
-    for (const bool inListener : {false, true}) {
-        SCOPED_TRACE(inListener ? "the listener closes the editor"
-                                : "the host closes it with the popup open");
+    enum Variant {
+        hostCloses,
+        hostClosesAfterTakeFocus,
+        listenerCloses
+    };
+    for (const Variant variant : {hostCloses, hostClosesAfterTakeFocus, listenerCloses}) {
+        SCOPED_TRACE(variant);
         if (!frame) {
             SetUp();
         }
-        closeInListener = inListener;
-        click(kMenuSize);
+        closeInListener = variant == listenerCloses;
+        // Opened by a click, or by a direct takeFocus, which no press made the edit view.
+        variant == hostClosesAfterTakeFocus ? menu->takeFocus(nullptr) : click(kMenuSize);
         play({XK_Down, XK_Down, XK_Down, XK_Right});
         ASSERT_EQ(popupWindowsShown(display), 2);
-        if (inListener) {
+        saveScreen(display, "option-menu-with-submenu");
+        if (variant == listenerCloses) {
             play({XK_Return});
             EXPECT_EQ(changed.size(), 1u);
         } else {
