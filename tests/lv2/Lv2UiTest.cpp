@@ -208,11 +208,9 @@ protected:
         XTestFakeButtonEvent(display, 1, press, CurrentTime);
         pump(60);
     }
-    // Press and release reach the server before the UI's next idle: the about
-    // screen, a toggle button, waits for the release inside that idle.
     void click(int x, int y) {
         moveTo(x, y);
-        XTestFakeButtonEvent(display, 1, True, CurrentTime);
+        button(true);
         button(false);
     }
     void key(KeySym symbol) {
