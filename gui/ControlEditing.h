@@ -44,6 +44,9 @@ class DragFollower {
 public:
     virtual ~DragFollower() = default;
     virtual void follow(DrawContext* context, Point point, std::int32_t buttons) = 0;
+    // Whether a state with these buttons is followed by more: a drag goes on
+    // while the left button is held.
+    virtual bool goesOn(std::int32_t buttons) const { return (buttons & kButtonLeft) != 0; }
 };
 
 template <class Follow>

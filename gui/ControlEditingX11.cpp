@@ -8,31 +8,34 @@ namespace qp {
 
 namespace x11 {
 
-EventDrag::EventDrag(Control& control, std::unique_ptr<DragFollower> follower)
+EventDrag::EventDrag(Control& control, std::unique_ptr<DragFollower> follower, bool becomesEditView)
     : tracking_(control),
       follower_(std::move(follower)) {
     tracking_.beginEdit(control.getTag());
-    if (Frame* frame = tracking_.frame()) {
+    if (Frame* frame = tracking_.frame(); frame && becomesEditView) {
         frame->setEditView(&control);
     }
 }
 
 bool EventDrag::step(DrawContext* context, Point where, std::int32_t buttons) {
     follower_->follow(context, where, buttons);
-    return !tracking_.frameLost() && tracking_.frame() && (buttons & kButtonLeft);
+    return !tracking_.frameLost() && tracking_.frame() && follower_->goesOn(buttons);
 }
 
-}  // namespace x11
-
-void runDrag(Control& control, DrawContext* context, Point where, std::unique_ptr<DragFollower> follower) {
-    auto drag = std::make_unique<x11::EventDrag>(control, std::move(follower));
+void startDrag(std::unique_ptr<EventDrag> drag, DrawContext* context, Point where) {
     // The press itself is the first state, as the first poll is on Windows.
     const bool goesOn = drag->step(context, where, context->pollMouseButtons());
     // Only a frame delivers further states: without one the press is the drag.
     Frame* frame = drag->frame();
     if (goesOn && frame) {
-        x11::holdDrag(*frame, std::move(drag));
+        holdDrag(*frame, std::move(drag));
     }
+}
+
+}  // namespace x11
+
+void runDrag(Control& control, DrawContext* context, Point where, std::unique_ptr<DragFollower> follower) {
+    x11::startDrag(std::make_unique<x11::EventDrag>(control, std::move(follower)), context, where);
 }
 
 }  // namespace qp

@@ -16,11 +16,12 @@ namespace qp::x11 {
 
 class EventDrag {
 public:
-    // Opens the edit bracket and makes the control the edit view.
-    EventDrag(Control& control, std::unique_ptr<DragFollower> follower);
+    // Opens the edit bracket and, for a drag (not a button's press), makes the
+    // control the edit view.
+    EventDrag(Control& control, std::unique_ptr<DragFollower> follower, bool becomesEditView = true);
 
-    // One pointer state. False once the drag is over: the left button is up
-    // (this state was its last) or the frame went away.
+    // One pointer state. False once the drag is over: the follower's rule says
+    // this state was its last, or the frame went away.
     bool step(DrawContext* context, Point where, std::int32_t buttons);
 
     Frame* frame() const { return tracking_.frame(); }
@@ -32,5 +33,9 @@ private:
 
 // Hands the drag to the frame until its end (FrameX11.cpp).
 void holdDrag(Frame& frame, std::unique_ptr<EventDrag> drag);
+
+// Takes the press as the drag's first state and, when the drag goes on, hands it
+// to the control's frame.
+void startDrag(std::unique_ptr<EventDrag> drag, DrawContext* context, Point where);
 
 }  // namespace qp::x11

@@ -25,6 +25,14 @@ public:
     float getLastShownValue() const { return lastShownValue_; }
 
 protected:
+    // One pointer state of a press (the tracking itself is the back end's:
+    // polled on Windows, event-driven on X11): flipped while the pointer is over
+    // the button, the entry value elsewhere. The listener hears each change
+    // once: the dirty state alone would repeat a change on every step until the
+    // next redraw, and would miss one on a button never drawn yet. told is the
+    // value it heard last.
+    void followPress(DrawContext* context, Point point, float entryValue, float flipped, float& told);
+
     Point offset_;
     std::int32_t pictureHeight_;
     float lastShownValue_;

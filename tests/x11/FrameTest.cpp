@@ -18,6 +18,7 @@
 #include "gui/Knob.h"
 #include "gui/OffscreenContext.h"
 #include "gui/ResourcesX11.h"
+#include "gui/ToggleButton.h"
 #include "gui/X11Events.h"
 #include "resources/ResourceIds.h"
 
@@ -122,6 +123,21 @@ TEST_F(X11Frame, ADragFollowsEventsWhileTheHostLoopRunsAndBracketsItsEdits) {
     EXPECT_TRUE(std::is_sorted(values.begin(), values.end()) && values.front() < values.back());
     EXPECT_NEAR(knob->getValue(), 0.5f + 50.0f / 200.0f, 0.01f);
     EXPECT_EQ(frame->getEditView(), knob);
+}
+
+TEST_F(X11Frame, AToggleButtonFollowsItsPressUntilTheReleaseWithoutHoldingTheHostLoop) {
+    auto* toggle = new ToggleButton(Rect(10, 120, 60, 150), this, 9, 15, nullptr);
+    frame->addView(toggle);
+    moveTo(30, 130);
+    button(1, true);
+    EXPECT_EQ(edits, std::vector<std::int32_t>{9});
+    moveTo(200, 130);  // off the button: back to the entry value
+    moveTo(30, 130);
+    button(1, false);
+    EXPECT_EQ(values, (std::vector<float>{1.0f, 0.0f, 1.0f}));
+    EXPECT_EQ(edits, (std::vector<std::int32_t>{9, -9}));
+    EXPECT_EQ(toggle->getLastShownValue(), 1.0f);
+    EXPECT_EQ(waits, 0);
 }
 
 TEST_F(X11Frame, AFrameDestroyedMidDragEndsTheDragWithoutCallingIt) {
