@@ -36,9 +36,9 @@ void ToggleButton::mouseDown(DrawContext* context, Point where) {
         float flipped_;
         float told_;
     };
-    x11::startDrag(std::make_unique<x11::EventDrag>(*this, std::make_unique<PressFollower>(*this, clickButtons),
-                                                    false),
-                   context, where);
+    x11::startDrag(
+        std::make_unique<x11::EventDrag>(*this, std::make_unique<PressFollower>(*this, clickButtons), false),
+        context, where);
 }
 
 }  // namespace qp
