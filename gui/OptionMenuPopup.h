@@ -9,15 +9,17 @@
 // destructor (popups are detached from their parents first, so destroying a
 // parent never takes a child with it behind the counting's back).
 //
-// The numbering and menuFor are shared (OptionMenuPopup.cpp); building, showing
-// and destroying the menus are the back end's (OptionMenuPopupWin32.cpp: native
-// popup menus; OptionMenuPopupX11.cpp: the toolkit's own).
+// The numbering, the walk over the entries and menuFor are shared
+// (OptionMenuPopup.cpp); making, filling, showing and destroying the menus are the
+// back end's (OptionMenuPopupWin32.cpp: native popup menus;
+// OptionMenuPopupX11.cpp: the toolkit's own).
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "gui/NativeHandles.h"
+#include "gui/OptionMenuEntries.h"
 
 namespace qp {
 
@@ -61,7 +63,27 @@ private:
         NativeMenu native;
     };
 
+    // One entry as the walk hands it to the back end.
+    struct Entry {
+        OptionMenuEntries::Kind kind;
+        // Plain entries: the text as stored (a literal one shows it as it is,
+        // any other takes "&" as a mnemonic mark); a separator's is "-"; other
+        // kinds: without their marker.
+        const char* text;
+        bool literal;
+        bool checked;
+        bool columnBreak;
+        std::int32_t id;
+        // A submenu entry's menu, made before the entry, and its block's position.
+        NativeMenu submenu;
+        std::int32_t submenuBlock;
+    };
+
     NativeMenu build(OptionMenu& menu, std::vector<OptionMenu*>& path);
+    // The back end's: an empty menu (none when it cannot be made), and one entry
+    // added at its end.
+    static NativeMenu makeMenu();
+    static void append(NativeMenu menu, const Entry& entry);
 
     std::vector<Block> blocks_;
     std::int32_t nextId_ = kFirstId;

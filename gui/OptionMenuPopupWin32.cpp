@@ -1,8 +1,6 @@
 // OptionMenuPopup on Windows: native popup menus, tracked with TrackPopupMenu.
 #include "gui/OptionMenuPopup.h"
 
-#include <algorithm>
-
 #include "gui/NativeObjectsWin32.h"
 #include "gui/OptionMenu.h"
 
@@ -39,61 +37,33 @@ OptionMenuPopup::~OptionMenuPopup() {
     }
 }
 
-NativeMenu OptionMenuPopup::build(OptionMenu& menu, std::vector<OptionMenu*>& path) {
-    HMENU native = native::createPopupMenu();
-    if (!native) {
-        return nullptr;
-    }
-    const OptionMenuEntries& entries = menu.entries();
-    const std::int32_t count = entries.count();
-    const std::int32_t first = nextId_;
-    nextId_ += count;
-    blocks_.push_back(Block{&menu, first, count, native});
-    path.push_back(&menu);
+NativeMenu OptionMenuPopup::makeMenu() { return native::createPopupMenu(); }
 
-    const std::int32_t perColumn = menu.getEntriesPerColumn();
-    const bool columns = count < kColumnBreakEntryLimit && perColumn > 0;
-    const std::int32_t checkStyle = menu.getStyle();
-    for (std::int32_t i = 0; i < count; ++i) {
-        const std::int32_t id = first + i;
-        if (id >= kIdLimit) {
+void OptionMenuPopup::append(NativeMenu menu, const Entry& entry) {
+    HMENU native = win32::hmenu(menu);
+    const UINT flags = MF_STRING | (entry.columnBreak ? MF_MENUBREAK : 0);
+    const UINT_PTR id = UINT_PTR(entry.id);
+    switch (entry.kind) {
+        case OptionMenuEntries::Kind::separator:
+            AppendMenuA(native, (flags & MF_MENUBREAK) | MF_SEPARATOR, id, nullptr);
             break;
-        }
-        const char* text = entries.text(i);
-        UINT flags = MF_STRING;
-        if (columns && i != 0 && i % perColumn == 0) {
-            flags |= MF_MENUBREAK;
-        }
-        const OptionMenuEntries::Kind kind = entries.kind(i);
-        if (kind == OptionMenuEntries::Kind::separator) {
-            AppendMenuA(native, (flags & MF_MENUBREAK) | MF_SEPARATOR, UINT_PTR(id), nullptr);
-        } else if (kind == OptionMenuEntries::Kind::submenu) {
-            OptionMenu* submenu = menu.getSubmenu(entries.submenuOrdinal(i));
-            if (!submenu || std::find(path.begin(), path.end(), submenu) != path.end()) {
-                continue;
-            }
-            HMENU popup = win32::hmenu(build(*submenu, path));
-            if (popup) {
-                AppendMenuA(native, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(popup),
-                            text + OptionMenuEntries::kMarkerSize);
-            }
-        } else if (kind == OptionMenuEntries::Kind::greyed) {
-            AppendMenuA(native, flags | MF_GRAYED, UINT_PTR(id), text + OptionMenuEntries::kMarkerSize);
-        } else if (kind == OptionMenuEntries::Kind::title) {
-            AppendMenuA(native, flags | MF_DISABLED, UINT_PTR(id), text + OptionMenuEntries::kMarkerSize);
-        } else {
-            const bool checked = ((checkStyle & kMenuMultipleCheck) && entries.isChecked(i)) ||
-                                 ((checkStyle & kMenuCheckCurrent) && i == entries.current());
+        case OptionMenuEntries::Kind::submenu:
+            AppendMenuA(native, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(entry.submenu), entry.text);
+            break;
+        case OptionMenuEntries::Kind::greyed:
+            AppendMenuA(native, flags | MF_GRAYED, id, entry.text);
+            break;
+        case OptionMenuEntries::Kind::title:
+            AppendMenuA(native, flags | MF_DISABLED, id, entry.text);
+            break;
+        case OptionMenuEntries::Kind::plain: {
             // The native menu takes "&" as a mnemonic marker; a literal entry shows its own.
             char doubled[2 * OptionMenuEntries::kEntrySize];
-            if (entries.isLiteral(i)) {
-                text = doubleAmpersands(text, doubled);
-            }
-            AppendMenuA(native, flags | (checked ? MF_CHECKED : MF_UNCHECKED), UINT_PTR(id), text);
+            const char* text = entry.literal ? doubleAmpersands(entry.text, doubled) : entry.text;
+            AppendMenuA(native, flags | (entry.checked ? MF_CHECKED : MF_UNCHECKED), id, text);
+            break;
         }
     }
-    path.pop_back();
-    return native;
 }
 
 std::int32_t OptionMenuPopup::track(NativeWindow owner, std::int32_t x, std::int32_t y, bool rightButton) {

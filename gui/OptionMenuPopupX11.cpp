@@ -3,7 +3,7 @@
 // (identifiers, left-out submenus, column breaks, check marks), which the
 // toolkit's popup (X11MenuPopup) shows. A submenu entry names its menu's level
 // by the block's position, root first.
-#include <algorithm>
+#include <new>
 #include <string>
 
 #include "gui/OptionMenu.h"
@@ -40,70 +40,37 @@ OptionMenuPopup::~OptionMenuPopup() {
     }
 }
 
-NativeMenu OptionMenuPopup::build(OptionMenu& menu, std::vector<OptionMenu*>& path) {
+NativeMenu OptionMenuPopup::makeMenu() { return new (std::nothrow) x11::PopupLevel; }
+
+void OptionMenuPopup::append(NativeMenu menu, const Entry& entry) {
     using Kind = OptionMenuEntries::Kind;
     using Item = x11::PopupItem;
-    auto* level = new (std::nothrow) x11::PopupLevel;
-    if (!level) {
-        return nullptr;
-    }
-    const OptionMenuEntries& entries = menu.entries();
-    const std::int32_t count = entries.count();
-    const std::int32_t first = nextId_;
-    nextId_ += count;
-    blocks_.push_back(Block{&menu, first, count, level});
-    path.push_back(&menu);
-
-    const std::int32_t perColumn = menu.getEntriesPerColumn();
-    const bool columns = count < kColumnBreakEntryLimit && perColumn > 0;
-    const std::int32_t checkStyle = menu.getStyle();
-    for (std::int32_t i = 0; i < count; ++i) {
-        const std::int32_t id = first + i;
-        if (id >= kIdLimit) {
+    Item item;
+    item.columnBreak = entry.columnBreak;
+    switch (entry.kind) {
+        case Kind::separator:
+            item.kind = Item::Kind::separator;
             break;
-        }
-        Item item;
-        item.columnBreak = columns && i != 0 && i % perColumn == 0;
-        const char* text = entries.text(i);
-        const char* unmarked = text + OptionMenuEntries::kMarkerSize;
-        switch (entries.kind(i)) {
-            case Kind::separator:
-                item.kind = Item::Kind::separator;
-                break;
-            case Kind::submenu: {
-                OptionMenu* submenu = menu.getSubmenu(entries.submenuOrdinal(i));
-                // A submenu that is missing or already on the way here is left out.
-                if (!submenu || std::find(path.begin(), path.end(), submenu) != path.end()) {
-                    continue;
-                }
-                const std::int32_t submenuLevel = std::int32_t(blocks_.size());
-                if (!build(*submenu, path)) {
-                    continue;
-                }
-                item.kind = Item::Kind::submenu;
-                item.text = withoutMnemonics(unmarked);
-                item.submenu = submenuLevel;
-                break;
-            }
-            case Kind::greyed:
-                item.kind = Item::Kind::greyed;
-                item.text = withoutMnemonics(unmarked);
-                break;
-            case Kind::title:
-                item.kind = Item::Kind::title;
-                item.text = withoutMnemonics(unmarked);
-                break;
-            case Kind::plain:
-                item.id = id;
-                item.text = entries.isLiteral(i) ? std::string(text) : withoutMnemonics(text);
-                item.checked = ((checkStyle & kMenuMultipleCheck) && entries.isChecked(i)) ||
-                               ((checkStyle & kMenuCheckCurrent) && i == entries.current());
-                break;
-        }
-        level->items.push_back(std::move(item));
+        case Kind::submenu:
+            item.kind = Item::Kind::submenu;
+            item.text = withoutMnemonics(entry.text);
+            item.submenu = entry.submenuBlock;
+            break;
+        case Kind::greyed:
+            item.kind = Item::Kind::greyed;
+            item.text = withoutMnemonics(entry.text);
+            break;
+        case Kind::title:
+            item.kind = Item::Kind::title;
+            item.text = withoutMnemonics(entry.text);
+            break;
+        case Kind::plain:
+            item.id = entry.id;
+            item.text = entry.literal ? std::string(entry.text) : withoutMnemonics(entry.text);
+            item.checked = entry.checked;
+            break;
     }
-    path.pop_back();
-    return level;
+    levelOf(menu)->items.push_back(std::move(item));
 }
 
 }  // namespace qp
