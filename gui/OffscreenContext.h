@@ -29,6 +29,9 @@ public:
     NativeBitmap getSurface() const { return surface_; }
 
 private:
+    // The whole surface, edges included, in the background colour (shared).
+    void clearToBackground();
+
     std::int32_t height_;
     std::int32_t width_;
     bool ownsSurface_ = true;

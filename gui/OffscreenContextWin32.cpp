@@ -19,12 +19,7 @@ OffscreenContext::OffscreenContext(Frame* frame, std::int32_t width, std::int32_
     previousBitmap_ = SelectObject(memory, win32::hbitmap(surface_));
     native::releaseDC(window, windowDC);
     setDeviceContext(memory);
-
-    const Rect all(0, 0, width, height);
-    setFillColor(background);
-    setLineColor(background);
-    fillRect(all);
-    drawRectOutline(all);
+    clearToBackground();
 }
 
 OffscreenContext::~OffscreenContext() {

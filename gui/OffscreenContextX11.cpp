@@ -16,12 +16,7 @@ OffscreenContext::OffscreenContext(Frame* frame, std::int32_t width, std::int32_
         cairo_image_surface_create(CAIRO_FORMAT_RGB24, width > 0 ? width : 0, height > 0 ? height : 0);
     surface_ = surface;
     setDeviceContext(cairo_create(surface));
-
-    const Rect all(0, 0, width, height);
-    setFillColor(background);
-    setLineColor(background);
-    fillRect(all);
-    drawRectOutline(all);
+    clearToBackground();
 }
 
 OffscreenContext::~OffscreenContext() {
