@@ -9,6 +9,8 @@
 #include <X11/keysym.h>
 #include <cairo-xlib.h>
 
+#include <time.h>
+
 #include <algorithm>
 #include <functional>
 #include <iterator>
@@ -21,6 +23,24 @@
 namespace qp {
 
 namespace {
+
+constexpr int kOpenAttempts = 10;
+constexpr long kOpenRetryNs = 10 * 1000 * 1000;
+
+// A busy server's listening socket turns a connection away now and then
+// (EAGAIN): a few more tries, some 100 ms at most, before the editor shows nothing.
+Display* openDisplay() {
+    for (int attempt = 0;; ++attempt) {
+        if (Display* display = XOpenDisplay(nullptr)) {
+            return display;
+        }
+        if (attempt == kOpenAttempts - 1) {
+            return nullptr;
+        }
+        const timespec pause = {0, kOpenRetryNs};
+        nanosleep(&pause, nullptr);
+    }
+}
 
 // The X cursor font's shape of each cursor kind; the default kind has none, it
 // gives the window back its parent's cursor.
@@ -149,7 +169,7 @@ void Frame::openWindow() {
         return;
     }
     Platform& p = *platform_;
-    p.display = XOpenDisplay(nullptr);
+    p.display = openDisplay();
     if (!p.display) {
         return;
     }

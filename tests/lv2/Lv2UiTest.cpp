@@ -25,6 +25,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/x11/XTestInput.h"
+
 namespace {
 
 const std::string kBundle = QP_LV2_BUNDLE_DIR;
@@ -127,7 +129,7 @@ int recordResize(LV2UI_Feature_Handle handle, int width, int height) {
 class Lv2UiTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        display = XOpenDisplay(nullptr);
+        display = qp::test::openDisplay();
         ASSERT_NE(display, nullptr) << "no X display";
         parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 400, 300, 0, 0, 0);
         XMapWindow(display, parent);

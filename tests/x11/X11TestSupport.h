@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "gui/Color.h"
+#include "tests/x11/XTestInput.h"
 
 namespace qp::test {
 
@@ -61,7 +62,7 @@ template <class Rule>
 class HostWindow {
 public:
     HostWindow()
-        : display_(XOpenDisplay(nullptr)) {
+        : display_(openDisplay()) {
         if (!display_) {
             return;
         }
