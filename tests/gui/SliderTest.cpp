@@ -192,9 +192,12 @@ TEST_F(SliderRealDrag, ShiftInTheMiddleOfADragMakesItTenTimesFinerWithoutAJump) 
     ASSERT_TRUE(input.runWhilePumping());
     EXPECT_NEAR(atShift, 0.5f + 20.0f / 112.0f, 1e-5f);
     EXPECT_NEAR(slider->getValue(), 0.5f + 20.0f / 112.0f + 50.0f / 1120.0f, 1e-4f);
+    // A drag that restarted at the shift would fall back by about 0.16 at once.
+    // One poll may see two of the glide's 4-pixel steps on a busy machine
+    // (0.071, seen in a loaded run), never that much.
     const std::vector<float> values = listener.values();
     for (std::size_t i = 1; i < values.size(); ++i) {
-        EXPECT_LT(std::fabs(values[i] - values[i - 1]), 0.05f) << "no jump at step " << i;
+        EXPECT_LT(std::fabs(values[i] - values[i - 1]), 0.1f) << "no jump at step " << i;
     }
 }
 
