@@ -19,7 +19,7 @@ EventDrag::EventDrag(Control& control, std::unique_ptr<DragFollower> follower, b
 
 bool EventDrag::step(DrawContext* context, Point where, std::int32_t buttons) {
     follower_->follow(context, where, buttons);
-    return !tracking_.frameLost() && tracking_.frame() && follower_->goesOn(buttons);
+    return tracking_.frame() && follower_->goesOn(buttons);
 }
 
 void startDrag(std::unique_ptr<EventDrag> drag, DrawContext* context, Point where) {

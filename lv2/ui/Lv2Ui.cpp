@@ -43,10 +43,18 @@ const void* featureData(const LV2_Feature* const* features, const char* uri) {
     return found ? found->data : nullptr;
 }
 
-// The control port that carries a parameter.
-std::uint32_t portOf(Int32 parameter) { return parameter == kSensIndex ? kSens : kBuzz; }
+// The control port that carries a parameter; kPortCount for an index no port
+// carries (a command of the editor's).
+std::uint32_t portOf(Int32 parameter) {
+    for (std::uint32_t port = 0; port < kPortCount; ++port) {
+        if (kPorts[port].kind == PortKind::ControlInput && kPorts[port].parameter == parameter) {
+            return port;
+        }
+    }
+    return kPortCount;
+}
 
-bool isParameter(Int32 index) { return index == kSensIndex || index == kBuzzIndex; }
+bool isParameter(Int32 index) { return portOf(index) < kPortCount; }
 
 }  // namespace
 
