@@ -43,28 +43,21 @@ OptionMenuPopup::~OptionMenuPopup() {
 NativeMenu OptionMenuPopup::makeMenu() { return new (std::nothrow) x11::PopupLevel; }
 
 void OptionMenuPopup::append(NativeMenu menu, const Entry& entry) {
-    using Kind = OptionMenuEntries::Kind;
-    using Item = x11::PopupItem;
-    Item item;
+    x11::PopupItem item;
+    item.kind = entry.kind;
     item.columnBreak = entry.columnBreak;
     switch (entry.kind) {
-        case Kind::separator:
-            item.kind = Item::Kind::separator;
+        case OptionMenuEntries::Kind::separator:
             break;
-        case Kind::submenu:
-            item.kind = Item::Kind::submenu;
+        case OptionMenuEntries::Kind::submenu:
             item.text = withoutMnemonics(entry.text);
             item.submenu = entry.submenuBlock;
             break;
-        case Kind::greyed:
-            item.kind = Item::Kind::greyed;
+        case OptionMenuEntries::Kind::greyed:
+        case OptionMenuEntries::Kind::title:
             item.text = withoutMnemonics(entry.text);
             break;
-        case Kind::title:
-            item.kind = Item::Kind::title;
-            item.text = withoutMnemonics(entry.text);
-            break;
-        case Kind::plain:
+        case OptionMenuEntries::Kind::plain:
             item.id = entry.id;
             item.text = entry.literal ? std::string(entry.text) : withoutMnemonics(entry.text);
             item.checked = entry.checked;

@@ -32,18 +32,15 @@
 #include <string>
 #include <vector>
 
+#include "gui/OptionMenuEntries.h"
+
 struct _cairo_surface;
 
 namespace qp::x11 {
 
 struct PopupItem {
-    enum class Kind : std::int32_t {
-        plain,
-        separator,
-        submenu,
-        greyed,
-        title
-    };
+    // The option menu's own kinds of entry.
+    using Kind = OptionMenuEntries::Kind;
     Kind kind = Kind::plain;
     // As shown: markers and mnemonic marks already taken out.
     std::string text;
