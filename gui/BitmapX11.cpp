@@ -37,7 +37,7 @@ void Bitmap::load(NativeModule module) {
     if (!entry || !x11::decodeBmp(entry->data, entry->size, image)) {
         return;
     }
-    cairo_surface_t* surface = x11::makeSurface(image, false, Color());
+    cairo_surface_t* surface = x11::makeSurface(image);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(surface);
         return;

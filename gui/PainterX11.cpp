@@ -177,23 +177,18 @@ bool decodeBmp(const std::uint8_t* data, std::size_t size, Image& image) {
     return true;
 }
 
-cairo_surface_t* makeSurface(const Image& image, bool keyed, Color key) {
-    cairo_surface_t* surface = cairo_image_surface_create(keyed ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24,
-                                                          image.width, image.height);
+cairo_surface_t* makeSurface(const Image& image) {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, image.width, image.height);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
         return surface;
     }
     cairo_surface_flush(surface);
     unsigned char* base = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
-    const std::uint32_t keyPixel = rgb(key.red, key.green, key.blue);
     for (std::int32_t y = 0; y < image.height; ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(base + std::size_t(y) * std::size_t(stride));
-        const std::uint32_t* from = image.pixels.data() + std::size_t(y) * std::size_t(image.width);
-        for (std::int32_t x = 0; x < image.width; ++x) {
-            // Premultiplied: a fully transparent pixel is all zeros.
-            row[x] = (keyed && from[x] == keyPixel) ? 0u : from[x];
-        }
+        std::memcpy(base + std::size_t(y) * std::size_t(stride),
+                    image.pixels.data() + std::size_t(y) * std::size_t(image.width),
+                    std::size_t(image.width) * sizeof(std::uint32_t));
     }
     cairo_surface_mark_dirty(surface);
     return surface;

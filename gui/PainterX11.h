@@ -49,8 +49,8 @@ struct Image {
 // empty, for anything else or a file shorter than its header says.
 bool decodeBmp(const std::uint8_t* data, std::size_t size, Image& image);
 
-// A cairo surface of image: RGB24 when keyed is false; ARGB32 with every pixel of
-// the key colour made fully transparent when keyed is true. The caller destroys it.
-cairo_surface_t* makeSurface(const Image& image, bool keyed, Color key);
+// An RGB24 cairo surface of image (keying happens when a part is drawn,
+// BitmapX11.cpp). The caller destroys it.
+cairo_surface_t* makeSurface(const Image& image);
 
 }  // namespace qp::x11
