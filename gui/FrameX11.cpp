@@ -1,8 +1,8 @@
 // Frame's window side on X11: a child of the host's window on a display
 // connection of the frame's own, so the frame's requests and events never mix
 // with the host's toolkit. Its events are pumped from Frame::idle (the host's
-// idle): paints, presses, drags, keys and the wheel become the same calls the
-// Windows window procedure and host make.
+// idle): paints, presses, drags and the wheel become the same calls the Windows
+// window procedure and host make. Keys stay the host's (kFrameEvents).
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
