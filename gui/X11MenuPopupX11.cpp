@@ -91,13 +91,12 @@ bool MenuPopup::open(int x, int y) {
     if (!showLevel(0, x, y, x)) {
         return false;
     }
-    const Window grabWindow = owner_;
     constexpr unsigned int kPointerEvents = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
     grabSerial_ = NextRequest(display_);
-    grabbedPointer_ = XGrabPointer(display_, grabWindow, False, kPointerEvents, GrabModeAsync, GrabModeAsync,
+    grabbedPointer_ = XGrabPointer(display_, owner_, False, kPointerEvents, GrabModeAsync, GrabModeAsync,
                                    None, None, CurrentTime) == GrabSuccess;
     grabbedKeyboard_ =
-        XGrabKeyboard(display_, grabWindow, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess;
+        XGrabKeyboard(display_, owner_, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess;
     XFlush(display_);
     return true;
 }
