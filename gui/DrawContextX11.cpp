@@ -40,14 +40,13 @@ DrawContext::DrawContext(Frame* frame, NativeDC deviceContext, NativeWindow wind
     if (cairo_t* cr = cairoOf(deviceContext_)) {
         cairo_save(cr);
     }
-    Frame::Platform* state = frame_ ? frame_->platform() : nullptr;
-    if (window_ && state && state->display) {
-        ::Window child = 0;
-        int x = 0, y = 0;
-        if (XTranslateCoordinates(state->display, x11::windowId(window_), DefaultRootWindow(state->display),
-                                  0, 0, &x, &y, &child)) {
-            screenOffset_ = Point(x, y);
-        }
+    // Where the frame's window lies on the screen, as its last pointer event put
+    // it (that event's root position less its window position): asking the
+    // server would cost every context a round trip, and fail on a window the
+    // host has just destroyed.
+    const Frame::Platform* state = frame_ ? frame_->platform() : nullptr;
+    if (window_ && state && x11::windowId(window_) == state->window) {
+        screenOffset_ = Point(state->root.h - state->pointer.h, state->root.v - state->pointer.v);
     }
 }
 

@@ -28,6 +28,8 @@ struct Frame::Platform {
     // The cursor set by setCursor, 0 while the window shows its parent's.
     Cursor cursor = 0;
     std::map<unsigned long, x11::EventSink*> sinks;
+    // While a popup holds the frame's input (X11Events.h): its grabs' events.
+    x11::EventSink* input = nullptr;
     // MouseButtons bits after the last event, and where it put the pointer.
     std::int32_t buttons = 0;
     Point pointer;  // window coordinates
@@ -42,6 +44,8 @@ struct Frame::Platform {
     // Dispatches every pending event of the display (Frame::idle runs it).
     void pump(Frame& frame);
     void handle(Frame& frame, XEvent& event);
+    // The window is gone (destroyed with the host's).
+    void lost(Frame& frame);
     // A DrawContext over the window for one call that may destroy the frame;
     // false when it did.
     bool withContext(Frame& frame, const std::function<void(DrawContext&)>& use);

@@ -1,12 +1,11 @@
 // Frame's window side on X11: a child of the host's window on a display
 // connection of the frame's own, so the frame's requests and events never mix
 // with the host's toolkit. Its events are pumped from Frame::idle (the host's
-// idle): paints, presses, drags, keys and the wheel become the same calls the
-// Windows window procedure and host make.
+// idle): paints, presses, drags and the wheel become the same calls the Windows
+// window procedure and host make. Keys stay the host's (kFrameEvents).
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
-#include <X11/keysym.h>
 #include <cairo-xlib.h>
 
 #include <time.h>
@@ -17,8 +16,8 @@
 
 #include "gui/DrawContext.h"
 #include "gui/FramePlatformX11.h"
-#include "gui/KeyCode.h"
 #include "gui/NativeHandlesX11.h"
+#include "gui/X11Errors.h"
 
 namespace qp {
 
@@ -53,8 +52,13 @@ const unsigned int kCursorShapes[] = {0,
                                       XC_bottom_right_corner};
 static_assert(std::size(kCursorShapes) == kCursorSizeNorthwestSoutheast + 1, "one entry per cursor kind");
 
+// No keys: X hands a key to the deepest window under the pointer that selected
+// it, so a frame taking them would take the host's shortcuts whenever the pointer
+// is over the face. Only what needs the keyboard takes it (a popup's grab, the
+// text field's focus). Leaving and focus events tell a popup that the server
+// ended its grabs because the window went off the screen.
 constexpr long kFrameEvents = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                              KeyPressMask | KeyReleaseMask | StructureNotifyMask;
+                              LeaveWindowMask | FocusChangeMask | StructureNotifyMask;
 
 // X's wheel: each notch is a press (and release) of button 4 (away from the
 // user) or 5 (towards); 6 and 7 scroll sideways, which no view takes.
@@ -99,66 +103,6 @@ std::int32_t buttonsOfState(unsigned int state) {
     return buttons;
 }
 
-// The key as the views see it: the character it types, an arrow's virtual code,
-// and shift (the one modifier the key record names).
-KeyCode keyCodeOf(XKeyEvent& event) {
-    char text[8] = {};
-    KeySym symbol = NoSymbol;
-    const int length = XLookupString(&event, text, sizeof text - 1, &symbol, nullptr);
-    KeyCode key{0, 0, 0};
-    switch (symbol) {
-        case XK_Left:
-        case XK_KP_Left:
-            key.virt = kArrowLeft;
-            break;
-        case XK_Up:
-        case XK_KP_Up:
-            key.virt = kArrowUp;
-            break;
-        case XK_Right:
-        case XK_KP_Right:
-            key.virt = kArrowRight;
-            break;
-        case XK_Down:
-        case XK_KP_Down:
-            key.virt = kArrowDown;
-            break;
-        default:
-            if (length == 1) {
-                key.character = static_cast<unsigned char>(text[0]);
-            }
-            break;
-    }
-    if (event.state & ShiftMask) {
-        key.modifier |= kKeyModifierShift;
-    }
-    return key;
-}
-
-// Errors of one display, while requests that may meet a window the host
-// already destroyed are in flight; any other display's go to the handler that
-// was installed before (Xlib's default one ends the process, the host's).
-Display* ignoredDisplay = nullptr;
-XErrorHandler previousHandler = nullptr;
-int ignoreErrorsOfOneDisplay(Display* display, XErrorEvent* error) {
-    if (display == ignoredDisplay) {
-        return 0;
-    }
-    return previousHandler ? previousHandler(display, error) : 0;
-}
-
-// Runs requests and waits for their answers with the errors they cause (and
-// those of requests before them) ignored.
-template <class Requests>
-void ignoringErrors(Display* display, Requests&& requests) {
-    ignoredDisplay = display;
-    previousHandler = XSetErrorHandler(ignoreErrorsOfOneDisplay);
-    requests();
-    XSync(display, False);
-    XSetErrorHandler(previousHandler);
-    ignoredDisplay = nullptr;
-}
-
 }  // namespace
 
 void Frame::PlatformDelete::operator()(Platform* platform) const { delete platform; }
@@ -169,10 +113,14 @@ void Frame::openWindow() {
         return;
     }
     Platform& p = *platform_;
+    // A parent the server does not know (one the host has not flushed yet, or a
+    // wrong one) fails the creation: the frame stays closed, the host lives on.
+    x11::ErrorScope errors;
     p.display = openDisplay();
     if (!p.display) {
         return;
     }
+    x11::adoptDisplay(p.display);
     XSetWindowAttributes attributes{};
     attributes.event_mask = kFrameEvents;
     // No background: the server leaves the area as it is until the frame paints
@@ -186,6 +134,7 @@ void Frame::openWindow() {
     XWindowAttributes created{};
     if (!p.window || !XGetWindowAttributes(p.display, p.window, &created)) {
         XCloseDisplay(p.display);
+        x11::forgetDisplay(p.display);
         p = Platform();
         return;
     }
@@ -210,20 +159,21 @@ void Frame::closeWindow() {
         // An LV2 host may destroy its window (and ours with it) before it closes
         // the UI: what was sent to the window since, and its destruction, may
         // fail; the notice of it is in the queue after the round trip.
-        ignoringErrors(p.display, [] {});
+        x11::ErrorScope errors;
+        XSync(p.display, False);
         XEvent event;
-        if (p.window && XCheckTypedWindowEvent(p.display, p.window, DestroyNotify, &event)) {
+        if (p.window && (XCheckTypedWindowEvent(p.display, p.window, DestroyNotify, &event) ||
+                         x11::takeWindowLost(p.display, p.window))) {
             p.window = 0;
         }
-        ignoringErrors(p.display, [&] {
-            if (p.cursor) {
-                XFreeCursor(p.display, p.cursor);
-            }
-            if (p.window) {
-                XDestroyWindow(p.display, p.window);
-            }
-        });
+        if (p.cursor) {
+            XFreeCursor(p.display, p.cursor);
+        }
+        if (p.window) {
+            XDestroyWindow(p.display, p.window);
+        }
         XCloseDisplay(p.display);
+        x11::forgetDisplay(p.display);
     }
     p = Platform();
     window_ = nullptr;
@@ -297,8 +247,33 @@ bool Frame::enableDrop(bool enable) { return !enable; }
 
 bool Frame::pumpEvents() {
     Platform* p = platform_.get();
+    x11::ErrorScope errors;
     return !p || p->guarded([&] { p->pump(*this); });
 }
+
+namespace {
+
+// What a popup holding the frame's input takes from the frame's window: what
+// its grabs report there, and the notices of their end.
+bool isInput(int type) {
+    switch (type) {
+        case ButtonPress:
+        case ButtonRelease:
+        case MotionNotify:
+        case KeyPress:
+        case KeyRelease:
+        case EnterNotify:
+        case LeaveNotify:
+        case FocusIn:
+        case FocusOut:
+        case DestroyNotify:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
 
 void Frame::Platform::pump(Frame& frame) {
     bool survived = display != nullptr;
@@ -306,11 +281,31 @@ void Frame::Platform::pump(Frame& frame) {
         XEvent event;
         XNextEvent(display, &event);
         if (event.xany.window == window) {
-            survived = guarded([&] { handle(frame, event); });
+            if (x11::EventSink* const holder = input; holder && isInput(event.type)) {
+                survived = guarded([&] { holder->handleEvent(event); });
+                if (event.type != DestroyNotify) {
+                    continue;
+                }
+            }
+            survived = survived && guarded([&] { handle(frame, event); });
         } else if (const auto sink = sinks.find(event.xany.window); sink != sinks.end()) {
             survived = guarded([&] { sink->second->handleEvent(event); });
         }
     }
+    // Requests of ours that met the window gone tell it as well as its
+    // DestroyNotify does (which may not have come yet).
+    if (survived && window && x11::takeWindowLost(display, window)) {
+        lost(frame);
+    }
+}
+
+void Frame::Platform::lost(Frame& frame) {
+    // Somebody else destroyed the window (with the host's): the frame never uses
+    // it again.
+    frame.open_ = false;
+    frame.parentWindow_ = nullptr;
+    frame.window_ = nullptr;
+    window = 0;
 }
 
 bool Frame::Platform::withContext(Frame& frame, const std::function<void(DrawContext&)>& use) {
@@ -391,10 +386,6 @@ void Frame::Platform::handle(Frame& frame, XEvent& event) {
             if (!bit) {
                 return;
             }
-            // Keys go to the window clicked last, as they go to the host's
-            // focused window on Windows.
-            // The window may be gone or hidden by now (BadMatch).
-            ignoringErrors(display, [&] { XSetInputFocus(display, window, RevertToParent, e.time); });
             const Point where = pointer;
             const std::int32_t pressed = buttons;
             withContext(frame, [&](DrawContext& context) {
@@ -421,26 +412,9 @@ void Frame::Platform::handle(Frame& frame, XEvent& event) {
             }
             return;
         }
-        case KeyPress:
-        case KeyRelease: {
-            buttons = (buttons & (kButtonLeft | kButtonMiddle | kButtonRight)) |
-                      (buttonsOfState(event.xkey.state) & (kModShift | kModControl | kModAlt));
-            KeyCode key = keyCodeOf(event.xkey);
-            if (event.type == KeyPress) {
-                frame.keyDown(key);
-            } else {
-                frame.keyUp(key);
-            }
-            return;
-        }
         case DestroyNotify:
             if (event.xdestroywindow.window == window) {
-                // Somebody else destroyed the window (with the host's): the frame
-                // never uses it again.
-                frame.open_ = false;
-                frame.parentWindow_ = nullptr;
-                frame.window_ = nullptr;
-                window = 0;
+                lost(frame);
             }
             return;
         default:
@@ -463,6 +437,18 @@ void addSink(Frame& frame, unsigned long window, EventSink* sink) {
 void removeSink(Frame& frame, unsigned long window) {
     if (frame.platform()) {
         frame.platform()->sinks.erase(window);
+    }
+}
+
+void holdInput(Frame& frame, EventSink* sink) {
+    if (frame.platform()) {
+        frame.platform()->input = sink;
+    }
+}
+
+void releaseInput(Frame& frame, EventSink* sink) {
+    if (frame.platform() && frame.platform()->input == sink) {
+        frame.platform()->input = nullptr;
     }
 }
 

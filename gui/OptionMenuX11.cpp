@@ -20,7 +20,7 @@ namespace qp {
 // One open popup: the menus' model (identifiers, menuFor) and the windows that
 // show it, whose events the frame's pump hands here.
 struct OptionMenu::Popup final : x11::MenuPopupClient, x11::EventSink {
-    Popup(OptionMenu& root, Frame& owner, Display* display)
+    Popup(OptionMenu& root, Frame& owner, Display* display, Window grabWindow)
         : menu(root),
           frame(owner),
           model(root) {
@@ -28,8 +28,12 @@ struct OptionMenu::Popup final : x11::MenuPopupClient, x11::EventSink {
         for (std::int32_t k = 0; k < model.menuCount(); ++k) {
             levels.push_back(*static_cast<const x11::PopupLevel*>(model.nativeMenuAt(k)));
         }
-        windows = std::make_unique<x11::MenuPopup>(display, std::move(levels), *this);
+        windows = std::make_unique<x11::MenuPopup>(display, grabWindow, std::move(levels), *this);
+        // The popup's grabs report on the frame's window: what they report is
+        // the popup's, not the face's.
+        x11::holdInput(frame, this);
     }
+    ~Popup() { x11::releaseInput(frame, this); }
 
     void popupWindowMade(Window window) override { x11::addSink(frame, window, this); }
     void popupWindowGone(Window window) override { x11::removeSink(frame, window); }
@@ -64,7 +68,10 @@ void OptionMenu::takeFocus(DrawContext*) {
     int originX = 0;
     int originY = 0;
     Window child = 0;
-    XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &originX, &originY, &child);
+    if (!XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &originX, &originY,
+                               &child)) {
+        return;
+    }
     const int x = originX + size_.left;
     const int y = originY + ((style_ & kMenuPopupAtTop) ? size_.top : size_.bottom);
 
@@ -73,7 +80,7 @@ void OptionMenu::takeFocus(DrawContext*) {
     if (frame_->getEditView() != this) {
         frame_->setEditView(this);
     }
-    popup_.reset(new Popup(*this, *frame_, display));
+    popup_.reset(new Popup(*this, *frame_, display, window));
     if (!popup_->windows->open(x, y)) {
         // Nothing to show: over at once, as an empty native menu is.
         popupEnded(0);

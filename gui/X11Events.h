@@ -30,6 +30,11 @@ unsigned long window(const Frame& frame);
 // remove itself (or add others) from inside handleEvent.
 void addSink(Frame& frame, unsigned long window, EventSink* sink);
 void removeSink(Frame& frame, unsigned long window);
+// While held, the input events of the frame's own window (a grab on it reports
+// them there) and its DestroyNotify go to sink first; the frame no longer sees
+// the input. Releasing takes effect only for the sink that holds it.
+void holdInput(Frame& frame, EventSink* sink);
+void releaseInput(Frame& frame, EventSink* sink);
 
 }  // namespace x11
 }  // namespace qp

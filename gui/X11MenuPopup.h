@@ -5,11 +5,19 @@
 // pumps the display, move the highlight and open and close submenus, until the
 // popup closes with a choice or with none, which the client hears exactly once.
 //
-// Input: while open, the popup holds the pointer and keyboard grabs on its root
-// window with owner events off, so every press, motion and key of the display is
-// reported there (with screen coordinates, which is how a press is matched to a
-// level). A press outside all of its windows therefore reaches it and dismisses
-// it, and the host's windows see nothing of the clicks the menu takes.
+// Input: while open, the popup holds the pointer and keyboard grabs on the owner
+// window it is given (the frame's, inside the host's window) with owner events
+// off, so every press, motion and key of the display is reported there (with
+// screen coordinates, which is how a press is matched to a level); whoever pumps
+// the display hands those to handleEvent too. A press outside all of its windows
+// therefore reaches it and dismisses it, and the host's windows see nothing of
+// the clicks the menu takes. The grabs are on a window inside the host's, not on
+// the popup's own, because X ends a grab by itself when its window goes off the
+// screen: a host that hides or destroys its window with the menu open gets the
+// pointer and keyboard back at once, without calling us again. The popup hears
+// of that end (LeaveNotify or FocusOut with NotifyUngrab, or the owner's
+// DestroyNotify) at its next event and closes with no choice; its windows stay
+// on the screen until then.
 //
 // Choosing: a release over an entry chooses it, once the pointer has moved away
 // from where it was at the opening or a press landed in the popup (the release
@@ -84,8 +92,8 @@ public:
     // release chooses (a click's own wobble chooses nothing).
     static constexpr int kArmDistance = 3;
 
-    // levels[0] is the root menu.
-    MenuPopup(Display* display, std::vector<PopupLevel> levels, MenuPopupClient& client);
+    // levels[0] is the root menu; owner is the window the grabs are held on.
+    MenuPopup(Display* display, Window owner, std::vector<PopupLevel> levels, MenuPopupClient& client);
     ~MenuPopup();
     MenuPopup(const MenuPopup&) = delete;
     MenuPopup& operator=(const MenuPopup&) = delete;
@@ -93,7 +101,7 @@ public:
     // Shows the root menu with its top-left corner at (x, y) on the screen, kept
     // on the screen. False when it has no entry or no window could be made.
     bool open(int x, int y);
-    // Events of the popup's windows (and of the grab), in the display's order.
+    // Events of the popup's windows and of the owner, in the display's order.
     void handleEvent(const XEvent& event);
     // Destroys the windows and lets go of the grabs without telling the client.
     void close();
@@ -135,12 +143,15 @@ private:
     const PopupItem& itemOf(std::size_t depth, int item) const;
 
     Display* display_;
+    Window owner_;
     std::vector<PopupLevel> levels_;
     MenuPopupClient& client_;
     std::vector<Shown> shown_;
     bool grabbedPointer_ = false;
     bool grabbedKeyboard_ = false;
     bool armed_ = false;
+    // The first request of this opening's grabs.
+    unsigned long grabSerial_ = 0;
     int openedAtX_ = 0;
     int openedAtY_ = 0;
 };

@@ -1,3 +1,6 @@
+// The popup's life and input: opening and closing its levels, the grabs, the
+// highlight, keys and clicks. How a level is laid out and painted is in
+// X11MenuPopupPaintX11.cpp.
 #include "gui/X11MenuPopup.h"
 
 #include <X11/Xutil.h>
@@ -6,38 +9,11 @@
 #include <cairo.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 
 namespace qp::x11 {
 
 namespace {
-
-// Colours of a classic light menu.
-struct Rgb {
-    double r, g, b;
-};
-constexpr Rgb kMenuBackground{0xF0 / 255.0, 0xF0 / 255.0, 0xF0 / 255.0};
-constexpr Rgb kMenuBorder{0x97 / 255.0, 0x97 / 255.0, 0x97 / 255.0};
-constexpr Rgb kMenuText{0.0, 0.0, 0.0};
-constexpr Rgb kGreyedText{0x6D / 255.0, 0x6D / 255.0, 0x6D / 255.0};
-constexpr Rgb kHighlight{0x33 / 255.0, 0x99 / 255.0, 0xFF / 255.0};
-constexpr Rgb kHighlightText{1.0, 1.0, 1.0};
-constexpr Rgb kSeparatorDark{0xA0 / 255.0, 0xA0 / 255.0, 0xA0 / 255.0};
-constexpr Rgb kSeparatorLight{1.0, 1.0, 1.0};
-
-constexpr char kFontFace[] = "sans-serif";
-// Narrower than this a menu of short entries would look like a tooltip.
-constexpr int kMinimumWidth = 60;
-// Room after the text before the arrow column (or the border).
-constexpr int kTextPadding = 8;
-
-void setColor(cairo_t* cr, const Rgb& c) { cairo_set_source_rgb(cr, c.r, c.g, c.b); }
-
-void selectMenuFont(cairo_t* cr) {
-    cairo_select_font_face(cr, kFontFace, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr, MenuPopup::kFontSize);
-}
 
 // The keys that move around a menu; anything else is ignored.
 enum class MenuKey {
@@ -81,8 +57,9 @@ bool isClickButton(unsigned int button) { return button >= Button1 && button <= 
 
 }  // namespace
 
-MenuPopup::MenuPopup(Display* display, std::vector<PopupLevel> levels, MenuPopupClient& client)
+MenuPopup::MenuPopup(Display* display, Window owner, std::vector<PopupLevel> levels, MenuPopupClient& client)
     : display_(display),
+      owner_(owner),
       levels_(std::move(levels)),
       client_(client) {}
 
@@ -96,54 +73,6 @@ bool MenuPopup::selectable(const PopupItem& item) const {
 
 const PopupItem& MenuPopup::itemOf(std::size_t depth, int item) const {
     return levels_[std::size_t(shown_[depth].level)].items[std::size_t(item)];
-}
-
-void MenuPopup::layout(std::int32_t level, std::vector<Box>& boxes, int& width, int& height) const {
-    cairo_surface_t* scratch = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
-    cairo_t* cr = cairo_create(scratch);
-    selectMenuFont(cr);
-
-    const std::vector<PopupItem>& items = levels_[std::size_t(level)].items;
-    boxes.assign(items.size(), Box{0, 0, 0, 0});
-    int columnX = kBorder;
-    int columnWidth = 0;
-    int y = kBorder;
-    height = 0;
-    std::size_t columnStart = 0;
-    auto endColumn = [&](std::size_t end) {
-        columnWidth = std::max(columnWidth, kMinimumWidth);
-        for (std::size_t i = columnStart; i < end; ++i) {
-            boxes[i].x = columnX;
-            boxes[i].width = columnWidth;
-        }
-        columnX += columnWidth;
-        columnWidth = 0;
-        columnStart = end;
-    };
-    // A menu taller than the screen goes on in a further column, as the
-    // platform's menus do.
-    const int screenHeight = DisplayHeight(display_, DefaultScreen(display_));
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const int itemHeight = items[i].kind == PopupItem::Kind::separator ? kSeparatorHeight : kItemHeight;
-        if ((items[i].columnBreak || y + itemHeight + kBorder > screenHeight) && i > columnStart) {
-            endColumn(i);
-            y = kBorder;
-        }
-        cairo_text_extents_t extents;
-        cairo_text_extents(cr, items[i].text.c_str(), &extents);
-        columnWidth =
-            std::max(columnWidth, kCheckGutter + int(extents.x_advance + 0.5) + kTextPadding + kArrowGutter);
-        boxes[i].y = y;
-        boxes[i].height = itemHeight;
-        y += itemHeight;
-        height = std::max(height, y);
-    }
-    endColumn(items.size());
-    width = columnX + kBorder;
-    height = std::max(height, kBorder) + kBorder;
-
-    cairo_destroy(cr);
-    cairo_surface_destroy(scratch);
 }
 
 bool MenuPopup::open(int x, int y) {
@@ -162,12 +91,12 @@ bool MenuPopup::open(int x, int y) {
     if (!showLevel(0, x, y, x)) {
         return false;
     }
-    const Window grabWindow = shown_.front().window;
     constexpr unsigned int kPointerEvents = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
-    grabbedPointer_ = XGrabPointer(display_, grabWindow, False, kPointerEvents, GrabModeAsync, GrabModeAsync,
+    grabSerial_ = NextRequest(display_);
+    grabbedPointer_ = XGrabPointer(display_, owner_, False, kPointerEvents, GrabModeAsync, GrabModeAsync,
                                    None, None, CurrentTime) == GrabSuccess;
     grabbedKeyboard_ =
-        XGrabKeyboard(display_, grabWindow, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess;
+        XGrabKeyboard(display_, owner_, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess;
     XFlush(display_);
     return true;
 }
@@ -262,71 +191,6 @@ bool MenuPopup::itemOnScreen(std::size_t depth, std::size_t item, int& x, int& y
 
 int MenuPopup::highlighted(std::size_t depth) const {
     return depth < shown_.size() ? shown_[depth].highlight : -1;
-}
-
-void MenuPopup::paint(const Shown& shown) const {
-    cairo_t* cr = cairo_create(shown.surface);
-    setColor(cr, kMenuBackground);
-    cairo_paint(cr);
-    cairo_set_line_width(cr, 1.0);
-    setColor(cr, kMenuBorder);
-    cairo_rectangle(cr, 0.5, 0.5, shown.width - 1.0, shown.height - 1.0);
-    cairo_stroke(cr);
-
-    selectMenuFont(cr);
-    cairo_font_extents_t font;
-    cairo_font_extents(cr, &font);
-    const std::vector<PopupItem>& items = levels_[std::size_t(shown.level)].items;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const PopupItem& item = items[i];
-        const Box& box = shown.boxes[i];
-        if (item.kind == PopupItem::Kind::separator) {
-            const double middle = box.y + box.height / 2;
-            setColor(cr, kSeparatorDark);
-            cairo_move_to(cr, box.x + 1, middle - 0.5);
-            cairo_line_to(cr, box.x + box.width - 1, middle - 0.5);
-            cairo_stroke(cr);
-            setColor(cr, kSeparatorLight);
-            cairo_move_to(cr, box.x + 1, middle + 0.5);
-            cairo_line_to(cr, box.x + box.width - 1, middle + 0.5);
-            cairo_stroke(cr);
-            continue;
-        }
-        const bool lit = int(i) == shown.highlight;
-        if (lit) {
-            setColor(cr, kHighlight);
-            cairo_rectangle(cr, box.x, box.y, box.width, box.height);
-            cairo_fill(cr);
-        }
-        const Rgb& ink =
-            lit ? kHighlightText : (item.kind == PopupItem::Kind::greyed ? kGreyedText : kMenuText);
-        setColor(cr, ink);
-        const double baseline = box.y + (box.height + font.ascent - font.descent) / 2.0;
-        cairo_move_to(cr, box.x + kCheckGutter, std::floor(baseline));
-        cairo_show_text(cr, item.text.c_str());
-        if (item.checked) {
-            // A tick in the gutter, the size of a lower-case letter.
-            const double left = box.x + 7.0;
-            const double middle = box.y + box.height / 2.0;
-            cairo_set_line_width(cr, 2.0);
-            cairo_move_to(cr, left, middle);
-            cairo_line_to(cr, left + 3.0, middle + 3.0);
-            cairo_line_to(cr, left + 9.0, middle - 4.0);
-            cairo_stroke(cr);
-            cairo_set_line_width(cr, 1.0);
-        }
-        if (item.kind == PopupItem::Kind::submenu) {
-            const double tip = box.x + box.width - 8.0;
-            const double middle = box.y + box.height / 2.0;
-            cairo_move_to(cr, tip, middle);
-            cairo_line_to(cr, tip - 4.0, middle - 4.0);
-            cairo_line_to(cr, tip - 4.0, middle + 4.0);
-            cairo_close_path(cr);
-            cairo_fill(cr);
-        }
-    }
-    cairo_destroy(cr);
-    cairo_surface_flush(shown.surface);
 }
 
 bool MenuPopup::hit(int rootX, int rootY, int& depth, int& item) const {
@@ -441,6 +305,21 @@ void MenuPopup::handleEvent(const XEvent& event) {
         return;
     }
     switch (event.type) {
+        case LeaveNotify:
+        case FocusOut:
+            // The server ended the grabs: the owner went off the screen.
+            // (Not the end of an earlier popup's grabs, which the server may
+            // report after this one opened.)
+            if (event.xany.window == owner_ && event.xany.serial >= grabSerial_ &&
+                (event.type == LeaveNotify ? event.xcrossing.mode : event.xfocus.mode) == NotifyUngrab) {
+                finish(0);
+            }
+            return;
+        case DestroyNotify:
+            if (event.xdestroywindow.window == owner_) {
+                finish(0);
+            }
+            return;
         case Expose:
             if (event.xexpose.count == 0) {
                 for (const Shown& shown : shown_) {

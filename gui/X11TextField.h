@@ -1,6 +1,7 @@
 // The single-line edit field of the X11 back end, drawn by the toolkit with
 // cairo: a child window laid over the control being edited (as the Windows edit
-// control is), which takes the keyboard focus while it exists.
+// control is), which takes the keyboard focus while it exists and gives it back
+// to the window that had it when it goes (the host's, usually).
 //
 // Editing: it opens with the whole text selected (typing replaces it). Printable
 // characters insert at the caret, Backspace and Delete remove the character
@@ -80,6 +81,10 @@ private:
 
     Display* display_;
     Window window_ = 0;
+    // Where the focus was before the field took it; the field gives it back.
+    Window previousFocus_ = 0;
+    int previousRevert_ = RevertToParent;
+    bool tookFocus_ = false;
     _cairo_surface* surface_ = nullptr;
     int width_;
     int height_;

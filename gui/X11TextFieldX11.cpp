@@ -59,7 +59,9 @@ TextField::TextField(Display* display, Window parent, int x, int y, int width, i
     // would end the host): a parent not shown yet leaves the focus where it is.
     XWindowAttributes parentState{};
     if (XGetWindowAttributes(display_, parent, &parentState) && parentState.map_state == IsViewable) {
+        XGetInputFocus(display_, &previousFocus_, &previousRevert_);
         XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+        tookFocus_ = true;
     }
     XFlush(display_);
 }
@@ -69,6 +71,12 @@ TextField::~TextField() {
         cairo_surface_destroy(surface_);
     }
     if (window_) {
+        // Back to the host, unless the focus has moved on from the field since.
+        Window focus = 0;
+        int revert = 0;
+        if (tookFocus_ && (XGetInputFocus(display_, &focus, &revert), focus == window_)) {
+            XSetInputFocus(display_, previousFocus_, previousRevert_, CurrentTime);
+        }
         XDestroyWindow(display_, window_);
         XFlush(display_);
     }

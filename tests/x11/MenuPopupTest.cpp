@@ -31,6 +31,10 @@ protected:
         if (!display || !input.ok()) {
             GTEST_SKIP() << "no X display";
         }
+        // The window the grabs are held on, as a frame's is inside its host's.
+        owner = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 100, 100, 0, 0, 0);
+        XMapWindow(display, owner);
+        XSync(display, False);
         input.moveTo(5, 5);
     }
     void TearDown() override {
@@ -45,7 +49,7 @@ protected:
 
     void open(int x, int y, const std::vector<PopupLevel>& levels = kLevels) {
         closings.clear();
-        popup = std::make_unique<MenuPopup>(display, levels, *this);
+        popup = std::make_unique<MenuPopup>(display, owner, levels, *this);
         ASSERT_TRUE(popup->open(x, y));
         pump();
     }
@@ -58,7 +62,8 @@ protected:
                  any = true, quietSince = std::chrono::steady_clock::now()) {
                 XEvent event;
                 XNextEvent(display, &event);
-                if (popup && std::count(live.begin(), live.end(), event.xany.window)) {
+                if (popup &&
+                    (event.xany.window == owner || std::count(live.begin(), live.end(), event.xany.window))) {
                     popup->handleEvent(event);
                 }
             }
@@ -74,6 +79,7 @@ protected:
     }
 
     Display* display = nullptr;
+    Window owner = 0;
     test::XInput input;
     std::unique_ptr<MenuPopup> popup;
     std::vector<Window> live;

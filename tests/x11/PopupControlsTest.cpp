@@ -205,6 +205,7 @@ TEST_F(PopupControls, TheTextEditTakesTypedTextFromIdle) {
         SCOPED_TRACE(c.name);
         edit->setText("Hello");
         changed.clear();
+        XSetInputFocus(display, host, RevertToParent, CurrentTime);
         click(kEditSize);
         ASSERT_TRUE(edit->isEditing());
         saveScreen(display, "text-edit");
@@ -213,6 +214,10 @@ TEST_F(PopupControls, TheTextEditTakesTypedTextFromIdle) {
         EXPECT_STREQ(edit->text(), c.text);
         EXPECT_EQ(changed.size(), std::strcmp(c.text, "Hello") != 0 ? 1u : 0u);
         EXPECT_EQ(frame->getEditView(), nullptr);
+        Window focus = 0;
+        int revert = 0;
+        XGetInputFocus(display, &focus, &revert);
+        EXPECT_EQ(focus, host) << "the keyboard is the host's again";
     }
 }
 
