@@ -125,9 +125,9 @@ saved_values() {
     done
     [ "$(stat -c %.9Y "$session")" != "$before" ] || return 1
     python3 - "$session" <<'PY'
-import re, sys
-text = open(sys.argv[1]).read()
-print(*(re.search(r'<param name="%s" index="\d+">([-\d.eE]+)</param>' % s, text).group(1) for s in ("sens", "buzz")))
+import sys, xml.etree.ElementTree as ET
+params = {p.get("name"): p.text for p in ET.parse(sys.argv[1]).iter("param")}
+print(params["sens"], params["buzz"])
 PY
 }
 
@@ -137,7 +137,7 @@ xdotool mousemove "$x" "$y" mousedown 1
 for step in $(seq 1 6); do xdotool mousemove "$x" $((y - 5 * step)); sleep 0.05; done
 xdotool mouseup 1
 sleep 1
-values=$(saved_values) || fail "Qtractor did not save the session"
+values=$(saved_values) || fail "Qtractor did not save the session, or saved no values"
 read -r sens buzz <<<"$values"
 log "after a 30-pixel drag up on sens, as Qtractor saved them: sens $sens, buzz $buzz"
 python3 -c "import sys; sys.exit(0 if 0.55 < float('$sens') and float('$buzz') == 0.5 else 1)" ||
@@ -153,7 +153,7 @@ import -window root -crop 420x320+$((ex - 20))+$((ey - 10)) +repage "$out/qtract
 xdotool key Down Down Down Return
 sleep 1
 import -window "$frame" "$out/qtractor-editor-after.png"
-values=$(saved_values) || fail "Qtractor did not save the session"
+values=$(saved_values) || fail "Qtractor did not save the session, or saved no values"
 read -r sens buzz <<<"$values"
 log "after Nasal Reed from the logo menu, as Qtractor saved them: sens $sens, buzz $buzz"
 python3 -c "import sys; sys.exit(0 if float('$sens') == 0.75 and float('$buzz') == 0.45 else 1)" ||
