@@ -31,22 +31,27 @@ typedef struct snd_seq_event snd_seq_event_t;
 
 /* libasound's own, for the records above. */
 size_t snd_seq_client_info_sizeof(void);
-void snd_seq_client_info_set_client(snd_seq_client_info_t *info, int client);
-void snd_seq_client_info_set_name(snd_seq_client_info_t *info, const char *name);
+void snd_seq_client_info_set_client(snd_seq_client_info_t* info, int client);
+void snd_seq_client_info_set_name(snd_seq_client_info_t* info, const char* name);
 size_t snd_seq_port_info_sizeof(void);
-void snd_seq_port_info_set_client(snd_seq_port_info_t *info, int client);
-void snd_seq_port_info_set_port(snd_seq_port_info_t *info, int port);
-void snd_seq_port_info_set_name(snd_seq_port_info_t *info, const char *name);
-void snd_seq_port_info_set_capability(snd_seq_port_info_t *info, unsigned capability);
+void snd_seq_port_info_set_client(snd_seq_port_info_t* info, int client);
+void snd_seq_port_info_set_port(snd_seq_port_info_t* info, int port);
+void snd_seq_port_info_set_name(snd_seq_port_info_t* info, const char* name);
+void snd_seq_port_info_set_capability(snd_seq_port_info_t* info, unsigned capability);
 size_t snd_seq_queue_status_sizeof(void);
 size_t snd_seq_queue_tempo_sizeof(void);
-void snd_seq_queue_tempo_copy(snd_seq_queue_tempo_t *dst, const snd_seq_queue_tempo_t *src);
-void snd_seq_queue_tempo_set_tempo(snd_seq_queue_tempo_t *info, unsigned tempo);
-void snd_seq_queue_tempo_set_ppq(snd_seq_queue_tempo_t *info, int ppq);
-void snd_seq_queue_tempo_set_skew(snd_seq_queue_tempo_t *info, unsigned skew);
-void snd_seq_queue_tempo_set_skew_base(snd_seq_queue_tempo_t *info, unsigned base);
+void snd_seq_queue_tempo_copy(snd_seq_queue_tempo_t* dst, const snd_seq_queue_tempo_t* src);
+void snd_seq_queue_tempo_set_tempo(snd_seq_queue_tempo_t* info, unsigned tempo);
+void snd_seq_queue_tempo_set_ppq(snd_seq_queue_tempo_t* info, int ppq);
+void snd_seq_queue_tempo_set_skew(snd_seq_queue_tempo_t* info, unsigned skew);
+void snd_seq_queue_tempo_set_skew_base(snd_seq_queue_tempo_t* info, unsigned base);
 
-enum { kClient = 128, kMaxPorts = 64, kNameSize = 64, kSkewBase = 0x10000 };
+enum {
+    kClient = 128,
+    kMaxPorts = 64,
+    kNameSize = 64,
+    kSkewBase = 0x10000
+};
 
 typedef struct snd_seq {
     int wake[2]; /* a pipe nobody writes: the descriptor Qtractor polls for input */
@@ -57,14 +62,14 @@ typedef struct snd_seq {
         char name[kNameSize];
     } ports[kMaxPorts];
     int queueUsed;
-    snd_seq_queue_tempo_t *tempo;
+    snd_seq_queue_tempo_t* tempo;
 } snd_seq_t;
 
-int snd_seq_open(snd_seq_t **seq, const char *name, int streams, int mode) {
+int snd_seq_open(snd_seq_t** seq, const char* name, int streams, int mode) {
     (void)name;
     (void)streams;
     (void)mode;
-    snd_seq_t *s = calloc(1, sizeof *s);
+    snd_seq_t* s = calloc(1, sizeof *s);
     if (!s || !(s->tempo = calloc(1, snd_seq_queue_tempo_sizeof())) || pipe2(s->wake, O_CLOEXEC) != 0) {
         if (s) {
             free(s->tempo);
@@ -81,7 +86,7 @@ int snd_seq_open(snd_seq_t **seq, const char *name, int streams, int mode) {
     return 0;
 }
 
-int snd_seq_close(snd_seq_t *seq) {
+int snd_seq_close(snd_seq_t* seq) {
     close(seq->wake[0]);
     close(seq->wake[1]);
     free(seq->tempo);
@@ -89,22 +94,22 @@ int snd_seq_close(snd_seq_t *seq) {
     return 0;
 }
 
-int snd_seq_client_id(snd_seq_t *seq) {
+int snd_seq_client_id(snd_seq_t* seq) {
     (void)seq;
     return kClient;
 }
 
-int snd_seq_set_client_name(snd_seq_t *seq, const char *name) {
+int snd_seq_set_client_name(snd_seq_t* seq, const char* name) {
     strncpy(seq->name, name, kNameSize - 1);
     return 0;
 }
 
-int snd_seq_poll_descriptors_count(snd_seq_t *seq, short events) {
+int snd_seq_poll_descriptors_count(snd_seq_t* seq, short events) {
     (void)seq;
     return (events & POLLIN) ? 1 : 0;
 }
 
-int snd_seq_poll_descriptors(snd_seq_t *seq, struct pollfd *fds, unsigned space, short events) {
+int snd_seq_poll_descriptors(snd_seq_t* seq, struct pollfd* fds, unsigned space, short events) {
     if (space < 1 || !(events & POLLIN)) {
         return 0;
     }
@@ -114,7 +119,7 @@ int snd_seq_poll_descriptors(snd_seq_t *seq, struct pollfd *fds, unsigned space,
     return 1;
 }
 
-int snd_seq_create_simple_port(snd_seq_t *seq, const char *name, unsigned capability, unsigned type) {
+int snd_seq_create_simple_port(snd_seq_t* seq, const char* name, unsigned capability, unsigned type) {
     (void)type;
     for (int port = 0; port < kMaxPorts; ++port) {
         if (!seq->ports[port].used) {
@@ -127,7 +132,7 @@ int snd_seq_create_simple_port(snd_seq_t *seq, const char *name, unsigned capabi
     return -ENOMEM;
 }
 
-int snd_seq_delete_simple_port(snd_seq_t *seq, int port) {
+int snd_seq_delete_simple_port(snd_seq_t* seq, int port) {
     if (port < 0 || port >= kMaxPorts || !seq->ports[port].used) {
         return -ENOENT;
     }
@@ -135,7 +140,7 @@ int snd_seq_delete_simple_port(snd_seq_t *seq, int port) {
     return 0;
 }
 
-static int fillPort(snd_seq_t *seq, int port, snd_seq_port_info_t *info) {
+static int fillPort(snd_seq_t* seq, int port, snd_seq_port_info_t* info) {
     if (port < 0 || port >= kMaxPorts || !seq->ports[port].used) {
         return -ENOENT;
     }
@@ -147,21 +152,21 @@ static int fillPort(snd_seq_t *seq, int port, snd_seq_port_info_t *info) {
     return 0;
 }
 
-int snd_seq_get_port_info(snd_seq_t *seq, int port, snd_seq_port_info_t *info) {
+int snd_seq_get_port_info(snd_seq_t* seq, int port, snd_seq_port_info_t* info) {
     return fillPort(seq, port, info);
 }
 
-int snd_seq_get_any_port_info(snd_seq_t *seq, int client, int port, snd_seq_port_info_t *info) {
+int snd_seq_get_any_port_info(snd_seq_t* seq, int client, int port, snd_seq_port_info_t* info) {
     return client == kClient ? fillPort(seq, port, info) : -ENOENT;
 }
 
 /* Timestamping and the like change nothing a lone client could observe. */
-int snd_seq_set_port_info(snd_seq_t *seq, int port, snd_seq_port_info_t *info) {
+int snd_seq_set_port_info(snd_seq_t* seq, int port, snd_seq_port_info_t* info) {
     (void)info;
     return port >= 0 && port < kMaxPorts && seq->ports[port].used ? 0 : -ENOENT;
 }
 
-int snd_seq_get_any_client_info(snd_seq_t *seq, int client, snd_seq_client_info_t *info) {
+int snd_seq_get_any_client_info(snd_seq_t* seq, int client, snd_seq_client_info_t* info) {
     if (client != kClient) {
         return -ENOENT;
     }
@@ -172,38 +177,38 @@ int snd_seq_get_any_client_info(snd_seq_t *seq, int client, snd_seq_client_info_
 }
 
 /* Other clients and their ports are what Qtractor lists for connections: none. */
-int snd_seq_query_next_client(snd_seq_t *seq, snd_seq_client_info_t *info) {
+int snd_seq_query_next_client(snd_seq_t* seq, snd_seq_client_info_t* info) {
     (void)seq;
     (void)info;
     return -ENOENT;
 }
 
-int snd_seq_query_next_port(snd_seq_t *seq, snd_seq_port_info_t *info) {
+int snd_seq_query_next_port(snd_seq_t* seq, snd_seq_port_info_t* info) {
     (void)seq;
     (void)info;
     return -ENOENT;
 }
 
-int snd_seq_query_port_subscribers(snd_seq_t *seq, snd_seq_query_subscribe_t *subs) {
+int snd_seq_query_port_subscribers(snd_seq_t* seq, snd_seq_query_subscribe_t* subs) {
     (void)seq;
     (void)subs;
     return -ENOENT;
 }
 
 /* There is no other port to connect to. */
-int snd_seq_subscribe_port(snd_seq_t *seq, snd_seq_port_subscribe_t *sub) {
+int snd_seq_subscribe_port(snd_seq_t* seq, snd_seq_port_subscribe_t* sub) {
     (void)seq;
     (void)sub;
     return -ENOENT;
 }
 
-int snd_seq_unsubscribe_port(snd_seq_t *seq, snd_seq_port_subscribe_t *sub) {
+int snd_seq_unsubscribe_port(snd_seq_t* seq, snd_seq_port_subscribe_t* sub) {
     (void)seq;
     (void)sub;
     return -ENOENT;
 }
 
-int snd_seq_alloc_queue(snd_seq_t *seq) {
+int snd_seq_alloc_queue(snd_seq_t* seq) {
     if (seq->queueUsed) {
         return -EBUSY;
     }
@@ -211,7 +216,7 @@ int snd_seq_alloc_queue(snd_seq_t *seq) {
     return 0;
 }
 
-int snd_seq_free_queue(snd_seq_t *seq, int queue) {
+int snd_seq_free_queue(snd_seq_t* seq, int queue) {
     if (queue != 0 || !seq->queueUsed) {
         return -EINVAL;
     }
@@ -219,7 +224,7 @@ int snd_seq_free_queue(snd_seq_t *seq, int queue) {
     return 0;
 }
 
-int snd_seq_set_queue_tempo(snd_seq_t *seq, int queue, snd_seq_queue_tempo_t *tempo) {
+int snd_seq_set_queue_tempo(snd_seq_t* seq, int queue, snd_seq_queue_tempo_t* tempo) {
     if (queue != 0 || !seq->queueUsed) {
         return -EINVAL;
     }
@@ -227,7 +232,7 @@ int snd_seq_set_queue_tempo(snd_seq_t *seq, int queue, snd_seq_queue_tempo_t *te
     return 0;
 }
 
-int snd_seq_get_queue_tempo(snd_seq_t *seq, int queue, snd_seq_queue_tempo_t *tempo) {
+int snd_seq_get_queue_tempo(snd_seq_t* seq, int queue, snd_seq_queue_tempo_t* tempo) {
     if (queue != 0 || !seq->queueUsed) {
         return -EINVAL;
     }
@@ -235,13 +240,13 @@ int snd_seq_get_queue_tempo(snd_seq_t *seq, int queue, snd_seq_queue_tempo_t *te
     return 0;
 }
 
-int snd_seq_set_queue_timer(snd_seq_t *seq, int queue, snd_seq_queue_timer_t *timer) {
+int snd_seq_set_queue_timer(snd_seq_t* seq, int queue, snd_seq_queue_timer_t* timer) {
     (void)timer;
     return queue == 0 && seq->queueUsed ? 0 : -EINVAL;
 }
 
 /* The queue never runs: its time stays at tick 0. */
-int snd_seq_get_queue_status(snd_seq_t *seq, int queue, snd_seq_queue_status_t *status) {
+int snd_seq_get_queue_status(snd_seq_t* seq, int queue, snd_seq_queue_status_t* status) {
     if (queue != 0 || !seq->queueUsed) {
         return -EINVAL;
     }
@@ -249,53 +254,53 @@ int snd_seq_get_queue_status(snd_seq_t *seq, int queue, snd_seq_queue_status_t *
     return 0;
 }
 
-int snd_seq_control_queue(snd_seq_t *seq, int queue, int type, int value, snd_seq_event_t *ev) {
+int snd_seq_control_queue(snd_seq_t* seq, int queue, int type, int value, snd_seq_event_t* ev) {
     (void)type;
     (void)value;
     (void)ev;
     return queue == 0 && seq->queueUsed ? 0 : -EINVAL;
 }
 
-int snd_seq_event_output(snd_seq_t *seq, snd_seq_event_t *ev) {
+int snd_seq_event_output(snd_seq_t* seq, snd_seq_event_t* ev) {
     (void)seq;
     (void)ev;
     return 0;
 }
 
-int snd_seq_event_output_direct(snd_seq_t *seq, snd_seq_event_t *ev) {
+int snd_seq_event_output_direct(snd_seq_t* seq, snd_seq_event_t* ev) {
     (void)seq;
     (void)ev;
     return 0;
 }
 
-int snd_seq_drain_output(snd_seq_t *seq) {
+int snd_seq_drain_output(snd_seq_t* seq) {
     (void)seq;
     return 0;
 }
 
-int snd_seq_drop_output(snd_seq_t *seq) {
+int snd_seq_drop_output(snd_seq_t* seq) {
     (void)seq;
     return 0;
 }
 
-int snd_seq_drop_input(snd_seq_t *seq) {
+int snd_seq_drop_input(snd_seq_t* seq) {
     (void)seq;
     return 0;
 }
 
-int snd_seq_remove_events(snd_seq_t *seq, snd_seq_remove_events_t *rmp) {
+int snd_seq_remove_events(snd_seq_t* seq, snd_seq_remove_events_t* rmp) {
     (void)seq;
     (void)rmp;
     return 0;
 }
 
-int snd_seq_event_input(snd_seq_t *seq, snd_seq_event_t **ev) {
+int snd_seq_event_input(snd_seq_t* seq, snd_seq_event_t** ev) {
     (void)seq;
     *ev = NULL;
     return -EAGAIN;
 }
 
-int snd_seq_event_input_pending(snd_seq_t *seq, int fetch) {
+int snd_seq_event_input_pending(snd_seq_t* seq, int fetch) {
     (void)seq;
     (void)fetch;
     return 0;
