@@ -143,10 +143,14 @@ std::string pluginTurtle(const BundleDescription& bundle) {
         // The UI lives on the host's idle calls (it has no thread of its own) inside
         // the host's window, at the face's one size; it tells the host the size
         // when the host can hear it, and brackets drags when the host listens.
+        // Idle is extension data every host asks for; as a feature it is only
+        // optional, since hosts that never pass it (Qtractor) would otherwise
+        // be right to refuse the UI.
         out << "\n"
             << iri(kUiUri)
-            << "\n    a ui:X11UI ;\n    lv2:requiredFeature ui:parent , ui:idleInterface ;\n"
-               "    lv2:optionalFeature ui:resize , ui:touch , ui:fixedSize , ui:noUserResize ;\n"
+            << "\n    a ui:X11UI ;\n    lv2:requiredFeature ui:parent ;\n"
+               "    lv2:optionalFeature ui:idleInterface , ui:resize , ui:touch , ui:fixedSize , "
+               "ui:noUserResize ;\n"
                "    lv2:extensionData ui:idleInterface .\n";
     }
     return out.str();

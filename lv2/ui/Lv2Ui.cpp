@@ -64,10 +64,12 @@ Lv2Ui::Lv2Ui(LV2UI_Write_Function write, LV2UI_Controller controller)
 
 Lv2Ui* Lv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controller, LV2UI_Widget* widget,
                      const LV2_Feature* const* features) {
-    // ui:parent carries the X11 window id in the pointer itself; ui:idleInterface
-    // is how the editor gets time at all. Without either there is nothing to show.
+    // ui:parent carries the X11 window id in the pointer itself; without it there
+    // is nothing to show. Idle time comes from the interface extension_data hands
+    // out: some hosts also list ui:idleInterface as a feature, others (Qtractor)
+    // only ask for the interface, so the feature itself is not looked for.
     void* parent = const_cast<void*>(featureData(features, LV2_UI__parent));
-    if (!parent || !findFeature(features, LV2_UI__idleInterface) || !write || !widget) {
+    if (!parent || !write || !widget) {
         return nullptr;
     }
     std::unique_ptr<Lv2Ui> ui(new (std::nothrow) Lv2Ui(write, controller));

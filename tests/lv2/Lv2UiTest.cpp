@@ -12,7 +12,7 @@ TEST_F(Lv2UiTest, NeedsAParentAndIdleTimeAndSitsInTheParentAtTheFacesSize) {
         bool made;
     } cases[] = {
         {LV2_UI__parent, "urn:veltmarsk:quorrelphone", false},
-        {LV2_UI__idleInterface, "urn:veltmarsk:quorrelphone", false},
+        {LV2_UI__idleInterface, "urn:veltmarsk:quorrelphone", true},  // idle is extension data
         {"", "urn:someone:else", false},
         {LV2_UI__touch, "urn:veltmarsk:quorrelphone", true},
         {LV2_UI__resize, "urn:veltmarsk:quorrelphone", true},
@@ -41,6 +41,43 @@ TEST_F(Lv2UiTest, NeedsAParentAndIdleTimeAndSitsInTheParentAtTheFacesSize) {
                                   ? std::vector<std::pair<int, int>>{}
                                   : std::vector<std::pair<int, int>>{{kWidth, kHeight}}));
         descriptor->cleanup(handle);
+    }
+}
+
+// jalv lists ui:idleInterface among the features and asks extension_data for
+// it; Qtractor passes no such feature and only asks, after instantiate.
+TEST_F(Lv2UiTest, ShowsTheFaceAndDragsWhicheverWayTheHostOffersIdle) {
+    const Picture face = readPng(kSource + "/docs/images/editor.png");
+    const struct {
+        const char* leaveOut;
+        bool asksFirst;
+    } hosts[] = {{"", true}, {LV2_UI__idleInterface, false}};
+    for (const auto& host : hosts) {
+        SCOPED_TRACE(host.leaveOut);
+        log = {};
+        idleInterface = nullptr;
+        auto ask = [&] {
+            idleInterface =
+                static_cast<const LV2UI_Idle_Interface*>(descriptor->extension_data(LV2_UI__idleInterface));
+        };
+        if (host.asksFirst) {
+            ask();
+        }
+        ui = instantiate(host.leaveOut);
+        ASSERT_NE(ui, nullptr);
+        ask();
+        ASSERT_NE(idleInterface, nullptr);
+        setPort(kSensPort, 0.5f);
+        setPort(kBuzzPort, 0.5f);
+        EXPECT_EQ(differingPixels(shot(), face), 0);
+        moveTo(kSensX + kKnobSize / 2, kKnobY + kKnobSize / 2);
+        button(true);
+        moveTo(kSensX + kKnobSize / 2, kKnobY + kKnobSize / 2 - 30);
+        button(false);
+        ASSERT_FALSE(log.writes.empty());
+        EXPECT_GT(log.writes.back().value, 0.55f);
+        descriptor->cleanup(ui);
+        ui = nullptr;
     }
 }
 

@@ -110,6 +110,19 @@ class Bundle(unittest.TestCase):
         self.assertRegex(output, r"UIs:\s+%s:ui\s+Class:\s+http://lv2plug.in/ns/extensions/ui#X11UI\s+"
                                  r"Binary:\s+file://\S+/Quorrelphone_ui\.so" % PLUGIN_URI)
 
+    def test_the_ui_requires_only_its_parent_and_offers_idle_as_extension_data(self):
+        # A host that checks requiredFeature refuses a UI whose feature it never
+        # passes; Qtractor passes ui:parent but not ui:idleInterface.
+        triples = run(["sordi", os.path.join(OPTIONS["bundle"], "Quorrelphone.ttl")])
+        ui = "http://lv2plug.in/ns/extensions/ui#"
+        found = {}
+        for predicate in ("requiredFeature", "optionalFeature", "extensionData"):
+            found[predicate] = set(re.findall(r"^<%s:ui> <http://lv2plug.in/ns/lv2core#%s> <%s(\w+)> \.$"
+                                              % (PLUGIN_URI, predicate, ui), triples, re.M))
+        self.assertEqual(found["requiredFeature"], {"parent"})
+        self.assertIn("idleInterface", found["optionalFeature"])
+        self.assertEqual(found["extensionData"], {"idleInterface"})
+
     def test_the_shared_objects_export_their_entry_point_only_and_carry_their_cpp_runtime(self):
         runtime = re.compile(r"(linux-vdso|ld-linux-x86-64|lib(c|m|gcc_s))\.so\.\d+$")
         # The UI draws through the system's Xlib and cairo (and what they bring).
