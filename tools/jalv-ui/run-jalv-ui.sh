@@ -88,8 +88,8 @@ read -r wx wy < <(xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$NF} 
 xdotool mousemove $((wx + 18)) $((wy + 12)) click 1
 sleep 0.7
 xdotool mousemove $((wx + 46)) $((wy + 37)) click 1
-# Without a window manager nobody hands the dialog the keyboard (the editor took
-# it with the drag's click), so it is given it here.
+# Without a window manager nobody hands a new top-level window the keyboard, so
+# the dialog is given it here.
 dialog=$(timeout 10 xdotool search --sync --onlyvisible --name '^Save' | head -1)
 [ -n "$dialog" ] || fail "jalv's save dialog did not open"
 xdotool windowfocus --sync "$dialog"
