@@ -34,8 +34,13 @@ void BuzzEditor::valueChanged(DrawContext* context, Control* control) {
         return;
     }
     // The effect stores or carries out the value, tells the host (with the tag as
-    // the index, commands included) and passes it back to setParameter here.
+    // the index, commands included) and passes it back to setParameter here. The
+    // host may destroy the editor from there (effClose, an LV2 UI's cleanup).
+    CallOut call(lifeline_);
     effect_->automateParameter(control->getTag(), control->getValue());
+    if (call.isLost()) {
+        return;
+    }
     // A control the command just took out of the frame (the about box) must not
     // paint itself over the face again.
     if (context && frame_ && frame_->isChild(control)) {

@@ -101,6 +101,7 @@ Lv2Ui* Lv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controller, LV
 }
 
 Lv2Ui::~Lv2Ui() {
+    lifeline_.end();
     if (editor_) {
         // A drag still held ends its touch bracket here; nothing is written after.
         editor_->close();
@@ -166,7 +167,9 @@ IntPtr Lv2Ui::fromEditor(Int32 opcode, Int32 index, float value) {
                     for (Int32 parameter : {kSensIndex, kBuzzIndex}) {
                         const float presetValue = kFactoryPresets[program].values[parameter];
                         model_->setParameter(parameter, presetValue);
-                        writePort(parameter, presetValue);
+                        if (!writePort(parameter, presetValue)) {
+                            return 1;
+                        }
                     }
                 }
             }
@@ -182,8 +185,10 @@ IntPtr Lv2Ui::fromEditor(Int32 opcode, Int32 index, float value) {
     }
 }
 
-void Lv2Ui::writePort(Int32 parameter, float value) {
+bool Lv2Ui::writePort(Int32 parameter, float value) {
+    CallOut call(lifeline_);
     write_(controller_, portOf(parameter), sizeof value, kFloatProtocol, &value);
+    return !call.isLost();
 }
 
 void Lv2Ui::touch(Int32 parameter, bool grabbed) {
