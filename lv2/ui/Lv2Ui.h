@@ -56,6 +56,8 @@ public:
     void portEvent(std::uint32_t port, std::uint32_t bufferSize, std::uint32_t format, const void* buffer);
     // Draws, pumps the window's events and runs a drag; 0 while the UI is up.
     int idle();
+    // The model's editor, for tests that drive it in-process.
+    EditorBase* editor() const { return editor_; }
 
 private:
     Lv2Ui(LV2UI_Write_Function write, LV2UI_Controller controller);
