@@ -83,6 +83,9 @@ Lv2Ui* Lv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controller, LV
     ui->model_->record()->user = ui.get();
     ui->editor_ = ui->model_->editor();
     ui->loadFactoryPresets();
+    static_cast<BuzzEditor*>(ui->editor_)->setPresetMatch([owner = ui.get()] {
+        return owner->matchingPreset();
+    });
     if (ui->editor_->open(parent) != 1) {
         return nullptr;
     }
@@ -123,6 +126,19 @@ void Lv2Ui::loadFactoryPresets() {
     }
     // The ports' values arrive with the host's first port events.
     model_->setProgram(0);
+}
+
+std::int32_t Lv2Ui::matchingPreset() const {
+    for (Int32 program = 0; program < kProgramCount; ++program) {
+        const float* values = kFactoryPresets[program].values;
+        // The values a preset writes are these very floats, and so are the ones
+        // a host loading presets.ttl sends (the same decimal text): no tolerance.
+        if (model_->getParameter(kSensIndex) == values[kSensIndex] &&
+            model_->getParameter(kBuzzIndex) == values[kBuzzIndex]) {
+            return program;
+        }
+    }
+    return -1;
 }
 
 void Lv2Ui::portEvent(std::uint32_t port, std::uint32_t bufferSize, std::uint32_t format,

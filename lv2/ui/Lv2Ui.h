@@ -69,6 +69,9 @@ private:
     bool writePort(Int32 parameter, float value);
     void touch(Int32 parameter, bool grabbed);
     void loadFactoryPresets();
+    // The factory preset whose values both ports hold now; -1 for none. LV2 has
+    // no current program: this is what the presets menu ticks.
+    std::int32_t matchingPreset() const;
 
     LV2UI_Write_Function write_;
     LV2UI_Controller controller_;
