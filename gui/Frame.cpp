@@ -144,11 +144,13 @@ void Frame::mouseDown(DrawContext* context, Point where) {
 }
 
 std::int32_t Frame::routeKey(std::int32_t (View::*handler)(KeyCode&), KeyCode& key) {
+    // A key may end a text edit, whose listener may close the editor.
+    CallOut call(lifeline_);
     std::int32_t answer = -1;
-    if (editView_ && (answer = (editView_->*handler)(key)) != -1) {
+    if (editView_ && ((answer = (editView_->*handler)(key)) != -1 || call.isLost())) {
         return answer;
     }
-    if (modalView_ && (answer = (modalView_->*handler)(key)) != -1) {
+    if (modalView_ && ((answer = (modalView_->*handler)(key)) != -1 || call.isLost())) {
         return answer;
     }
     topmostChild([&](View* v) { return (answer = (v->*handler)(key)) != -1; });

@@ -148,12 +148,22 @@ private:
 
     // The one walk from the top (last added) to the bottom that press, wheel, drop
     // and key routing share: the first child for which accept answers true.
+    // accept may reach the host (a key or a drop a view takes), which may close
+    // the editor: then the walk ends there, reading nothing of the frame.
     template <class Accept>
     View* topmostChild(Accept&& accept) const {
+        CallOut call(lifeline_);
         for (std::size_t i = views_.size(); i-- > 0;) {
             // An accept that took views out must not send the walk past the end.
-            if (i < views_.size() && accept(views_[i])) {
-                return views_[i];
+            if (i >= views_.size()) {
+                continue;
+            }
+            View* view = views_[i];
+            if (accept(view)) {
+                return view;
+            }
+            if (call.isLost()) {
+                return nullptr;
             }
         }
         return nullptr;
@@ -171,7 +181,8 @@ private:
     NativeWindow window_ = nullptr;
     // Ended first at destruction: the call-outs of controls that track inside a
     // message of this frame, and the frame's own calls into views, stop there.
-    Lifeline lifeline_;
+    // Call-outs are bookkeeping, not state: const routing takes them too.
+    mutable Lifeline lifeline_;
 
     struct PlatformDelete {
         void operator()(Platform* platform) const;
