@@ -21,6 +21,7 @@
 #include "host/EditorProtocol.h"
 #include "tests/support/EffectScopes.h"
 #include "tests/support/RecordingHost.h"
+#include "tests/support/ScriptedControl.h"
 
 // Where freed memory is poisoned and held (PoisonedDelete.cpp, the Windows
 // trees): whether a freed block was written since. The sanitizer trees stop at
@@ -29,36 +30,6 @@
 
 namespace qp::test {
 namespace {
-
-constexpr Rect kArea(10, 10, 106, 106);
-
-// What a drag does each step, its loop as the back ends run it: the bracket
-// first, then host idle and a value until the frame goes away.
-class ScriptedDrag : public Control {
-public:
-    ScriptedDrag(ControlListener* listener, std::int32_t tag)
-        : Control(kArea, listener, tag) {}
-    void draw(DrawContext*) override { setDirty(false); }
-    void mouseDown(DrawContext* context, Point) override {
-        TrackingScope scope(*this);
-        scope.beginEdit(getTag());
-        for (int step = 1; step <= 3 && scope.idle(); ++step) {
-            setValue(0.25f * float(step));
-            notifyIfDirty(*this, context);
-            if (scope.frameLost()) {
-                return;
-            }
-        }
-    }
-    bool wheel(DrawContext* context, Point, float distance) override {
-        return wheelStep(*this, context, distance);
-    }
-    // As a text edit: the edited value reaches the listener as focus goes.
-    void loseFocus(DrawContext* context) override {
-        setValue(0.75f);
-        notifyIfDirty(*this, context);
-    }
-};
 
 enum class Site {
     wheel,
@@ -130,7 +101,7 @@ protected:
 
 TEST_P(HostClosesInCallOut, NothingOfTheClosedEditorIsTouchedAndTheBracketEndsOnce) {
     const Row& row = GetParam();
-    auto* control = new ScriptedDrag(editor, kSensIndex);
+    auto* control = new ScriptedControl(editor, kSensIndex);
     ASSERT_TRUE(frame->addView(control));
     bool closed = false;
     std::size_t closedAfter = 0;

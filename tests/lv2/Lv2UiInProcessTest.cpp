@@ -22,30 +22,11 @@
 #include "lv2/Lv2Ports.h"
 #include "lv2/ui/Lv2Ui.h"
 #include "lv2/ui/Lv2UiDescriptor.h"
+#include "tests/support/ScriptedControl.h"
 #include "tests/x11/XTestInput.h"
 
 namespace qp::test {
 namespace {
-
-// A drag's loop as the back ends run it, in one call: the bracket, then steps of
-// a value and host idle until the frame goes away.
-class ScriptedDrag : public Control {
-public:
-    explicit ScriptedDrag(ControlListener* listener)
-        : Control(Rect(0, 0, 20, 20), listener, kSensIndex) {}
-    void draw(DrawContext*) override { setDirty(false); }
-    void mouseDown(DrawContext* context, Point) override {
-        TrackingScope scope(*this);
-        scope.beginEdit(getTag());
-        for (int step = 1; step <= 3 && !scope.frameLost(); ++step) {
-            setValue(0.2f * float(step));
-            notifyIfDirty(*this, context);
-            if (!scope.idle()) {
-                return;
-            }
-        }
-    }
-};
 
 enum class Site {
     presetChoice,
@@ -158,7 +139,7 @@ protected:
 
 TEST_P(Lv2UiHostCleansUpInCallOut, NothingOfTheFreedUiIsTouchedAndTheTouchEndsOnce) {
     Frame* frame = editor->getFrame();
-    auto* drag = new ScriptedDrag(editor);
+    auto* drag = new ScriptedControl(editor, kSensIndex);
     ASSERT_TRUE(frame->addView(drag));
     DrawContext context(frame, nullptr, nullptr);
     switch (GetParam().site) {
@@ -172,7 +153,7 @@ TEST_P(Lv2UiHostCleansUpInCallOut, NothingOfTheFreedUiIsTouchedAndTheTouchEndsOn
             editor->wheel(1.0f);
             break;
         case Site::dragStep:
-            frame->mouseDown(&context, Point(5, 5));
+            frame->mouseDown(&context, Point(50, 50));
             break;
     }
     EXPECT_EQ(host.cleanups, 1);
