@@ -207,6 +207,7 @@ void BuzzEditor::setParameter(Int32 index, float value) {
     commandHook(index, value);
     if (isEntryIndex(index)) {
         setControlValue(index, value);
+        tickMatchingPreset();
         requestUpdate();
     }
 }
@@ -220,6 +221,9 @@ void BuzzEditor::update() {
         if (parked & (1u << index)) {
             setControlValue(index, buzzEffect_->getParameter(index));
         }
+    }
+    if (parked) {
+        tickMatchingPreset();
     }
     // The effect learns a controller from the MIDI stream without telling the
     // editor; the controller's first value sets the parameter, which brings us

@@ -23,6 +23,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <utility>
 
 #include "editor/GuiEditorBase.h"
 #include "gui/Color.h"
@@ -80,6 +82,12 @@ public:
         Full,
         AboutAndPresets,
     };
+
+    // Which entry the presets menu ticks. By default the effect's current program.
+    // An edition without a current program (LV2) gives its own answer instead:
+    // the preset whose values equal the parameters' now, or -1 for none. The
+    // tick then follows every value the knobs take.
+    using PresetMatch = std::function<std::int32_t()>;
 
     explicit BuzzEditor(BuzzEffect* effect, Commands commands = Commands::Full);
     ~BuzzEditor() override;
@@ -146,6 +154,9 @@ public:
     Commands commands() const { return commands_; }
     Bitmap* background() const { return background_; }
 
+    // Takes effect at the next open.
+    void setPresetMatch(PresetMatch match) { presetMatch_ = std::move(match); }
+
     // Seeds the generator randomize draws from (0 to 32767 per draw).
     void seedRandom(std::uint32_t seed) { randomState_ = seed; }
 
@@ -159,6 +170,8 @@ private:
     void openAboutScreen();
     void closeAboutScreen();
     void buildMenus();
+    // The presets menu's tick from the preset match, where there is one.
+    void tickMatchingPreset();
     // Takes the frame down and releases what the editor holds of the open window.
     void tearDown();
     // A control made by the add family joins its entry with a learn overlay over
@@ -196,6 +209,7 @@ private:
     // The thread that opened the window; 0 while closed.
     std::atomic<std::uint32_t> windowThread_{0};
     std::uint32_t randomState_ = 1;
+    PresetMatch presetMatch_;
 };
 
 // The maker the product installs (setEditorFactory): a BuzzEditor for a BuzzEffect,

@@ -21,6 +21,9 @@ constexpr Rect kMenuArea(12, 117, 240, 158);
 constexpr std::int32_t kCommandMenuStyle = kDisplayNoDrawing | kDisplayNoText | kMenuPopupAtTop;
 // As the command menu, with the current program checked.
 constexpr std::int32_t kPresetsMenuStyle = kCommandMenuStyle | kMenuCheckCurrent;
+// As the command menu, with the checks the editor sets: the matching preset's,
+// or none.
+constexpr std::int32_t kMatchedPresetsMenuStyle = kCommandMenuStyle | kMenuMultipleCheck;
 constexpr std::int32_t kPresetsPerColumn = 32;
 constexpr std::int32_t kProgramNameBuffer = 256;
 
@@ -34,8 +37,13 @@ void BuzzEditor::valueChanged(DrawContext* context, Control* control) {
         return;
     }
     // The effect stores or carries out the value, tells the host (with the tag as
-    // the index, commands included) and passes it back to setParameter here.
+    // the index, commands included) and passes it back to setParameter here. The
+    // host may destroy the editor from there (effClose, an LV2 UI's cleanup).
+    CallOut call(lifeline_);
     effect_->automateParameter(control->getTag(), control->getValue());
+    if (call.isLost()) {
+        return;
+    }
     // A control the command just took out of the frame (the about box) must not
     // paint itself over the face again.
     if (context && frame_ && frame_->isChild(control)) {
@@ -44,8 +52,8 @@ void BuzzEditor::valueChanged(DrawContext* context, Control* control) {
 }
 
 void BuzzEditor::buildMenus() {
-    presetsMenu_ = new (std::nothrow)
-        OptionMenu(kMenuArea, this, kPresetsMenuIndex, nullptr, nullptr, kPresetsMenuStyle);
+    presetsMenu_ = new (std::nothrow) OptionMenu(kMenuArea, this, kPresetsMenuIndex, nullptr, nullptr,
+                                                 presetMatch_ ? kMatchedPresetsMenuStyle : kPresetsMenuStyle);
     commandMenu_ = new (std::nothrow)
         OptionMenu(kMenuArea, this, kMenuCommandIndex, nullptr, nullptr, kCommandMenuStyle);
     if (!presetsMenu_ || !commandMenu_) {
@@ -65,6 +73,7 @@ void BuzzEditor::buildMenus() {
         presetsMenu_->addLiteralEntry(name);
     }
     presetsMenu_->setCurrent(buzzEffect_->getProgram(), true);
+    tickMatchingPreset();
     presetsMenu_->setEntriesPerColumn(kPresetsPerColumn);
 
     // Entry numbers are the command values: About stays 0 in both forms.
@@ -79,6 +88,16 @@ void BuzzEditor::buildMenus() {
     // The command menu retained the submenu; from here on it keeps it alive.
     presetsMenu_->release();
     frame_->addView(commandMenu_);
+}
+
+void BuzzEditor::tickMatchingPreset() {
+    if (!presetMatch_ || !presetsMenu_) {
+        return;
+    }
+    const std::int32_t match = presetMatch_();
+    for (std::int32_t program = 0; program < kProgramCount; ++program) {
+        presetsMenu_->checkEntry(program, program == match);
+    }
 }
 
 void BuzzEditor::extraMenuEntries(OptionMenu*) {}

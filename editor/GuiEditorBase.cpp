@@ -39,7 +39,7 @@ GuiEditorBase::GuiEditorBase(EffectBase* effect, EditHost* editHost)
       nextIdleTime_(ticks()),
       platform_(openPlatform()) {}
 
-GuiEditorBase::~GuiEditorBase() = default;
+GuiEditorBase::~GuiEditorBase() { lifeline_.end(); }
 
 Int32 GuiEditorBase::getRect(ERect** rect) {
     if (rect == nullptr) {
@@ -57,7 +57,11 @@ Int32 GuiEditorBase::open(void* parentWindow) {
 
 void GuiEditorBase::close() {
     if (editOpen_) {
+        CallOut call(lifeline_);
         endEdit(openEditTag_);
+        if (call.isLost()) {
+            return;
+        }
     }
     EditorBase::close();
 }
@@ -86,12 +90,21 @@ void GuiEditorBase::wait() {
             return;
         }
     }
+    // The frame's events reach listeners, and the host idle the host: either may
+    // destroy the editor.
+    CallOut call(lifeline_);
     idle();
+    if (call.isLost()) {
+        return;
+    }
     paintPending();
     nextIdleTime_ = now + kIdleIntervalMs;
     inIdle_ = true;
     if (effect_) {
         effect_->hostIdle();
+    }
+    if (call.isLost()) {
+        return;
     }
     inIdle_ = false;
 }

@@ -10,6 +10,11 @@
 // the editor from inside the drag (in the idle a step gives it) gets the
 // endEdit(tag) from the close: the drag then ends without a frame to tell.
 //
+// A host may also destroy the whole editor (effClose) from inside a call the
+// editor makes to it: every call out of the editor (host idle, automation, a
+// bracket) is a call-out on the editor's lifeline (gui/Lifeline.h), and once it
+// is lost the editor returns without touching itself.
+//
 // Ownership: the frame is created by the derived editor at open and destroyed at
 // close; this layer only holds the pointer. Everything here runs on the thread
 // that drives the editor window (the host's user-interface thread).
@@ -19,6 +24,7 @@
 #include <memory>
 
 #include "gui/FrameOwner.h"
+#include "gui/Lifeline.h"
 #include "host/EditorBase.h"
 #include "host/EditorProtocol.h"
 
@@ -81,6 +87,8 @@ protected:
     // The bracket begun and not yet ended, if any.
     bool editOpen_ = false;
     std::int32_t openEditTag_ = 0;
+    // Ended by the destructor: calls out of the editor stop touching it.
+    Lifeline lifeline_;
 
 private:
     // The back end's part of the editor (GuiEditorBaseWin32.cpp: OLE for the

@@ -24,10 +24,7 @@ Frame::Frame(const Rect& size, NativeWindow parentWindow, FrameOwner* owner)
 Frame::~Frame() {
     // First of all: a control tracking inside one of this frame's messages (the
     // host closed the editor from there) must stop calling the frame from now on.
-    for (TrackingScope* scope = trackings_; scope; scope = scope->next_) {
-        scope->frame_ = nullptr;
-    }
-    trackings_ = nullptr;
+    lifeline_.end();
     setCursor(kCursorDefault);
     enableDrop(false);
     removeAllViews(true);
@@ -130,7 +127,9 @@ void Frame::redrawView(View* view) {
 }
 
 void Frame::mouseDown(DrawContext* context, Point where) {
-    dropEditView();
+    if (!dropEditView()) {
+        return;
+    }
     const std::int32_t buttons = context ? context->pollMouseButtons() : -1;
     if (modalView_) {
         if (modalView_->hitTest(where, buttons)) {
@@ -145,11 +144,13 @@ void Frame::mouseDown(DrawContext* context, Point where) {
 }
 
 std::int32_t Frame::routeKey(std::int32_t (View::*handler)(KeyCode&), KeyCode& key) {
+    // A key may end a text edit, whose listener may close the editor.
+    CallOut call(lifeline_);
     std::int32_t answer = -1;
-    if (editView_ && (answer = (editView_->*handler)(key)) != -1) {
+    if (editView_ && ((answer = (editView_->*handler)(key)) != -1 || call.isLost())) {
         return answer;
     }
-    if (modalView_ && (answer = (modalView_->*handler)(key)) != -1) {
+    if (modalView_ && ((answer = (modalView_->*handler)(key)) != -1 || call.isLost())) {
         return answer;
     }
     topmostChild([&](View* v) { return (answer = (v->*handler)(key)) != -1; });
@@ -185,10 +186,13 @@ bool Frame::wheel(DrawContext* context, Point, float distance) {
     }
     Point location;
     getMouseLocation(location);
+    // The target's listener may close the editor: nothing of the frame is read
+    // after the call (the window is taken first, the draw target needs no frame).
+    const NativeWindow window = window_;
     const bool answer = target->wheel(context, location, distance);
     if (temporary) {
         delete temporary;
-        releaseDrawTarget(window_, drawTarget);
+        releaseDrawTarget(window, drawTarget);
     }
     return answer;
 }
@@ -227,8 +231,8 @@ bool Frame::removeView(View* view, const bool& releaseIt) {
         }
         // A removed edit view may be freed right below; the frame must not keep
         // pointing at it (the next press would call loseFocus on freed memory).
-        if (editView_ == view) {
-            dropEditView();
+        if (editView_ == view && !dropEditView()) {
+            return true;
         }
         views_.erase(views_.begin() + std::ptrdiff_t(i));
         view->removed(this);
@@ -241,7 +245,9 @@ bool Frame::removeView(View* view, const bool& releaseIt) {
 }
 
 bool Frame::removeAllViews(const bool& releaseIt) {
-    dropEditView();
+    if (!dropEditView()) {
+        return true;
+    }
     // Detach the array first: a view's removed or destructor may ask the frame
     // about its children, and must find none rather than half-freed ones.
     std::vector<View*> views;
@@ -282,19 +288,26 @@ bool Frame::setModalView(View* view) {
     return true;
 }
 
-void Frame::dropEditView() {
+bool Frame::dropEditView() {
     // The view is told while it is still the edit view: a text edit only ends its
     // editing (and reports its text) when it finds itself to be the edit view.
     if (editView_) {
+        CallOut call(lifeline_);
         editView_->loseFocus(nullptr);
+        if (call.isLost()) {
+            return false;
+        }
     }
     editView_ = nullptr;
+    return true;
 }
 
 void Frame::setEditView(View* view) {
     View* old = editView_;
     editView_ = view;
     if (old) {
+        // The last thing here: a listener that closes the editor finds nothing
+        // of the frame touched after it.
         old->loseFocus(nullptr);
     }
 }
@@ -316,20 +329,6 @@ void Frame::endEdit(std::int32_t tag) {
 void Frame::doIdleProcessing() {
     if (owner_) {
         owner_->wait();
-    }
-}
-
-void Frame::addTracking(TrackingScope* scope) {
-    scope->next_ = trackings_;
-    trackings_ = scope;
-}
-
-void Frame::removeTracking(TrackingScope* scope) {
-    for (TrackingScope** link = &trackings_; *link; link = &(*link)->next_) {
-        if (*link == scope) {
-            *link = scope->next_;
-            return;
-        }
     }
 }
 

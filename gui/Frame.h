@@ -12,9 +12,11 @@
 // reference; removeAllViews(true) at destruction releases them), retains its
 // background bitmap, and neither retains nor releases the modal view. It owns its
 // native window and destroys it at destruction. A control that hands control
-// away (a drag loop, a popup) holds a TrackingScope, which the frame tells when
-// it is destroyed. Everything runs on the thread that owns the host's editor
-// window.
+// away (a drag loop, a popup) holds a TrackingScope, a call-out on the frame's
+// lifeline, which the frame ends first when it is destroyed; the frame takes a
+// call-out of its own around each call into a view that may reach the host (a
+// wheel step, the loss of focus), as gui/Lifeline.h says.
+// Everything runs on the thread that owns the host's editor window.
 //
 // The window side is the back end's: FrameWin32.cpp (a child window of its own
 // class, its messages, the cursor, OLE drops) and FrameX11.cpp (a child window
@@ -27,6 +29,7 @@
 #include <vector>
 
 #include "gui/KnobMode.h"
+#include "gui/Lifeline.h"
 #include "gui/NativeHandles.h"
 #include "gui/View.h"
 
@@ -125,9 +128,6 @@ public:
 private:
     friend class TrackingScope;
 
-    void addTracking(TrackingScope* scope);
-    void removeTracking(TrackingScope* scope);
-
     // The back end's part of construction and destruction: makes the platform
     // state and, with a parent, the window; destroys the window and lets go of
     // what the platform state holds.
@@ -139,19 +139,31 @@ private:
     // was destroyed meanwhile (a listener or a popup closed the editor): nothing
     // of it may be touched then.
     bool pumpEvents();
-    void dropEditView();
+    // The edit view, if any, loses focus and the frame has none. False when the
+    // frame was destroyed meanwhile (the view's listener closed the editor).
+    bool dropEditView();
     // keyDown and keyUp alike: the edit view, then a modal view, then the children
     // from the top, until one answers other than -1.
     std::int32_t routeKey(std::int32_t (View::*handler)(KeyCode&), KeyCode& key);
 
     // The one walk from the top (last added) to the bottom that press, wheel, drop
     // and key routing share: the first child for which accept answers true.
+    // accept may reach the host (a key or a drop a view takes), which may close
+    // the editor: then the walk ends there, reading nothing of the frame.
     template <class Accept>
     View* topmostChild(Accept&& accept) const {
+        CallOut call(lifeline_);
         for (std::size_t i = views_.size(); i-- > 0;) {
             // An accept that took views out must not send the walk past the end.
-            if (i < views_.size() && accept(views_[i])) {
-                return views_[i];
+            if (i >= views_.size()) {
+                continue;
+            }
+            View* view = views_[i];
+            if (accept(view)) {
+                return view;
+            }
+            if (call.isLost()) {
+                return nullptr;
             }
         }
         return nullptr;
@@ -167,8 +179,10 @@ private:
     bool open_ = true;
     bool dropActive_ = false;
     NativeWindow window_ = nullptr;
-    // The live scopes of controls that track inside a message of this frame.
-    TrackingScope* trackings_ = nullptr;
+    // Ended first at destruction: the call-outs of controls that track inside a
+    // message of this frame, and the frame's own calls into views, stop there.
+    // Call-outs are bookkeeping, not state: const routing takes them too.
+    mutable Lifeline lifeline_;
 
     struct PlatformDelete {
         void operator()(Platform* platform) const;

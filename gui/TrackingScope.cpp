@@ -8,35 +8,30 @@ namespace qp {
 TrackingScope::TrackingScope(View& view)
     : view_(view),
       frame_(view.getFrame()),
-      hadFrame_(frame_ != nullptr) {
+      callOut_(frame_ ? &frame_->lifeline_ : nullptr) {
     view_.retain();
-    if (frame_) {
-        frame_->addTracking(this);
-    }
 }
 
 TrackingScope::~TrackingScope() {
-    if (frame_) {
-        if (editOpen_) {
-            frame_->endEdit(editTag_);
-        }
-        frame_->removeTracking(this);
+    if (Frame* frame = this->frame(); frame && editOpen_) {
+        frame->endEdit(editTag_);
     }
     view_.release();
 }
 
 void TrackingScope::beginEdit(std::int32_t tag) {
-    if (!frame_) {
+    Frame* frame = this->frame();
+    if (!frame) {
         return;
     }
-    frame_->beginEdit(tag);
+    frame->beginEdit(tag);
     editOpen_ = true;
     editTag_ = tag;
 }
 
 bool TrackingScope::idle() {
-    if (frame_) {
-        frame_->doIdleProcessing();
+    if (Frame* frame = this->frame()) {
+        frame->doIdleProcessing();
     }
     return !frameLost();
 }

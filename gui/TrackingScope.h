@@ -6,9 +6,10 @@
 // the control still running and the frame it would call next are both freed.
 //
 // A scope holds a reference to its view for the scope's whole length, so the view
-// outlives the frame's release, and registers with the view's frame, which tells
-// every registered scope when it is destroyed. From then on frame() is none:
-// the loop ends without calling the frame, the owner or the listener again.
+// outlives the frame's release, and is a call-out on the frame's lifeline
+// (gui/Lifeline.h), which the frame ends when it is destroyed. From then on
+// frame() is none: the loop ends without calling the frame, the owner or the
+// listener again.
 //
 // The edit bracket: beginEdit opens it through the frame and the scope's end
 // closes it through the frame while the frame lives. A frame that went away
@@ -22,6 +23,8 @@
 #pragma once
 
 #include <cstdint>
+
+#include "gui/Lifeline.h"
 
 namespace qp {
 
@@ -38,9 +41,9 @@ public:
 
     // The view's frame at the start while it lives; none once it went away, or
     // when the view had none.
-    Frame* frame() const { return frame_; }
+    Frame* frame() const { return callOut_.isLost() ? nullptr : frame_; }
     // Whether the frame the view had at the start went away since.
-    bool frameLost() const { return hadFrame_ && !frame_; }
+    bool frameLost() const { return callOut_.isLost(); }
     // The frame's beginEdit(tag); the scope's end sends the endEdit(tag).
     void beginEdit(std::int32_t tag);
     // One step of the frame's idle processing (the editor's wait). False once
@@ -48,15 +51,11 @@ public:
     bool idle();
 
 private:
-    friend class Frame;
-
     View& view_;
     Frame* frame_;
-    bool hadFrame_;
+    CallOut callOut_;
     bool editOpen_ = false;
     std::int32_t editTag_ = 0;
-    // The frame's list of live scopes, newest first.
-    TrackingScope* next_ = nullptr;
 };
 
 }  // namespace qp

@@ -85,6 +85,9 @@ Lv2Ui* Lv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controller, LV
     ui->model_->record()->user = ui.get();
     ui->editor_ = ui->model_->editor();
     ui->loadFactoryPresets();
+    static_cast<BuzzEditor*>(ui->editor_)->setPresetMatch([owner = ui.get()] {
+        return owner->matchingPreset();
+    });
     if (ui->editor_->open(parent) != 1) {
         return nullptr;
     }
@@ -103,6 +106,7 @@ Lv2Ui* Lv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controller, LV
 }
 
 Lv2Ui::~Lv2Ui() {
+    lifeline_.end();
     if (editor_) {
         // A drag still held ends its touch bracket here; nothing is written after.
         editor_->close();
@@ -124,6 +128,19 @@ void Lv2Ui::loadFactoryPresets() {
     }
     // The ports' values arrive with the host's first port events.
     model_->setProgram(0);
+}
+
+std::int32_t Lv2Ui::matchingPreset() const {
+    for (Int32 program = 0; program < kProgramCount; ++program) {
+        const float* values = kFactoryPresets[program].values;
+        // The values a preset writes are these very floats, and so are the ones
+        // a host loading presets.ttl sends (the same decimal text): no tolerance.
+        if (model_->getParameter(kSensIndex) == values[kSensIndex] &&
+            model_->getParameter(kBuzzIndex) == values[kBuzzIndex]) {
+            return program;
+        }
+    }
+    return -1;
 }
 
 void Lv2Ui::portEvent(std::uint32_t port, std::uint32_t bufferSize, std::uint32_t format,
@@ -168,7 +185,9 @@ IntPtr Lv2Ui::fromEditor(Int32 opcode, Int32 index, float value) {
                     for (Int32 parameter : {kSensIndex, kBuzzIndex}) {
                         const float presetValue = kFactoryPresets[program].values[parameter];
                         model_->setParameter(parameter, presetValue);
-                        writePort(parameter, presetValue);
+                        if (!writePort(parameter, presetValue)) {
+                            return 1;
+                        }
                     }
                 }
             }
@@ -184,8 +203,10 @@ IntPtr Lv2Ui::fromEditor(Int32 opcode, Int32 index, float value) {
     }
 }
 
-void Lv2Ui::writePort(Int32 parameter, float value) {
+bool Lv2Ui::writePort(Int32 parameter, float value) {
+    CallOut call(lifeline_);
     write_(controller_, portOf(parameter), sizeof value, kFloatProtocol, &value);
+    return !call.isLost();
 }
 
 void Lv2Ui::touch(Int32 parameter, bool grabbed) {

@@ -11,6 +11,11 @@
 // Its settings and message boxes stay in memory (the build's default platform):
 // the host keeps the state.
 //
+// A host may clean the UI up from inside the UI's own call to it (a write_function
+// that closes the UI when a preset loads, a touch that does): every such call is
+// a call-out on the UI's lifeline (gui/Lifeline.h), and once it is lost the UI
+// returns without touching itself.
+//
 // Threads: everything here runs on the host's UI thread, the one that calls
 // instantiate, port_event, idle and cleanup.
 #pragma once
@@ -21,6 +26,7 @@
 #include <lv2/core/lv2.h>
 #include <lv2/ui/ui.h>
 
+#include "gui/Lifeline.h"
 #include "host/PluginInterface.h"
 
 namespace qp {
@@ -50,6 +56,8 @@ public:
     void portEvent(std::uint32_t port, std::uint32_t bufferSize, std::uint32_t format, const void* buffer);
     // Draws, pumps the window's events and runs a drag; 0 while the UI is up.
     int idle();
+    // The model's editor, for tests that drive it in-process.
+    EditorBase* editor() const { return editor_; }
 
 private:
     Lv2Ui(LV2UI_Write_Function write, LV2UI_Controller controller);
@@ -57,9 +65,13 @@ private:
     static IntPtr QP_CDECL hostCallback(AEffect* record, Int32 opcode, Int32 index, IntPtr value, void* ptr,
                                         float opt);
     IntPtr fromEditor(Int32 opcode, Int32 index, float value);
-    void writePort(Int32 parameter, float value);
+    // False when the host cleaned the UI up from inside the write.
+    bool writePort(Int32 parameter, float value);
     void touch(Int32 parameter, bool grabbed);
     void loadFactoryPresets();
+    // The factory preset whose values both ports hold now; -1 for none. LV2 has
+    // no current program: this is what the presets menu ticks.
+    std::int32_t matchingPreset() const;
 
     LV2UI_Write_Function write_;
     LV2UI_Controller controller_;
@@ -67,6 +79,8 @@ private:
     std::unique_ptr<BuzzEffect> model_;
     EditorBase* editor_ = nullptr;  // the model's
     bool closing_ = false;
+    // Ended first by the destructor.
+    Lifeline lifeline_;
 };
 
 }  // namespace qp::lv2
