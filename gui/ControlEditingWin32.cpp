@@ -8,8 +8,8 @@ namespace qp {
 void runDrag(Control& control, DrawContext* context, Point where, std::unique_ptr<DragFollower> follower) {
     TrackingScope tracking(control);
     tracking.beginEdit(control.getTag());
-    if (Frame* frame = tracking.frame()) {
-        frame->setEditView(&control);
+    if (Frame* frame = tracking.frame(); frame && !frame->setEditView(&control)) {
+        return;
     }
     Point point = where;
     std::int32_t buttons;

@@ -18,6 +18,10 @@ EventDrag::EventDrag(Control& control, std::unique_ptr<DragFollower> follower, b
 }
 
 bool EventDrag::step(DrawContext* context, Point where, std::int32_t buttons) {
+    // The edit view handed over at the start may have closed the editor.
+    if (!tracking_.frame()) {
+        return false;
+    }
     follower_->follow(context, where, buttons);
     return tracking_.frame() && follower_->goesOn(buttons);
 }

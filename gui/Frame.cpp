@@ -302,14 +302,15 @@ bool Frame::dropEditView() {
     return true;
 }
 
-void Frame::setEditView(View* view) {
+bool Frame::setEditView(View* view) {
     View* old = editView_;
     editView_ = view;
-    if (old) {
-        // The last thing here: a listener that closes the editor finds nothing
-        // of the frame touched after it.
-        old->loseFocus(nullptr);
+    if (!old) {
+        return true;
     }
+    CallOut call(lifeline_);
+    old->loseFocus(nullptr);
+    return !call.isLost();
 }
 
 void Frame::setBackground(Bitmap* background) { holdBitmap(background_, background); }

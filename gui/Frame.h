@@ -86,8 +86,10 @@ public:
     // Fails (false) when another modal view is set; none always succeeds.
     bool setModalView(View* view);
     View* getModalView() const { return modalView_; }
-    // The old edit view, if any, loses focus; the new one is not told.
-    void setEditView(View* view);
+    // The old edit view, if any, loses focus; the new one is not told. False when
+    // that loss of focus reached a host that closed the editor: the frame and its
+    // views are gone, and the caller touches nothing of theirs.
+    bool setEditView(View* view);
     View* getEditView() const { return editView_; }
     void setBackground(Bitmap* background);
     Bitmap* getBackground() const { return background_; }

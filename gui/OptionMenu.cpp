@@ -59,14 +59,18 @@ void OptionMenu::mouseDown(DrawContext* context, Point where) {
     if (clickedBitmap_) {
         drawDisplay(context, entries_.shownText(entries_.current()), clickedBitmap_);
     }
-    frame_->setEditView(this);
+    if (!frame_->setEditView(this)) {
+        return;
+    }
     takeFocus(context);
 }
 
 void OptionMenu::deliverChoice(Frame* frame, OptionMenu* chosen, std::int32_t index, std::int32_t id,
                                DrawContext* context) {
     if (frame) {
-        frame->setEditView(nullptr);
+        if (!frame->setEditView(nullptr)) {
+            return;
+        }
         // The area handed over to repaint where the popup was may fall short of
         // it: LMMS's embedding window has a one-pixel border and Wine takes the
         // client origin a pixel off, which left a line of the popup at its right

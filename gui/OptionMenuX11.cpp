@@ -77,8 +77,8 @@ void OptionMenu::takeFocus(DrawContext*) {
 
     // The open popup is tied to the edit view: whatever takes that away (the
     // frame going among others) closes the popup through loseFocus.
-    if (frame_->getEditView() != this) {
-        frame_->setEditView(this);
+    if (frame_->getEditView() != this && !frame_->setEditView(this)) {
+        return;
     }
     popup_.reset(new Popup(*this, *frame_, display, window));
     if (!popup_->windows->open(x, y)) {

@@ -48,7 +48,9 @@ void TextEdit::mouseDown(DrawContext* context, Point where) {
     if ((style_ & kTextEditDoubleClick) && !isDoubleClick()) {
         return;
     }
-    frame_->setEditView(this);
+    if (!frame_->setEditView(this)) {
+        return;
+    }
     takeFocus(context);
 }
 

@@ -93,8 +93,8 @@ void TextEdit::takeFocus(DrawContext* context) {
     // The field is tied to the edit view: whatever takes that away (the frame
     // going among others) ends editing through loseFocus, before the frame's
     // connection closes.
-    if (frame_->getEditView() != this) {
-        frame_->setEditView(this);
+    if (frame_->getEditView() != this && !frame_->setEditView(this)) {
+        return;
     }
     platform_->frame = frame_;
     editWindow_ = x11::nativeWindow(platform_->field->window());

@@ -1,6 +1,7 @@
 // The host closes the editor (effEditClose) or the whole plug-in (effClose) from
 // inside a call the toolkit or the editor makes out of its own code: a wheel
-// step's automation, the automation an edit view sends as it loses focus, the
+// step's automation, the automation an edit view sends as it loses focus (to a
+// press elsewhere, or to a text edit taking its place), the
 // idle a drag step gives the host, the automation of a menu choice. The frame has
 // no window, so the table runs in every tree: under AddressSanitizer natively,
 // and with freed memory poisoned (PoisonedDelete.cpp) under Wine.
@@ -17,6 +18,7 @@
 #include "gui/DrawContext.h"
 #include "gui/Frame.h"
 #include "gui/OptionMenu.h"
+#include "gui/TextEdit.h"
 #include "gui/TrackingScope.h"
 #include "host/EditorProtocol.h"
 #include "tests/support/EffectScopes.h"
@@ -34,6 +36,7 @@ namespace {
 enum class Site {
     wheel,
     loseFocus,
+    takeEditView,
     dragStep,
     menuChoice
 };
@@ -54,6 +57,8 @@ const Row kRows[] = {
     {"WheelAutomateClose", Site::wheel, audioMasterAutomate, effClose},
     {"LoseFocusAutomateEditClose", Site::loseFocus, audioMasterAutomate, effEditClose},
     {"LoseFocusAutomateClose", Site::loseFocus, audioMasterAutomate, effClose},
+    {"TakeEditViewAutomateEditClose", Site::takeEditView, audioMasterAutomate, effEditClose},
+    {"TakeEditViewAutomateClose", Site::takeEditView, audioMasterAutomate, effClose},
     // The editor lives on: the close ends the drag's bracket, the drag never again.
     {"DragIdleEditClose", Site::dragStep, audioMasterIdle, effEditClose},
     {"DragIdleClose", Site::dragStep, audioMasterIdle, effClose},
@@ -127,6 +132,14 @@ TEST_P(HostClosesInCallOut, NothingOfTheClosedEditorIsTouchedAndTheBracketEndsOn
             frame->setEditView(control);
             frame->mouseDown(&context, Point(0, 0));
             break;
+        case Site::takeEditView: {
+            auto* edit = new TextEdit(Rect(200, 10, 300, 40), editor, kSensIndex);
+            ASSERT_TRUE(frame->addView(edit));
+            frame->setEditView(control);
+            context.reportPress(kButtonLeft);
+            edit->mouseDown(&context, Point(250, 20));
+            break;
+        }
         case Site::dragStep:
             frame->mouseDown(&context, Point(50, 50));
             break;
