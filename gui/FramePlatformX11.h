@@ -36,8 +36,6 @@ struct Frame::Platform {
     Point root;     // root window coordinates
     // Held from a press until the left button's release; see ControlEditing.h.
     std::unique_ptr<x11::EventDrag> drag;
-    // While the pump runs: set when the frame is destroyed under it.
-    bool* destroyedFlag = nullptr;
     // The exposed area not yet painted (empty when right <= left).
     Rect pendingExpose;
 
@@ -53,23 +51,14 @@ struct Frame::Platform {
     void dragStep(Frame& frame);
 
     // Runs what may destroy the frame (a listener or a sink reaching the host,
-    // which closes the editor). True when the frame lives on; false when it was
-    // destroyed, and then this state is gone too and must not be touched.
+    // which closes the editor) as a call-out on the frame's lifeline. True when
+    // the frame lives on; false when it was destroyed, and then this state is
+    // gone too and must not be touched.
     template <class Call>
-    bool guarded(Call&& call) {
-        bool destroyed = false;
-        bool* const outer = destroyedFlag;
-        destroyedFlag = &destroyed;
+    static bool guarded(Frame& frame, Call&& call) {
+        const CallOut out(frame.lifeline_);
         call();
-        if (destroyed) {
-            // A pump or step around this one learns it too.
-            if (outer) {
-                *outer = true;
-            }
-            return false;
-        }
-        destroyedFlag = outer;
-        return true;
+        return !out.isLost();
     }
 };
 

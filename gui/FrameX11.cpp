@@ -149,9 +149,6 @@ void Frame::closeWindow() {
         return;
     }
     Platform& p = *platform_;
-    if (p.destroyedFlag) {
-        *p.destroyedFlag = true;
-    }
     // The drag goes first, while its scope has no frame any more (the
     // destructor cleared it): it ends without an endEdit.
     p.drag.reset();
@@ -248,7 +245,7 @@ bool Frame::enableDrop(bool enable) { return !enable; }
 bool Frame::pumpEvents() {
     Platform* p = platform_.get();
     x11::ErrorScope errors;
-    return !p || p->guarded([&] { p->pump(*this); });
+    return !p || Platform::guarded(*this, [&] { p->pump(*this); });
 }
 
 namespace {
@@ -282,14 +279,14 @@ void Frame::Platform::pump(Frame& frame) {
         XNextEvent(display, &event);
         if (event.xany.window == window) {
             if (x11::EventSink* const holder = input; holder && isInput(event.type)) {
-                survived = guarded([&] { holder->handleEvent(event); });
+                survived = guarded(frame, [&] { holder->handleEvent(event); });
                 if (event.type != DestroyNotify) {
                     continue;
                 }
             }
-            survived = survived && guarded([&] { handle(frame, event); });
+            survived = survived && guarded(frame, [&] { handle(frame, event); });
         } else if (const auto sink = sinks.find(event.xany.window); sink != sinks.end()) {
-            survived = guarded([&] { sink->second->handleEvent(event); });
+            survived = guarded(frame, [&] { sink->second->handleEvent(event); });
         }
     }
     // Requests of ours that met the window gone tell it as well as its
@@ -311,7 +308,7 @@ void Frame::Platform::lost(Frame& frame) {
 bool Frame::Platform::withContext(Frame& frame, const std::function<void(DrawContext&)>& use) {
     const NativeWindow window = frame.window_;
     NativeDC target = frame.acquireDrawTarget();
-    const bool survived = guarded([&] {
+    const bool survived = guarded(frame, [&] {
         DrawContext context(&frame, target, window);
         use(context);
     });
