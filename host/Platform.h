@@ -71,7 +71,7 @@ public:
 Platform& currentPlatform();
 void setCurrentPlatform(Platform* platform);
 // The build's default, defined in the file named for its platform
-// (PlatformWin32.cpp, PlatformDefaultPosix.cpp).
+// (PlatformWin32.cpp, PlatformPosix.cpp).
 Platform& defaultPlatform();
 
 // The system's three message shapes, with their fixed captions.
