@@ -1,5 +1,6 @@
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #include "gui/PainterX11.h"
 
@@ -124,6 +125,10 @@ bool decodeBmp(const std::uint8_t* data, std::size_t size, Image& image) {
     const std::uint16_t bits = read16(data + kBitsAt);
     const std::uint32_t compression = read32(data + kCompressionAt);
     const bool topDown = rawHeight < 0;
+    // The most negative height has no positive twin: refused before it is negated.
+    if (rawHeight == std::numeric_limits<std::int32_t>::min()) {
+        return false;
+    }
     const std::int32_t height = topDown ? -rawHeight : rawHeight;
     if (infoSize < kMinimumInfoSize || width <= 0 || height <= 0 || width > kLargestSide ||
         height > kLargestSide) {

@@ -2,30 +2,11 @@
 
 #include <atomic>
 
-#if defined(_WIN32)
-namespace qp {
-Platform& win32Platform();  // PlatformWin32.cpp
-}
-#else
-#include "host/MemoryPlatform.h"
-#endif
-
 namespace qp {
 
 namespace {
 
 std::atomic<Platform*> installedPlatform{nullptr};
-
-Platform& defaultPlatform() {
-#if defined(_WIN32)
-    return win32Platform();
-#else
-    // Without Windows nobody can answer a dialog: questions are answered No, so
-    // nothing is written on anyone's behalf.
-    static MemoryPlatform platform;
-    return platform;
-#endif
-}
 
 }  // namespace
 

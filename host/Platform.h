@@ -70,6 +70,9 @@ public:
 // install their own; the caller keeps ownership.
 Platform& currentPlatform();
 void setCurrentPlatform(Platform* platform);
+// The build's default, defined in the file named for its platform
+// (PlatformWin32.cpp, PlatformPosix.cpp).
+Platform& defaultPlatform();
 
 // The system's three message shapes, with their fixed captions.
 bool askYesNo(const char* text);  // true for Yes

@@ -106,7 +106,7 @@ public:
 
 }  // namespace
 
-Platform& win32Platform() {
+Platform& defaultPlatform() {
     static Win32Platform platform;
     return platform;
 }

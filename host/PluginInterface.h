@@ -9,8 +9,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#if defined(_WIN32)
-#define QP_CDECL __cdecl
+// The record's entry points use the C calling convention. Only 32-bit x86 has
+// others a compiler could be told to default to (stdcall, under -mrtd), so
+// only there is it named, on Windows and elsewhere alike.
+#if defined(__i386__)
+#define QP_CDECL __attribute__((__cdecl__))
 #else
 #define QP_CDECL
 #endif

@@ -13,6 +13,7 @@
 #include "gui/Frame.h"
 #include "resources/ResourceIds.h"
 #include "tests/editor/EditorTestSupport.h"
+#include "tests/support/Surface.h"
 
 namespace qp::test {
 namespace {

@@ -1,8 +1,7 @@
 // Shared pieces of the editor's tests: a BuzzEffect built with the real editor
-// and a recording host, and a control that records what reaches it.
+// and a recording host, and a control that records what reaches it. Nothing
+// here names a platform: the shared tests include it in every tree.
 #pragma once
-
-#include <windows.h>
 
 #include <cstdint>
 #include <memory>
@@ -10,13 +9,13 @@
 
 #include "editor/BuzzEditor.h"
 #include "effect/BuzzEffect.h"
+#include "gui/Color.h"
 #include "gui/Control.h"
 #include "gui/ControlListener.h"
 #include "gui/DrawContext.h"
 #include "host/MemoryPlatform.h"
 #include "tests/support/EffectScopes.h"
 #include "tests/support/RecordingHost.h"
-#include "tests/support/Surface.h"
 
 namespace qp::test {
 

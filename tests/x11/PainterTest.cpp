@@ -143,6 +143,9 @@ TEST(PainterBmp, EveryDepthAndRowOrderGivesTheSamePixelsAndBrokenFilesNone) {
         f[at] = value;
         return f;
     };
+    // The most negative height has no positive twin; it must be refused, not negated.
+    std::vector<std::uint8_t> lowestHeight = good;
+    std::fill_n(lowestHeight.begin() + 22, 3, 0), lowestHeight[25] = 0x80;
     struct Case {
         const char* name;
         std::vector<std::uint8_t> file;
@@ -157,6 +160,7 @@ TEST(PainterBmp, EveryDepthAndRowOrderGivesTheSamePixelsAndBrokenFilesNone) {
         {"16-bit", broken(28, 16), false},
         {"run-length coded", broken(30, 1), false},
         {"absurd height", broken(25, 0x7F), false},
+        {"height INT32_MIN", lowestHeight, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

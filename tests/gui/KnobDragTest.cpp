@@ -1,0 +1,98 @@
+// The knob's geometry and drag rules alone: pure arithmetic on points and
+// values, shared by both back ends and tested in every tree.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "gui/KnobDrag.h"
+#include "gui/KnobGeometry.h"
+
+namespace qp::test {
+namespace {
+
+constexpr float degrees = kKnobPi / 180.0f;
+
+// A control-local point at an angle (degrees, counter-clockwise from the right)
+// and a distance from the centre of a knob of the given radius.
+Point around(float radius, float angleDegrees, float distance) {
+    return Point(std::int32_t(std::lround(radius + std::cos(angleDegrees * degrees) * distance)),
+                 std::int32_t(std::lround(radius - std::sin(angleDegrees * degrees) * distance)));
+}
+
+KnobGeometry defaultGeometry() {
+    KnobGeometry g;
+    g.radius = 50.0f;
+    g.inset = 3;
+    return g;
+}
+
+TEST(KnobGeometryMapping, DefaultKnobRunsClockwiseFromLowerLeftOverTheTopToLowerRight) {
+    const KnobGeometry g = defaultGeometry();
+    // Radius 50, handle 47 long: lower left, top, lower right.
+    EXPECT_EQ(g.valueToPoint(0.0f), Point(17, 83));
+    EXPECT_EQ(g.valueToPoint(0.5f), Point(50, 3));
+    EXPECT_EQ(g.valueToPoint(1.0f), Point(83, 83));
+    EXPECT_NEAR(g.valueFromPoint(around(50, 90, 40)), 0.5f, 1e-3f);
+    EXPECT_NEAR(g.valueFromPoint(around(50, 180, 40)), 1.0f / 6.0f, 1e-3f);
+    EXPECT_NEAR(g.valueFromPoint(around(50, 0, 40)), 5.0f / 6.0f, 1e-3f);
+}
+
+TEST(KnobGeometryMapping, PointsAndValuesRoundTripForAnyRangeAndDirection) {
+    for (float range : {kKnobDefaultRangeAngle, 3.0f * kKnobPi / 2.0f, -kKnobPi}) {
+        KnobGeometry g = defaultGeometry();
+        g.rangeAngle = range;
+        g.startAngle = range < 0 ? kKnobDefaultStartAngle : -kKnobPi / 4.0f;
+        g.minimum = -10.0f;
+        g.maximum = 30.0f;
+        for (float v = -10.0f; v <= 30.0f; v += 2.5f) {
+            const float back = g.valueFromPoint(g.valueToPoint(v));
+            EXPECT_NEAR(back, v, 0.05f * 40.0f) << "range " << range << " value " << v;
+        }
+    }
+}
+
+TEST(KnobGeometryMapping, TheGapAnswersTheNearerEnd) {
+    const KnobGeometry g = defaultGeometry();
+    // The gap is the bottom quarter (225 to 315 degrees, going through 270).
+    EXPECT_EQ(g.valueFromPoint(around(50, 300, 30)), 1.0f) << "next to the maximum's end";
+    EXPECT_EQ(g.valueFromPoint(around(50, 240, 30)), 0.0f) << "next to the minimum's end";
+    EXPECT_EQ(g.valueFromPoint(around(50, 270, 30)), 0.0f) << "straight down splits towards the minimum";
+    EXPECT_NEAR(g.valueFromPoint(around(50, 320, 30)), 1.0f - 5.0f / 270.0f, 3e-3f)
+        << "just inside the range";
+}
+
+TEST(KnobGeometryMapping, AnEmptyRangeNeverDividesByZero) {
+    KnobGeometry g = defaultGeometry();
+    g.minimum = g.maximum = 0.5f;
+    EXPECT_EQ(g.valueToPoint(0.5f), g.valueToPoint(0.0f));
+    g.rangeAngle = 0.0f;
+    const Point p = g.valueToPoint(0.7f);
+    EXPECT_TRUE(p.h >= 0 && p.h <= 100 && p.v >= 0 && p.v <= 100);
+}
+
+TEST(KnobDragRules, CircularDragStaysAtTheEndItCameFromUntilThePointerComesBack) {
+    CircularKnobDrag drag(0.0f, 1.0f, 0.9f);
+    EXPECT_FLOAT_EQ(drag.follow(0.95f), 0.95f);
+    EXPECT_FLOAT_EQ(drag.follow(1.0f), 1.0f);
+    EXPECT_FLOAT_EQ(drag.follow(0.0f), 1.0f) << "crossed the gap";
+    EXPECT_FLOAT_EQ(drag.follow(0.1f), 1.0f) << "still far from where it was";
+    EXPECT_FLOAT_EQ(drag.follow(0.6f), 0.6f) << "back within half a range";
+
+    CircularKnobDrag fromBelow(0.0f, 1.0f, 0.05f);
+    EXPECT_FLOAT_EQ(fromBelow.follow(0.97f), 0.0f);
+}
+
+TEST(KnobDragRules, LinearDragStepIsTwoHundredPixelsPerRangeAndShiftNeverJumps) {
+    const Point first(100, 100);
+    LinearKnobDrag drag(0.0f, 1.0f, 0.2f, first, false, 1.5f);
+    EXPECT_FLOAT_EQ(drag.follow(Point(100, 60), false), 0.4f) << "40 px up";
+    EXPECT_FLOAT_EQ(drag.follow(Point(120, 60), false), 0.5f) << "right counts as up";
+    // Shift at this point: the value stays, further pixels count 1.5 times less.
+    EXPECT_FLOAT_EQ(drag.follow(Point(120, 60), true), 0.5f);
+    EXPECT_NEAR(drag.follow(Point(120, 30), true), 0.5f + 30.0f / 300.0f, 1e-6f);
+    EXPECT_NEAR(drag.follow(Point(120, 30), false), 0.6f, 1e-6f) << "and back without a jump";
+    EXPECT_NEAR(drag.follow(Point(120, 10), false), 0.7f, 1e-6f);
+}
+
+}  // namespace
+}  // namespace qp::test
