@@ -5,8 +5,8 @@
 // Drawing goes in the order added (later views on top) and a press goes to the
 // last-added view under the cursor. Redrawing is lazy: idle() redraws only dirty
 // views, and does nothing until the window has been painted once. Drags do not
-// return to the message loop; controls keep the window alive through TrackingScope::idle(),
-// which lands in the owner's wait().
+// return to the message loop; controls keep the window alive through
+// TrackingScope::idle(), which lands in the owner's wait().
 //
 // Ownership: the frame owns its children (addView takes over the creator's
 // reference; removeAllViews(true) at destruction releases them), retains its
