@@ -362,7 +362,10 @@ namespace {
 
 // Where the sample loop reads `sens` and `buzz`: the live values in the block.
 // They are written by other threads; read every sample, a change (of a value or
-// of the current program) applies from the next one.
+// of the current program) applies from the next one. A sample's view keeps a
+// reference to the block's slots and copies only the program offset: copied
+// slot by slot into each sample's view, the slots went through the stack on
+// every sample.
 struct LiveValues {
     unsigned char* block;
     Int32* currentProgram;
@@ -370,18 +373,16 @@ struct LiveValues {
     LiveSlot buzz;
 
     struct AtSample {
-        unsigned char* block;
+        const LiveValues& live;
         std::size_t current;
-        LiveSlot sensSlot;
-        LiveSlot buzzSlot;
 
-        float sens() const { return loadShared(valueAt(block, sensSlot, current)); }
-        float buzz() const { return loadShared(valueAt(block, buzzSlot, current)); }
+        float sens() const { return loadShared(valueAt(live.block, live.sens, current)); }
+        float buzz() const { return loadShared(valueAt(live.block, live.buzz, current)); }
     };
 
     AtSample atSample() const {
-        return {block, programOffset(std::atomic_ref<Int32>(*currentProgram).load(std::memory_order_relaxed)),
-                sens, buzz};
+        return {*this,
+                programOffset(std::atomic_ref<Int32>(*currentProgram).load(std::memory_order_relaxed))};
     }
 };
 
