@@ -107,6 +107,8 @@ BuzzEffect::BuzzEffect(HostCallback callback)
 
     loadSettings();
 
+    record_.process = processEntry;
+    record_.processReplacing = processReplacingEntry;
     if (callback != nullptr) {
         setNumInputs(kChannelCount);
         setNumOutputs(kChannelCount);
@@ -338,26 +340,6 @@ void BuzzEffect::setBlockSize(Int32 blockSize) { blockSize_ = blockSize; }
 
 void BuzzEffect::resume() { hostWantMidi(1); }
 
-void BuzzEffect::process(float** inputs, float** outputs, Int32 sampleFrames) {
-    if (!isNotReady(notReady_)) {
-        renderAccumulating(inputs, outputs, sampleFrames);
-    }
-}
-
-void BuzzEffect::processReplacing(float** inputs, float** outputs, Int32 sampleFrames) {
-    if (!isNotReady(notReady_)) {
-        renderReplacing(inputs, outputs, sampleFrames);
-    }
-}
-
-void BuzzEffect::renderReplacing(float** inputs, float** outputs, Int32 sampleFrames) {
-    render(inputs, outputs, sampleFrames, [](float& out, float sample) { out = sample; });
-}
-
-void BuzzEffect::renderAccumulating(float** inputs, float** outputs, Int32 sampleFrames) {
-    render(inputs, outputs, sampleFrames, [](float& out, float sample) { out += sample; });
-}
-
 namespace {
 
 // Where the sample loop reads `sens` and `buzz`: the live values in the block.
@@ -401,6 +383,46 @@ void BuzzEffect::render(float** inputs, float** outputs, Int32 sampleFrames, Del
     const LiveValues values{bytesOf(block_), &currentProgram_, liveSlot(block_, kSensIndex),
                             liveSlot(block_, kBuzzIndex)};
     chain_.render(inputs[0], inputs[1], outputs[0], outputs[1], sampleFrames, values, deliver);
+}
+
+void QP_CDECL BuzzEffect::processEntry(AEffect* record, float** inputs, float** outputs, Int32 sampleFrames) {
+    if (EffectBase* effect = fromRecord(record)) {
+        static_cast<BuzzEffect*>(effect)->process(inputs, outputs, sampleFrames);
+    }
+}
+
+void QP_CDECL BuzzEffect::processReplacingEntry(AEffect* record, float** inputs, float** outputs,
+                                                Int32 sampleFrames) {
+    if (EffectBase* effect = fromRecord(record)) {
+        static_cast<BuzzEffect*>(effect)->processReplacing(inputs, outputs, sampleFrames);
+    }
+}
+
+namespace {
+
+constexpr auto replace = [](float& out, float sample) { out = sample; };
+constexpr auto accumulate = [](float& out, float sample) { out += sample; };
+
+}  // namespace
+
+void BuzzEffect::process(float** inputs, float** outputs, Int32 sampleFrames) {
+    if (!isNotReady(notReady_)) {
+        render(inputs, outputs, sampleFrames, accumulate);
+    }
+}
+
+void BuzzEffect::processReplacing(float** inputs, float** outputs, Int32 sampleFrames) {
+    if (!isNotReady(notReady_)) {
+        render(inputs, outputs, sampleFrames, replace);
+    }
+}
+
+void BuzzEffect::renderReplacing(float** inputs, float** outputs, Int32 sampleFrames) {
+    render(inputs, outputs, sampleFrames, replace);
+}
+
+void BuzzEffect::renderAccumulating(float** inputs, float** outputs, Int32 sampleFrames) {
+    render(inputs, outputs, sampleFrames, accumulate);
 }
 
 }  // namespace qp
