@@ -1,11 +1,11 @@
 // The native bench: no DLL to load, so it links the effect and reaches it
-// through the record that `main` would hand a host, then times processReplacing
-// against the floor loop; then the LV2 plug-in's run(), reached through its LV2
-// record as a host reaches it (ports connected before every block), against the
-// same floor at 64-frame blocks, the size hosts run at low latency, and at 512.
+// through the record that `main` would hand a host, and the LV2 plug-in through
+// its LV2 record as a host reaches it (ports connected before every block), and
+// times both side by side against the floor loop (usage in bench/README.md).
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "bench/BenchRunner.h"
@@ -20,8 +20,10 @@ qp::IntPtr benchHost(qp::AEffect*, qp::Int32 opcode, qp::Int32, qp::IntPtr, void
 }
 
 constexpr double kLv2Rate = 44100.0;
-constexpr int kLowLatencyBlock = 64;
-constexpr int kLargeBlock = 512;
+
+constexpr const char* kUsage =
+    "usage: qp_bench [--frames LIST] [--runs N] [--seconds S] [--profile BLOCKS]\n"
+    "  LIST: sizes and power-of-two ranges, e.g. 1,8,64,512 or 1-4096 (default 1,8,64,512)\n";
 
 // An LV2 instance at its defaults (the same values as the floor's), as a host
 // drives it: audio ports connected for each block, then run.
@@ -34,7 +36,32 @@ struct Lv2Instance {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    qp::bench::BenchSetup setup;
+    setup.blockSizes = {1, 8, 64, 512};
+    for (int i = 1; i < argc; ++i) {
+        const bool hasValue = i + 1 < argc;
+        if (std::strcmp(argv[i], "--frames") == 0 && hasValue) {
+            setup.blockSizes = qp::bench::parseBlockSizes(argv[++i]);
+        } else if (std::strcmp(argv[i], "--runs") == 0 && hasValue) {
+            setup.runs = std::atoi(argv[++i]);
+        } else if (std::strcmp(argv[i], "--seconds") == 0 && hasValue) {
+            setup.secondsPerRun = std::atof(argv[++i]);
+        } else if (std::strcmp(argv[i], "--profile") == 0 && hasValue) {
+            setup.profileBlocks = std::atoll(argv[++i]);
+        } else {
+            setup.blockSizes.clear();
+        }
+    }
+    if (setup.blockSizes.empty() || setup.runs < 1 || !(setup.secondsPerRun > 0.0)) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    int largest = 0;
+    for (const int size : setup.blockSizes) {
+        largest = size > largest ? size : largest;
+    }
+
     std::vector<qp::AEffect*> effects;
     auto fresh = [&]() -> qp::bench::BlockProcessor {
         qp::AEffect* effect = qp::pluginMain(&benchHost);
@@ -43,16 +70,8 @@ int main() {
             std::exit(1);
         }
         effects.push_back(effect);
-        return qp::bench::startProcessing(effect);
+        return qp::bench::startProcessing(effect, largest);
     };
-#if defined(__SANITIZE_ADDRESS__)
-    std::printf("note: built with AddressSanitizer; the figures are not representative\n");
-#endif
-    std::printf("plug-in: the effect linked in (native build, through the record's processReplacing)\n");
-    qp::bench::runComparison("plug-in processReplacing", fresh);
-    for (qp::AEffect* effect : effects) {
-        effect->dispatcher(effect, qp::effClose, 0, 0, nullptr, 0.0f);
-    }
 
     std::vector<Lv2Instance*> instances;
     auto freshLv2 = [&]() -> qp::bench::BlockProcessor {
@@ -76,11 +95,14 @@ int main() {
             descriptor->run(handle, std::uint32_t(frames));
         };
     };
-    for (const int blockSize : {kLowLatencyBlock, kLargeBlock}) {
-        std::printf("\nLV2 plug-in: run() through its LV2 record, blocks of %d frames\n", blockSize);
-        qp::bench::BenchSetup setup;
-        setup.blockSize = blockSize;
-        qp::bench::runComparison("LV2 run", freshLv2, setup);
+
+#if defined(__SANITIZE_ADDRESS__)
+    std::printf("note: built with AddressSanitizer; the figures are not representative\n");
+#endif
+    std::printf("effect: linked in, through the record's processReplacing; LV2: run() through its record\n");
+    qp::bench::runComparison({{"effect", fresh}, {"LV2 run", freshLv2}}, setup);
+    for (qp::AEffect* effect : effects) {
+        effect->dispatcher(effect, qp::effClose, 0, 0, nullptr, 0.0f);
     }
     for (Lv2Instance* instance : instances) {
         instance->descriptor->cleanup(instance->handle);

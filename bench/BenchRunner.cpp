@@ -4,7 +4,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <vector>
+#include <cstdlib>
+#include <memory>
 
 #include "bench/FloorLoop.h"
 #include "tools/VowelSynth.h"
@@ -12,8 +13,6 @@
 namespace qp::bench {
 
 namespace {
-
-constexpr double kRealTimeRate = 44100.0;
 
 using Clock = std::chrono::steady_clock;
 
@@ -46,72 +45,170 @@ double timeProcessor(BlockProcessor& processor, Input& input, int blockSize, dou
     return std::chrono::duration<double, std::nano>(elapsed).count() / double(frames);
 }
 
-void report(const char* label, const std::vector<double>& rounds) {
-    const double best = *std::min_element(rounds.begin(), rounds.end());
-    std::vector<double> sorted = rounds;
-    std::sort(sorted.begin(), sorted.end());
-    const double median = sorted[sorted.size() / 2];
-    std::printf("%-28s %7.2f ns/frame (median %.2f), %8.0fx real time at 44.1 kHz\n", label, best, median,
-                1e9 / (best * kRealTimeRate));
+void runBlocks(BlockProcessor& processor, Input& input, int blockSize, long long count) {
+    const auto blockFrames = static_cast<std::size_t>(blockSize);
+    std::vector<float> out0(blockFrames), out1(blockFrames);
+    float* outputs[2] = {out0.data(), out1.data()};
+    const std::size_t blocks = input.left.size() / blockFrames;
+    for (long long n = 0; n < count; ++n) {
+        const std::size_t block = std::size_t(n) % blocks;
+        float* inputs[2] = {input.left.data() + block * blockFrames,
+                            input.right.data() + block * blockFrames};
+        processor(inputs, outputs, blockSize);
+    }
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// From rest, over the whole input, the contender must produce the floor's samples.
+void checkSameWork(const Contender& contender, Input& input) {
+    BlockProcessor check = contender.fresh();
+    FloorParameters parameters;
+    FloorFilters filters;
+    const std::size_t length = input.left.size();
+    std::vector<float> a0(length), a1(length), b0(length), b1(length);
+    float* in[2] = {input.left.data(), input.right.data()};
+    float* out[2] = {a0.data(), a1.data()};
+    check(in, out, int(length));
+    floorLoop(in[0], in[1], b0.data(), b1.data(), int(length), parameters, filters);
+    double worst = 0.0;
+    for (std::size_t n = 0; n < length; ++n) {
+        worst = std::max({worst, std::fabs(double(a0[n]) - b0[n]), std::fabs(double(a1[n]) - b1[n])});
+    }
+    std::printf("%s and the floor over %zu frames: max difference %g%s\n", contender.label.c_str(), length,
+                worst, worst == 0.0 ? " (bit-identical)" : "");
 }
 
 }  // namespace
 
-double runComparison(const char* pluginLabel, const std::function<BlockProcessor()>& freshPlugin,
-                     const BenchSetup& setup) {
+std::vector<std::vector<Figure>> runComparison(const std::vector<Contender>& contenders,
+                                               const BenchSetup& setup) {
     const std::vector<float> voice = tools::synthesizeVowel();
     Input input{voice, voice};
+    for (const Contender& contender : contenders) {
+        checkSameWork(contender, input);
+    }
 
-    FloorParameters parameters;
-    FloorFilters filters;
+    std::vector<BlockProcessor> processors;
+    for (const Contender& contender : contenders) {
+        processors.push_back(contender.fresh());
+    }
+    auto parameters = std::make_unique<FloorParameters>();
+    auto filters = std::make_unique<FloorFilters>();
     BlockProcessor floor = [&](float** in, float** out, int frames) {
-        floorLoop(in[0], in[1], out[0], out[1], frames, parameters, filters);
+        floorLoop(in[0], in[1], out[0], out[1], frames, *parameters, *filters);
     };
 
-    // Same work: from rest, both must produce the same samples.
-    {
-        BlockProcessor check = freshPlugin();
-        FloorParameters checkParameters;
-        FloorFilters checkFilters;
-        std::vector<float> a0(voice.size()), a1(voice.size()), b0(voice.size()), b1(voice.size());
-        float* in[2] = {input.left.data(), input.right.data()};
-        float* pluginOut[2] = {a0.data(), a1.data()};
-        check(in, pluginOut, int(voice.size()));
-        floorLoop(in[0], in[1], b0.data(), b1.data(), int(voice.size()), checkParameters, checkFilters);
-        double worst = 0.0;
-        for (std::size_t n = 0; n < voice.size(); ++n) {
-            worst = std::max({worst, std::fabs(double(a0[n]) - b0[n]), std::fabs(double(a1[n]) - b1[n])});
+    if (setup.profileBlocks > 0) {
+        for (const int blockSize : setup.blockSizes) {
+            for (BlockProcessor& processor : processors) {
+                runBlocks(processor, input, blockSize, setup.profileBlocks);
+            }
+            runBlocks(floor, input, blockSize, setup.profileBlocks);
+            std::printf("ran %lld blocks of %d frames through each contender and the floor\n",
+                        setup.profileBlocks, blockSize);
         }
-        std::printf("floor and plug-in output over %zu frames: max difference %g%s\n", voice.size(), worst,
-                    worst == 0.0 ? " (bit-identical)" : "");
+        return {};
     }
 
-    BlockProcessor plugin = freshPlugin();
-    const double perRound = setup.minimumSeconds / setup.rounds;
-    std::vector<double> pluginRounds, floorRounds;
-    // Warm both up, then interleave so load from elsewhere hits both alike.
-    timeProcessor(plugin, input, setup.blockSize, 0.05);
-    timeProcessor(floor, input, setup.blockSize, 0.05);
-    for (int round = 0; round < setup.rounds; ++round) {
-        pluginRounds.push_back(timeProcessor(plugin, input, setup.blockSize, perRound));
-        floorRounds.push_back(timeProcessor(floor, input, setup.blockSize, perRound));
+    std::printf("stereo; per block size %d runs, each %d interleaved rounds of %.3f s per contender;\n",
+                setup.runs, setup.rounds, setup.secondsPerRun / setup.rounds);
+    std::printf("a run's figure is its best round, the table shows the median run\n\n%6s", "frames");
+    for (const Contender& contender : contenders) {
+        std::printf("  %26s", contender.label.c_str());
     }
-    std::printf("block %d frames, stereo, %d rounds of %.3f s each\n", setup.blockSize, setup.rounds,
-                perRound);
-    report(pluginLabel, pluginRounds);
-    report("floor loop (inline)", floorRounds);
-    const double ratio = *std::min_element(pluginRounds.begin(), pluginRounds.end()) /
-                         *std::min_element(floorRounds.begin(), floorRounds.end());
-    std::printf("ratio=%.3f\n", ratio);
-    return ratio;
+    std::printf("  %10s", "floor");
+    for (std::size_t other = 1; other < contenders.size(); ++other) {
+        std::printf("  %9s%zu", "1st/", other + 1);
+    }
+    std::printf("\n%6s", "");
+    for (std::size_t c = 0; c < contenders.size(); ++c) {
+        std::printf("  %16s %9s", "ns/frame", "/floor");
+    }
+    std::printf("  %10s\n", "ns/frame");
+
+    std::vector<std::vector<Figure>> figures(contenders.size());
+    const double perRound = setup.secondsPerRun / setup.rounds;
+    for (const int blockSize : setup.blockSizes) {
+        std::vector<std::vector<double>> times(contenders.size()), ratios(contenders.size()),
+            againstFirst(contenders.size());
+        std::vector<double> floorTimes;
+        for (int run = 0; run < setup.runs; ++run) {
+            std::vector<double> best(contenders.size(), 1e300);
+            double floorBest = 1e300;
+            // Warm every contender up, then interleave so load from elsewhere hits all alike.
+            for (BlockProcessor& processor : processors) {
+                timeProcessor(processor, input, blockSize, 0.02);
+            }
+            timeProcessor(floor, input, blockSize, 0.02);
+            for (int round = 0; round < setup.rounds; ++round) {
+                for (std::size_t c = 0; c < processors.size(); ++c) {
+                    best[c] = std::min(best[c], timeProcessor(processors[c], input, blockSize, perRound));
+                }
+                floorBest = std::min(floorBest, timeProcessor(floor, input, blockSize, perRound));
+            }
+            for (std::size_t c = 0; c < processors.size(); ++c) {
+                times[c].push_back(best[c]);
+                ratios[c].push_back(best[c] / floorBest);
+                againstFirst[c].push_back(best[0] / best[c]);
+            }
+            floorTimes.push_back(floorBest);
+        }
+        std::printf("%6d", blockSize);
+        for (std::size_t c = 0; c < contenders.size(); ++c) {
+            figures[c].push_back({median(times[c]), median(ratios[c])});
+            std::printf("  %16.2f %9.3f", figures[c].back().nanosecondsPerFrame,
+                        figures[c].back().floorRatio);
+        }
+        std::printf("  %10.2f", median(floorTimes));
+        for (std::size_t other = 1; other < contenders.size(); ++other) {
+            std::printf("  %10.3f", median(againstFirst[other]));
+        }
+        std::printf("\n");
+        std::fflush(stdout);
+    }
+    return figures;
 }
 
-BlockProcessor startProcessing(AEffect* effect) {
+BlockProcessor startProcessing(AEffect* effect, int maximumBlock) {
     effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 44100.0f);
-    effect->dispatcher(effect, effSetBlockSize, 0, 512, nullptr, 0.0f);
+    effect->dispatcher(effect, effSetBlockSize, 0, maximumBlock, nullptr, 0.0f);
     effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
     return
         [effect](float** in, float** out, int frames) { effect->processReplacing(effect, in, out, frames); };
+}
+
+std::vector<int> parseBlockSizes(const std::string& text) {
+    std::vector<int> sizes;
+    const char* cursor = text.c_str();
+    while (*cursor != '\0') {
+        char* end = nullptr;
+        const long first = std::strtol(cursor, &end, 10);
+        if (end == cursor || first < 1 || first > 1 << 20) {
+            return {};
+        }
+        long last = first;
+        if (*end == '-') {
+            cursor = end + 1;
+            last = std::strtol(cursor, &end, 10);
+            if (end == cursor || last < first || last > 1 << 20) {
+                return {};
+            }
+        }
+        for (long size = first; size <= last; size *= 2) {
+            sizes.push_back(int(size));
+        }
+        if (*end == ',') {
+            ++end;
+        } else if (*end != '\0') {
+            return {};
+        }
+        cursor = end;
+    }
+    return sizes;
 }
 
 }  // namespace qp::bench

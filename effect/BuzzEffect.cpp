@@ -107,6 +107,8 @@ BuzzEffect::BuzzEffect(HostCallback callback)
 
     loadSettings();
 
+    record_.process = processEntry;
+    record_.processReplacing = processReplacingEntry;
     if (callback != nullptr) {
         setNumInputs(kChannelCount);
         setNumOutputs(kChannelCount);
@@ -338,31 +340,14 @@ void BuzzEffect::setBlockSize(Int32 blockSize) { blockSize_ = blockSize; }
 
 void BuzzEffect::resume() { hostWantMidi(1); }
 
-void BuzzEffect::process(float** inputs, float** outputs, Int32 sampleFrames) {
-    if (!isNotReady(notReady_)) {
-        renderAccumulating(inputs, outputs, sampleFrames);
-    }
-}
-
-void BuzzEffect::processReplacing(float** inputs, float** outputs, Int32 sampleFrames) {
-    if (!isNotReady(notReady_)) {
-        renderReplacing(inputs, outputs, sampleFrames);
-    }
-}
-
-void BuzzEffect::renderReplacing(float** inputs, float** outputs, Int32 sampleFrames) {
-    render(inputs, outputs, sampleFrames, [](float& out, float sample) { out = sample; });
-}
-
-void BuzzEffect::renderAccumulating(float** inputs, float** outputs, Int32 sampleFrames) {
-    render(inputs, outputs, sampleFrames, [](float& out, float sample) { out += sample; });
-}
-
 namespace {
 
 // Where the sample loop reads `sens` and `buzz`: the live values in the block.
 // They are written by other threads; read every sample, a change (of a value or
-// of the current program) applies from the next one.
+// of the current program) applies from the next one. A sample's view keeps a
+// reference to the block's slots and copies only the program offset: copied
+// slot by slot into each sample's view, the slots went through the stack on
+// every sample.
 struct LiveValues {
     unsigned char* block;
     Int32* currentProgram;
@@ -370,18 +355,16 @@ struct LiveValues {
     LiveSlot buzz;
 
     struct AtSample {
-        unsigned char* block;
+        const LiveValues& live;
         std::size_t current;
-        LiveSlot sensSlot;
-        LiveSlot buzzSlot;
 
-        float sens() const { return loadShared(valueAt(block, sensSlot, current)); }
-        float buzz() const { return loadShared(valueAt(block, buzzSlot, current)); }
+        float sens() const { return loadShared(valueAt(live.block, live.sens, current)); }
+        float buzz() const { return loadShared(valueAt(live.block, live.buzz, current)); }
     };
 
     AtSample atSample() const {
-        return {block, programOffset(std::atomic_ref<Int32>(*currentProgram).load(std::memory_order_relaxed)),
-                sens, buzz};
+        return {*this,
+                programOffset(std::atomic_ref<Int32>(*currentProgram).load(std::memory_order_relaxed))};
     }
 };
 
@@ -400,6 +383,46 @@ void BuzzEffect::render(float** inputs, float** outputs, Int32 sampleFrames, Del
     const LiveValues values{bytesOf(block_), &currentProgram_, liveSlot(block_, kSensIndex),
                             liveSlot(block_, kBuzzIndex)};
     chain_.render(inputs[0], inputs[1], outputs[0], outputs[1], sampleFrames, values, deliver);
+}
+
+void QP_CDECL BuzzEffect::processEntry(AEffect* record, float** inputs, float** outputs, Int32 sampleFrames) {
+    if (EffectBase* effect = fromRecord(record)) {
+        static_cast<BuzzEffect*>(effect)->process(inputs, outputs, sampleFrames);
+    }
+}
+
+void QP_CDECL BuzzEffect::processReplacingEntry(AEffect* record, float** inputs, float** outputs,
+                                                Int32 sampleFrames) {
+    if (EffectBase* effect = fromRecord(record)) {
+        static_cast<BuzzEffect*>(effect)->processReplacing(inputs, outputs, sampleFrames);
+    }
+}
+
+namespace {
+
+constexpr auto replace = [](float& out, float sample) { out = sample; };
+constexpr auto accumulate = [](float& out, float sample) { out += sample; };
+
+}  // namespace
+
+void BuzzEffect::process(float** inputs, float** outputs, Int32 sampleFrames) {
+    if (!isNotReady(notReady_)) {
+        render(inputs, outputs, sampleFrames, accumulate);
+    }
+}
+
+void BuzzEffect::processReplacing(float** inputs, float** outputs, Int32 sampleFrames) {
+    if (!isNotReady(notReady_)) {
+        render(inputs, outputs, sampleFrames, replace);
+    }
+}
+
+void BuzzEffect::renderReplacing(float** inputs, float** outputs, Int32 sampleFrames) {
+    render(inputs, outputs, sampleFrames, replace);
+}
+
+void BuzzEffect::renderAccumulating(float** inputs, float** outputs, Int32 sampleFrames) {
+    render(inputs, outputs, sampleFrames, accumulate);
 }
 
 }  // namespace qp

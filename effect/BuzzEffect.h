@@ -85,10 +85,20 @@ public:
     Int32 learnTarget() const { return learnTarget_; }
 
 private:
+    // The record's block entries: the host's call lands in the sample loop
+    // without the base's entry and its virtual call on the way, which at the
+    // smallest blocks cost more than the samples.
+    static void QP_CDECL processEntry(AEffect* record, float** inputs, float** outputs, Int32 sampleFrames);
+    static void QP_CDECL processReplacingEntry(AEffect* record, float** inputs, float** outputs,
+                                               Int32 sampleFrames);
+
     void setupDsp();
     void setRecordDefaults();
+    // Inlined into every block function, so the values the loop reads stay in
+    // registers rather than being handed over through memory.
     template <typename Deliver>
-    void render(float** inputs, float** outputs, Int32 sampleFrames, Deliver deliver);
+    [[gnu::always_inline]] inline void render(float** inputs, float** outputs, Int32 sampleFrames,
+                                              Deliver deliver);
 
     // The parameter values and the current program are written by the host's
     // automation and the editor while the audio thread reads them per sample; all

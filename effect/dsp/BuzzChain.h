@@ -43,9 +43,13 @@ public:
     // A front end that follows values written by other threads reads them there;
     // one that takes them once per block hands out the same pair every time.
     // `deliver(out, sample)` stores a result (replacing or accumulating).
+    //
+    // Always inlined into the front end's block function: called, it would take
+    // `values` through memory the caller has just written, and at small blocks
+    // that round trip, not the samples, is what a block costs.
     template <typename Values, typename Deliver>
-    void render(const float* in0, const float* in1, float* out0, float* out1, std::int32_t frames,
-                const Values& values, Deliver deliver) {
+    [[gnu::always_inline]] void render(const float* in0, const float* in1, float* out0, float* out1,
+                                       std::int32_t frames, const Values& values, Deliver deliver) {
         if (frames <= 0) {
             return;
         }
@@ -79,8 +83,8 @@ private:
         const float* in1;
         float* out0;
         float* out1;
-        const Values& values;
-        Deliver& deliver;
+        Values values;
+        Deliver deliver;
 
         template <bool FirstHighpass, bool SecondHighpass>
         void run(std::int32_t frames, float& firstState, double firstK, float& secondState,

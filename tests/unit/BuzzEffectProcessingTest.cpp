@@ -2,6 +2,7 @@
 // rate, block and on/off requests.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -172,6 +173,39 @@ TEST_F(BuzzEffectProcessing, ProcessingInPlaceGivesTheSameSamples) {
     effect->processReplacing(channels, channels, Int32(signal.size()));
     EXPECT_EQ(left, separate);
     EXPECT_EQ(right, separate);
+}
+
+// The record's entries, which enter the sample loop on their own path, render
+// what the effect's members render, in blocks as small as one frame; a record
+// without its effect renders nothing.
+TEST_F(BuzzEffectProcessing, RecordEntriesRenderWhatTheMembersRender) {
+    const std::vector<float> signal = sawtooth(300, 37, 1.6f);
+    const std::vector<float> whole = replace(*makeEffect(), Block(signal));
+    struct Case {
+        bool accumulating;
+        Int32 blockSize;
+    };
+    for (const Case& c : {Case{false, 1}, Case{false, 7}, Case{true, 1}, Case{true, 64}}) {
+        SCOPED_TRACE(testing::Message()
+                     << (c.accumulating ? "process" : "processReplacing") << " in blocks of " << c.blockSize);
+        const std::unique_ptr<BuzzEffect> target = makeEffect();
+        AEffect* record = target->record();
+        Block block(signal);
+        std::fill(block.out[0].begin(), block.out[0].end(), c.accumulating ? 0.25f : 9.0f);
+        AEffect orphan = *record;
+        orphan.object = nullptr;
+        for (Int32 start = 0; start < block.frames(); start += c.blockSize) {
+            const Int32 count = std::min(c.blockSize, block.frames() - start);
+            float* in[2] = {block.in[0].data() + start, block.in[1].data() + start};
+            float* out[2] = {block.out[0].data() + start, block.out[1].data() + start};
+            (c.accumulating ? orphan.process : orphan.processReplacing)(&orphan, in, out, count);
+            (c.accumulating ? record->process : record->processReplacing)(record, in, out, count);
+        }
+        for (std::size_t n = 0; n < signal.size(); ++n) {
+            ASSERT_EQ(block.out[0][n], (c.accumulating ? 0.25f : 0.0f) + whole[n]) << n;
+            ASSERT_EQ(block.out[1][n], whole[n]) << n;
+        }
+    }
 }
 
 TEST_F(BuzzEffectProcessing, EmptyOrMissingBuffersTouchNothing) {
