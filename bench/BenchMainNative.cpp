@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "bench/BenchRunner.h"
@@ -40,16 +39,7 @@ int main(int argc, char** argv) {
     qp::bench::BenchSetup setup;
     setup.blockSizes = {1, 8, 64, 512};
     for (int i = 1; i < argc; ++i) {
-        const bool hasValue = i + 1 < argc;
-        if (std::strcmp(argv[i], "--frames") == 0 && hasValue) {
-            setup.blockSizes = qp::bench::parseBlockSizes(argv[++i]);
-        } else if (std::strcmp(argv[i], "--runs") == 0 && hasValue) {
-            setup.runs = std::atoi(argv[++i]);
-        } else if (std::strcmp(argv[i], "--seconds") == 0 && hasValue) {
-            setup.secondsPerRun = std::atof(argv[++i]);
-        } else if (std::strcmp(argv[i], "--profile") == 0 && hasValue) {
-            setup.profileBlocks = std::atoll(argv[++i]);
-        } else {
+        if (!qp::bench::takeSetupOption(argc, argv, i, setup)) {
             setup.blockSizes.clear();
         }
     }

@@ -37,17 +37,10 @@ int main(int argc, char** argv) {
     std::vector<std::string> files;
     qp::bench::BenchSetup setup;
     for (int i = 1; i < argc; ++i) {
-        const bool hasValue = i + 1 < argc;
-        if (std::strcmp(argv[i], "--against") == 0 && hasValue) {
+        if (std::strcmp(argv[i], "--against") == 0 && i + 1 < argc) {
             files.push_back(argv[++i]);
-        } else if (std::strcmp(argv[i], "--frames") == 0 && hasValue) {
-            setup.blockSizes = qp::bench::parseBlockSizes(argv[++i]);
-        } else if (std::strcmp(argv[i], "--runs") == 0 && hasValue) {
-            setup.runs = std::atoi(argv[++i]);
-        } else if (std::strcmp(argv[i], "--seconds") == 0 && hasValue) {
-            setup.secondsPerRun = std::atof(argv[++i]);
-        } else if (std::strcmp(argv[i], "--profile") == 0 && hasValue) {
-            setup.profileBlocks = std::atoll(argv[++i]);
+        } else if (qp::bench::takeSetupOption(argc, argv, i, setup)) {
+            continue;
         } else if (argv[i][0] != '-') {
             path = argv[i];
         } else {

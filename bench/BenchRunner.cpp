@@ -211,4 +211,25 @@ std::vector<int> parseBlockSizes(const std::string& text) {
     return sizes;
 }
 
+bool takeSetupOption(int argc, char** argv, int& i, BenchSetup& setup) {
+    if (i + 1 >= argc) {
+        return false;
+    }
+    const std::string option = argv[i];
+    const char* value = argv[i + 1];
+    if (option == "--frames") {
+        setup.blockSizes = parseBlockSizes(value);
+    } else if (option == "--runs") {
+        setup.runs = std::atoi(value);
+    } else if (option == "--seconds") {
+        setup.secondsPerRun = std::atof(value);
+    } else if (option == "--profile") {
+        setup.profileBlocks = std::atoll(value);
+    } else {
+        return false;
+    }
+    ++i;
+    return true;
+}
+
 }  // namespace qp::bench

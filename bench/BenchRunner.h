@@ -54,4 +54,9 @@ BlockProcessor startProcessing(AEffect* effect, int maximumBlock = 512);
 // empty when the text is neither.
 std::vector<int> parseBlockSizes(const std::string& text);
 
+// Takes the options every bench shares (--frames, --runs, --seconds, --profile)
+// at argv[i], moving i past a value it takes. False when argv[i] is none of them.
+// A malformed --frames list empties setup.blockSizes, which the caller refuses.
+bool takeSetupOption(int argc, char** argv, int& i, BenchSetup& setup);
+
 }  // namespace qp::bench
