@@ -27,24 +27,9 @@ export LV2_PATH="$out/lv2"
 # GTK's settings and caches stay in out/.
 export XDG_CONFIG_HOME="$out/config" XDG_CACHE_HOME="$out/cache" NO_AT_BRIDGE=1
 server="qp-jalv-ui-$$"
-export JACK_DEFAULT_SERVER=$server JACK_NO_START_SERVER=1 JACK_NO_AUDIO_RESERVATION=1
 
-pids=()
-stop_all() {
-    local pid
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null || continue
-        for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-        kill -9 "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-    done
-}
-trap stop_all EXIT
-
-jackd --no-realtime -n "$server" -d dummy -r 48000 -p 256 >"$out/jackd.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do jack_lsp >/dev/null 2>&1 && break; sleep 0.1; done
-jack_lsp >/dev/null 2>&1 || fail "the JACK server did not start (out/jalv-ui/jackd.log)"
+. "$root/tools/lib/jack-session.sh"
+start_jack "$server" "$out/jackd.log"
 
 stdbuf -oL jalv.gtk3 -c sens=0.5 -c buzz=0.5 "$uri" >"$out/jalv.log" 2>&1 &
 jalv=$!

@@ -37,7 +37,6 @@ export LV2_PATH="$out/lv2"
 export HOME="$out/home" XDG_CONFIG_HOME="$out/home/.config" XDG_CACHE_HOME="$out/home/.cache" \
     XDG_DATA_HOME="$out/home/.local/share" XDG_RUNTIME_DIR="$out/runtime" NO_AT_BRIDGE=1
 server="qp-qtractor-$$"
-export JACK_DEFAULT_SERVER=$server JACK_NO_START_SERVER=1 JACK_NO_AUDIO_RESERVATION=1
 sed "s|@MESSAGES@|$out/messages.log|" "$here/qtractor.conf.in" >"$XDG_CONFIG_HOME/rncbc.org/Qtractor.conf"
 session="$out/session/quorrelphone.qts"
 sed "s|@DIRECTORY@|$out/session|" "$here/session.qts.in" >"$session"
@@ -52,22 +51,8 @@ if [ ! -e /dev/snd/seq ]; then
     log "no ALSA sequencer here: Qtractor runs with the stand-in preloaded"
 fi
 
-pids=()
-stop_all() {
-    local pid
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null || continue
-        for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-        kill -9 "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-    done
-}
-trap stop_all EXIT
-
-jackd --no-realtime -n "$server" -d dummy -r 48000 -p 256 >"$out/jackd.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do jack_lsp >/dev/null 2>&1 && break; sleep 0.1; done
-jack_lsp >/dev/null 2>&1 || fail "the JACK server did not start (out/qtractor/jackd.log)"
+. "$root/tools/lib/jack-session.sh"
+start_jack "$server" "$out/jackd.log"
 
 "${preload[@]}" qtractor "$session" >"$out/qtractor.log" 2>&1 &
 pids=($! "${pids[@]}")
