@@ -6,18 +6,10 @@
 
 #include "gui/KnobDrag.h"
 #include "gui/KnobGeometry.h"
+#include "tests/gui/KnobPoints.h"
 
 namespace qp::test {
 namespace {
-
-constexpr float degrees = kKnobPi / 180.0f;
-
-// A control-local point at an angle (degrees, counter-clockwise from the right)
-// and a distance from the centre of a knob of the given radius.
-Point around(float radius, float angleDegrees, float distance) {
-    return Point(std::int32_t(std::lround(radius + std::cos(angleDegrees * degrees) * distance)),
-                 std::int32_t(std::lround(radius - std::sin(angleDegrees * degrees) * distance)));
-}
 
 KnobGeometry defaultGeometry() {
     KnobGeometry g;

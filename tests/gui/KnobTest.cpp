@@ -9,19 +9,11 @@
 #include "gui/KnobDrag.h"
 #include "gui/KnobGeometry.h"
 #include "tests/gui/ControlTestSupport.h"
+#include "tests/gui/KnobPoints.h"
 #include "tests/gui/XServerKeys.h"
 
 namespace qp::test {
 namespace {
-
-constexpr float degrees = kKnobPi / 180.0f;
-
-// A control-local point at an angle (degrees, counter-clockwise from the right)
-// and a distance from the centre of a knob of the given radius.
-Point around(float radius, float angleDegrees, float distance) {
-    return Point(std::int32_t(std::lround(radius + std::cos(angleDegrees * degrees) * distance)),
-                 std::int32_t(std::lround(radius - std::sin(angleDegrees * degrees) * distance)));
-}
 
 TEST(KnobState, InsetFollowsTheHandleBitmap) {
     Bitmap* handle = new Bitmap(test::patternBitmapId);  // 16 wide
