@@ -116,17 +116,22 @@ print(params["sens"], params["buzz"])
 PY
 }
 
+# What Qtractor saved after WHAT, held against a Python test of sens and buzz.
+expect_saved() {  # expect_saved WHAT TEST FAILURE
+    local values sens buzz
+    values=$(saved_values) || fail "Qtractor did not save the session, or saved no values"
+    read -r sens buzz <<<"$values"
+    log "after $1, as Qtractor saved them: sens $sens, buzz $buzz"
+    python3 -c "import sys; sens, buzz = $sens, $buzz; sys.exit(0 if $2 else 1)" || fail "$3"
+}
+
 # Up 30 pixels from the middle of the sens knob (116,14 98x98): about +0.15.
 x=$((ex + 165)) y=$((ey + 63))
 xdotool mousemove "$x" "$y" mousedown 1
 for step in $(seq 1 6); do xdotool mousemove "$x" $((y - 5 * step)); sleep 0.05; done
 xdotool mouseup 1
 sleep 1
-values=$(saved_values) || fail "Qtractor did not save the session, or saved no values"
-read -r sens buzz <<<"$values"
-log "after a 30-pixel drag up on sens, as Qtractor saved them: sens $sens, buzz $buzz"
-python3 -c "import sys; sys.exit(0 if 0.55 < float('$sens') and float('$buzz') == 0.5 else 1)" ||
-    fail "the drag did not move sens up alone"
+expect_saved "a 30-pixel drag up on sens" "0.55 < sens and buzz == 0.5" "the drag did not move sens up alone"
 
 # The logo opens the command menu: About, a separator, Presets; the fourth
 # preset is Nasal Reed. The menus are the editor's own windows, not Qt's.
@@ -138,11 +143,7 @@ import -window root -crop 420x320+$((ex - 20))+$((ey - 10)) +repage "$out/qtract
 xdotool key Down Down Down Return
 sleep 1
 import -window "$frame" "$out/qtractor-editor-after.png"
-values=$(saved_values) || fail "Qtractor did not save the session, or saved no values"
-read -r sens buzz <<<"$values"
-log "after Nasal Reed from the logo menu, as Qtractor saved them: sens $sens, buzz $buzz"
-python3 -c "import sys; sys.exit(0 if float('$sens') == 0.75 and float('$buzz') == 0.45 else 1)" ||
-    fail "the preset did not set both values"
+expect_saved "Nasal Reed from the logo menu" "sens == 0.75 and buzz == 0.45" "the preset did not set both values"
 
 # Space starts and stops Qtractor's transport; its clock shows whether it ran.
 clock() { import -window "$main" -crop 150x30+340+62 +repage "$1"; }
