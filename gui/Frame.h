@@ -101,6 +101,12 @@ public:
     std::int32_t getTicks() const;
     // The owner's knob mode, circular without an owner.
     KnobMode getKnobMode() const;
+    // The zoom step (gui/Zoom.h) its views are laid out at. The frame's own size
+    // and its views' rectangles already are the step's; what the toolkit draws or
+    // measures beyond them (popup menus, line widths, a drag's pixels per step)
+    // scales by it. 100 until set.
+    void setZoom(std::int32_t percent) { zoom_ = percent; }
+    std::int32_t getZoom() const { return zoom_; }
     View* getViewUnderMouse() const;
     // The cursor relative to the window's top-left corner (screen coordinates
     // without a window). Always true.
@@ -172,6 +178,7 @@ private:
     }
 
     FrameOwner* owner_;
+    std::int32_t zoom_ = 100;
     NativeWindow parentWindow_;
     Bitmap* background_ = nullptr;
     std::vector<View*> views_;

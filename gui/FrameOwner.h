@@ -20,6 +20,9 @@ public:
     virtual void wait() = 0;
     // The toolkit-wide knob mode.
     virtual KnobMode getKnobMode() const = 0;
+    // The system tells the window it now shows at another scale (1.0: 96 dots
+    // per inch), as when the host's window moves to a monitor of another DPI.
+    virtual void windowScaleChanged(double) {}
 
 protected:
     ~FrameOwner() = default;

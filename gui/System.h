@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "gui/NativeHandles.h"
+
 namespace qp {
 
 // Milliseconds from some fixed start; wraps around at 2^32.
@@ -13,5 +15,9 @@ std::uint32_t systemTicks();
 std::int32_t doubleClickTime();
 // The calling thread's id in the system; never 0.
 std::uint32_t currentThreadId();
+// The scale the system shows this window at (1.0: 96 dots per inch): on Windows
+// the window's DPI where the system knows one per window, else the system DPI;
+// on X11 the desktop's Xft.dpi resource, else 1.0. Any window handle, or none.
+double windowScale(NativeWindow window);
 
 }  // namespace qp
