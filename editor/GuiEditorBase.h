@@ -78,12 +78,21 @@ public:
 
     Frame* getFrame() const { return frame_; }
 
+    // The scale the host shows its own user interface at (1.0 is 100 %), where it
+    // says one (LV2's ui:scaleFactor option); 0 or less when it says none, and
+    // then the system's scale of the host's window counts. While the user's zoom
+    // choice is "Auto" the editor takes the step nearest to it (gui/Zoom.h) and,
+    // when open, resizes to that step and asks the host for the new size.
+    virtual void setHostScale(double scale) { hostScale_ = scale; }
+    double hostScale() const { return hostScale_; }
+
 protected:
     EditHost* editHost_;
     ERect rect_{};
     Frame* frame_ = nullptr;
     std::uint32_t nextIdleTime_ = 0;
     bool inIdle_ = false;
+    double hostScale_ = 0.0;
     // The bracket begun and not yet ended, if any.
     bool editOpen_ = false;
     std::int32_t openEditTag_ = 0;
