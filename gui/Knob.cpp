@@ -100,8 +100,8 @@ void Knob::mouseDown(DrawContext* context, Point where) {
     Point local(where.h - size_.left, where.v - size_.top);
     trackDrag(*this, context, where,
               [this, linear,
-               linearDrag =
-                   LinearKnobDrag(vmin_, vmax_, value_, where, (clickButtons & kModShift) != 0, zoomFactor_),
+               linearDrag = LinearKnobDrag(vmin_, vmax_, value_, where, (clickButtons & kModShift) != 0,
+                                           zoomFactor_, frame_ ? frame_->getZoom() : 100),
                circularDrag = CircularKnobDrag(vmin_, vmax_, valueFromPoint(local)), last = Point(-1, -1),
                lastButtons = clickButtons](DrawContext* context, Point point, std::int32_t buttons) mutable {
                   const bool moved = !(point == last);

@@ -23,17 +23,21 @@ float CircularKnobDrag::follow(float pointed) {
 }
 
 LinearKnobDrag::LinearKnobDrag(float minimum, float maximum, float entryValue, Point first, bool fine,
-                               float zoomFactor)
+                               float zoomFactor, std::int32_t zoomPercent)
     : minimum_(minimum),
       maximum_(maximum),
       entryValue_(entryValue),
       first_(first),
       fine_(fine),
       zoomFactor_(zoomFactor),
+      // A zoom outside the steps' range (none set, or garbage) drags as at 100 %.
+      fullRangePixels_(zoomPercent > 0 && zoomPercent <= 1000
+                           ? kPixelsForFullRange * float(zoomPercent) / 100.0f
+                           : kPixelsForFullRange),
       step_(stepFor(fine)) {}
 
 float LinearKnobDrag::stepFor(bool fine) const {
-    const float pixels = fine ? zoomFactor_ * kPixelsForFullRange : kPixelsForFullRange;
+    const float pixels = fine ? zoomFactor_ * fullRangePixels_ : fullRangePixels_;
     return (maximum_ - minimum_) / pixels;
 }
 
