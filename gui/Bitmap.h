@@ -7,8 +7,9 @@
 // made with new. An owner that never shared its bitmap may delete it directly.
 //
 // Loading and drawing are the back end's (BitmapWin32.cpp: the module's bitmap
-// resources through GDI; BitmapX11.cpp: the same .bmp files built into the
-// library, drawn with cairo).
+// resources, or a DIB section of pixels drawn in memory, through GDI;
+// BitmapX11.cpp: the same .bmp files built into the library, or the pixels, in a
+// cairo image surface).
 #pragma once
 
 #include <cstdint>
@@ -29,6 +30,11 @@ public:
     explicit Bitmap(std::int32_t resourceId);
     // From an explicit module (a test's own executable, or a library it loaded).
     Bitmap(NativeModule module, std::int32_t resourceId);
+    // From a picture in memory (a zoom step's, drawn at run time): red, green and
+    // blue bytes per pixel, the top row first, width * height pixels. The id
+    // names what it shows. Nothing is kept of rgb; a size that is not positive,
+    // or no pixels, gives a 0 x 0 bitmap that draws nothing.
+    Bitmap(std::int32_t resourceId, std::int32_t width, std::int32_t height, const std::uint8_t* rgb);
     ~Bitmap();
 
     Bitmap(const Bitmap&) = delete;
@@ -58,6 +64,7 @@ public:
 
 private:
     void load(NativeModule module);
+    void loadPixels(std::int32_t width, std::int32_t height, const std::uint8_t* rgb);
 
     std::int32_t resourceId_;
     std::int32_t refCount_ = 1;

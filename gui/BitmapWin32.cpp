@@ -37,6 +37,37 @@ void Bitmap::load(NativeModule module) {
     }
 }
 
+void Bitmap::loadPixels(std::int32_t width, std::int32_t height, const std::uint8_t* rgb) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down, as the pixels come
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP section = native::createDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits);
+    if (!section || !bits) {
+        native::deleteObject(section);
+        return;
+    }
+    // GDI's rows are blue, green, red, each padded to four bytes.
+    const std::size_t stride = (std::size_t(width) * 3 + 3) & ~std::size_t(3);
+    for (std::int32_t y = 0; y < height; ++y) {
+        auto* to = static_cast<std::uint8_t*>(bits) + std::size_t(y) * stride;
+        const std::uint8_t* from = rgb + std::size_t(y) * std::size_t(width) * 3;
+        for (std::int32_t x = 0; x < width; ++x, to += 3, from += 3) {
+            to[0] = from[2];
+            to[1] = from[1];
+            to[2] = from[0];
+        }
+    }
+    GdiFlush();
+    bitmap_ = section;
+    width_ = width;
+    height_ = height;
+}
+
 void Bitmap::draw(DrawContext* context, const Rect& dest, Point source) {
     if (!bitmap_ || !context) {
         return;

@@ -47,6 +47,28 @@ void Bitmap::load(NativeModule module) {
     height_ = image.height;
 }
 
+void Bitmap::loadPixels(std::int32_t width, std::int32_t height, const std::uint8_t* rgb) {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        return;
+    }
+    cairo_surface_flush(surface);
+    unsigned char* base = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    for (std::int32_t y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(base + std::size_t(y) * std::size_t(stride));
+        const std::uint8_t* from = rgb + std::size_t(y) * std::size_t(width) * 3;
+        for (std::int32_t x = 0; x < width; ++x, from += 3) {
+            row[x] = (std::uint32_t(from[0]) << 16) | (std::uint32_t(from[1]) << 8) | from[2];
+        }
+    }
+    cairo_surface_mark_dirty(surface);
+    bitmap_ = surface;
+    width_ = width;
+    height_ = height;
+}
+
 void Bitmap::draw(DrawContext* context, const Rect& dest, Point source) {
     if (!bitmap_ || !context || !context->getDeviceContext()) {
         return;
