@@ -337,4 +337,14 @@ std::int32_t Frame::getTicks() const { return owner_ ? std::int32_t(systemTicks(
 
 KnobMode Frame::getKnobMode() const { return owner_ ? owner_->getKnobMode() : KnobMode::circular; }
 
+void Frame::setSize(std::int32_t width, std::int32_t height) {
+    if (width < 0 || height < 0) {
+        return;
+    }
+    size_ = Rect(size_.left, size_.top, size_.left + width, size_.top + height);
+    resizeWindow();
+    setDirty(true);
+    invalidateWindow();
+}
+
 }  // namespace qp

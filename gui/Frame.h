@@ -106,6 +106,9 @@ public:
     // measures beyond them (popup menus, line widths, a drag's pixels per step)
     // scales by it. 100 until set.
     void setZoom(std::int32_t percent) { zoom_ = percent; }
+    // A new size for the frame and its window (the window keeps its place in the
+    // parent); the views stay as they are and the whole window is painted anew.
+    void setSize(std::int32_t width, std::int32_t height);
     std::int32_t getZoom() const { return zoom_; }
     View* getViewUnderMouse() const;
     // The cursor relative to the window's top-left corner (screen coordinates
@@ -141,6 +144,8 @@ private:
     // what the platform state holds.
     void openWindow();
     void closeWindow();
+    // The back end's part of setSize: the window takes the frame's size.
+    void resizeWindow();
     // The events that arrived for the window since the last idle, where the back
     // end delivers them itself (X11: the frame's own display connection; Windows:
     // the host's message loop does, and this does nothing). False when the frame

@@ -90,6 +90,13 @@ void Frame::openWindow() {
     }
 }
 
+void Frame::resizeWindow() {
+    if (window_) {
+        SetWindowPos(win32::hwnd(window_), nullptr, 0, 0, size_.width(), size_.height(),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
 void Frame::closeWindow() {
     platform_->drawingLibrary.free();
     if (window_) {

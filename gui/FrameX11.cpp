@@ -176,6 +176,21 @@ void Frame::closeWindow() {
     window_ = nullptr;
 }
 
+void Frame::resizeWindow() {
+    Platform* p = platform_.get();
+    if (!p) {
+        return;
+    }
+    p->width = size_.width();
+    p->height = size_.height();
+    if (!p->window) {
+        return;
+    }
+    x11::ErrorScope errors;
+    XResizeWindow(p->display, p->window, unsigned(std::max(p->width, 1)), unsigned(std::max(p->height, 1)));
+    XFlush(p->display);
+}
+
 NativeDC Frame::acquireDrawTarget() const {
     const Platform* p = platform_.get();
     if (!p || !p->window) {
