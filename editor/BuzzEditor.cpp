@@ -13,6 +13,7 @@
 #include "gui/OptionMenu.h"
 #include "gui/ParamDisplay.h"
 #include "gui/System.h"
+#include "gui/Zoom.h"
 #include "host/Platform.h"
 #include "resources/ResourceIds.h"
 
@@ -35,11 +36,12 @@ BuzzEditor::BuzzEditor(BuzzEffect* effect, Commands commands)
       commands_(commands) {
     background_ = new (std::nothrow) Bitmap(kFaceBitmapId);
     aboutBitmap_ = new (std::nothrow) Bitmap(kAboutBitmapId);
-    // The rectangle never changes, so a host may ask for it before the first open.
-    if (background_) {
-        rect_.bottom = std::int16_t(background_->getHeight());
-        rect_.right = std::int16_t(background_->getWidth());
-    }
+    // A host may ask for the rectangle before the first open: it is the step the
+    // stored choice and the system's scale give (no window to ask yet).
+    zoomChoice_ = storedZoomChoice();
+    windowScale_ = windowScale(nullptr);
+    zoom_ = wantedZoom();
+    updateRect();
     setKnobMode(kLinearKnobMode);
 }
 
@@ -54,6 +56,7 @@ BuzzEditor::~BuzzEditor() {
     if (aboutBitmap_) {
         aboutBitmap_->release();
     }
+    releaseZoomedBitmaps();
     for (CachedBitmap& slot : bitmapCache_) {
         if (slot.bitmap) {
             slot.bitmap->release();
@@ -65,6 +68,9 @@ BuzzEditor::~BuzzEditor() {
 Bitmap* BuzzEditor::getBitmap(std::int32_t resourceId) {
     if (resourceId == 0) {
         return nullptr;
+    }
+    if (Bitmap* zoomed = zoomedBitmap(resourceId)) {
+        return zoomed;
     }
     for (CachedBitmap& slot : bitmapCache_) {
         if (slot.resourceId == resourceId) {
@@ -93,27 +99,25 @@ Int32 BuzzEditor::open(void* parentWindow) {
     }
     parkedMask_.store(0, std::memory_order_relaxed);
 
-    const std::int32_t width = background_ ? background_->getWidth() : 0;
-    const std::int32_t height = background_ ? background_->getHeight() : 0;
-    frame_ =
-        new (std::nothrow) Frame(Rect(0, 0, width, height), static_cast<NativeWindow>(parentWindow), this);
+    // Another instance may have stored another choice since; the host's window
+    // tells its own scale now.
+    zoomChoice_ = storedZoomChoice();
+    windowScale_ = windowScale(static_cast<NativeWindow>(parentWindow));
+    zoom_ = wantedZoom();
+    zoomPending_ = false;
+    if (!loadZoomedBitmaps()) {
+        zoom_ = kUnzoomed;
+    }
+    updateRect();
+    frame_ = new (std::nothrow) Frame(Rect(0, 0, rect_.right - rect_.left, rect_.bottom - rect_.top),
+                                      static_cast<NativeWindow>(parentWindow), this);
     if (!frame_) {
         return 0;
     }
-    frame_->setBackground(background_);
     windowThread_.store(currentThreadId(), std::memory_order_relaxed);
     setKnobMode(kLinearKnobMode);
 
-    createControls();
-
-    aboutBox_ = new (std::nothrow)
-        AboutBox(Rect(39, 26, 257, 103), this, kAboutBoxIndex, 77, aboutBitmap_, Point(0, 0), "Version 1.2",
-                 Rect(54, 245, 200, 255), makeColor(244, 243, 4));
-    if (aboutBox_) {
-        aboutBox_->setValue(0.0f);
-    }
-
-    buildMenus();
+    layOut();
     busy_ = false;
 
     GuiEditorBase::open(parentWindow);
@@ -130,15 +134,40 @@ void BuzzEditor::close() {
     tearDown();
 }
 
+void BuzzEditor::layOut() {
+    frame_->setZoom(zoom_);
+    frame_->setBackground(background());
+
+    createControls();
+
+    aboutBox_ = new (std::nothrow)
+        AboutBox(zoomedRect(39, 26, 218, 77), this, kAboutBoxIndex, zoomed(77, zoom_), aboutBitmap(),
+                 Point(0, 0), "Version 1.2", zoomedRect(54, 245, 146, 10), makeColor(244, 243, 4));
+    if (aboutBox_) {
+        aboutBox_->setValue(0.0f);
+    }
+
+    buildMenus();
+}
+
 void BuzzEditor::tearDown() {
     windowThread_.store(0, std::memory_order_relaxed);
+    releaseViews(false);
+}
+
+void BuzzEditor::releaseViews(bool keepFrame) {
     const bool aboutShowing = isAboutShowing();
     if (frame_) {
         // The frame releases every view in it: the shown controls and overlays,
-        // the command menu (and with it the presets menu) and a showing about box.
+        // the command menu (and with it the presets and zoom menus) and a showing
+        // about box.
         frame_->setModalView(nullptr);
-        delete frame_;
-        frame_ = nullptr;
+        if (keepFrame) {
+            frame_->removeAllViews(true);
+        } else {
+            delete frame_;
+            frame_ = nullptr;
+        }
     }
     for (ControlEntry& entry : entries_) {
         if (!entry.shown) {
@@ -164,6 +193,7 @@ void BuzzEditor::tearDown() {
     aboutBox_ = nullptr;
     commandMenu_ = nullptr;
     presetsMenu_ = nullptr;
+    zoomMenu_ = nullptr;
 }
 
 bool BuzzEditor::isAboutShowing() const { return frame_ && aboutBox_ && frame_->isChild(aboutBox_); }

@@ -94,6 +94,11 @@ public:
 
     Int32 open(void* parentWindow) override;
     void close() override;
+    // The rectangle of the current zoom step.
+    Int32 getRect(ERect** rect) override;
+    // Carries out a change of zoom step the user, the host or the system asked
+    // for since the last idle, then idles as before.
+    void idle() override;
     // Key presses never reach the controls; key releases still do.
     Int32 keyDown(VstKeyCode& key) override;
     void setParameter(Int32 index, float value) override;
@@ -101,6 +106,23 @@ public:
     void refreshLearnedControllers() override;
 
     void valueChanged(DrawContext* context, Control* control) override;
+
+    // Zoom. The user's choice is "Auto" (kZoomAuto: the host's scale where it says
+    // one, else the system's for the host's window) or a step of gui/Zoom.h; it is
+    // kept in the user's settings ("Zoom") and read again at every open. A change
+    // of step while the editor is open is carried out at the next idle: the
+    // window takes the step's size, the views are laid out anew at it, and the
+    // host is asked for the new size (audioMasterSizeWindow).
+    static constexpr std::int32_t kZoomAuto = 0;
+    static constexpr const char* kZoomSettingName = "Zoom";
+    void setHostScale(double scale) override;
+    void windowScaleChanged(double scale) override;
+    // kZoomAuto or a step; anything else is taken as kZoomAuto.
+    void chooseZoom(std::int32_t choice);
+    std::int32_t zoomChoice() const { return zoomChoice_; }
+    // The step the editor is laid out at now (or will open at).
+    std::int32_t zoom() const { return zoom_; }
+    OptionMenu* zoomMenu() const { return zoomMenu_; }
 
     // Layout and entries.
     virtual void setTransparencyForBitmap(std::int32_t resourceId);
@@ -139,7 +161,8 @@ public:
                                   const float (&amounts)[kRandomAmounts]);
     virtual void randomize(std::int32_t amountNumber);
 
-    // The cache's bitmap for a resource, loaded on first use; none for id 0.
+    // The cache's bitmap for a resource, loaded on first use; none for id 0. At a
+    // zoom step other than 100 %, the step's picture of it where there is one.
     virtual Bitmap* getBitmap(std::int32_t resourceId);
 
     // For tests and tools: what the editor holds now.
@@ -152,7 +175,8 @@ public:
     bool isBusy() const { return busy_.load(std::memory_order_relaxed); }
     bool isAboutShowing() const;
     Commands commands() const { return commands_; }
-    Bitmap* background() const { return background_; }
+    // The face at the current step.
+    Bitmap* background() const;
 
     // Takes effect at the next open.
     void setPresetMatch(PresetMatch match) { presetMatch_ = std::move(match); }
@@ -170,10 +194,33 @@ private:
     void openAboutScreen();
     void closeAboutScreen();
     void buildMenus();
+    void buildZoomMenu(OptionMenu* commandMenu);
+    // The frame's views at the current step: background, controls, about box, menus.
+    void layOut();
+    // The step the choice, the host's and the system's scale give now.
+    std::int32_t wantedZoom() const;
+    // The user's stored choice, kZoomAuto when none or a bad one is stored.
+    static std::int32_t storedZoomChoice();
+    // Moves to wantedZoom() at once while closed; while open, at the next idle.
+    void requestZoom();
+    // Lays the open window out anew at wantedZoom() (from idle; not during a drag
+    // or with a popup open: then at a later idle).
+    void applyZoom();
+    void updateRect();
+    // The pictures of zoom_ from the shared pixels (drawn at the process's first
+    // use of the step); false, with none held, at 100 % or when they cannot be had.
+    bool loadZoomedBitmaps();
+    void releaseZoomedBitmaps();
+    // The held picture of a resource at zoom_; null at 100 % or without art.
+    Bitmap* zoomedBitmap(std::int32_t resourceId) const;
+    Bitmap* aboutBitmap() const;
+    Rect zoomedRect(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) const;
     // The presets menu's tick from the preset match, where there is one.
     void tickMatchingPreset();
     // Takes the frame down and releases what the editor holds of the open window.
     void tearDown();
+    // The same with the frame kept, empty (for a new layout in the same window).
+    void releaseViews(bool keepFrame);
     // A control made by the add family joins its entry with a learn overlay over
     // it and, when shown, the frame.
     // Starts the control at the parameter's value, puts it and a learn overlay
@@ -210,6 +257,21 @@ private:
     std::atomic<std::uint32_t> windowThread_{0};
     std::uint32_t randomState_ = 1;
     PresetMatch presetMatch_;
+
+    struct ZoomedBitmap {
+        Bitmap* bitmap = nullptr;
+        std::int32_t resourceId = 0;
+    };
+    static constexpr std::int32_t kZoomedBitmaps = 3;
+    std::int32_t zoomChoice_ = kZoomAuto;
+    std::int32_t zoom_ = 100;
+    // The system's scale for the host's window, as of the last open or change.
+    double windowScale_ = 1.0;
+    bool zoomPending_ = false;
+    // Not owned: the command menu keeps it alive as its "Zoom" submenu.
+    OptionMenu* zoomMenu_ = nullptr;
+    // The pictures of zoom_, when that is not 100 %.
+    ZoomedBitmap zoomedBitmaps_[kZoomedBitmaps];
 };
 
 // The maker the product installs (setEditorFactory): a BuzzEditor for a BuzzEffect,

@@ -10,6 +10,7 @@
 #include "effect/BuzzEffect.h"
 #include "gui/Frame.h"
 #include "gui/OptionMenu.h"
+#include "gui/Zoom.h"
 
 namespace qp {
 
@@ -36,6 +37,12 @@ void BuzzEditor::valueChanged(DrawContext* context, Control* control) {
     if (isBusy() || !control) {
         return;
     }
+    if (control == zoomMenu_) {
+        // The editor's own: the effect and the host never hear of it.
+        const std::int32_t entry = std::int32_t(control->getValue());
+        chooseZoom(entry >= 1 && entry <= kZoomStepCount ? kZoomSteps[entry - 1] : kZoomAuto);
+        return;
+    }
     // The effect stores or carries out the value, tells the host (with the tag as
     // the index, commands included) and passes it back to setParameter here. The
     // host may destroy the editor from there (effClose, an LV2 UI's cleanup).
@@ -52,10 +59,11 @@ void BuzzEditor::valueChanged(DrawContext* context, Control* control) {
 }
 
 void BuzzEditor::buildMenus() {
-    presetsMenu_ = new (std::nothrow) OptionMenu(kMenuArea, this, kPresetsMenuIndex, nullptr, nullptr,
+    const Rect menuArea = zoomed(kMenuArea, zoom());
+    presetsMenu_ = new (std::nothrow) OptionMenu(menuArea, this, kPresetsMenuIndex, nullptr, nullptr,
                                                  presetMatch_ ? kMatchedPresetsMenuStyle : kPresetsMenuStyle);
-    commandMenu_ = new (std::nothrow)
-        OptionMenu(kMenuArea, this, kMenuCommandIndex, nullptr, nullptr, kCommandMenuStyle);
+    commandMenu_ =
+        new (std::nothrow) OptionMenu(menuArea, this, kMenuCommandIndex, nullptr, nullptr, kCommandMenuStyle);
     if (!presetsMenu_ || !commandMenu_) {
         if (presetsMenu_) {
             presetsMenu_->release();
@@ -81,8 +89,8 @@ void BuzzEditor::buildMenus() {
     if (commands_ == Commands::Full) {
         commandMenu_->addEntry("Default");
         commandMenu_->addEntry("MidiForget");
-        extraMenuEntries(commandMenu_);
     }
+    extraMenuEntries(commandMenu_);
     commandMenu_->addEntry("-");
     commandMenu_->addSubmenu("Presets", presetsMenu_);
     // The command menu retained the submenu; from here on it keeps it alive.
@@ -100,7 +108,7 @@ void BuzzEditor::tickMatchingPreset() {
     }
 }
 
-void BuzzEditor::extraMenuEntries(OptionMenu*) {}
+void BuzzEditor::extraMenuEntries(OptionMenu* commandMenu) { buildZoomMenu(commandMenu); }
 
 void BuzzEditor::commandHook(std::int32_t, float) {}
 

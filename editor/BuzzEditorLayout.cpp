@@ -16,6 +16,7 @@
 #include "gui/OnOffButton.h"
 #include "gui/ParamDisplay.h"
 #include "gui/VerticalSlider.h"
+#include "gui/Zoom.h"
 #include "resources/ResourceIds.h"
 
 namespace qp {
@@ -100,7 +101,13 @@ void BuzzEditor::addFilmStripKnob(std::int32_t x, std::int32_t y, std::int32_t i
     if (!isEntryIndex(index) || !bitmap || frameSize <= 0) {
         return;
     }
-    const Rect size(x, y, x + bitmap->getWidth(), y + frameSize);
+    // A strip drawn at the step has the step's frames; one without art keeps its
+    // own, placed where the step puts the knob.
+    if (bitmap == zoomedBitmap(bitmapId)) {
+        frameSize = zoomed(frameSize, zoom_);
+    }
+    const Point origin = zoomed(Point(x, y), zoom_);
+    const Rect size(origin.h, origin.v, origin.h + bitmap->getWidth(), origin.v + frameSize);
     auto* knob = new (std::nothrow)
         AnimKnob(size, this, index, bitmap->getHeight() / frameSize, frameSize, bitmap, Point(0, 0));
     if (!knob) {
@@ -120,8 +127,8 @@ void BuzzEditor::addValueDisplay(std::int32_t x, std::int32_t y, std::int32_t wi
     entry.integerDisplay = integerDisplay;
     entry.displayScale = scale;
     entry.displayOffset = offset;
-    auto* display = new (std::nothrow)
-        ParamDisplay(Rect(x, y, x + width, y + height), useBackground ? background_ : nullptr, 0);
+    const Rect place = zoomedRect(x, y, width, height);
+    auto* display = new (std::nothrow) ParamDisplay(place, useBackground ? background() : nullptr, 0);
     if (!display) {
         return;
     }
@@ -137,7 +144,7 @@ void BuzzEditor::addValueDisplay(std::int32_t x, std::int32_t y, std::int32_t wi
     display->setFrameColor(frameColor);
     if (useBackground) {
         display->setTransparency(true);
-        display->setBackgroundOffset(Point(x, y));
+        display->setBackgroundOffset(place.topLeft());
         display->setTextTransparency(true);
     }
     // A display made for a hidden entry joins the frame with the next showEntry.
@@ -153,13 +160,13 @@ void BuzzEditor::addKnob(std::int32_t x, std::int32_t y, std::int32_t size, std:
         return;
     }
     Bitmap* handle = getBitmap(handleBitmapId);
-    auto* knob = new (std::nothrow)
-        Knob(Rect(x, y, x + size, y + size), this, index, background_, handle, Point(x, y));
+    const Rect place = zoomedRect(x, y, size, size);
+    auto* knob = new (std::nothrow) Knob(place, this, index, background(), handle, place.topLeft());
     if (!knob) {
         return;
     }
     if (!handle) {
-        knob->setInset(inset);
+        knob->setInset(zoomed(inset, zoom_));
         knob->setShadowColor(shadowColor);
         knob->setHandleColor(handleColor);
     }
@@ -173,9 +180,10 @@ void BuzzEditor::addSlider(std::int32_t x, std::int32_t y, std::int32_t width, s
     if (!isEntryIndex(index)) {
         return;
     }
+    const Rect place = zoomedRect(x, y, width, height);
     auto* slider = new (std::nothrow)
-        SliderForm(Rect(x, y, x + width, y + height), this, index, minPosition, maxPosition,
-                   getBitmap(handleBitmapId), background_, Point(x, y), style);
+        SliderForm(place, this, index, zoomed(minPosition, zoom_), zoomed(maxPosition, zoom_),
+                   getBitmap(handleBitmapId), background(), place.topLeft(), style);
     if (!slider) {
         return;
     }
@@ -202,7 +210,7 @@ void BuzzEditor::addButton(std::int32_t x, std::int32_t y, std::int32_t width, s
         return;
     }
     auto* button =
-        new (std::nothrow) OnOffButton(Rect(x, y, x + width, y + height), this, index, getBitmap(bitmapId));
+        new (std::nothrow) OnOffButton(zoomedRect(x, y, width, height), this, index, getBitmap(bitmapId));
     if (!button) {
         return;
     }
@@ -215,8 +223,9 @@ void BuzzEditor::addStepSwitch(std::int32_t x, std::int32_t y, std::int32_t widt
     if (!isEntryIndex(index)) {
         return;
     }
-    auto* stepSwitch = new (std::nothrow) StepSwitch(Rect(x, y, x + width, y + height), this, index, states,
-                                                     height, getBitmap(bitmapId), Point(0, 0));
+    const Rect place = zoomedRect(x, y, width, height);
+    auto* stepSwitch = new (std::nothrow)
+        StepSwitch(place, this, index, states, place.height(), getBitmap(bitmapId), Point(0, 0));
     if (!stepSwitch) {
         return;
     }
@@ -230,9 +239,9 @@ void BuzzEditor::addFilmStripSlider(std::int32_t x, std::int32_t y, std::int32_t
     if (!isEntryIndex(index)) {
         return;
     }
-    auto* slider = new (std::nothrow)
-        FilmStripSlider(Rect(x, y, x + width, y + height), this, index, frames, frameHeight, minPosition,
-                        maxPosition, getBitmap(bitmapId), Point(0, 0), style);
+    auto* slider = new (std::nothrow) FilmStripSlider(
+        zoomedRect(x, y, width, height), this, index, frames, zoomed(frameHeight, zoom_),
+        zoomed(minPosition, zoom_), zoomed(maxPosition, zoom_), getBitmap(bitmapId), Point(0, 0), style);
     if (!slider) {
         return;
     }

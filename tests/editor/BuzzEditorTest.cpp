@@ -106,15 +106,16 @@ TEST_F(BuzzEditorTest, TheCommandMenuCarriesTheCommandsAndThePresets) {
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(menu->getTag(), kMenuCommandIndex);
     EXPECT_EQ(menu->getViewSize(), Rect(12, 117, 240, 158));
-    const char* expected[] = {"About", "Default", "MidiForget", "-"};
-    ASSERT_EQ(menu->getNumEntries(), 5);
+    const char* expected[] = {"About", "Default", "MidiForget", "-MZoom", "-"};
+    ASSERT_EQ(menu->getNumEntries(), 6);
     char text[256];
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 5; ++i) {
         ASSERT_TRUE(menu->getEntry(i, text));
         EXPECT_STREQ(text, expected[i]);
     }
-    ASSERT_EQ(menu->getNumSubmenus(), 1);
-    OptionMenu* presets = menu->getSubmenu(0);
+    ASSERT_EQ(menu->getNumSubmenus(), 2);
+    EXPECT_EQ(menu->getSubmenu(0), fx.editor->zoomMenu());
+    OptionMenu* presets = menu->getSubmenu(1);
     EXPECT_EQ(presets, fx.editor->presetsMenu());
     EXPECT_EQ(presets->getTag(), kPresetsMenuIndex);
     ASSERT_EQ(presets->getNumEntries(), 9);
@@ -143,8 +144,8 @@ TEST(BuzzEditorCommands, EachFormHasItsMenuAndOnlyTheFullOneLearns) {
         bool overlays;
     };
     const Case cases[] = {
-        {makeBuzzEditor, {"About", "Default", "MidiForget", "-"}, true},
-        {makeAboutAndPresetsEditor, {"About", "-"}, false},
+        {makeBuzzEditor, {"About", "Default", "MidiForget", "-MZoom", "-"}, true},
+        {makeAboutAndPresetsEditor, {"About", "-MZoom", "-"}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.entries.size());
@@ -157,8 +158,9 @@ TEST(BuzzEditorCommands, EachFormHasItsMenuAndOnlyTheFullOneLearns) {
             ASSERT_TRUE(menu->getEntry(std::int32_t(i), text));
             EXPECT_EQ(text, c.entries[i]);
         }
-        ASSERT_EQ(menu->getNumSubmenus(), 1);
-        EXPECT_EQ(menu->getSubmenu(0)->getNumEntries(), 9);
+        ASSERT_EQ(menu->getNumSubmenus(), 2);
+        EXPECT_EQ(menu->getSubmenu(0)->getNumEntries(), 8) << "Auto and the seven steps";
+        EXPECT_EQ(menu->getSubmenu(1)->getNumEntries(), 9);
         for (int index : {0, 1}) {
             EXPECT_EQ(fx.editor->entry(index).learnOverlay != nullptr, c.overlays);
         }
