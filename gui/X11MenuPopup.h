@@ -97,33 +97,6 @@ public:
     // Room after the text before the arrow column (or the border).
     static constexpr int kTextPadding = 8;
 
-    // The figures above at one zoom step: every length by zoomed(), the font in
-    // proportion, so the popup matches the editor it opens from.
-    struct Metrics {
-        explicit constexpr Metrics(std::int32_t step)
-            : percent(step),
-              itemHeight(zoomed(kItemHeight, step)),
-              separatorHeight(zoomed(kSeparatorHeight, step)),
-              border(zoomed(kBorder, step)),
-              checkGutter(zoomed(kCheckGutter, step)),
-              arrowGutter(zoomed(kArrowGutter, step)),
-              submenuOverlap(zoomed(kSubmenuOverlap, step)),
-              armDistance(zoomed(kArmDistance, step)),
-              minimumWidth(zoomed(kMinimumWidth, step)),
-              textPadding(zoomed(kTextPadding, step)),
-              line(zoomed(1, step)),
-              fontSize(kFontSize * step / kUnzoomed) {}
-        // A length of the 100 % drawing at this step.
-        constexpr int operator()(int value) const { return zoomed(value, percent); }
-
-        std::int32_t percent;
-        int itemHeight, separatorHeight, border, checkGutter, arrowGutter, submenuOverlap, armDistance,
-            minimumWidth, textPadding;
-        // A line one pixel wide at 100 %: whole pixels at every step.
-        int line;
-        double fontSize;
-    };
-
     // levels[0] is the root menu; owner is the window the grabs are held on;
     // percent is the zoom step of the editor it opens from (the nearest step of
     // gui/Zoom.h is taken for any other number).
@@ -151,6 +124,33 @@ public:
     int highlighted(std::size_t depth) const;
 
 private:
+    // The figures above at one zoom step: every length by zoomed(), the font in
+    // proportion, so the popup matches the editor it opens from.
+    struct Metrics {
+        explicit constexpr Metrics(std::int32_t zoomStep)
+            : percent(zoomStep),
+              itemHeight(zoomed(kItemHeight, zoomStep)),
+              separatorHeight(zoomed(kSeparatorHeight, zoomStep)),
+              border(zoomed(kBorder, zoomStep)),
+              checkGutter(zoomed(kCheckGutter, zoomStep)),
+              arrowGutter(zoomed(kArrowGutter, zoomStep)),
+              submenuOverlap(zoomed(kSubmenuOverlap, zoomStep)),
+              armDistance(zoomed(kArmDistance, zoomStep)),
+              minimumWidth(zoomed(kMinimumWidth, zoomStep)),
+              textPadding(zoomed(kTextPadding, zoomStep)),
+              line(zoomed(1, zoomStep)),
+              fontSize(kFontSize * zoomStep / kUnzoomed) {}
+        // A length of the 100 % drawing at this step.
+        constexpr int operator()(int value) const { return zoomed(value, percent); }
+
+        std::int32_t percent;
+        int itemHeight, separatorHeight, border, checkGutter, arrowGutter, submenuOverlap, armDistance,
+            minimumWidth, textPadding;
+        // A line one pixel wide at 100 %: whole pixels at every step.
+        int line;
+        double fontSize;
+    };
+
     struct Box {
         int x, y, width, height;
     };
