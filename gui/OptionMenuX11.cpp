@@ -28,7 +28,9 @@ struct OptionMenu::Popup final : x11::MenuPopupClient, x11::EventSink {
         for (std::int32_t k = 0; k < model.menuCount(); ++k) {
             levels.push_back(*static_cast<const x11::PopupLevel*>(model.nativeMenuAt(k)));
         }
-        windows = std::make_unique<x11::MenuPopup>(display, grabWindow, std::move(levels), *this);
+        // Drawn at the frame's step, as big as the editor it opens from.
+        windows =
+            std::make_unique<x11::MenuPopup>(display, grabWindow, std::move(levels), *this, frame.getZoom());
         // The popup's grabs report on the frame's window: what they report is
         // the popup's, not the face's.
         x11::holdInput(frame, this);

@@ -41,6 +41,7 @@
 #include <vector>
 
 #include "gui/OptionMenuEntries.h"
+#include "gui/Zoom.h"
 
 struct _cairo_surface;
 
@@ -78,7 +79,7 @@ protected:
 
 class MenuPopup {
 public:
-    // Figures close to the classic Windows menu at 96 dpi.
+    // The 100 % figures, close to the classic Windows menu at 96 dpi.
     static constexpr int kItemHeight = 20;
     static constexpr int kSeparatorHeight = 9;
     static constexpr int kBorder = 3;
@@ -91,9 +92,16 @@ public:
     // The pointer must move this far from where it was at the opening before a
     // release chooses (a click's own wobble chooses nothing).
     static constexpr int kArmDistance = 3;
+    // Narrower than this a menu of short entries would look like a tooltip.
+    static constexpr int kMinimumWidth = 60;
+    // Room after the text before the arrow column (or the border).
+    static constexpr int kTextPadding = 8;
 
-    // levels[0] is the root menu; owner is the window the grabs are held on.
-    MenuPopup(Display* display, Window owner, std::vector<PopupLevel> levels, MenuPopupClient& client);
+    // levels[0] is the root menu; owner is the window the grabs are held on;
+    // percent is the zoom step of the editor it opens from (the nearest step of
+    // gui/Zoom.h is taken for any other number).
+    MenuPopup(Display* display, Window owner, std::vector<PopupLevel> levels, MenuPopupClient& client,
+              std::int32_t percent = kUnzoomed);
     ~MenuPopup();
     MenuPopup(const MenuPopup&) = delete;
     MenuPopup& operator=(const MenuPopup&) = delete;
@@ -116,6 +124,33 @@ public:
     int highlighted(std::size_t depth) const;
 
 private:
+    // The figures above at one zoom step: every length by zoomed(), the font in
+    // proportion, so the popup matches the editor it opens from.
+    struct Metrics {
+        explicit constexpr Metrics(std::int32_t zoomStep)
+            : percent(zoomStep),
+              itemHeight(zoomed(kItemHeight, zoomStep)),
+              separatorHeight(zoomed(kSeparatorHeight, zoomStep)),
+              border(zoomed(kBorder, zoomStep)),
+              checkGutter(zoomed(kCheckGutter, zoomStep)),
+              arrowGutter(zoomed(kArrowGutter, zoomStep)),
+              submenuOverlap(zoomed(kSubmenuOverlap, zoomStep)),
+              armDistance(zoomed(kArmDistance, zoomStep)),
+              minimumWidth(zoomed(kMinimumWidth, zoomStep)),
+              textPadding(zoomed(kTextPadding, zoomStep)),
+              line(zoomed(1, zoomStep)),
+              fontSize(kFontSize * zoomStep / kUnzoomed) {}
+        // A length of the 100 % drawing at this step.
+        constexpr int operator()(int value) const { return zoomed(value, percent); }
+
+        std::int32_t percent;
+        int itemHeight, separatorHeight, border, checkGutter, arrowGutter, submenuOverlap, armDistance,
+            minimumWidth, textPadding;
+        // A line one pixel wide at 100 %: whole pixels at every step.
+        int line;
+        double fontSize;
+    };
+
     struct Box {
         int x, y, width, height;
     };
@@ -146,6 +181,8 @@ private:
     Window owner_;
     std::vector<PopupLevel> levels_;
     MenuPopupClient& client_;
+    // This popup's own sizes: two editors at different steps each get theirs.
+    const Metrics metrics_;
     std::vector<Shown> shown_;
     bool grabbedPointer_ = false;
     bool grabbedKeyboard_ = false;

@@ -57,11 +57,13 @@ bool isClickButton(unsigned int button) { return button >= Button1 && button <= 
 
 }  // namespace
 
-MenuPopup::MenuPopup(Display* display, Window owner, std::vector<PopupLevel> levels, MenuPopupClient& client)
+MenuPopup::MenuPopup(Display* display, Window owner, std::vector<PopupLevel> levels, MenuPopupClient& client,
+                     std::int32_t percent)
     : display_(display),
       owner_(owner),
       levels_(std::move(levels)),
-      client_(client) {}
+      client_(client),
+      metrics_(nearestZoomStep(percent / double(kUnzoomed))) {}
 
 MenuPopup::~MenuPopup() { close(); }
 
@@ -244,8 +246,8 @@ void MenuPopup::openSubmenu(std::size_t depth, bool highlightFirst) {
     closeFrom(depth + 1);
     const Shown& parent = shown_[depth];
     const Box& box = parent.boxes[std::size_t(item)];
-    if (!showLevel(level, parent.x + parent.width - kSubmenuOverlap, parent.y + box.y - kBorder,
-                   parent.x + kSubmenuOverlap)) {
+    if (!showLevel(level, parent.x + parent.width - metrics_.submenuOverlap,
+                   parent.y + box.y - metrics_.border, parent.x + metrics_.submenuOverlap)) {
         return;
     }
     if (highlightFirst) {
@@ -331,8 +333,8 @@ void MenuPopup::handleEvent(const XEvent& event) {
             }
             break;
         case MotionNotify: {
-            if (std::abs(event.xmotion.x_root - openedAtX_) >= kArmDistance ||
-                std::abs(event.xmotion.y_root - openedAtY_) >= kArmDistance) {
+            if (std::abs(event.xmotion.x_root - openedAtX_) >= metrics_.armDistance ||
+                std::abs(event.xmotion.y_root - openedAtY_) >= metrics_.armDistance) {
                 armed_ = true;
             }
             int depth = -1;

@@ -3,11 +3,18 @@
 // edit field are event-driven, so the choice and the text arrive from idle.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <thread>
 #include <vector>
+
+// clang-format off
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+// clang-format on
+#include <cairo.h>
 
 #include "gui/ControlListener.h"
 #include "gui/Frame.h"
@@ -26,6 +33,47 @@ const Rect kEditSize(20, 80, 160, 100);
 constexpr KeySym kClickElsewhere = 0;
 // Or this for the keyboard focus going to the host's window.
 constexpr KeySym kFocusToHost = 1;
+
+// The widest advance of the texts in the menus' face at a font size, rounded.
+int widestText(std::initializer_list<const char*> texts, double size) {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
+    cairo_t* cr = cairo_create(surface);
+    cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr, size);
+    int widest = 0;
+    for (cairo_text_extents_t extents; const char* text : texts) {
+        cairo_text_extents(cr, text, &extents);
+        widest = std::max(widest, int(extents.x_advance + 0.5));
+    }
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+    return widest;
+}
+
+// The dark pixels (the menu's ink) of a rectangle of a popup's window as shown, and
+// how many rows they lie in; what lies outside the window counts for nothing.
+int inkIn(Display* display, const XWindowAttributes& popup, int x, int y, int width, int height,
+          int* rows = nullptr) {
+    width = std::min(width, popup.width - x);
+    height = std::min(height, popup.height - y);
+    XImage* image = width > 0 && height > 0
+                        ? XGetImage(display, DefaultRootWindow(display), popup.x + x, popup.y + y,
+                                    unsigned(width), unsigned(height), AllPlanes, ZPixmap)
+                        : nullptr;
+    int count = 0;
+    for (int j = 0; image && j < height; ++j) {
+        int inRow = 0;
+        for (int i = 0; i < width; ++i) {
+            inRow += (XGetPixel(image, i, j) & 0xFF) < 0x80;
+        }
+        count += inRow;
+        rows&& inRow && ++*rows;
+    }
+    if (image) {
+        XDestroyImage(image);
+    }
+    return count;
+}
 
 class PopupControls : public ::testing::Test, public FrameOwner, public ControlListener {
 protected:
@@ -151,6 +199,61 @@ TEST_F(PopupControls, TheChoiceArrivesFromIdleWithTheMenuAndEntryChosen) {
         EXPECT_EQ(menu->getLastMenu(), chosen);
         EXPECT_EQ(menu->getCurrent(), chosen == menu ? c.index : 0);
         EXPECT_EQ(submenu->getCurrent(), chosen == submenu ? c.index : 0);
+    }
+}
+
+TEST_F(PopupControls, ThePopupIsDrawnAndHitAtTheFramesZoomStep) {
+    // The 100 % figures at each step, halves rounded up, worked out by hand: an
+    // entry, a separator, the border (and a submenu's overlap), a gutter, the
+    // text's padding.
+    const struct {
+        std::int32_t percent;
+        int item, separator, border, gutter, padding;
+    } steps[] = {{100, 20, 9, 3, 22, 8},   {125, 25, 11, 4, 28, 10}, {150, 30, 14, 5, 33, 12},
+                 {175, 35, 16, 5, 39, 14}, {200, 40, 18, 6, 44, 16}, {250, 50, 23, 8, 55, 20},
+                 {300, 60, 27, 9, 66, 24}};
+    int inkedRowsAt100 = 0;
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.percent);
+        frame->setZoom(s.percent);
+        const int tops[] = {s.border, s.border + s.item, s.border + s.item + s.separator,
+                            s.border + 2 * s.item + s.separator};
+        // Alpha and Beta chosen by their rows; Two through the submenu of Presets.
+        for (const int row : {0, 2, 3}) {
+            click(kMenuSize);
+            std::vector<XWindowAttributes> shown = popupWindows(display);
+            ASSERT_EQ(shown.size(), 1u);
+            const XWindowAttributes root = shown[0];
+            EXPECT_EQ(root.height, 2 * s.border + 3 * s.item + s.separator);
+            EXPECT_EQ(root.width, 2 * s.border + 2 * s.gutter + s.padding +
+                                      widestText({"Alpha", "Beta", "Presets"}, 12.0 * s.percent / 100));
+            // The submenu's arrow, a triangle 4 wide and 8 high 8 in from the entry's right,
+            // and the text, 1.8 times as high at 200 % (Presets: no descender to blur that).
+            const int arrow = 4 * s.percent / 100;
+            EXPECT_GE(4 * inkIn(display, root, root.width - s.border - 3 * arrow,
+                                tops[3] + s.item / 2 - arrow, arrow, 2 * arrow),
+                      2 * arrow * arrow);
+            int inkedRows = 0;
+            inkIn(display, root, s.border + s.gutter, tops[3], root.width - 2 * (s.border + s.gutter), s.item,
+                  &inkedRows);
+            inkedRowsAt100 = s.percent == 100 ? inkedRows : inkedRowsAt100;
+            EXPECT_GE(inkedRows * 100, inkedRowsAt100 * 90 * s.percent / 100);
+            changed.clear();
+            input.moveTo(root.x + root.width / 2, root.y + tops[row] + s.item / 2);
+            settle();
+            if (row == 3) {
+                shown = popupWindows(display);
+                ASSERT_EQ(shown.size(), 2u) << "hovering Presets opens its submenu beside its row";
+                EXPECT_EQ(shown[1].x, root.x + root.width - s.border);
+                EXPECT_EQ(shown[1].y, root.y + tops[3] - s.border);
+                input.moveTo(shown[1].x + shown[1].width / 2, shown[1].y + s.border + s.item * 3 / 2);
+            }
+            input.button(Button1, true), input.button(Button1, false);
+            settle();
+            OptionMenu* chosen = row == 3 ? submenu : menu;
+            EXPECT_EQ(changed, std::vector<Control*>{chosen});
+            EXPECT_EQ(chosen->getCurrent(), row == 3 ? 1 : row);
+        }
     }
 }
 

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace qp::test {
 
@@ -62,24 +63,29 @@ private:
     Display* display_;
 };
 
-// The override-redirect windows shown on the screen: a popup's levels.
-inline int popupWindowsShown(Display* display) {
+// The override-redirect windows shown on the screen, bottom first: a popup's
+// levels, root first.
+inline std::vector<XWindowAttributes> popupWindows(Display* display) {
     Window root = 0;
     Window parent = 0;
     Window* children = nullptr;
     unsigned int count = 0;
     XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
-    int shown = 0;
+    std::vector<XWindowAttributes> shown;
     for (unsigned int i = 0; i < count; ++i) {
         XWindowAttributes attributes{};
-        shown += XGetWindowAttributes(display, children[i], &attributes) && attributes.override_redirect &&
-                 attributes.map_state == IsViewable;
+        if (XGetWindowAttributes(display, children[i], &attributes) && attributes.override_redirect &&
+            attributes.map_state == IsViewable) {
+            shown.push_back(attributes);
+        }
     }
     if (children) {
         XFree(children);
     }
     return shown;
 }
+
+inline int popupWindowsShown(Display* display) { return int(popupWindows(display).size()); }
 
 // With QP_X11_SHOTS naming a folder, writes the screen there as name.png, for
 // a person to look at; does nothing otherwise.
