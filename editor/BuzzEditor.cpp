@@ -101,6 +101,7 @@ Int32 BuzzEditor::open(void* parentWindow) {
 
     // Another instance may have stored another choice since; the host's window
     // tells its own scale now.
+    const ERect announced = rect_;
     zoomChoice_ = storedZoomChoice();
     windowScale_ = windowScale(static_cast<NativeWindow>(parentWindow));
     zoom_ = wantedZoom();
@@ -125,6 +126,11 @@ Int32 BuzzEditor::open(void* parentWindow) {
     // dragging whatever they chose then (a change while open holds until the next open).
     setKnobMode(kLinearKnobMode);
     showLearnedControllers();
+    // The host sized its window from the last rectangle it asked for; the
+    // window it gave may show at another scale, or the choice changed since.
+    if (announced.right != rect_.right || announced.bottom != rect_.bottom) {
+        buzzEffect_->hostSizeWindow(rect_.right - rect_.left, rect_.bottom - rect_.top);
+    }
     return 1;
 }
 

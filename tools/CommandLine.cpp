@@ -246,7 +246,7 @@ const char* usageText() {
            "      and the parameters set\n"
            "  qphost synth [--seconds S] [--pitch HZ] [--mono] [--format ...] OUT.wav\n"
            "      writes the built-in test input, a sung \"ah\"\n"
-           "  qphost editor [--dll PLUGIN.dll] [--about | --menu] OUT.png|OUT.bmp\n"
+           "  qphost editor [--dll PLUGIN.dll] [--zoom PERCENT] [--about | --menu] OUT.png|OUT.bmp\n"
            "      opens the plug-in's editor in a window, lets it paint and saves a picture of it\n"
            "  qphost preset save [--dll PLUGIN.dll] [--bank F.fxb | --preset F.fxp | --program N |\n"
            "                     --name TEXT | --param NAME=VALUE]... OUT.fxp|OUT.fxb\n"

@@ -1,9 +1,11 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <iostream>
 #include <thread>
 
+#include "gui/Zoom.h"
 #include "tools/EditorSnapshot.h"
 #include "tools/EditorSnapshotImage.h"
 #include "tools/PluginLibrary.h"
@@ -23,18 +25,63 @@ constexpr DWORD kIdleEveryMs = 20;
 // Where the logo is clicked: inside the command menu's area but right of the
 // menu that pops up there, so letting go of the button chooses nothing.
 constexpr POINT kLogoClick = {235, 155};
-// The command menu's "Presets" entry, after About, Default, MidiForget and a separator.
-constexpr int kPresetsEntry = 4;
+// The command menu's "Presets" entry, after About, Default, MidiForget, Zoom and a separator.
+constexpr int kPresetsEntry = 5;
+// Where the plug-in keeps its zoom choice for the user (number + 1, 0 or none: Auto).
+constexpr const char* kSettingsKey = "Software\\Veltmarsk\\Quorrelphone";
+constexpr const char* kZoomValue = "Zoom";
 // Lets a menu move its highlight before the next key.
 constexpr DWORD kKeyPauseMs = 40;
 
-const char* const kUsage = "usage: qphost editor [--dll DLL] [--about | --menu] OUT.bmp|OUT.png\n";
+const char* const kUsage =
+    "usage: qphost editor [--dll DLL] [--zoom PERCENT] [--about | --menu] OUT.bmp|OUT.png\n";
 
 struct Options {
     std::string library;
     std::string output;
     bool about = false;
     bool menu = false;
+    int zoom = 0;  // 0: the user's own choice
+};
+
+// The user's zoom choice for the plug-in, as a user would make it from the Zoom
+// menu, for the run's length: the old value (or none) is put back afterwards.
+class ZoomChoice {
+public:
+    explicit ZoomChoice(int percent) {
+        if (percent == 0 ||
+            RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                            nullptr, &key_, nullptr) != ERROR_SUCCESS) {
+            key_ = nullptr;
+            return;
+        }
+        DWORD size = sizeof(old_);
+        hadOld_ = RegQueryValueExA(key_, kZoomValue, nullptr, nullptr, reinterpret_cast<BYTE*>(&old_),
+                                   &size) == ERROR_SUCCESS &&
+                  size == sizeof(old_);
+        const DWORD stored = DWORD(percent + 1);
+        RegSetValueExA(key_, kZoomValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&stored),
+                       sizeof(stored));
+    }
+    ~ZoomChoice() {
+        if (!key_) {
+            return;
+        }
+        if (hadOld_) {
+            RegSetValueExA(key_, kZoomValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_),
+                           sizeof(old_));
+        } else {
+            RegDeleteValueA(key_, kZoomValue);
+        }
+        RegCloseKey(key_);
+    }
+    ZoomChoice(const ZoomChoice&) = delete;
+    ZoomChoice& operator=(const ZoomChoice&) = delete;
+
+private:
+    HKEY key_ = nullptr;
+    DWORD old_ = 0;
+    bool hadOld_ = false;
 };
 
 bool parse(const std::vector<std::string>& arguments, Options& options, std::string& error) {
@@ -42,6 +89,15 @@ bool parse(const std::vector<std::string>& arguments, Options& options, std::str
         const std::string& a = arguments[i];
         if (a == "--dll" && i + 1 < arguments.size()) {
             options.library = arguments[++i];
+        } else if (a == "--zoom" && i + 1 < arguments.size()) {
+            const std::string& value = arguments[++i];
+            char* end = nullptr;
+            const long percent = std::strtol(value.c_str(), &end, 10);
+            if (end == value.c_str() || *end != '\0' || !isZoomStep(std::int32_t(percent))) {
+                error = "--zoom takes one of 100, 125, 150, 175, 200, 250, 300, not " + value;
+            } else {
+                options.zoom = int(percent);
+            }
         } else if (a == "--about") {
             options.about = true;
         } else if (a == "--menu") {
@@ -143,6 +199,8 @@ int runEditorSnapshot(const std::vector<std::string>& arguments) {
         return kExitUsage;
     }
     const std::string path = options.library.empty() ? PluginLibrary::defaultPath() : options.library;
+    // Before the plug-in loads: it answers the editor's size from the choice.
+    const ZoomChoice zoom(options.zoom);
     PluginLibrary library;
     if (!library.load(path, &error)) {
         return fail(error);

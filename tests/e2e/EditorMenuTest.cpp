@@ -19,7 +19,7 @@ using test::RealInput;
 constexpr std::uint8_t kControlChange = 0xB0;
 constexpr std::uint8_t kController = 7;
 constexpr float kForget = 1000.0f;
-constexpr int kPresetsEntry = 4;
+constexpr int kPresetsEntry = 5;
 
 // What the input thread saw of the menus it worked.
 struct SeenMenu {
@@ -166,7 +166,7 @@ TEST_F(EditorMenus, TheBuzzKnobsLearnMenuNamesTheBuzzParameter) {
 TEST_F(EditorMenus, ChoosingProgramThreeInPresetsSelectsIt) {
     ASSERT_EQ(host.dispatch(effGetProgram), 0);
     const SeenMenu seen = commandMenu(kPresetsEntry, 3);
-    EXPECT_EQ(seen.texts, std::vector<std::string>({"About", "Default", "MidiForget", "-", "Presets"}));
+    EXPECT_EQ(seen.texts, std::vector<std::string>({"About", "Default", "MidiForget", "Zoom", "-", "Presets"}));
     // The menu's top-left corner is the logo area's.
     const POINT corner = session->toScreen(POINT{12, 117});
     EXPECT_NEAR(seen.rect.left, corner.x, 3);

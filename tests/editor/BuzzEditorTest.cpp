@@ -324,7 +324,7 @@ TEST_F(BuzzEditorTest, ProgramNamesAreShownLiterallyAndEveryProgramCanBeChosen) 
     openEditor();
     {
         OptionMenuPopup popup(*fx.editor->commandMenu());
-        HMENU presets = GetSubMenu(win32::hmenu(popup.nativeMenu()), 4);
+        HMENU presets = GetSubMenu(win32::hmenu(popup.nativeMenu()), 5);
         ASSERT_NE(presets, nullptr);
         ASSERT_EQ(GetMenuItemCount(presets), 9);
         const char* shown[] = {"-", "-Mix", "-Gate", "-Tone", "A&&B"};
