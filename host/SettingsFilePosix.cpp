@@ -21,19 +21,19 @@ constexpr std::uint64_t kLargestValue = 0xFFFFFFFFu;
 
 bool isAbsolute(const char* path) { return path && path[0] == '/'; }
 
+bool isControl(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
+
 bool isFolderName(std::string_view name) {
     if (name.empty() || name == "." || name == "..") {
         return false;
     }
     for (char c : name) {
-        if (c == '/' || c == kKeySeparator || static_cast<unsigned char>(c) < 0x20) {
+        if (c == '/' || c == kKeySeparator || isControl(c)) {
             return false;
         }
     }
     return true;
 }
-
-bool isControl(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
 
 std::optional<std::uint32_t> parseValue(std::string_view text) {
     // Ten digits hold every 32-bit number; more would overflow the sum below.

@@ -1,6 +1,7 @@
 // The Linux settings file: where it lives, what a read makes of whatever is
 // there, the writes that must fail without losing the old values, writers at
-// once, and the round trip through writeSetting and readSetting. XDG_CONFIG_HOME
+// once, and the round trip through writeSetting and readSetting (with the
+// platform's message boxes and module file). XDG_CONFIG_HOME
 // and HOME point into a temporary folder of the test's own.
 #include <grp.h>
 #include <sys/stat.h>
@@ -9,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -203,7 +206,10 @@ TEST_F(SettingsFileStore, TwoWritersAtOnceLoseNothing) {
 }
 
 TEST_F(SettingsFileStore, SettingsRoundTripInTheFolderTheEnvironmentNames) {
-    PosixPlatform platform("Quorrelphone", nullptr);
+    char* messages = nullptr;
+    std::size_t messagesLength = 0;
+    std::FILE* messageStream = ::open_memstream(&messages, &messagesLength);
+    PosixPlatform platform("Quorrelphone", messageStream);
     setCurrentPlatform(&platform);
     const auto modeOf = [](const fs::path& path) {
         struct stat info = {};
@@ -233,6 +239,12 @@ TEST_F(SettingsFileStore, SettingsRoundTripInTheFolderTheEnvironmentNames) {
     char path[4096];
     ASSERT_TRUE(platform.moduleFileName(path, sizeof path));
     EXPECT_EQ(fs::path(path), fs::canonical("/proc/self/exe"));
+    // Nobody can answer here: a question is No, an error is written out.
+    EXPECT_FALSE(askYesNo("Save?"));
+    showError("it broke");
+    std::fclose(messageStream);
+    EXPECT_EQ(std::string(messages, messagesLength), "Quorrelphone: Error! it broke\n");
+    std::free(messages);
     setCurrentPlatform(nullptr);
 }
 
