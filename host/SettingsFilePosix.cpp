@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace qp {
@@ -129,18 +130,35 @@ void syncFolder(const std::string& folder) {
     }
 }
 
-bool replaceFile(const SettingsLocation& location, const std::string& text) {
-    std::string temporary = location.file + ".XXXXXX";
+// The file a write replaces: the settings file itself, or the one it links to,
+// so that a link from a folder the user keeps elsewhere stays a link. Nothing for
+// a dangling link, which is the user's to mend.
+std::optional<std::string> replacedFile(const std::string& file) {
+    struct stat info;
+    if (::lstat(file.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+        return file;
+    }
+    char* resolved = ::realpath(file.c_str(), nullptr);
+    if (!resolved) {
+        return std::nullopt;
+    }
+    std::string target(resolved);
+    std::free(resolved);
+    return target;
+}
+
+bool replaceFile(const std::string& file, const std::string& text) {
+    std::string temporary = file + ".XXXXXX";
     Descriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));  // mode 0600
     if (!fd.valid()) {
         return false;
     }
     const bool written = writeAll(fd.get(), text) && ::fsync(fd.get()) == 0;
-    if (!fd.close() || !written || std::rename(temporary.c_str(), location.file.c_str()) != 0) {
+    if (!fd.close() || !written || std::rename(temporary.c_str(), file.c_str()) != 0) {
         ::unlink(temporary.c_str());
         return false;
     }
-    syncFolder(location.folders.back());
+    syncFolder(file.substr(0, file.rfind('/')));
     return true;
 }
 
@@ -299,12 +317,13 @@ bool writeSettingsValue(const SettingsLocation& location, const char* name, std:
     if (::stat(location.file.c_str(), &info) == 0 && (info.st_mode & S_IWUSR) == 0) {
         return false;
     }
+    const std::optional<std::string> file = replacedFile(location.file);
     std::optional<SettingsEntries> entries = loadSettingsFile(location.file);
-    if (!entries) {
+    if (!file || !entries) {
         return false;
     }
     put(*entries, name, value);
-    return replaceFile(location, formatSettings(location.product, *entries));
+    return replaceFile(*file, formatSettings(location.product, *entries));
 }
 
 }  // namespace qp

@@ -113,6 +113,20 @@ TEST_F(SettingsFileStore, ReadsWhatParsesAndTheNextWriteKeepsIt) {
     }
 }
 
+TEST_F(SettingsFileStore, ALinkedFileStaysALink) {
+    const fs::path kept = root / "dotfiles" / "settings";
+    fs::create_directories(kept.parent_path());
+    std::ofstream(kept) << "Zoom=3\n";
+    fs::create_directories(location.folders.back());
+    fs::create_symlink(kept, location.file);
+    ASSERT_TRUE(writeSettingsValue(location, "New", 5));
+    EXPECT_TRUE(fs::is_symlink(location.file));
+    EXPECT_EQ(readSettingsFile(kept), (SettingsEntries{{"Zoom", 3}, {"New", 5}}));
+    fs::remove(kept);
+    EXPECT_FALSE(writeSettingsValue(location, "New", 6)) << "a dangling link is left alone";
+    EXPECT_TRUE(fs::is_symlink(location.file));
+}
+
 // Runs body in a child process, as an ordinary user when asked: root writes
 // through any permission, and a read-only folder is only read-only to someone else.
 pid_t startChild(const std::function<bool()>& body, const fs::path& ownTree = {}) {
