@@ -68,6 +68,7 @@ protected:
         location = *settingsLocation(kKey, (root / "config").c_str(), nullptr);
     }
     void TearDown() override {
+        setCurrentPlatform(nullptr);
         for (auto& [name, saved] : saved_) {
             saved ? ::setenv(name, saved->c_str(), 1) : ::unsetenv(name);
         }
@@ -259,7 +260,6 @@ TEST_F(SettingsFileStore, SettingsRoundTripInTheFolderTheEnvironmentNames) {
     std::fclose(messageStream);
     EXPECT_EQ(std::string(messages, messagesLength), "Quorrelphone: Error! it broke\n");
     std::free(messages);
-    setCurrentPlatform(nullptr);
 }
 
 }  // namespace
