@@ -58,7 +58,7 @@ bool isStorableName(std::string_view name);
 
 // The lines of text that parse, in file order; a name given twice keeps its
 // last value at its first place. cut says the text stops inside the file, so its
-// last line may be a part of one and is skipped.
+// last line may be cut short and is skipped.
 SettingsEntries parseSettings(std::string_view text, bool cut);
 std::string formatSettings(const std::string& product, const SettingsEntries& entries);
 

@@ -83,7 +83,7 @@ private:
 };
 
 TEST_F(SettingsFileStore, ReadsWhatParsesAndTheNextWriteKeepsIt) {
-    // The limit falls inside "sens=4444": the part that fits is no value.
+    // The limit falls inside "sens=4444": what fits of it is no value.
     const std::string filler(kSettingsFileLimit - 15, 'x');
     const struct {
         const char* label;
