@@ -1,7 +1,8 @@
 // The few operating-system services the effect core needs: message boxes, the
 // per-user registry, the library's own file and resources. The core reaches them
 // only through the current Platform, so it builds and is tested without Windows:
-// PlatformWin32.cpp serves the product, MemoryPlatform the native build and tests.
+// PlatformWin32.cpp serves the Windows product, PlatformPosix.h the Linux UI,
+// MemoryPlatform the native build and tests.
 #pragma once
 
 #include <cstdint>

@@ -8,8 +8,9 @@
 //                parameter into a port write, its edit brackets into ui:touch
 //                (when the host offers it) and a chosen preset into writes of
 //                both ports.
-// Its settings and message boxes stay in memory (the build's default platform):
-// the host keeps the state.
+// The host keeps the plug-in's state; the user's own settings (learnt controllers,
+// the zoom) are in the settings file the UI's object installs
+// (Lv2UiEntryPoint.cpp), and messages go to standard error.
 //
 // A host may clean the UI up from inside the UI's own call to it (a write_function
 // that closes the UI when a preset loads, a touch that does): every such call is
