@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
+#include <string>
+#include <vector>
 
 #include "EditorSession.h"
 #include "PluginHost.h"
@@ -19,7 +22,53 @@ using test::RealInput;
 constexpr std::uint8_t kControlChange = 0xB0;
 constexpr std::uint8_t kController = 7;
 constexpr float kForget = 1000.0f;
+constexpr int kZoomEntry = 3;
 constexpr int kPresetsEntry = 5;
+constexpr const char* kSettingsKey = "Software\\Veltmarsk\\Quorrelphone";
+
+// The user's stored zoom (number + 1), or 0 for none.
+DWORD storedZoom() {
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    if (RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, "Zoom", RRF_RT_REG_DWORD, nullptr, &value, &size) !=
+        ERROR_SUCCESS) {
+        return 0;
+    }
+    return value;
+}
+
+void forgetZoom() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        RegDeleteValueA(key, "Zoom");
+        RegCloseKey(key);
+    }
+}
+
+// What qphost, a process of its own, says of the editor it opens.
+std::string qphostEditorLine() {
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string dir(exe);
+    dir.erase(dir.find_last_of("\\/") + 1);
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string picture = std::string(temp) + "qp-zoom-remembered.bmp";
+    const std::string command = "\"" + dir + "qphost.exe\" editor \"" + picture + "\"";
+    // cmd takes the first and last quotes off a command line that starts with one.
+    FILE* out = _popen(("\"" + command + "\"").c_str(), "r");
+    if (!out) {
+        return {};
+    }
+    std::string line;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, out)) {
+        line += buffer;
+    }
+    _pclose(out);
+    DeleteFileA(picture.c_str());
+    return line;
+}
 
 // What the input thread saw of the menus it worked.
 struct SeenMenu {
@@ -32,6 +81,13 @@ struct SeenMenu {
 
 class EditorMenus : public OpenEditorTest {
 protected:
+    // Every test starts at Auto (this display: 100 %), whatever a test before it chose.
+    void setUpForEditor() override {
+        forgetZoom();
+        OpenEditorTest::setUpForEditor();
+    }
+    void TearDown() override { forgetZoom(); }
+
     void sendController(std::uint8_t controller, std::uint8_t value) {
         VstMidiEvent midi = {};
         midi.type = kVstMidiType;
@@ -71,9 +127,9 @@ protected:
     }
 
     // Clicks the logo, records the command menu and works it with the keys.
-    SeenMenu commandMenu(int choose, int submenuChoice = -1) {
+    SeenMenu commandMenu(int choose, int submenuChoice = -1, POINT logo = kLogoClick) {
         SeenMenu seen;
-        const POINT at = session->toScreen(kLogoClick);
+        const POINT at = session->toScreen(logo);
         RealInput input;
         input.moveTo(at.x, at.y).press().release().then([&] {
             if (!popup::waitForMenus(1)) {
@@ -166,7 +222,8 @@ TEST_F(EditorMenus, TheBuzzKnobsLearnMenuNamesTheBuzzParameter) {
 TEST_F(EditorMenus, ChoosingProgramThreeInPresetsSelectsIt) {
     ASSERT_EQ(host.dispatch(effGetProgram), 0);
     const SeenMenu seen = commandMenu(kPresetsEntry, 3);
-    EXPECT_EQ(seen.texts, std::vector<std::string>({"About", "Default", "MidiForget", "Zoom", "-", "Presets"}));
+    EXPECT_EQ(seen.texts,
+              std::vector<std::string>({"About", "Default", "MidiForget", "Zoom", "-", "Presets"}));
     // The menu's top-left corner is the logo area's.
     const POINT corner = session->toScreen(POINT{12, 117});
     EXPECT_NEAR(seen.rect.left, corner.x, 3);
@@ -181,6 +238,50 @@ TEST_F(EditorMenus, ChoosingProgramThreeInPresetsSelectsIt) {
     EXPECT_EQ(host.dispatch(effGetProgram), 3);
     ASSERT_EQ(automations(6).size(), 1u);
     EXPECT_EQ(automations(6)[0].opt, 3.0f);
+}
+
+TEST_F(EditorMenus, ZoomFromTheCommandMenuResizesTheEditorTellsTheHostAndIsRemembered) {
+    // Auto, then the steps: 150 % is the fourth entry.
+    const SeenMenu seen = commandMenu(kZoomEntry, 3);
+    ASSERT_TRUE(seen.reached);
+    EXPECT_EQ(seen.submenuTexts, std::vector<std::string>({"Auto", "100 %", "125 %", "150 %", "175 %",
+                                                           "200 %", "250 %", "300 %"}));
+    EXPECT_EQ(seen.checkedSubmenuEntry, 0) << "Auto until the user chooses";
+    session->idle();
+    RECT client = {};
+    GetClientRect(session->frameWindow(), &client);
+    EXPECT_EQ(client.right, 464);
+    EXPECT_EQ(client.bottom, 252);
+    const std::vector<HostCall> sizes = host.callsWith(audioMasterSizeWindow);
+    ASSERT_EQ(sizes.size(), 1u);
+    EXPECT_EQ(sizes[0].index, 464);
+    EXPECT_EQ(sizes[0].value, 252);
+    for (const HostCall& call : host.callsWith(audioMasterAutomate)) {
+        EXPECT_LT(call.index, 2) << "the zoom is the editor's alone, not the host's to automate";
+    }
+    EXPECT_EQ(storedZoom(), 151u);
+    // As a host that takes the size: its windows grow to show the whole editor.
+    const HWND hostWindow = session->hostWindow();
+    SetWindowPos(GetParent(hostWindow), nullptr, 0, 0, 520, 320, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hostWindow, nullptr, 0, 0, 464, 252, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    session->idle();
+    // Another instance in this process, and a new process, open at the choice.
+    {
+        PluginHost another;
+        ASSERT_NE(another.open(), nullptr);
+        ERect* rect = nullptr;
+        ASSERT_EQ(another.dispatch(effEditGetRect, 0, 0, &rect), 1);
+        EXPECT_EQ(rect->right - rect->left, 464);
+        EXPECT_EQ(rect->bottom - rect->top, 252);
+    }
+    EXPECT_NE(qphostEditorLine().find("464 x 252"), std::string::npos);
+    // The logo has moved with the step: its click point is where 150 % puts it.
+    const SeenMenu again = commandMenu(kZoomEntry, 0, POINT{353, 233});
+    EXPECT_EQ(again.checkedSubmenuEntry, 3);
+    ASSERT_TRUE(again.reached);
+    session->idle();
+    GetClientRect(session->frameWindow(), &client);
+    EXPECT_EQ(client.right, 309) << "Auto: this display's 96 dots per inch";
 }
 
 TEST_F(EditorMenus, AnInstantClickOpensTheCommandMenuThoughTheButtonIsNoLongerDown) {
