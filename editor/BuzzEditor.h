@@ -270,8 +270,9 @@ private:
     bool zoomPending_ = false;
     // Not owned: the command menu keeps it alive as its "Zoom" submenu.
     OptionMenu* zoomMenu_ = nullptr;
-    // The pictures of zoom_, when that is not 100 %.
+    // The pictures of zoomedBitmapsStep_ (the last step other than 100 % loaded).
     ZoomedBitmap zoomedBitmaps_[kZoomedBitmaps];
+    std::int32_t zoomedBitmapsStep_ = 100;
 };
 
 // The maker the product installs (setEditorFactory): a BuzzEditor for a BuzzEffect,

@@ -133,7 +133,13 @@ void BuzzEditor::applyZoom() {
 }
 
 bool BuzzEditor::loadZoomedBitmaps() {
+    // Kept from the last open at this step: an editor opened and closed again
+    // copies nothing.
+    if (zoom_ == zoomedBitmapsStep_ && (zoom_ == kUnzoomed || zoomedBitmaps_[0].bitmap)) {
+        return true;
+    }
     releaseZoomedBitmaps();
+    zoomedBitmapsStep_ = zoom_;
     if (zoom_ == kUnzoomed) {
         return true;
     }
@@ -156,6 +162,7 @@ bool BuzzEditor::loadZoomedBitmaps() {
 }
 
 void BuzzEditor::releaseZoomedBitmaps() {
+    zoomedBitmapsStep_ = kUnzoomed;
     for (ZoomedBitmap& held : zoomedBitmaps_) {
         if (held.bitmap) {
             held.bitmap->release();
