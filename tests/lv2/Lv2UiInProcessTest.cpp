@@ -5,14 +5,21 @@
 //   out of the UI, its editor or its toolkit that reaches the host; natively the
 //   sanitizers catch any use of the freed UI.
 // - The presets menu ticks the preset whose values the ports hold, or none.
+// - The editor has the host's scale from the options before it opens, and its
+//   requests for a size reach the host as ui:resize.
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
+#include <lv2/atom/atom.h>
+#include <lv2/options/options.h>
+#include <lv2/urid/urid.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "editor/BuzzEditor.h"
+#include "effect/BuzzEffect.h"
 #include "gui/Control.h"
 #include "gui/ControlEditing.h"
 #include "gui/DrawContext.h"
@@ -87,10 +94,10 @@ struct FakeHost {
     }
 };
 
-// The UI instantiated with parent, idle and touch, and its editor.
+// The UI instantiated with parent, idle, touch and any more features, and its editor.
 class InProcessUi {
 public:
-    void open(CleansUpIn moment) {
+    void open(CleansUpIn moment, const std::vector<const LV2_Feature*>& more = {}) {
         display = openDisplay();
         if (!display) {
             GTEST_SKIP() << "no X display";
@@ -102,10 +109,12 @@ public:
         const LV2_Feature parentFeature{LV2_UI__parent, reinterpret_cast<void*>(parent)};
         const LV2_Feature idleFeature{LV2_UI__idleInterface, nullptr};
         const LV2_Feature touchFeature{LV2_UI__touch, &touch};
-        const LV2_Feature* features[] = {&parentFeature, &idleFeature, &touchFeature, nullptr};
+        std::vector<const LV2_Feature*> features = {&parentFeature, &idleFeature, &touchFeature};
+        features.insert(features.end(), more.begin(), more.end());
+        features.push_back(nullptr);
         LV2UI_Widget widget = nullptr;
         host.ui = host.descriptor->instantiate(host.descriptor, lv2::kPluginUri, "", &FakeHost::write, &host,
-                                               &widget, features);
+                                               &widget, features.data());
         ASSERT_NE(host.ui, nullptr);
         editor = static_cast<BuzzEditor*>(static_cast<lv2::Lv2Ui*>(host.ui)->editor());
         ASSERT_NE(editor->getFrame(), nullptr);
@@ -209,6 +218,122 @@ TEST_P(Lv2UiPresetTick, TicksThePresetTheValuesEqualElseNone) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, Lv2UiPresetTick, ::testing::ValuesIn(kTickCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct ScaleCase {
+    const char* name;
+    bool withMap, withOptions;
+    const char* type;
+    float value;
+    double hostScale;
+};
+
+void PrintTo(const ScaleCase& row, std::ostream* out) { *out << row.name; }
+
+const ScaleCase kScaleCases[] = {
+    {"OneAndAHalf", true, true, LV2_ATOM__Float, 1.5f, 1.5},
+    {"Two", true, true, LV2_ATOM__Float, 2.0f, 2.0},
+    {"NoOptions", true, false, LV2_ATOM__Float, 2.0f, 0.0},
+    {"NoMapToReadThem", false, true, LV2_ATOM__Float, 2.0f, 0.0},
+    {"AnIntegerAtom", true, true, LV2_ATOM__Int, 2.0f, 0.0},
+    {"Zero", true, true, LV2_ATOM__Float, 0.0f, 0.0},
+    {"Negative", true, true, LV2_ATOM__Float, -1.5f, 0.0},
+};
+
+class Lv2UiHostScale : public ::testing::TestWithParam<ScaleCase>, public InProcessUi {
+protected:
+    static LV2_URID map(LV2_URID_Map_Handle handle, const char* uri) {
+        auto& uris = *static_cast<std::vector<std::string>*>(handle);
+        for (std::size_t i = 0; i < uris.size(); ++i) {
+            if (uris[i] == uri) {
+                return LV2_URID(i + 1);
+            }
+        }
+        uris.emplace_back(uri);
+        return LV2_URID(uris.size());
+    }
+    void SetUp() override {
+        const ScaleCase& row = GetParam();
+        // Another option first: the scale is looked for among all of them.
+        const float other = 44100.0f;
+        const LV2_Options_Option options[] = {{LV2_OPTIONS_INSTANCE, 0, map(&uris, "urn:someone:rate"),
+                                               sizeof other, map(&uris, LV2_ATOM__Float), &other},
+                                              {LV2_OPTIONS_INSTANCE, 0, map(&uris, LV2_UI__scaleFactor),
+                                               sizeof row.value, map(&uris, row.type), &row.value},
+                                              {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
+        const LV2_Feature mapFeature{LV2_URID__map, &urids};
+        const LV2_Feature optionsFeature{LV2_OPTIONS__options, const_cast<LV2_Options_Option*>(options)};
+        std::vector<const LV2_Feature*> more;
+        if (row.withMap) {
+            more.push_back(&mapFeature);
+        }
+        if (row.withOptions) {
+            more.push_back(&optionsFeature);
+        }
+        open(CleansUpIn::nowhere, more);
+    }
+    void TearDown() override { close(); }
+
+    std::vector<std::string> uris;
+    LV2_URID_Map urids{&uris, map};
+};
+
+TEST_P(Lv2UiHostScale, TheEditorHasAPositiveFloatScaleOfTheOptionsElseNone) {
+    EXPECT_EQ(editor->hostScale(), GetParam().hostScale);
+}
+
+struct ResizeCase {
+    const char* name;
+    bool offered;
+    int hostAnswer;  // ui_resize's: 0 when it took the size
+    bool cleansUp;   // the host cleans the UI up inside ui_resize
+    bool answered;   // what the editor's effect hears back
+    int asked;       // ui_resize calls
+};
+
+void PrintTo(const ResizeCase& row, std::ostream* out) { *out << row.name; }
+
+const ResizeCase kResizeCases[] = {
+    {"HostTakesIt", true, 0, false, true, 1},
+    {"HostRefusesIt", true, 1, false, false, 1},
+    {"NoResizeFeature", false, 0, false, false, 0},
+    {"HostCleansUpInside", true, 0, true, true, 1},
+};
+
+class Lv2UiAsksForASize : public ::testing::TestWithParam<ResizeCase>, public InProcessUi {
+protected:
+    static int resizeTo(LV2UI_Feature_Handle handle, int width, int height) {
+        auto* self = static_cast<Lv2UiAsksForASize*>(handle);
+        self->sizes.emplace_back(width, height);
+        if (self->GetParam().cleansUp) {
+            self->host.cleanUpOnce();
+        }
+        return self->GetParam().hostAnswer;
+    }
+    void SetUp() override {
+        const LV2_Feature resizeFeature{LV2_UI__resize, &resize};
+        open(CleansUpIn::nowhere, GetParam().offered ? std::vector<const LV2_Feature*>{&resizeFeature}
+                                                     : std::vector<const LV2_Feature*>{});
+        sizes.clear();  // the size told at instantiate
+    }
+    void TearDown() override { close(); }
+
+    LV2UI_Resize resize{this, resizeTo};
+    std::vector<std::pair<int, int>> sizes;
+};
+
+TEST_P(Lv2UiAsksForASize, TheEditorsSizeGoesToUiResizeAndItsAnswerBack) {
+    const ResizeCase& row = GetParam();
+    auto* effect = static_cast<BuzzEffect*>(editor->effect());
+    EXPECT_EQ(effect->hostSizeWindow(618, 336), row.answered);
+    EXPECT_EQ(sizes, (std::vector<std::pair<int, int>>(std::size_t(row.asked), {618, 336})));
+    EXPECT_EQ(host.cleanups, row.cleansUp ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Hosts, Lv2UiAsksForASize, ::testing::ValuesIn(kResizeCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(Options, Lv2UiHostScale, ::testing::ValuesIn(kScaleCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
