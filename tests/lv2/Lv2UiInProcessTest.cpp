@@ -14,6 +14,7 @@
 #include <lv2/options/options.h>
 #include <lv2/urid/urid.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -220,121 +221,92 @@ TEST_P(Lv2UiPresetTick, TicksThePresetTheValuesEqualElseNone) {
 INSTANTIATE_TEST_SUITE_P(Values, Lv2UiPresetTick, ::testing::ValuesIn(kTickCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-struct ScaleCase {
-    const char* name;
-    bool withMap, withOptions;
-    const char* type;
-    float value;
-    double hostScale;
-};
-
-void PrintTo(const ScaleCase& row, std::ostream* out) { *out << row.name; }
-
-const ScaleCase kScaleCases[] = {
-    {"OneAndAHalf", true, true, LV2_ATOM__Float, 1.5f, 1.5},
-    {"Two", true, true, LV2_ATOM__Float, 2.0f, 2.0},
-    {"NoOptions", true, false, LV2_ATOM__Float, 2.0f, 0.0},
-    {"NoMapToReadThem", false, true, LV2_ATOM__Float, 2.0f, 0.0},
-    {"AnIntegerAtom", true, true, LV2_ATOM__Int, 2.0f, 0.0},
-    {"Zero", true, true, LV2_ATOM__Float, 0.0f, 0.0},
-    {"Negative", true, true, LV2_ATOM__Float, -1.5f, 0.0},
-};
-
-class Lv2UiHostScale : public ::testing::TestWithParam<ScaleCase>, public InProcessUi {
-protected:
-    static LV2_URID map(LV2_URID_Map_Handle handle, const char* uri) {
-        auto& uris = *static_cast<std::vector<std::string>*>(handle);
-        for (std::size_t i = 0; i < uris.size(); ++i) {
-            if (uris[i] == uri) {
-                return LV2_URID(i + 1);
-            }
-        }
+LV2_URID mapUri(LV2_URID_Map_Handle handle, const char* uri) {
+    auto& uris = *static_cast<std::vector<std::string>*>(handle);
+    const auto found = std::find(uris.begin(), uris.end(), uri);
+    if (found == uris.end()) {
         uris.emplace_back(uri);
         return LV2_URID(uris.size());
     }
-    void SetUp() override {
-        const ScaleCase& row = GetParam();
-        // Another option first: the scale is looked for among all of them.
-        const float other = 44100.0f;
-        const LV2_Options_Option options[] = {{LV2_OPTIONS_INSTANCE, 0, map(&uris, "urn:someone:rate"),
-                                               sizeof other, map(&uris, LV2_ATOM__Float), &other},
-                                              {LV2_OPTIONS_INSTANCE, 0, map(&uris, LV2_UI__scaleFactor),
-                                               sizeof row.value, map(&uris, row.type), &row.value},
-                                              {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
-        const LV2_Feature mapFeature{LV2_URID__map, &urids};
+    return LV2_URID(found - uris.begin() + 1);
+}
+
+TEST(Lv2UiHostScale, TheEditorHasAPositiveFloatScaleOfTheOptionsBeforeItOpensElseNone) {
+    const struct {
+        bool withMap, withOptions;
+        const char* type;
+        float value;
+        double hostScale;
+    } cases[] = {
+        {true, true, LV2_ATOM__Float, 1.5f, 1.5},  {true, true, LV2_ATOM__Float, 2.0f, 2.0},
+        {true, false, LV2_ATOM__Float, 2.0f, 0.0}, {false, true, LV2_ATOM__Float, 2.0f, 0.0},
+        {true, true, LV2_ATOM__Int, 2.0f, 0.0},    {true, true, LV2_ATOM__Float, -1.5f, 0.0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.withMap) + std::to_string(c.withOptions) + c.type +
+                     std::to_string(c.value));
+        std::vector<std::string> uris;
+        LV2_URID_Map map{&uris, mapUri};
+        const float other = 44100.0f;  // the scale is looked for among all options
+        const LV2_Options_Option options[] = {
+            {LV2_OPTIONS_INSTANCE, 0, mapUri(&uris, "urn:someone:rate"), 4, mapUri(&uris, LV2_ATOM__Float),
+             &other},
+            {LV2_OPTIONS_INSTANCE, 0, mapUri(&uris, LV2_UI__scaleFactor), 4, mapUri(&uris, c.type), &c.value},
+            {}};
+        const LV2_Feature mapFeature{LV2_URID__map, &map};
         const LV2_Feature optionsFeature{LV2_OPTIONS__options, const_cast<LV2_Options_Option*>(options)};
         std::vector<const LV2_Feature*> more;
-        if (row.withMap) {
-            more.push_back(&mapFeature);
+        for (const auto& [wanted, feature] :
+             {std::pair{c.withMap, &mapFeature}, {c.withOptions, &optionsFeature}}) {
+            if (wanted) {
+                more.push_back(feature);
+            }
         }
-        if (row.withOptions) {
-            more.push_back(&optionsFeature);
-        }
-        open(CleansUpIn::nowhere, more);
+        InProcessUi ui;
+        ui.open(CleansUpIn::nowhere, more);
+        ASSERT_NE(ui.editor, nullptr);
+        EXPECT_EQ(ui.editor->hostScale(), c.hostScale);
+        ui.close();
     }
-    void TearDown() override { close(); }
-
-    std::vector<std::string> uris;
-    LV2_URID_Map urids{&uris, map};
-};
-
-TEST_P(Lv2UiHostScale, TheEditorHasAPositiveFloatScaleOfTheOptionsElseNone) {
-    EXPECT_EQ(editor->hostScale(), GetParam().hostScale);
 }
 
-struct ResizeCase {
-    const char* name;
-    bool offered;
-    int hostAnswer;  // ui_resize's: 0 when it took the size
-    bool cleansUp;   // the host cleans the UI up inside ui_resize
-    bool answered;   // what the editor's effect hears back
-    int asked;       // ui_resize calls
-};
-
-void PrintTo(const ResizeCase& row, std::ostream* out) { *out << row.name; }
-
-const ResizeCase kResizeCases[] = {
-    {"HostTakesIt", true, 0, false, true, 1},
-    {"HostRefusesIt", true, 1, false, false, 1},
-    {"NoResizeFeature", false, 0, false, false, 0},
-    {"HostCleansUpInside", true, 0, true, true, 1},
-};
-
-class Lv2UiAsksForASize : public ::testing::TestWithParam<ResizeCase>, public InProcessUi {
-protected:
-    static int resizeTo(LV2UI_Feature_Handle handle, int width, int height) {
-        auto* self = static_cast<Lv2UiAsksForASize*>(handle);
-        self->sizes.emplace_back(width, height);
-        if (self->GetParam().cleansUp) {
-            self->host.cleanUpOnce();
-        }
-        return self->GetParam().hostAnswer;
-    }
-    void SetUp() override {
+// The editor's audioMasterSizeWindow: a ui_resize where the host offers it, and
+// whether the host took the size. A host may clean the UI up inside.
+TEST(Lv2UiAsksForASize, TheEditorsSizeGoesToUiResizeAndItsAnswerBack) {
+    const struct {
+        bool offered;
+        int hostAnswer;  // ui_resize's: 0 when it took the size
+        bool cleansUp;
+        bool answered;
+    } cases[] = {
+        {true, 0, false, true}, {true, 1, false, false}, {false, 0, false, false}, {true, 0, true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.offered) + std::to_string(c.hostAnswer) + std::to_string(c.cleansUp));
+        struct Host {
+            InProcessUi ui;
+            bool cleansUp;
+            int answer;
+            std::vector<std::pair<int, int>> sizes;
+        } host{{}, c.cleansUp, c.hostAnswer, {}};
+        LV2UI_Resize resize{&host, [](LV2UI_Feature_Handle handle, int width, int height) {
+                                auto* h = static_cast<Host*>(handle);
+                                h->sizes.emplace_back(width, height);
+                                if (h->cleansUp) {
+                                    h->ui.host.cleanUpOnce();
+                                }
+                                return h->answer;
+                            }};
         const LV2_Feature resizeFeature{LV2_UI__resize, &resize};
-        open(CleansUpIn::nowhere, GetParam().offered ? std::vector<const LV2_Feature*>{&resizeFeature}
-                                                     : std::vector<const LV2_Feature*>{});
-        sizes.clear();  // the size told at instantiate
+        host.ui.open(CleansUpIn::nowhere,
+                     c.offered ? std::vector{&resizeFeature} : std::vector<const LV2_Feature*>{});
+        host.sizes.clear();  // the size told at instantiate
+        auto* effect = static_cast<BuzzEffect*>(host.ui.editor->effect());
+        EXPECT_EQ(effect->hostSizeWindow(618, 336), c.answered);
+        EXPECT_EQ(host.sizes, (std::vector<std::pair<int, int>>(c.offered ? 1 : 0, {618, 336})));
+        EXPECT_EQ(host.ui.host.cleanups, c.cleansUp ? 1 : 0);
+        host.ui.close();
     }
-    void TearDown() override { close(); }
-
-    LV2UI_Resize resize{this, resizeTo};
-    std::vector<std::pair<int, int>> sizes;
-};
-
-TEST_P(Lv2UiAsksForASize, TheEditorsSizeGoesToUiResizeAndItsAnswerBack) {
-    const ResizeCase& row = GetParam();
-    auto* effect = static_cast<BuzzEffect*>(editor->effect());
-    EXPECT_EQ(effect->hostSizeWindow(618, 336), row.answered);
-    EXPECT_EQ(sizes, (std::vector<std::pair<int, int>>(std::size_t(row.asked), {618, 336})));
-    EXPECT_EQ(host.cleanups, row.cleansUp ? 1 : 0);
 }
-
-INSTANTIATE_TEST_SUITE_P(Hosts, Lv2UiAsksForASize, ::testing::ValuesIn(kResizeCases),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-INSTANTIATE_TEST_SUITE_P(Options, Lv2UiHostScale, ::testing::ValuesIn(kScaleCases),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace qp::test
