@@ -70,7 +70,8 @@ int runProbe(bool aware, const char* measure) {
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     std::string command =
         std::string("\"") + self + "\" --probe " + (aware ? "aware " : "unaware ") + measure;
-    STARTUPINFOA startup = {sizeof startup};
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process)) {
