@@ -10,9 +10,11 @@
 
 #include "gui/DrawContext.h"
 #include "gui/Frame.h"
+#include "gui/FrameOwner.h"
 #include "gui/FrameWindowClassWin32.h"
 #include "gui/GuiModule.h"
 #include "gui/NativeObjectsWin32.h"
+#include "gui/System.h"
 #include "gui/TextEdit.h"
 #include "gui/TextEditWin32.h"
 #include "gui/ThreadOleWin32.h"
@@ -23,6 +25,14 @@ namespace qp {
 namespace {
 
 constexpr DWORD kFrameWindowStyle = WS_CHILD | WS_VISIBLE;  // 0x50000000
+
+// The window's DPI changed (it moved to a monitor of another DPI, or the user
+// set another): a top-level window gets the first, with the new DPI in wParam's
+// low word; a child window, as the frame's is, gets the second, after its parent
+// was dealt with, and asks for the DPI itself. Older headers lack both.
+constexpr UINT kMessageDpiChanged = 0x02E0;
+constexpr UINT kMessageDpiChangedAfterParent = 0x02E3;
+constexpr double kBaseDpi = 96.0;
 
 DropTargetFactory theDropTargetFactory = nullptr;
 
@@ -175,6 +185,20 @@ std::intptr_t Frame::Platform::handleMessage(Frame& frame, HWND window, UINT mes
             }
             native::releaseDC(window, dc);
             handled = true;
+            return 0;
+        }
+        case kMessageDpiChanged:
+        case kMessageDpiChangedAfterParent: {
+            handled = true;
+            const UINT dpi = message == kMessageDpiChanged ? LOWORD(wParam) : 0;
+            const double scale = dpi ? dpi / kBaseDpi : windowScale(window);
+            if (frame.owner_) {
+                // The owner lays the editor out anew and resizes it, or closes it:
+                // after the call nothing of the frame or its window is touched,
+                // whichever it did, so there is nothing to check here either.
+                const CallOut call(frame.lifeline_);
+                frame.owner_->windowScaleChanged(scale);
+            }
             return 0;
         }
         default:

@@ -15,10 +15,12 @@ constexpr const char* kPrefixes =
     "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
     "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
     "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
+    "@prefix opts: <http://lv2plug.in/ns/ext/options#> .\n"
     "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
     "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
     "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
-    "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n\n";
+    "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
+    "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n\n";
 
 constexpr const char* kDescription =
     "Sums its two inputs to mono and adds a step of height buzz while the sum rises above 1 - sens, "
@@ -145,13 +147,16 @@ std::string pluginTurtle(const BundleDescription& bundle) {
         // when the host can hear it, and brackets drags when the host listens.
         // Idle is extension data every host asks for; as a feature it is only
         // optional, since hosts that never pass it (Qtractor) would otherwise
-        // be right to refuse the UI.
+        // be right to refuse the UI. The host's scale comes as an option, at
+        // instantiate and later through the options interface; options are
+        // keyed by URIDs, so the map comes with them.
         out << "\n"
             << iri(kUiUri)
             << "\n    a ui:X11UI ;\n    lv2:requiredFeature ui:parent ;\n"
                "    lv2:optionalFeature ui:idleInterface , ui:resize , ui:touch , ui:fixedSize , "
-               "ui:noUserResize ;\n"
-               "    lv2:extensionData ui:idleInterface .\n";
+               "ui:noUserResize , opts:options , urid:map ;\n"
+               "    lv2:extensionData ui:idleInterface , opts:interface ;\n"
+               "    opts:supportedOption ui:scaleFactor .\n";
     }
     return out.str();
 }

@@ -1,5 +1,8 @@
 #include "lv2/ui/Lv2Ui.h"
 
+#include <lv2/atom/atom.h>
+
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -56,6 +59,9 @@ std::uint32_t portOf(Int32 parameter) {
 
 bool isParameter(Int32 index) { return portOf(index) < kPortCount; }
 
+// Options end with one whose key (and value) is 0; no URID is 0.
+bool isLastOption(const LV2_Options_Option& option) { return option.key == 0; }
+
 }  // namespace
 
 Lv2Ui::Lv2Ui(LV2UI_Write_Function write, LV2UI_Controller controller)
@@ -77,6 +83,13 @@ Lv2Ui* Lv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controller, LV
         return nullptr;
     }
     ui->touch_ = static_cast<const LV2UI_Touch*>(featureData(features, LV2_UI__touch));
+    // Before the editor opens: it may ask for its size from inside open.
+    ui->resize_ = static_cast<const LV2UI_Resize*>(featureData(features, LV2_UI__resize));
+    // Options are keyed by URIDs: without the host's map none can be read.
+    if (auto* map = static_cast<const LV2_URID_Map*>(featureData(features, LV2_URID__map)); map && map->map) {
+        ui->scaleFactorUrid_ = map->map(map->handle, LV2_UI__scaleFactor);
+        ui->floatUrid_ = map->map(map->handle, LV2_ATOM__Float);
+    }
     setEditorFactory(makeLv2Editor);
     ui->model_.reset(new (std::nothrow) BuzzEffect(&Lv2Ui::hostCallback));
     if (!ui->model_ || !ui->model_->editor()) {
@@ -85,6 +98,14 @@ Lv2Ui* Lv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controller, LV
     ui->model_->record()->user = ui.get();
     ui->editor_ = ui->model_->editor();
     ui->loadFactoryPresets();
+    // The editor comes up at the step of the host's scale, so the scale must be
+    // there before open.
+    auto* options = static_cast<const LV2_Options_Option*>(featureData(features, LV2_OPTIONS__options));
+    for (const LV2_Options_Option* option = options; option && !isLastOption(*option); ++option) {
+        if (const double scale = ui->scaleOf(*option); scale > 0.0) {
+            ui->guiEditor()->setHostScale(scale);
+        }
+    }
     static_cast<BuzzEditor*>(ui->editor_)->setPresetMatch([owner = ui.get()] {
         return owner->matchingPreset();
     });
@@ -98,9 +119,8 @@ Lv2Ui* Lv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controller, LV
     }
     *widget = window;
     ERect* rect = nullptr;
-    auto* resize = static_cast<const LV2UI_Resize*>(featureData(features, LV2_UI__resize));
-    if (resize && ui->editor_->getRect(&rect) == 1 && rect) {
-        resize->ui_resize(resize->handle, rect->right - rect->left, rect->bottom - rect->top);
+    if (ui->resize_ && ui->editor_->getRect(&rect) == 1 && rect) {
+        ui->resize_->ui_resize(ui->resize_->handle, rect->right - rect->left, rect->bottom - rect->top);
     }
     return ui.release();
 }
@@ -160,23 +180,79 @@ int Lv2Ui::idle() {
     return 0;
 }
 
-IntPtr QP_CDECL Lv2Ui::hostCallback(AEffect* record, Int32 opcode, Int32 index, IntPtr, void*, float opt) {
+GuiEditorBase* Lv2Ui::guiEditor() const { return static_cast<BuzzEditor*>(editor_); }
+
+double Lv2Ui::scaleOf(const LV2_Options_Option& option) const {
+    if (!scaleFactorUrid_ || option.context != LV2_OPTIONS_INSTANCE || option.key != scaleFactorUrid_ ||
+        option.type != floatUrid_ || option.size != sizeof(float) || !option.value) {
+        return 0.0;
+    }
+    float scale;
+    std::memcpy(&scale, option.value, sizeof scale);
+    return std::isfinite(scale) && scale > 0.0f ? double(scale) : 0.0;
+}
+
+std::uint32_t Lv2Ui::getOptions(LV2_Options_Option* options) {
+    std::uint32_t status = LV2_OPTIONS_SUCCESS;
+    for (LV2_Options_Option* option = options; option && !isLastOption(*option); ++option) {
+        if (!scaleFactorUrid_ || option->key != scaleFactorUrid_) {
+            status |= LV2_OPTIONS_ERR_BAD_KEY;
+        } else if (option->context != LV2_OPTIONS_INSTANCE) {
+            status |= LV2_OPTIONS_ERR_BAD_SUBJECT;
+        } else if (guiEditor()->hostScale() <= 0.0) {
+            // The host never said one: the editor follows the system's scale,
+            // which is no value of this option.
+            status |= LV2_OPTIONS_ERR_UNKNOWN;
+        } else {
+            answeredScale_ = float(guiEditor()->hostScale());
+            option->size = sizeof answeredScale_;
+            option->type = floatUrid_;
+            option->value = &answeredScale_;
+        }
+    }
+    return status;
+}
+
+std::uint32_t Lv2Ui::setOptions(const LV2_Options_Option* options) {
+    std::uint32_t status = LV2_OPTIONS_SUCCESS;
+    for (const LV2_Options_Option* option = options; option && !isLastOption(*option); ++option) {
+        if (!scaleFactorUrid_ || option->key != scaleFactorUrid_) {
+            status |= LV2_OPTIONS_ERR_BAD_KEY;
+        } else if (option->context != LV2_OPTIONS_INSTANCE) {
+            status |= LV2_OPTIONS_ERR_BAD_SUBJECT;
+        } else if (const double scale = scaleOf(*option); scale <= 0.0) {
+            status |= LV2_OPTIONS_ERR_BAD_VALUE;
+        } else {
+            // The open editor resizes and asks the host for its new size, and a
+            // host may clean the UI up from inside that.
+            const CallOut call(lifeline_);
+            guiEditor()->setHostScale(scale);
+            if (call.isLost()) {
+                return status;
+            }
+        }
+    }
+    return status;
+}
+
+IntPtr QP_CDECL Lv2Ui::hostCallback(AEffect* record, Int32 opcode, Int32 index, IntPtr value, void*,
+                                    float opt) {
     if (opcode == audioMasterVersion) {
         return kHostVersion;
     }
     // The model calls while it is being made, before it knows its UI.
     auto* ui = record ? static_cast<Lv2Ui*>(record->user) : nullptr;
-    return ui ? ui->fromEditor(opcode, index, opt) : 0;
+    return ui ? ui->fromEditor(opcode, index, value, opt) : 0;
 }
 
-IntPtr Lv2Ui::fromEditor(Int32 opcode, Int32 index, float value) {
+IntPtr Lv2Ui::fromEditor(Int32 opcode, Int32 index, IntPtr value, float opt) {
     if (closing_) {
         return 0;
     }
     switch (opcode) {
         case audioMasterAutomate:
             if (isParameter(index)) {
-                writePort(index, value);
+                writePort(index, opt);
             } else if (index == kPresetsMenuIndex) {
                 // The model has already switched program: the host gets the preset's
                 // values as written in presets.ttl, whatever the program was edited to.
@@ -198,9 +274,21 @@ IntPtr Lv2Ui::fromEditor(Int32 opcode, Int32 index, float value) {
                 touch(index, opcode == audioMasterBeginEdit);
             }
             return 1;
+        case audioMasterSizeWindow:
+            return askSize(index, Int32(value));
         default:
             return 0;
     }
+}
+
+IntPtr Lv2Ui::askSize(Int32 width, Int32 height) {
+    if (!resize_ || !resize_->ui_resize || width <= 0 || height <= 0) {
+        return 0;
+    }
+    // ui_resize answers 0 when the host took the size. The editor's caller
+    // learns of a lost UI through its own call-out on the editor.
+    const CallOut call(lifeline_);
+    return resize_->ui_resize(resize_->handle, width, height) == 0 ? 1 : 0;
 }
 
 bool Lv2Ui::writePort(Int32 parameter, float value) {

@@ -12,6 +12,10 @@
 // the zoom) are in the settings file the UI's object installs
 // (Lv2UiEntryPoint.cpp), and messages go to standard error.
 //
+// The host's scale (ui:scaleFactor) reaches the editor from the host's options at
+// instantiate, before the editor opens, and later through the options interface;
+// the editor's own requests for a new size go to the host as ui:resize.
+//
 // A host may clean the UI up from inside the UI's own call to it (a write_function
 // that closes the UI when a preset loads, a touch that does): every such call is
 // a call-out on the UI's lifeline (gui/Lifeline.h), and once it is lost the UI
@@ -25,7 +29,9 @@
 #include <memory>
 
 #include <lv2/core/lv2.h>
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
 
 #include "gui/Lifeline.h"
 #include "host/PluginInterface.h"
@@ -33,6 +39,7 @@
 namespace qp {
 class BuzzEffect;
 class EditorBase;
+class GuiEditorBase;
 }  // namespace qp
 
 namespace qp::lv2 {
@@ -57,6 +64,11 @@ public:
     void portEvent(std::uint32_t port, std::uint32_t bufferSize, std::uint32_t format, const void* buffer);
     // Draws, pumps the window's events and runs a drag; 0 while the UI is up.
     int idle();
+    // The options interface's two calls; a status of LV2_Options_Status bits.
+    // ui:scaleFactor alone is known: a float above 0 the editor takes as its
+    // host's scale (get answers it once the host said one).
+    std::uint32_t getOptions(LV2_Options_Option* options);
+    std::uint32_t setOptions(const LV2_Options_Option* options);
     // The model's editor, for tests that drive it in-process.
     EditorBase* editor() const { return editor_; }
 
@@ -65,7 +77,12 @@ private:
 
     static IntPtr QP_CDECL hostCallback(AEffect* record, Int32 opcode, Int32 index, IntPtr value, void* ptr,
                                         float opt);
-    IntPtr fromEditor(Int32 opcode, Int32 index, float value);
+    IntPtr fromEditor(Int32 opcode, Int32 index, IntPtr value, float opt);
+    GuiEditorBase* guiEditor() const;
+    // The scale an option carries; 0 for an option that is no usable scale.
+    double scaleOf(const LV2_Options_Option& option) const;
+    // 1 when the host took the size, 0 when it cannot hear of one or refused it.
+    IntPtr askSize(Int32 width, Int32 height);
     // False when the host cleaned the UI up from inside the write.
     bool writePort(Int32 parameter, float value);
     void touch(Int32 parameter, bool grabbed);
@@ -77,6 +94,12 @@ private:
     LV2UI_Write_Function write_;
     LV2UI_Controller controller_;
     const LV2UI_Touch* touch_ = nullptr;
+    const LV2UI_Resize* resize_ = nullptr;
+    // The URIDs the options are keyed and typed by; 0 without the host's map.
+    LV2_URID scaleFactorUrid_ = 0;
+    LV2_URID floatUrid_ = 0;
+    // What get hands the host: it points at this, which lives as long as the UI.
+    float answeredScale_ = 0.0f;
     std::unique_ptr<BuzzEffect> model_;
     EditorBase* editor_ = nullptr;  // the model's
     bool closing_ = false;

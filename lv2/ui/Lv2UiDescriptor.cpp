@@ -42,10 +42,27 @@ int idle(LV2UI_Handle handle) {
     return uiOf(handle)->idle();
 }
 
+std::uint32_t getOptions(LV2_Handle handle, LV2_Options_Option* options) {
+    const HostEntry entry;
+    return uiOf(handle)->getOptions(options);
+}
+
+std::uint32_t setOptions(LV2_Handle handle, const LV2_Options_Option* options) {
+    const HostEntry entry;
+    return uiOf(handle)->setOptions(options);
+}
+
 constexpr LV2UI_Idle_Interface kIdleInterface = {idle};
+constexpr LV2_Options_Interface kOptionsInterface = {getOptions, setOptions};
 
 const void* extensionData(const char* uri) {
-    return uri && std::strcmp(uri, LV2_UI__idleInterface) == 0 ? &kIdleInterface : nullptr;
+    if (!uri) {
+        return nullptr;
+    }
+    if (std::strcmp(uri, LV2_UI__idleInterface) == 0) {
+        return &kIdleInterface;
+    }
+    return std::strcmp(uri, LV2_OPTIONS__interface) == 0 ? &kOptionsInterface : nullptr;
 }
 
 constexpr LV2UI_Descriptor kDescriptor = {kUiUri, instantiate, cleanup, portEvent, extensionData};

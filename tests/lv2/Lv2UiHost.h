@@ -15,11 +15,15 @@
 #include <X11/keysym.h>
 #include <cairo.h>
 #include <dlfcn.h>
+#include <lv2/atom/atom.h>
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -128,6 +132,23 @@ int recordResize(LV2UI_Feature_Handle handle, int width, int height) {
     return 0;
 }
 
+// The host's URID map: a URI's number is its place in the list, from 1.
+struct UridMap {
+    std::vector<std::string> uris;
+    LV2_URID_Map feature{this, map};
+
+    static LV2_URID map(LV2_URID_Map_Handle handle, const char* uri) {
+        auto& uris = static_cast<UridMap*>(handle)->uris;
+        const auto found = std::find(uris.begin(), uris.end(), uri);
+        if (found != uris.end()) {
+            return LV2_URID(found - uris.begin() + 1);
+        }
+        uris.emplace_back(uri);
+        return LV2_URID(uris.size());
+    }
+    LV2_URID operator()(const char* uri) { return map(this, uri); }
+};
+
 class Lv2UiTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -169,11 +190,23 @@ protected:
             {LV2_UI__idleInterface, nullptr},
             {LV2_UI__touch, &touch},
             {LV2_UI__resize, &resize},
+            {LV2_URID__map, &urids.feature},
+            {LV2_OPTIONS__options, nullptr},
         };
+        // The options a host hands over: the scale it shows its own interface at,
+        // where it has one, and the closing empty option.
+        const float scale = hostScale;
+        const LV2_Options_Option options[] = {
+            {LV2_OPTIONS_INSTANCE, 0, urids(LV2_UI__scaleFactor), sizeof scale, urids(LV2_ATOM__Float),
+             &scale},
+            {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr},
+        };
+        const LV2_Feature optionsFeature{LV2_OPTIONS__options,
+                                         const_cast<LV2_Options_Option*>(&options[hostScale > 0.0f ? 0 : 1])};
         std::vector<const LV2_Feature*> features;
         for (const LV2_Feature& f : all) {
             if (std::string(f.URI) != leaveOut) {
-                features.push_back(&f);
+                features.push_back(std::string(f.URI) == LV2_OPTIONS__options ? &optionsFeature : &f);
             }
         }
         features.push_back(nullptr);
@@ -264,6 +297,9 @@ protected:
     HostLog log;
     LV2UI_Touch touch{&log, recordTouch};
     LV2UI_Resize resize{&log, recordResize};
+    UridMap urids;
+    // The ui:scaleFactor instantiate hands over; 0 for options without one.
+    float hostScale = 0.0f;
 };
 
 }  // namespace

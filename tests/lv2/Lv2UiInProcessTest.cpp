@@ -5,14 +5,22 @@
 //   out of the UI, its editor or its toolkit that reaches the host; natively the
 //   sanitizers catch any use of the freed UI.
 // - The presets menu ticks the preset whose values the ports hold, or none.
+// - The editor has the host's scale from the options before it opens, and its
+//   requests for a size reach the host as ui:resize.
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
+#include <lv2/atom/atom.h>
+#include <lv2/options/options.h>
+#include <lv2/urid/urid.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "editor/BuzzEditor.h"
+#include "effect/BuzzEffect.h"
 #include "gui/Control.h"
 #include "gui/ControlEditing.h"
 #include "gui/DrawContext.h"
@@ -87,10 +95,10 @@ struct FakeHost {
     }
 };
 
-// The UI instantiated with parent, idle and touch, and its editor.
+// The UI instantiated with parent, idle, touch and any more features, and its editor.
 class InProcessUi {
 public:
-    void open(CleansUpIn moment) {
+    void open(CleansUpIn moment, const std::vector<const LV2_Feature*>& more = {}) {
         display = openDisplay();
         if (!display) {
             GTEST_SKIP() << "no X display";
@@ -102,10 +110,12 @@ public:
         const LV2_Feature parentFeature{LV2_UI__parent, reinterpret_cast<void*>(parent)};
         const LV2_Feature idleFeature{LV2_UI__idleInterface, nullptr};
         const LV2_Feature touchFeature{LV2_UI__touch, &touch};
-        const LV2_Feature* features[] = {&parentFeature, &idleFeature, &touchFeature, nullptr};
+        std::vector<const LV2_Feature*> features = {&parentFeature, &idleFeature, &touchFeature};
+        features.insert(features.end(), more.begin(), more.end());
+        features.push_back(nullptr);
         LV2UI_Widget widget = nullptr;
         host.ui = host.descriptor->instantiate(host.descriptor, lv2::kPluginUri, "", &FakeHost::write, &host,
-                                               &widget, features);
+                                               &widget, features.data());
         ASSERT_NE(host.ui, nullptr);
         editor = static_cast<BuzzEditor*>(static_cast<lv2::Lv2Ui*>(host.ui)->editor());
         ASSERT_NE(editor->getFrame(), nullptr);
@@ -210,6 +220,93 @@ TEST_P(Lv2UiPresetTick, TicksThePresetTheValuesEqualElseNone) {
 
 INSTANTIATE_TEST_SUITE_P(Values, Lv2UiPresetTick, ::testing::ValuesIn(kTickCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+LV2_URID mapUri(LV2_URID_Map_Handle handle, const char* uri) {
+    auto& uris = *static_cast<std::vector<std::string>*>(handle);
+    const auto found = std::find(uris.begin(), uris.end(), uri);
+    if (found == uris.end()) {
+        uris.emplace_back(uri);
+        return LV2_URID(uris.size());
+    }
+    return LV2_URID(found - uris.begin() + 1);
+}
+
+TEST(Lv2UiHostScale, TheEditorHasAPositiveFloatScaleOfTheOptionsBeforeItOpensElseNone) {
+    const struct {
+        bool withMap, withOptions;
+        const char* type;
+        float value;
+        double hostScale;
+    } cases[] = {
+        {true, true, LV2_ATOM__Float, 1.5f, 1.5},  {true, true, LV2_ATOM__Float, 2.0f, 2.0},
+        {true, false, LV2_ATOM__Float, 2.0f, 0.0}, {false, true, LV2_ATOM__Float, 2.0f, 0.0},
+        {true, true, LV2_ATOM__Int, 2.0f, 0.0},    {true, true, LV2_ATOM__Float, -1.5f, 0.0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.withMap) + std::to_string(c.withOptions) + c.type +
+                     std::to_string(c.value));
+        std::vector<std::string> uris;
+        LV2_URID_Map map{&uris, mapUri};
+        const float other = 44100.0f;  // the scale is looked for among all options
+        const LV2_Options_Option options[] = {
+            {LV2_OPTIONS_INSTANCE, 0, mapUri(&uris, "urn:someone:rate"), 4, mapUri(&uris, LV2_ATOM__Float),
+             &other},
+            {LV2_OPTIONS_INSTANCE, 0, mapUri(&uris, LV2_UI__scaleFactor), 4, mapUri(&uris, c.type), &c.value},
+            {}};
+        const LV2_Feature mapFeature{LV2_URID__map, &map};
+        const LV2_Feature optionsFeature{LV2_OPTIONS__options, const_cast<LV2_Options_Option*>(options)};
+        std::vector<const LV2_Feature*> more;
+        for (const auto& [wanted, feature] :
+             {std::pair{c.withMap, &mapFeature}, {c.withOptions, &optionsFeature}}) {
+            if (wanted) {
+                more.push_back(feature);
+            }
+        }
+        InProcessUi ui;
+        ui.open(CleansUpIn::nowhere, more);
+        ASSERT_NE(ui.editor, nullptr);
+        EXPECT_EQ(ui.editor->hostScale(), c.hostScale);
+        ui.close();
+    }
+}
+
+// The editor's audioMasterSizeWindow: a ui_resize where the host offers it, and
+// whether the host took the size. A host may clean the UI up inside.
+TEST(Lv2UiAsksForASize, TheEditorsSizeGoesToUiResizeAndItsAnswerBack) {
+    const struct {
+        bool offered;
+        int hostAnswer;  // ui_resize's: 0 when it took the size
+        bool cleansUp;
+        bool answered;
+    } cases[] = {
+        {true, 0, false, true}, {true, 1, false, false}, {false, 0, false, false}, {true, 0, true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.offered) + std::to_string(c.hostAnswer) + std::to_string(c.cleansUp));
+        struct Host {
+            InProcessUi ui;
+            bool cleansUp;
+            int answer;
+            std::vector<std::pair<int, int>> sizes;
+        } host{{}, c.cleansUp, c.hostAnswer, {}};
+        LV2UI_Resize resize{&host, [](LV2UI_Feature_Handle handle, int width, int height) {
+                                auto* h = static_cast<Host*>(handle);
+                                h->sizes.emplace_back(width, height);
+                                if (h->cleansUp) {
+                                    h->ui.host.cleanUpOnce();
+                                }
+                                return h->answer;
+                            }};
+        const LV2_Feature resizeFeature{LV2_UI__resize, &resize};
+        host.ui.open(CleansUpIn::nowhere,
+                     c.offered ? std::vector{&resizeFeature} : std::vector<const LV2_Feature*>{});
+        host.sizes.clear();  // the size told at instantiate
+        auto* effect = static_cast<BuzzEffect*>(host.ui.editor->effect());
+        EXPECT_EQ(effect->hostSizeWindow(618, 336), c.answered);
+        EXPECT_EQ(host.sizes, (std::vector<std::pair<int, int>>(c.offered ? 1 : 0, {618, 336})));
+        EXPECT_EQ(host.ui.host.cleanups, c.cleansUp ? 1 : 0);
+        host.ui.close();
+    }
+}
 
 }  // namespace
 }  // namespace qp::test

@@ -16,6 +16,8 @@ TEST_F(Lv2UiTest, NeedsAParentAndIdleTimeAndSitsInTheParentAtTheFacesSize) {
         {"", "urn:someone:else", false},
         {LV2_UI__touch, "urn:veltmarsk:quorrelphone", true},
         {LV2_UI__resize, "urn:veltmarsk:quorrelphone", true},
+        {LV2_OPTIONS__options, "urn:veltmarsk:quorrelphone", true},
+        {LV2_URID__map, "urn:veltmarsk:quorrelphone", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.leaveOut) + " " + c.plugin);
@@ -41,6 +43,79 @@ TEST_F(Lv2UiTest, NeedsAParentAndIdleTimeAndSitsInTheParentAtTheFacesSize) {
                                   ? std::vector<std::pair<int, int>>{}
                                   : std::vector<std::pair<int, int>>{{kWidth, kHeight}}));
         descriptor->cleanup(handle);
+    }
+}
+
+// The editor comes up at the zoom step nearest the host's ui:scaleFactor and asks
+// for that size; a host that says none leaves the system's scale (1.0 here, with
+// no Xft.dpi). Set while open, a positive float of the instance alone is taken,
+// and the editor resizes; get answers the scale (status 1, unknown, before one).
+TEST_F(Lv2UiTest, TheHostsScaleChoosesTheEditorsSizeAtInstantiateAndWhenSet) {
+    auto options = [this] {
+        return static_cast<const LV2_Options_Interface*>(descriptor->extension_data(LV2_OPTIONS__interface));
+    };
+    ASSERT_NE(options(), nullptr);
+    auto askScale = [&] {
+        LV2_Options_Option asked[] = {{LV2_OPTIONS_INSTANCE, 0, urids(LV2_UI__scaleFactor), 0, 0, nullptr},
+                                      {}};
+        const std::uint32_t status = options()->get(ui, asked);
+        return status ? -float(status) : *static_cast<const float*>(asked[0].value);
+    };
+    auto windowSize = [this] {
+        XWindowAttributes attributes;
+        XGetWindowAttributes(display, Window(reinterpret_cast<std::uintptr_t>(widget)), &attributes);
+        return std::pair{attributes.width, attributes.height};
+    };
+    const struct {
+        float atInstantiate;  // 0: none
+        const char* setKey;   // null: no set
+        float set;
+        std::uint32_t setStatus;
+        float answer;  // less than 0: get's status, negated
+        std::pair<int, int> size;
+    } cases[] = {
+        {0.0f, nullptr, 0.0f, 0, -LV2_OPTIONS_ERR_UNKNOWN, {kWidth, kHeight}},
+        {1.5f, nullptr, 0.0f, 0, 1.5f, {464, 252}},
+        {2.0f, nullptr, 0.0f, 0, 2.0f, {618, 336}},
+        {0.0f, LV2_UI__scaleFactor, 2.0f, LV2_OPTIONS_SUCCESS, 2.0f, {618, 336}},
+        {2.0f, LV2_UI__scaleFactor, 1.5f, LV2_OPTIONS_SUCCESS, 1.5f, {464, 252}},
+        {0.0f,
+         LV2_UI__scaleFactor,
+         -2.0f,
+         LV2_OPTIONS_ERR_BAD_VALUE,
+         -LV2_OPTIONS_ERR_UNKNOWN,
+         {kWidth, kHeight}},
+        {0.0f,
+         "urn:someone:zoom",
+         2.0f,
+         LV2_OPTIONS_ERR_BAD_KEY,
+         -LV2_OPTIONS_ERR_UNKNOWN,
+         {kWidth, kHeight}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.atInstantiate) + " then " + (c.setKey ? c.setKey : "") + " " +
+                     std::to_string(c.set));
+        log = {};
+        hostScale = c.atInstantiate;
+        ui = instantiate();
+        ASSERT_NE(ui, nullptr);
+        if (c.setKey) {
+            log.sizes.clear();
+            const LV2_Options_Option set[] = {
+                {LV2_OPTIONS_INSTANCE, 0, urids(c.setKey), sizeof c.set, urids(LV2_ATOM__Float), &c.set}, {}};
+            EXPECT_EQ(options()->set(ui, set), c.setStatus);
+            pump(30);
+        }
+        EXPECT_EQ(askScale(), c.answer);
+        EXPECT_EQ(windowSize(), c.size);
+        // The last size asked for is the one it shows; a refused set asks none.
+        if (!c.setKey || c.setStatus == LV2_OPTIONS_SUCCESS) {
+            EXPECT_EQ((log.sizes.empty() ? std::pair{0, 0} : log.sizes.back()), c.size);
+        } else {
+            EXPECT_TRUE(log.sizes.empty());
+        }
+        descriptor->cleanup(ui);
+        ui = nullptr;
     }
 }
 

@@ -122,6 +122,15 @@ class Bundle(unittest.TestCase):
         self.assertEqual(found["requiredFeature"], {"parent"})
         self.assertIn("idleInterface", found["optionalFeature"])
         self.assertEqual(found["extensionData"], {"idleInterface"})
+        # The host's scale: an option at instantiate (read through the URID map)
+        # and later through the options interface.
+        subject = "<%s:ui>" % PLUGIN_URI
+        for predicate, thing in (
+                ("http://lv2plug.in/ns/lv2core#optionalFeature", "http://lv2plug.in/ns/ext/options#options"),
+                ("http://lv2plug.in/ns/lv2core#optionalFeature", "http://lv2plug.in/ns/ext/urid#map"),
+                ("http://lv2plug.in/ns/lv2core#extensionData", "http://lv2plug.in/ns/ext/options#interface"),
+                ("http://lv2plug.in/ns/ext/options#supportedOption", ui + "scaleFactor")):
+            self.assertIn("%s <%s> <%s> ." % (subject, predicate, thing), triples.splitlines())
 
     def test_the_shared_objects_export_their_entry_point_only_and_carry_their_cpp_runtime(self):
         runtime = re.compile(r"(linux-vdso|ld-linux-x86-64|lib(c|m|gcc_s))\.so\.\d+$")

@@ -1,0 +1,123 @@
+// windowScale under the desktop's DPI (LogPixels), which the system reads once as
+// a process starts: each row writes it and starts this program again as a probe,
+// a host window with the editor's child window in it, at the host's awareness
+// (the host's business, played here; the plug-in only reads it). The probe's
+// exit code is the scale in percent.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cmath>
+#include <string>
+
+#include "gui/Frame.h"
+#include "gui/FrameOwner.h"
+#include "gui/System.h"
+
+namespace {
+
+template <class Function>
+Function user32(const char* name) {
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), name)));
+}
+
+HANDLE context(INT_PTR value) { return reinterpret_cast<HANDLE>(value); }
+
+// Aware per monitor, as modern hosts are (Wine starts every process so and
+// refuses the call); or unaware, played by a thread of that awareness, whose
+// windows the system stretches.
+bool actAsHost(bool aware) {
+    if (!aware) {
+        return user32<HANDLE(WINAPI*)(HANDLE)>("SetThreadDpiAwarenessContext")(context(-1)) != nullptr;
+    }
+    user32<BOOL(WINAPI*)(HANDLE)>("SetProcessDpiAwarenessContext")(context(-4));
+    const HANDLE now = user32<HANDLE(WINAPI*)()>("GetThreadDpiAwarenessContext")();
+    return user32<int(WINAPI*)(HANDLE)>("GetAwarenessFromDpiAwarenessContext")(now) == 2;  // per monitor
+}
+
+// What a frame in the child window tells its owner when the window hears that
+// the DPI changed.
+struct ScaleOwner : qp::FrameOwner {
+    void beginEdit(std::int32_t) override {}
+    void endEdit(std::int32_t) override {}
+    void wait() override {}
+    qp::KnobMode getKnobMode() const override { return qp::KnobMode::circular; }
+    void windowScaleChanged(double scale) override { heard = scale; }
+    double heard = 0.0;
+};
+
+int probe(bool aware, const std::string& measure) {
+    if (!actAsHost(aware)) {
+        return -1;
+    }
+    HWND top = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+                               nullptr, nullptr);
+    HWND child =
+        CreateWindowExA(0, "STATIC", "editor", WS_CHILD, 0, 0, 50, 50, top, nullptr, nullptr, nullptr);
+    ScaleOwner owner;
+    qp::Frame frame(qp::Rect(0, 0, 50, 50), child, &owner);
+    constexpr UINT kDpiChangedAfterParent = 0x02E3;
+    SendMessageA(static_cast<HWND>(frame.getWindow()), kDpiChangedAfterParent, 0, 0);
+    const double scale = measure == "window" ? qp::windowScale(child)
+                         : measure == "none" ? qp::windowScale(nullptr)
+                                             : owner.heard;
+    return int(std::lround(scale * 100.0));
+}
+
+int runProbe(bool aware, const char* measure) {
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string command =
+        std::string("\"") + self + "\" --probe " + (aware ? "aware " : "unaware ") + measure;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        return -100;
+    }
+    WaitForSingleObject(process.hProcess, 60000);
+    DWORD code = DWORD(-100);
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return int(code);
+}
+
+TEST(WindowScale, IsTheWindowsDpiOver96ForAHostAwarePerMonitorElseOne) {
+    const struct {
+        DWORD dpi;
+        bool aware;
+        int percent;  // of each measure
+    } rows[] = {{96, true, 100}, {144, true, 150}, {192, true, 200}, {192, false, 100}};
+    constexpr char kKey[] = "Control Panel\\Desktop";
+    DWORD saved = 0, size = sizeof saved;
+    const bool had = RegGetValueA(HKEY_CURRENT_USER, kKey, "LogPixels", RRF_RT_REG_DWORD, nullptr, &saved,
+                                  &size) == ERROR_SUCCESS;
+    for (const auto& row : rows) {
+        if (RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "LogPixels", REG_DWORD, &row.dpi, sizeof row.dpi) != 0) {
+            ADD_FAILURE() << "LogPixels cannot be written";
+            break;
+        }
+        for (const char* measure : {"window", "none", "frame"}) {
+            SCOPED_TRACE(std::to_string(row.dpi) + (row.aware ? " aware " : " unaware ") + measure);
+            EXPECT_EQ(runProbe(row.aware, measure), row.percent);
+        }
+    }
+    if (had) {
+        RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "LogPixels", REG_DWORD, &saved, sizeof saved);
+    } else {
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, "LogPixels");
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--probe") {
+        return probe(std::string(argv[2]) == "aware", argv[3]);
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
