@@ -61,6 +61,15 @@ Pair multiply(Pair a, Pair b) {
     return {s, p.lo - (s - p.hi)};
 }
 
+Pair square(Pair a) {
+    const double p = a.hi * a.hi;
+    const Pair x = split(a.hi);
+    double lo = ((x.hi * x.hi - p) + 2.0 * (x.hi * x.lo)) + x.lo * x.lo;
+    lo += 2.0 * (a.hi * a.lo);
+    const double s = p + lo;
+    return {s, lo - (s - p)};
+}
+
 // sin and cos of x + y on [-pi/4, pi/4], y the tail of a reduced argument.
 double kernelSin(double x, double y) {
     constexpr double S1 = -1.66666666666666324348e-01;
@@ -373,16 +382,19 @@ double pow(double x, double y) {
         // Square and multiply with a pair of doubles: the product's error stays far
         // below the last bit, so the result is rounded once.
         std::int32_t n = std::int32_t(std::fabs(y));
-        Pair result{1.0, 0.0};
         Pair base{x, 0.0};
+        while ((n & 1) == 0) {
+            base = square(base);
+            n >>= 1;
+        }
+        Pair result = base;
+        n >>= 1;
         while (n > 0) {
+            base = square(base);
             if (n & 1) {
                 result = multiply(result, base);
             }
             n >>= 1;
-            if (n > 0) {
-                base = multiply(base, base);
-            }
         }
         const double r = result.hi + result.lo;
         return y < 0.0 ? 1.0 / r : r;

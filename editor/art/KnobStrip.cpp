@@ -3,7 +3,9 @@
 // editor draws as transparent, so the knob's silhouette is a hard edge (no pixel
 // may mix into the green); the rim is dark, like the well floor the face puts
 // behind it, so the stair-steps of that edge do not show.
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "editor/art/Art.h"
@@ -177,69 +179,79 @@ Rgb skirtColour(const DiscPixel& p, double phase) {
     return lit(n, {10.0, 10.0, 11.0}, {66.0, 66.0, 70.0}, 140.0, 22.0);
 }
 
-void drawFrame(const std::vector<DiscPixel>& pixels, double degrees, const Scale& s, std::uint8_t* out) {
-    const double a = math::radians(degrees);
-    const double ux = math::sin(a);
-    const double uy = -math::cos(a);
-    const double inner = s.length(kPointerInner);
-    const double outerLength = s.length(kPointerOuter);
-    const double ax = ux * inner;
-    const double ay = uy * inner;
-    const double bx = ux * outerLength;
-    const double by = uy * outerLength;
-    const double turn = math::atan2(uy, ux);
-    const double halfWidth = s.length(kPointerHalfWidth);
-    const double groove = s.length(kPointerGroove);
-    // Beyond this distance from the pointer's bounding box the groove's coverage
-    // is zero, so the distance need not be computed (one pixel to spare).
-    const double reach = halfWidth + groove + 1.5;
-    const double boxLeft = std::min(ax, bx) - reach;
-    const double boxRight = std::max(ax, bx) + reach;
-    const double boxTop = std::min(ay, by) - reach;
-    const double boxBottom = std::max(ay, by) + reach;
-    for (const DiscPixel& p : pixels) {
-        double c[3] = {0.0, 0.0, 0.0};
-        const auto add = [&c](Rgb colour, double w) {
-            c[0] += colour.r * w;
-            c[1] += colour.g * w;
-            c[2] += colour.b * w;
-        };
-        if (p.wCap > 0.0) {
-            Rgb cap = p.cap;
-            if (p.dx >= boxLeft && p.dx <= boxRight && p.dy >= boxTop && p.dy <= boxBottom) {
-                const double d = distSegment(p.dx, p.dy, ax, ay, bx, by);
-                const double grooveCover = coverage(d - halfWidth - groove) * 0.6;
-                const double ink = coverage(d - halfWidth);
-                if (grooveCover > 0.0) {
-                    cap = {cap.r * (1.0 - grooveCover) + 30.0 * grooveCover,
-                           cap.g * (1.0 - grooveCover) + 30.0 * grooveCover,
-                           cap.b * (1.0 - grooveCover) + 30.0 * grooveCover};
-                }
-                if (ink > 0.0) {
-                    // brighter along the pointer's middle, as if the inlay were slightly domed
-                    const double glow = 1.0 - 0.18 * clamp01(d / halfWidth);
-                    cap = {cap.r + (kAmber.r * glow - cap.r) * ink, cap.g + (kAmber.g * glow - cap.g) * ink,
-                           cap.b + (kAmber.b * glow - cap.b) * ink};
-                }
-            }
-            add(cap, p.wCap);
-        }
-        if (p.wChamfer > p.wCap) {
-            add(p.chamfer, p.wChamfer - p.wCap);
-        }
-        if (p.wSkirt > p.wChamfer) {
-            const Rgb skirt = skirtColour(p, kKnurlRidges * (p.theta - turn));
-            add({skirt.r * p.skirtGroove, skirt.g * p.skirtGroove, skirt.b * p.skirtGroove},
-                p.wSkirt - p.wChamfer);
-        }
-        if (p.wSkirt < 1.0) {
-            add(kRimColour, 1.0 - p.wSkirt);
-        }
-        std::uint8_t* px = out + 3 * p.index;
-        px[0] = toByte(c[0]);
-        px[1] = toByte(c[1]);
-        px[2] = toByte(c[2]);
+// Where the pointer of one frame lies; `turn` is its angle as atan2 gives it.
+struct Pointer {
+    Pointer(double degrees, const Scale& s) {
+        const double a = math::radians(degrees);
+        const double ux = math::sin(a);
+        const double uy = -math::cos(a);
+        const double inner = s.length(kPointerInner);
+        const double outer = s.length(kPointerOuter);
+        ax = ux * inner;
+        ay = uy * inner;
+        bx = ux * outer;
+        by = uy * outer;
+        turn = math::atan2(uy, ux);
+        halfWidth = s.length(kPointerHalfWidth);
+        groove = s.length(kPointerGroove);
+        // Beyond this distance from the pointer's bounding box the groove's
+        // coverage is zero, so the distance need not be computed (a pixel to spare).
+        const double reach = halfWidth + groove + 1.5;
+        left = std::min(ax, bx) - reach;
+        right = std::max(ax, bx) + reach;
+        top = std::min(ay, by) - reach;
+        bottom = std::max(ay, by) + reach;
     }
+    bool near(const DiscPixel& p) const {
+        return p.dx >= left && p.dx <= right && p.dy >= top && p.dy <= bottom;
+    }
+
+    double ax, ay, bx, by, turn, halfWidth, groove;
+    double left, right, top, bottom;
+};
+
+// One pixel of a frame: the parts of the rings under it, weighted by coverage.
+void shadePixel(const DiscPixel& p, const Pointer& pointer, std::uint8_t* frame) {
+    double c[3] = {0.0, 0.0, 0.0};
+    const auto add = [&c](Rgb colour, double w) {
+        c[0] += colour.r * w;
+        c[1] += colour.g * w;
+        c[2] += colour.b * w;
+    };
+    if (p.wCap > 0.0) {
+        Rgb cap = p.cap;
+        if (pointer.near(p)) {
+            const double d = distSegment(p.dx, p.dy, pointer.ax, pointer.ay, pointer.bx, pointer.by);
+            const double groove = coverage(d - pointer.halfWidth - pointer.groove) * 0.6;
+            const double ink = coverage(d - pointer.halfWidth);
+            if (groove > 0.0) {
+                cap = {cap.r * (1.0 - groove) + 30.0 * groove, cap.g * (1.0 - groove) + 30.0 * groove,
+                       cap.b * (1.0 - groove) + 30.0 * groove};
+            }
+            if (ink > 0.0) {
+                // brighter along the pointer's middle, as if the inlay were slightly domed
+                const double glow = 1.0 - 0.18 * clamp01(d / pointer.halfWidth);
+                cap = {cap.r + (kAmber.r * glow - cap.r) * ink, cap.g + (kAmber.g * glow - cap.g) * ink,
+                       cap.b + (kAmber.b * glow - cap.b) * ink};
+            }
+        }
+        add(cap, p.wCap);
+    }
+    if (p.wChamfer > p.wCap) {
+        add(p.chamfer, p.wChamfer - p.wCap);
+    }
+    if (p.wSkirt > p.wChamfer) {
+        const Rgb skirt = skirtColour(p, kKnurlRidges * (p.theta - pointer.turn));
+        add({skirt.r * p.skirtGroove, skirt.g * p.skirtGroove, skirt.b * p.skirtGroove},
+            p.wSkirt - p.wChamfer);
+    }
+    if (p.wSkirt < 1.0) {
+        add(kRimColour, 1.0 - p.wSkirt);
+    }
+    std::uint8_t* px = frame + 3 * p.index;
+    px[0] = toByte(c[0]);
+    px[1] = toByte(c[1]);
+    px[2] = toByte(c[2]);
 }
 
 }  // namespace
@@ -248,19 +260,47 @@ Picture drawKnobStrip(std::int32_t percent) {
     const Scale s(percent);
     const std::int32_t size = s.pixels(kKnobFrameSize);
     const std::vector<DiscPixel> pixels = discPixels(size, s);
+    // Only the cap around the pointer and the knurled skirt change from frame to
+    // frame: every other pixel is drawn once into a base frame that each frame
+    // starts from.
+    std::vector<const DiscPixel*> turning;
+    std::vector<const DiscPixel*> cap;
+    for (const DiscPixel& p : pixels) {
+        if (p.wSkirt > p.wChamfer) {
+            turning.push_back(&p);
+        } else if (p.wCap > 0.0) {
+            cap.push_back(&p);
+        }
+    }
     Picture strip;
     strip.width = size;
     strip.height = size * kKnobFrames;
     const std::size_t frameBytes = std::size_t(size) * std::size_t(size) * 3;
     strip.rgb.resize(frameBytes * kKnobFrames);
-    for (std::size_t i = 0; i < strip.rgb.size(); i += 3) {
-        strip.rgb[i] = kKeyGreen[0];
-        strip.rgb[i + 1] = kKeyGreen[1];
-        strip.rgb[i + 2] = kKeyGreen[2];
+    std::uint8_t* base = strip.rgb.data();
+    for (std::size_t i = 0; i < frameBytes; i += 3) {
+        std::memcpy(base + i, kKeyGreen, 3);
     }
-    for (std::int32_t f = 0; f < kKnobFrames; ++f) {
-        const double degrees = kKnobStartDegrees + kKnobSweepDegrees * f / (kKnobFrames - 1);
-        drawFrame(pixels, degrees, s, strip.rgb.data() + frameBytes * std::size_t(f));
+    const auto degreesOf = [](std::int32_t f) {
+        return kKnobStartDegrees + kKnobSweepDegrees * f / (kKnobFrames - 1);
+    };
+    const Pointer first(degreesOf(0), s);
+    for (const DiscPixel& p : pixels) {
+        shadePixel(p, first, base);
+    }
+    for (std::int32_t f = 1; f < kKnobFrames; ++f) {
+        std::uint8_t* frame = base + frameBytes * std::size_t(f);
+        std::memcpy(frame, base, frameBytes);
+        const Pointer pointer(degreesOf(f), s);
+        for (const DiscPixel* p : cap) {
+            // The first frame's pointer is in the base frame: take it out again.
+            if (pointer.near(*p) || first.near(*p)) {
+                shadePixel(*p, pointer, frame);
+            }
+        }
+        for (const DiscPixel* p : turning) {
+            shadePixel(*p, pointer, frame);
+        }
     }
     return strip;
 }
