@@ -153,25 +153,29 @@ struct Placed {
 
 // Where the glyphs of `text` go, in glyph units, and the advance of the whole
 // text. Measuring and drawing both use it, so a word is always drawn exactly as
-// wide as it was measured. Characters the font lacks take no room.
+// wide as it was measured. Characters the font lacks are left out, as if the
+// text did not hold them.
 double layout(std::string_view text, double tracking, std::vector<Placed>* placed) {
-    double pen = 0.0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == ' ') {
-            pen += kSpaceWidth + tracking;
-            continue;
+    std::vector<const Outline*> sequence;  // nullptr for a space
+    for (char ch : text) {
+        const Outline* o = outlineOf(ch);
+        if (ch == ' ' || o != nullptr) {
+            sequence.push_back(o);
         }
-        const Outline* o = outlineOf(text[i]);
+    }
+    double pen = 0.0;
+    for (std::size_t i = 0; i < sequence.size(); ++i) {
+        const Outline* o = sequence[i];
         if (o == nullptr) {
+            pen += kSpaceWidth + tracking;
             continue;
         }
         if (placed != nullptr) {
             placed->push_back({o, pen});
         }
         pen += o->hi - o->lo;
-        if (i + 1 < text.size() && text[i + 1] != ' ') {
-            const Outline* next = outlineOf(text[i + 1]);
-            pen += tracking - o->glyph->roundRight - (next != nullptr ? next->glyph->roundLeft : 0.0);
+        if (i + 1 < sequence.size() && sequence[i + 1] != nullptr) {
+            pen += tracking - o->glyph->roundRight - sequence[i + 1]->glyph->roundLeft;
         }
     }
     return pen;
