@@ -13,6 +13,8 @@ inline constexpr double kPi = 3.14159265358979323846;
 inline constexpr double kDegreesToRadians = kPi / 180.0;
 inline constexpr double kRadiansToDegrees = 180.0 / kPi;
 
+// Accurate for |x| below 2^20 pi/2 (about 1.6e6), where the reduction by pi/2
+// is exact; far beyond anything a picture needs. Larger arguments lose bits.
 double sin(double x);
 double cos(double x);
 double atan(double x);

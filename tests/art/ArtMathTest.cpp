@@ -57,10 +57,12 @@ struct MathCase {
 const MathCase kCases[] = {
     {"sin, pi/4 and beyond", sinOf, stdSin, -7.0, 7.0, 0, 0, 20001, 1},
     {"sin, the knurl's phases", sinOf, stdSin, -510.0, 510.0, 0, 0, 20001, 1},
+    {"sin, up to where the reduction stays exact", sinOf, stdSin, 1e3, 1.6e6, 0, 0, 20001, 1},
     {"sin, tiny", sinOf, stdSin, 1e-12, 1e-6, 0, 0, 101, 1},
     {"sin of pi", sinOf, stdSin, m::kPi, m::kPi, 0, 0, 1, 1},
     {"cos, pi/4 and beyond", cosOf, stdCos, -7.0, 7.0, 0, 0, 20001, 1},
     {"cos, the knurl's phases", cosOf, stdCos, -510.0, 510.0, 0, 0, 20001, 1},
+    {"cos, up to where the reduction stays exact", cosOf, stdCos, -1.6e6, -1e3, 0, 0, 20001, 1},
     {"cos near pi/2, where it cancels", cosOf, stdCos, 1.5707963, 1.5707964, 0, 0, 1001, 1},
     {"atan2, all four quadrants", m::atan2, stdAtan2, -3.0, 3.0, 2.5, -2.5, 20001, 1},
     {"atan2, the light's angle", m::atan2, stdAtan2, -0.62, -0.62, -0.46, -0.46, 1, 1},
