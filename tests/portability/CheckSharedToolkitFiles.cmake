@@ -2,7 +2,7 @@
 # (names without Win32, X11 or Posix) build for every platform, so none may reach
 # for one platform's headers or switch on the platform itself: that choice is
 # made by file name. Run with -DROOT=<source dir>; fails naming each offence.
-set(folders gui editor host effect effect/dsp)
+set(folders gui editor editor/art host effect effect/dsp)
 set(files "")
 foreach(folder ${folders})
     file(GLOB found ${ROOT}/${folder}/*.cpp ${ROOT}/${folder}/*.h)
