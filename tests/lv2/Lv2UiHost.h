@@ -25,6 +25,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -152,6 +153,11 @@ struct UridMap {
 class Lv2UiTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // The UI keeps the user's zoom choice in the settings file of the
+        // test's own XDG_CONFIG_HOME: every test starts without one (Auto).
+        if (const char* config = std::getenv("XDG_CONFIG_HOME")) {
+            std::remove((std::string(config) + "/Veltmarsk/Quorrelphone/settings").c_str());
+        }
         display = qp::test::openDisplay();
         ASSERT_NE(display, nullptr) << "no X display";
         parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 400, 300, 0, 0, 0);

@@ -139,7 +139,7 @@ TEST_F(Lv2UiHostFaults, TheHostKeepsItsKeysAndAMenuTakesThemOnlyWhileOpen) {
         {"after Escape", [] {}, {XK_space}, 1, 0},
         {"the menu open: arrows choose a preset",
          openMenu,
-         {XK_Down, XK_Down, XK_Right, XK_Down, XK_Down, XK_Down, XK_Return},
+         {XK_Down, XK_Down, XK_Down, XK_Right, XK_Down, XK_Down, XK_Down, XK_Return},
          0,
          2},
         {"after the choice", [] {}, {XK_space, XK_a}, 2, 0},

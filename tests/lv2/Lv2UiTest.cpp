@@ -244,13 +244,13 @@ TEST_F(Lv2UiTest, TheLogoMenuShowsAboutAndWritesAPresetsValues) {
     EXPECT_EQ(differingPixels(shot(), readPng(kSource + "/docs/images/editor.png")), 0);
     EXPECT_TRUE(log.writes.empty());
 
-    // Presets is below the separator; its fourth entry is "Nasal Reed" (0.75, 0.45).
+    // Presets is below Zoom and the separator; its fourth entry is "Nasal Reed" (0.75, 0.45).
     // Chosen again after the host moved sens, it writes the preset's values again.
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
         log.writes.clear();
         click(100, 140);
-        for (KeySym symbol : {XK_Down, XK_Down, XK_Right, XK_Down, XK_Down, XK_Down, XK_Return}) {
+        for (KeySym symbol : {XK_Down, XK_Down, XK_Down, XK_Right, XK_Down, XK_Down, XK_Down, XK_Return}) {
             key(symbol);
         }
         ASSERT_EQ(log.writes.size(), 2u);
