@@ -32,6 +32,12 @@ Picture drawAbout(std::int32_t percent);
 // kKeyGreen, which the editor draws as transparent.
 Picture drawKnobStrip(std::int32_t percent);
 
+// The editor as it shows at a step: the face with both knobs at the strip's
+// frame knobFrame (45 is the value 0.5), and with the about picture over it if
+// asked. The art code's own picture of what the editor draws, which the
+// editors' screenshots are compared with.
+Picture drawEditorPreview(std::int32_t percent, std::int32_t knobFrame, bool withAbout);
+
 // The 100 % design the editor and the pictures share; take them through qp::zoomed.
 inline constexpr std::int32_t kFaceWidth = 309;
 inline constexpr std::int32_t kFaceHeight = 168;

@@ -54,22 +54,6 @@ bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) 
     return true;
 }
 
-// Copies `src` onto `dst` at (left, top), leaving out the key green if asked.
-void place(Picture& dst, const Picture& src, std::int32_t srcTop, std::int32_t rows, std::int32_t left,
-           std::int32_t top, bool keyed) {
-    for (std::int32_t y = 0; y < rows; ++y) {
-        for (std::int32_t x = 0; x < src.width; ++x) {
-            const std::uint8_t* c = src.rgb.data() + (std::size_t(srcTop + y) * src.width + x) * 3;
-            if (keyed && std::memcmp(c, qp::art::kKeyGreen, 3) == 0) {
-                continue;
-            }
-            if (top + y < dst.height && left + x < dst.width) {
-                std::memcpy(dst.rgb.data() + (std::size_t(top + y) * dst.width + left + x) * 3, c, 3);
-            }
-        }
-    }
-}
-
 int writeOut(const std::string& dir, std::int32_t percent) {
     const Pictures p = drawAll(percent);
     const bool ok = writeFile(dir + "/face.bmp", qp::art::encodeBmp(p.face)) &&
@@ -80,19 +64,11 @@ int writeOut(const std::string& dir, std::int32_t percent) {
 
 int writePreviews(const std::string& dir) {
     for (std::int32_t percent : qp::kZoomSteps) {
-        const Pictures p = drawAll(percent);
-        Picture preview = p.face;
-        const std::int32_t frame = qp::zoomed(qp::art::kKnobFrameSize, percent);
-        for (const qp::Rect& r : qp::art::kKnobRects) {
-            const qp::Point origin = qp::zoomed(r, percent).topLeft();
-            place(preview, p.knob, kPreviewFrame * frame, frame, origin.h, origin.v, true);
-        }
-        Picture withAbout = preview;
-        const qp::Point at = qp::zoomed(qp::art::kAboutOrigin, percent);
-        place(withAbout, p.about, 0, p.about.height, at.h, at.v, false);
         const std::string n = std::to_string(percent);
-        if (!writeFile(dir + "/preview-" + n + ".bmp", qp::art::encodeBmp(preview)) ||
-            !writeFile(dir + "/preview-about-" + n + ".bmp", qp::art::encodeBmp(withAbout))) {
+        if (!writeFile(dir + "/preview-" + n + ".bmp",
+                       qp::art::encodeBmp(qp::art::drawEditorPreview(percent, kPreviewFrame, false))) ||
+            !writeFile(dir + "/preview-about-" + n + ".bmp",
+                       qp::art::encodeBmp(qp::art::drawEditorPreview(percent, kPreviewFrame, true)))) {
             return 1;
         }
     }
