@@ -1,0 +1,133 @@
+// The DLL's editor at every zoom step, as a user gets each: the step chosen in the
+// user's Zoom setting, the editor opened in a host window of the size it asks
+// for. What it shows must be the art code's own picture of that step, pixel for
+// pixel; and, where the linux tree's tests have run before (./run test runs them
+// first), the X11 editor's picture of the same step too. Needs a display.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "EditorSession.h"
+#include "PluginHost.h"
+#include "editor/art/Art.h"
+#include "gui/Zoom.h"
+#include "tools/EditorSnapshotImage.h"
+
+namespace qp::test {
+namespace {
+
+constexpr const char* kSettingsKey = "Software\\Veltmarsk\\Quorrelphone";
+// Both knobs at the default 0.5 show the strip's middle frame.
+constexpr std::int32_t kDefaultFrame = 45;
+
+void storeZoom(DWORD stored) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+        return;
+    }
+    if (stored == 0) {
+        RegDeleteValueA(key, "Zoom");
+    } else {
+        RegSetValueExA(key, "Zoom", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&stored), sizeof(stored));
+    }
+    RegCloseKey(key);
+}
+
+// A 24-bit bottom-up BMP as the X11 test writes it, as 0x00RRGGBB pixels; empty
+// when there is none or it is of another shape.
+tools::SnapshotImage readBmp(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    const std::vector<unsigned char> d((std::istreambuf_iterator<char>(file)),
+                                       std::istreambuf_iterator<char>());
+    auto u32 = [&](std::size_t at) {
+        return std::uint32_t(d[at] | d[at + 1] << 8 | d[at + 2] << 16 | d[at + 3] << 24);
+    };
+    tools::SnapshotImage image;
+    if (d.size() < 54 || d[0] != 'B' || d[1] != 'M' || (d[28] | d[29] << 8) != 24) {
+        return image;
+    }
+    const int width = int(u32(18));
+    const int height = int(u32(22));
+    const std::size_t offset = u32(10);
+    const std::size_t stride = (std::size_t(width) * 3 + 3) & ~std::size_t(3);
+    if (width <= 0 || height <= 0 || d.size() < offset + stride * std::size_t(height)) {
+        return image;
+    }
+    image.width = width;
+    image.height = height;
+    for (int y = 0; y < height; ++y) {
+        const unsigned char* row = d.data() + offset + std::size_t(height - 1 - y) * stride;
+        for (int x = 0; x < width; ++x) {
+            image.pixels.push_back(std::uint32_t(row[3 * x + 2]) << 16 | std::uint32_t(row[3 * x + 1]) << 8 |
+                                   row[3 * x]);
+        }
+    }
+    return image;
+}
+
+int differing(const tools::SnapshotImage& a, const tools::SnapshotImage& b) {
+    if (a.width != b.width || a.height != b.height || a.pixels.size() != b.pixels.size()) {
+        return -1;
+    }
+    int count = 0;
+    for (std::size_t i = 0; i < a.pixels.size(); ++i) {
+        count += (a.pixels[i] & 0xFFFFFF) != (b.pixels[i] & 0xFFFFFF);
+    }
+    return count;
+}
+
+tools::SnapshotImage asImage(const art::Picture& picture) {
+    tools::SnapshotImage image{picture.width, picture.height, {}};
+    for (std::size_t i = 0; i + 2 < picture.rgb.size(); i += 3) {
+        image.pixels.push_back(std::uint32_t(picture.rgb[i]) << 16 | std::uint32_t(picture.rgb[i + 1]) << 8 |
+                               picture.rgb[i + 2]);
+    }
+    return image;
+}
+
+class EditorZoom : public EditorHostTest {
+protected:
+    void TearDown() override { storeZoom(0); }
+};
+
+TEST_F(EditorZoom, EveryStepShowsTheArtsOwnPictureAndTheX11EditorsPixelForPixel) {
+    for (const std::int32_t step : kZoomSteps) {
+        SCOPED_TRACE(step);
+        storeZoom(DWORD(step + 1));
+        PluginHost host;
+        ASSERT_NE(host.open(), nullptr);
+        EditorSession session(host);
+        // A top window large enough for the largest step.
+        SetWindowPos(GetParent(session.hostWindow()), nullptr, 0, 0, 960, 540,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ASSERT_EQ(session.open(), 1);
+        session.idle();
+        const Capture shown = session.capture();
+        ASSERT_EQ(shown.width, zoomed(309, step));
+        ASSERT_EQ(shown.height, zoomed(168, step));
+        const int fromArt = differing(shown, asImage(art::drawEditorPreview(step, kDefaultFrame, false)));
+        const std::string name = "editor-zoom-" + std::to_string(step) + ".bmp";
+        std::string error;
+        tools::writeSnapshotImage("../test-results/" + name, shown, &error);
+        const tools::SnapshotImage x11 = readBmp(
+            std::string(QP_LINUX_TREE_DIR) + "/test-results/lv2-ui-zoom-" + std::to_string(step) + ".bmp");
+        const int fromX11 = x11.pixels.empty() ? -2 : differing(shown, x11);
+        std::printf("%d %%: %d x %d, %d pixels differ from the art's preview, %s\n", int(step), shown.width,
+                    shown.height, fromArt,
+                    fromX11 == -2 ? "no X11 picture of this step (the linux tree's tests have not run)"
+                                  : (std::to_string(fromX11) + " from the X11 editor's").c_str());
+        EXPECT_EQ(fromArt, 0);
+        if (fromX11 != -2) {
+            EXPECT_EQ(fromX11, 0);
+        }
+        session.close();
+    }
+}
+
+}  // namespace
+}  // namespace qp::test
