@@ -264,13 +264,16 @@ protected:
         XTestFakeKeyEvent(display, code, False, CurrentTime);
         pump(60);
     }
-    Picture shot() {
+    Picture shot(int width = kWidth, int height = kHeight) {
         pump();
-        XImage* image = XGetImage(display, Window(reinterpret_cast<std::uintptr_t>(widget)), 0, 0, kWidth,
-                                  kHeight, AllPlanes, ZPixmap);
-        Picture picture{kWidth, kHeight, {}};
-        for (int y = 0; y < kHeight; ++y) {
-            for (int x = 0; x < kWidth; ++x) {
+        XImage* image = XGetImage(display, Window(reinterpret_cast<std::uintptr_t>(widget)), 0, 0,
+                                  unsigned(width), unsigned(height), AllPlanes, ZPixmap);
+        Picture picture{width, height, {}};
+        if (!image) {
+            return picture;
+        }
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
                 picture.pixels.push_back(unsigned(XGetPixel(image, x, y)) & 0xFFFFFF);
             }
         }
