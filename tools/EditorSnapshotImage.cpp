@@ -7,6 +7,8 @@
 #include <array>
 #include <cctype>
 #include <cstddef>
+#include <fstream>
+#include <iterator>
 
 namespace qp::tools {
 
@@ -144,6 +146,38 @@ std::vector<std::uint8_t> encodeBmp(const SnapshotImage& image) {
 bool writeSnapshotImage(const std::string& path, const SnapshotImage& image, std::string* error) {
     // Like every file the tools write: the new picture whole, or the old one kept.
     return replaceFileContents(path, endsWithPng(path) ? encodePng(image) : encodeBmp(image), error);
+}
+
+SnapshotImage readBmpFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    const std::vector<unsigned char> d((std::istreambuf_iterator<char>(file)),
+                                       std::istreambuf_iterator<char>());
+    auto at32 = [&](std::size_t at) {
+        return std::uint32_t(d[at]) | std::uint32_t(d[at + 1]) << 8 | std::uint32_t(d[at + 2]) << 16 |
+               std::uint32_t(d[at + 3]) << 24;
+    };
+    SnapshotImage image;
+    if (d.size() < 54 || d[0] != 'B' || d[1] != 'M' || (d[28] | d[29] << 8) != 24 || at32(30) != 0) {
+        return image;
+    }
+    const std::int32_t width = std::int32_t(at32(18));
+    const std::int32_t height = std::int32_t(at32(22));
+    const std::size_t offset = at32(10);
+    const std::size_t rowBytes = (3 * std::size_t(width > 0 ? width : 0) + 3) & ~std::size_t(3);
+    if (width <= 0 || height <= 0 || width > 1 << 15 || height > 1 << 16 ||
+        d.size() < offset + rowBytes * std::size_t(height)) {
+        return image;
+    }
+    image.width = width;
+    image.height = height;
+    image.pixels.reserve(std::size_t(width) * std::size_t(height));
+    for (std::int32_t y = 0; y < height; ++y) {
+        const unsigned char* row = d.data() + offset + std::size_t(height - 1 - y) * rowBytes;
+        for (std::int32_t x = 0; x < width; ++x, row += 3) {
+            image.pixels.push_back(std::uint32_t(row[2]) << 16 | std::uint32_t(row[1]) << 8 | row[0]);
+        }
+    }
+    return image;
 }
 
 }  // namespace qp::tools

@@ -22,5 +22,8 @@ bool writeSnapshotImage(const std::string& path, const SnapshotImage& image, std
 
 std::vector<std::uint8_t> encodePng(const SnapshotImage& image);
 std::vector<std::uint8_t> encodeBmp(const SnapshotImage& image);
+// Reads back a 24-bit bottom-up BMP of the kind encodeBmp writes (the art's
+// files are of that kind too); an empty image for a missing file or any other.
+SnapshotImage readBmpFile(const std::string& path);
 
 }  // namespace qp::tools

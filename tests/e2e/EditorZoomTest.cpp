@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -36,38 +34,6 @@ void storeZoom(DWORD stored) {
         RegSetValueExA(key, "Zoom", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&stored), sizeof(stored));
     }
     RegCloseKey(key);
-}
-
-// A 24-bit bottom-up BMP as the X11 test writes it, as 0x00RRGGBB pixels; empty
-// when there is none or it is of another shape.
-tools::SnapshotImage readBmp(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    const std::vector<unsigned char> d((std::istreambuf_iterator<char>(file)),
-                                       std::istreambuf_iterator<char>());
-    auto u32 = [&](std::size_t at) {
-        return std::uint32_t(d[at] | d[at + 1] << 8 | d[at + 2] << 16 | d[at + 3] << 24);
-    };
-    tools::SnapshotImage image;
-    if (d.size() < 54 || d[0] != 'B' || d[1] != 'M' || (d[28] | d[29] << 8) != 24) {
-        return image;
-    }
-    const int width = int(u32(18));
-    const int height = int(u32(22));
-    const std::size_t offset = u32(10);
-    const std::size_t stride = (std::size_t(width) * 3 + 3) & ~std::size_t(3);
-    if (width <= 0 || height <= 0 || d.size() < offset + stride * std::size_t(height)) {
-        return image;
-    }
-    image.width = width;
-    image.height = height;
-    for (int y = 0; y < height; ++y) {
-        const unsigned char* row = d.data() + offset + std::size_t(height - 1 - y) * stride;
-        for (int x = 0; x < width; ++x) {
-            image.pixels.push_back(std::uint32_t(row[3 * x + 2]) << 16 | std::uint32_t(row[3 * x + 1]) << 8 |
-                                   row[3 * x]);
-        }
-    }
-    return image;
 }
 
 int differing(const tools::SnapshotImage& a, const tools::SnapshotImage& b) {
@@ -114,7 +80,7 @@ TEST_F(EditorZoom, EveryStepShowsTheArtsOwnPictureAndTheX11EditorsPixelForPixel)
         const std::string name = "editor-zoom-" + std::to_string(step) + ".bmp";
         std::string error;
         tools::writeSnapshotImage("../test-results/" + name, shown, &error);
-        const tools::SnapshotImage x11 = readBmp(
+        const tools::SnapshotImage x11 = tools::readBmpFile(
             std::string(QP_LINUX_TREE_DIR) + "/test-results/lv2-ui-zoom-" + std::to_string(step) + ".bmp");
         const int fromX11 = x11.pixels.empty() ? -2 : differing(shown, x11);
         std::printf("%d %%: %d x %d, %d pixels differ from the art's preview, %s\n", int(step), shown.width,

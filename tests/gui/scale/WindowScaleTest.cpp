@@ -8,11 +8,15 @@
 #include <windows.h>
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 
+#include "editor/art/Art.h"
 #include "gui/Frame.h"
 #include "gui/FrameOwner.h"
 #include "gui/System.h"
+#include "gui/Zoom.h"
+#include "tools/EditorSnapshotImage.h"
 
 namespace {
 
@@ -65,11 +69,15 @@ int probe(bool aware, const std::string& measure) {
     return int(std::lround(scale * 100.0));
 }
 
-int runProbe(bool aware, const char* measure) {
+std::string besideThis(const char* name) {
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string command =
-        std::string("\"") + self + "\" --probe " + (aware ? "aware " : "unaware ") + measure;
+    std::string path(self);
+    return path.substr(0, path.find_last_of("\\/") + 1) + name;
+}
+
+// Runs a program to its end; its exit code.
+int run(std::string command) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
@@ -85,18 +93,48 @@ int runProbe(bool aware, const char* measure) {
     return int(code);
 }
 
+int runProbe(bool aware, const char* measure) {
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    return run(std::string("\"") + self + "\" --probe " + (aware ? "aware " : "unaware ") + measure);
+}
+
+// The desktop's DPI for the processes started while it lives; the user's own
+// setting (or none) comes back at the end.
+class DesktopDpi {
+public:
+    DesktopDpi() {
+        DWORD size = sizeof saved_;
+        had_ = RegGetValueA(HKEY_CURRENT_USER, kKey, "LogPixels", RRF_RT_REG_DWORD, nullptr, &saved_,
+                            &size) == ERROR_SUCCESS;
+    }
+    ~DesktopDpi() {
+        if (had_) {
+            RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "LogPixels", REG_DWORD, &saved_, sizeof saved_);
+        } else {
+            RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, "LogPixels");
+        }
+    }
+    bool set(DWORD dpi) {
+        return RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "LogPixels", REG_DWORD, &dpi, sizeof dpi) ==
+               ERROR_SUCCESS;
+    }
+
+private:
+    static constexpr char kKey[] = "Control Panel\\Desktop";
+    DWORD saved_ = 0;
+    bool had_ = false;
+};
+
 TEST(WindowScale, IsTheWindowsDpiOver96ForAHostAwarePerMonitorElseOne) {
     const struct {
         DWORD dpi;
         bool aware;
         int percent;  // of each measure
     } rows[] = {{96, true, 100}, {144, true, 150}, {192, true, 200}, {192, false, 100}};
-    constexpr char kKey[] = "Control Panel\\Desktop";
-    DWORD saved = 0, size = sizeof saved;
-    const bool had = RegGetValueA(HKEY_CURRENT_USER, kKey, "LogPixels", RRF_RT_REG_DWORD, nullptr, &saved,
-                                  &size) == ERROR_SUCCESS;
+    DesktopDpi desktop;
     for (const auto& row : rows) {
-        if (RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "LogPixels", REG_DWORD, &row.dpi, sizeof row.dpi) != 0) {
+        if (!desktop.set(row.dpi)) {
             ADD_FAILURE() << "LogPixels cannot be written";
             break;
         }
@@ -105,11 +143,40 @@ TEST(WindowScale, IsTheWindowsDpiOver96ForAHostAwarePerMonitorElseOne) {
             EXPECT_EQ(runProbe(row.aware, measure), row.percent);
         }
     }
-    if (had) {
-        RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "LogPixels", REG_DWORD, &saved, sizeof saved);
-    } else {
-        RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, "LogPixels");
+}
+
+// The DLL's editor as a host process of its own gets it (qphost, aware per
+// monitor as Wine starts every process): at the desktop's DPI it comes up at
+// the nearest step's size and shows the art's own picture of that step.
+TEST(WindowScale, TheDllsEditorOpensAtTheStepOfTheDesktopsDpi) {
+    const struct {
+        DWORD dpi;
+        std::int32_t step;
+    } rows[] = {{144, 150}, {192, 200}, {96, 100}};
+    DesktopDpi desktop;
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string picture = std::string(temp) + "qp-editor-at-dpi.bmp";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.dpi);
+        ASSERT_TRUE(desktop.set(row.dpi));
+        DeleteFileA(picture.c_str());
+        ASSERT_EQ(run("\"" + besideThis("qphost.exe") + "\" editor \"" + picture + "\""), 0);
+        const qp::tools::SnapshotImage shown = qp::tools::readBmpFile(picture);
+        ASSERT_EQ(shown.width, qp::zoomed(309, row.step));
+        ASSERT_EQ(shown.height, qp::zoomed(168, row.step));
+        const qp::art::Picture art = qp::art::drawEditorPreview(row.step, 45, false);
+        int differing = 0;
+        for (std::size_t i = 0; i < shown.pixels.size(); ++i) {
+            const std::uint32_t drawn = std::uint32_t(art.rgb[3 * i]) << 16 |
+                                        std::uint32_t(art.rgb[3 * i + 1]) << 8 | art.rgb[3 * i + 2];
+            differing += (shown.pixels[i] & 0xFFFFFF) != drawn;
+        }
+        std::printf("LogPixels %u: the editor is %d x %d, %d pixels differ from the art's preview\n",
+                    unsigned(row.dpi), shown.width, shown.height, differing);
+        EXPECT_EQ(differing, 0);
     }
+    DeleteFileA(picture.c_str());
 }
 
 }  // namespace
