@@ -2,6 +2,9 @@
 // in DrawContextWin32.cpp and DrawContextX11.cpp.
 #include "gui/DrawContext.h"
 
+#include "gui/Frame.h"
+#include "gui/Zoom.h"
+
 namespace qp {
 
 namespace {
@@ -12,6 +15,14 @@ bool buttonsSwapped = false;
 
 void setSwappedButtons(bool swapped) { buttonsSwapped = swapped; }
 bool swappedButtons() { return buttonsSwapped; }
+
+std::int32_t DrawContext::zoomedLineWidth() const {
+    return zoomed(lineWidth_, frame_ ? frame_->getZoom() : kUnzoomed);
+}
+
+std::int32_t DrawContext::zoomedFontSize(std::int32_t size) const {
+    return zoomed(size, frame_ ? frame_->getZoom() : kUnzoomed);
+}
 
 void DrawContext::drawRectOutline(const Rect& r) {
     // LineTo leaves out each segment's end pixel, but the next segment starts

@@ -73,7 +73,9 @@ public:
 
     // Every point and rectangle below is first moved by offset().
     void moveTo(Point p);
-    // The end pixel is not drawn; the current position moves to p.
+    // The end pixel is not drawn; the current position moves to p. On a frame at
+    // a zoom step the line is zoomed(1) pixels wide: that many parallel lines of
+    // the one-pixel rule, side by side across the line's shorter axis.
     void lineTo(Point p);
     // Every pixel of the closed rectangle's border, in the line colour.
     void drawRectOutline(const Rect& r);
@@ -113,6 +115,10 @@ public:
     Color getFontColor() const { return fontColor_; }
     LineStyle getLineStyle() const { return lineStyle_; }
     std::int32_t getLineWidth() const { return lineWidth_; }
+    // The pixels across a line, and the size a font of size points is drawn at:
+    // the frame's zoom step applied (gui/Zoom.h); as given without a frame.
+    std::int32_t zoomedLineWidth() const;
+    std::int32_t zoomedFontSize(std::int32_t size) const;
     FontId getFontId() const { return fontId_; }
     std::int32_t getFontSize() const { return fontSize_; }
 

@@ -1,5 +1,6 @@
 // DrawContext on GDI: the device context, pen, brush and font, and the live
 // mouse state read from the asynchronous key state.
+#include <cstdlib>
 #include <cstring>
 
 #include "gui/DrawContext.h"
@@ -88,7 +89,23 @@ void DrawContext::moveTo(Point p) {
     MoveToEx(win32::hdc(deviceContext_), p.h + offset_.h, p.v + offset_.v, nullptr);
 }
 
-void DrawContext::lineTo(Point p) { LineTo(win32::hdc(deviceContext_), p.h + offset_.h, p.v + offset_.v); }
+void DrawContext::lineTo(Point p) {
+    HDC dc = win32::hdc(deviceContext_);
+    const Point to(p.h + offset_.h, p.v + offset_.v);
+    const std::int32_t width = zoomedLineWidth();
+    if (width > 1) {
+        // The same one-pixel line again beside itself, as the X11 side draws it.
+        POINT from = {};
+        GetCurrentPositionEx(dc, &from);
+        const bool alongX = std::abs(to.h - from.x) >= std::abs(to.v - from.y);
+        for (std::int32_t k = 1; k < width; ++k) {
+            MoveToEx(dc, from.x + (alongX ? 0 : k), from.y + (alongX ? k : 0), nullptr);
+            LineTo(dc, to.h + (alongX ? 0 : k), to.v + (alongX ? k : 0));
+        }
+        MoveToEx(dc, from.x, from.y, nullptr);
+    }
+    LineTo(dc, to.h, to.v);
+}
 
 void DrawContext::fillRect(const Rect& r) {
     RECT native = {r.left + 1 + offset_.h, r.top + 1 + offset_.v, r.right + offset_.h, r.bottom + offset_.v};
@@ -150,7 +167,7 @@ void DrawContext::setFontColor(Color color) {
 void DrawContext::selectFont(FontId id, std::int32_t size, std::int32_t style) {
     fontId_ = validFontId(id);
     const FontTableEntry& entry = fontTableEntry(fontId_);
-    fontSize_ = size == 0 ? entry.size : size;
+    fontSize_ = zoomedFontSize(size == 0 ? entry.size : size);
 
     LOGFONTA font = native::plainFontDescription(fontSize_);
     font.lfWeight = (style & kFontStyleBold) ? FW_BOLD : FW_NORMAL;

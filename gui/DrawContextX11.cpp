@@ -4,6 +4,7 @@
 #include <cairo.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "gui/DrawContext.h"
@@ -62,7 +63,15 @@ void DrawContext::lineTo(Point p) {
     const Point to = p.offsetBy(offset_.h, offset_.v);
     if (cairo_t* cr = cairoOf(deviceContext_)) {
         x11::setSourceColor(cr, lineColor_);
-        x11::drawLine(cr, platform_->position, to, lineStyle_ == kLineDotted);
+        const Point from = platform_->position;
+        // A wide line is the one-pixel line again beside itself, as on Windows.
+        const bool alongX = std::abs(to.h - from.h) >= std::abs(to.v - from.v);
+        const std::int32_t width = zoomedLineWidth();
+        for (std::int32_t k = 0; k < width; ++k) {
+            const std::int32_t dh = alongX ? 0 : k;
+            const std::int32_t dv = alongX ? k : 0;
+            x11::drawLine(cr, from.offsetBy(dh, dv), to.offsetBy(dh, dv), lineStyle_ == kLineDotted);
+        }
     }
     platform_->position = to;
 }
@@ -133,7 +142,7 @@ void DrawContext::setFontColor(Color color) { fontColor_ = color; }
 void DrawContext::selectFont(FontId id, std::int32_t size, std::int32_t style) {
     fontId_ = validFontId(id);
     const FontTableEntry& entry = fontTableEntry(fontId_);
-    fontSize_ = size == 0 ? entry.size : size;
+    fontSize_ = zoomedFontSize(size == 0 ? entry.size : size);
     platform_->fontFace = entry.face;
     platform_->fontStyle = style;
     platform_->fontBold = fontId_ == kFontSystem || (style & kFontStyleBold);

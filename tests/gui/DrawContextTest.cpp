@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "gui/DrawContext.h"
+#include "gui/Frame.h"
 #include "gui/NativeObjectsWin32.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/RealInput.h"
@@ -79,6 +80,28 @@ TEST(DrawContextDrawing, OffsetMovesEveryOperation) {
     EXPECT_EQ(s.pixel(14, 5), colorGreen);
     EXPECT_EQ(s.pixel(15, 5), colorBlack);
     EXPECT_EQ(s.pixel(0, 0), colorBlack);
+}
+
+TEST(DrawContextDrawing, OnAZoomedFrameLinesAreWiderAndFontsLarger) {
+    // The same pixels as the X11 side's table (tests/x11/DrawingTest.cpp).
+    Surface s(40, 30, colorBlack);
+    Frame frame(Rect(0, 0, 40, 30), nullptr, nullptr);
+    frame.setZoom(200);
+    DrawContext context(&frame, s.dc(), nullptr);
+    context.setLineColor(colorGreen);
+    context.moveTo(Point(10, 5));
+    context.lineTo(Point(15, 5));
+    context.lineTo(Point(15, 9));
+    ASSERT_TRUE(test::everyPixelIs(s, [](int x, int y) {
+        const bool across = x >= 10 && x < 15 && y >= 5 && y < 7;
+        const bool down = x >= 15 && x < 17 && y >= 5 && y < 9;
+        return across || down ? colorGreen : colorBlack;
+    }));
+    context.selectFont(kFontMedium);
+    const std::int32_t atTwoHundred = context.getFontSize();
+    DrawContext unzoomed(nullptr, s.dc(), nullptr);
+    unzoomed.selectFont(kFontMedium);
+    EXPECT_EQ(atTwoHundred, 2 * unzoomed.getFontSize());
 }
 
 TEST(DrawContextDrawing, DottedLineStyleMakesADottedPen) {

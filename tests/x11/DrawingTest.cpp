@@ -7,6 +7,7 @@
 #include "tests/x11/X11TestSupport.h"
 // clang-format off
 #include "gui/Bitmap.h"
+#include "gui/Frame.h"
 #include "gui/GuiModule.h"
 #include "gui/OffscreenContext.h"
 #include "gui/ResourcesX11.h"
@@ -60,6 +61,20 @@ const DrawCase kDrawCases[] = {
          c.lineTo(Point(5, 0));
      },
      [](int x, int y) { return y == 5 && x >= 10 && x < 15 ? colorGreen : colorBlack; }},
+    {"on a frame at 200 % lines are two pixels across their shorter axis", colorBlack,
+     [](OffscreenContext& c) {
+         static Frame frame(Rect(0, 0, 40, 30), nullptr, nullptr);
+         frame.setZoom(200);
+         OffscreenContext zoomed(&frame, 40, 30, colorBlack);
+         zoomed.setLineColor(colorGreen);
+         zoomed.moveTo(Point(10, 5));
+         zoomed.lineTo(Point(15, 5));
+         zoomed.lineTo(Point(15, 9));
+         zoomed.copyTo(&c, Rect(0, 0, 40, 30));
+     },
+     [](int x, int y) {
+         return inside(x, y, 10, 5, 15, 7) || inside(x, y, 15, 5, 17, 9) ? colorGreen : colorBlack;
+     }},
     {"a dotted outline restarts its dots at each corner (recorded from GDI)", colorBlack,
      [](OffscreenContext& c) {
          c.setLineColor(colorWhite);
