@@ -25,7 +25,10 @@ constexpr DWORD kIdleEveryMs = 20;
 // Where the logo is clicked: inside the command menu's area but right of the
 // menu that pops up there, so letting go of the button chooses nothing.
 constexpr POINT kLogoClick = {235, 155};
-// The command menu's "Presets" entry, after About, Default, MidiForget, Zoom and a separator.
+// Down presses from the command menu's opening to an entry: the first highlights
+// "About", then Default, MidiForget and "Zoom"; the separator is passed over on
+// the way to "Presets".
+constexpr int kZoomEntry = 4;
 constexpr int kPresetsEntry = 5;
 // Where the plug-in keeps its zoom choice for the user (number + 1, 0 or none: Auto).
 constexpr const char* kSettingsKey = "Software\\Veltmarsk\\Quorrelphone";
@@ -34,14 +37,15 @@ constexpr const char* kZoomValue = "Zoom";
 constexpr DWORD kKeyPauseMs = 40;
 
 const char* const kUsage =
-    "usage: qphost editor [--dll DLL] [--zoom PERCENT] [--about | --menu] OUT.bmp|OUT.png\n";
+    "usage: qphost editor [--dll DLL] [--zoom PERCENT] [--about | --menu | --zoom-menu] OUT.bmp|OUT.png\n";
 
 struct Options {
     std::string library;
     std::string output;
     bool about = false;
     bool menu = false;
-    int zoom = 0;  // 0: the user's own choice
+    int submenu = kPresetsEntry;  // the entry whose submenu --menu opens
+    int zoom = 0;                 // 0: the user's own choice
 };
 
 // The user's zoom choice for the plug-in, as a user would make it from the Zoom
@@ -102,6 +106,9 @@ bool parse(const std::vector<std::string>& arguments, Options& options, std::str
             options.about = true;
         } else if (a == "--menu") {
             options.menu = true;
+        } else if (a == "--zoom-menu") {
+            options.menu = true;
+            options.submenu = kZoomEntry;
         } else if (!a.empty() && a[0] == '-') {
             error = "unknown option " + a;
         } else if (options.output.empty()) {
@@ -142,8 +149,9 @@ RECT areaOf(HWND window) {
 }
 
 // Runs on a second thread while the editor's thread sits in the menu's loop.
-bool photographMenu(HWND window, SnapshotImage& image) {
-    POINT click = kLogoClick;
+bool photographMenu(HWND window, int submenu, int zoom, SnapshotImage& image) {
+    // The logo lies where the editor's zoom step puts it.
+    POINT click = {qp::zoomed(kLogoClick.x, zoom), qp::zoomed(kLogoClick.y, zoom)};
     ClientToScreen(window, &click);
     SetCursorPos(click.x, click.y);
     Sleep(100);
@@ -151,8 +159,8 @@ bool photographMenu(HWND window, SnapshotImage& image) {
     if (!hostlib::waitForMenus(1, 3000)) {
         return false;
     }
-    // Down to "Presets" and into its submenu.
-    for (int i = 0; i < kPresetsEntry; ++i) {
+    // Down to the entry and into its submenu.
+    for (int i = 0; i < submenu; ++i) {
         hostlib::tapKey(VK_DOWN, kKeyPauseMs);
     }
     hostlib::tapKey(VK_RIGHT, kKeyPauseMs);
@@ -232,7 +240,7 @@ int runEditorSnapshot(const std::vector<std::string>& arguments) {
     if (options.menu) {
         std::atomic<bool> done{false};
         std::thread photographer([&] {
-            captured = photographMenu(window, image);
+            captured = photographMenu(window, options.submenu, options.zoom ? options.zoom : 100, image);
             done = true;
         });
         while (!done) {
