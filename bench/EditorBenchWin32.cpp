@@ -15,11 +15,10 @@
 #include "host/PluginInterface.h"
 #include "tools/hostlib/PluginModule.h"
 #include "tools/hostlib/WindowCapture.h"
+#include "tools/hostlib/ZoomSetting.h"
 
 namespace {
 
-constexpr const char* kSettingsKey = "Software\\Veltmarsk\\Quorrelphone";
-constexpr const char* kZoomValue = "Zoom";
 constexpr const char* kUsage =
     "usage: qp_bench_editor [--repeats N] [--zooms LIST] [PLUGIN.dll]\n"
     "  LIST: zoom steps, e.g. 100,200 (the default)\n";
@@ -40,40 +39,6 @@ double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values.empty() ? 0.0 : values[values.size() / 2];
 }
-
-// The stored choice for the run: the old one (or none) comes back at the end.
-class StoredZoom {
-public:
-    StoredZoom() {
-        RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
-                        nullptr, &key_, nullptr);
-        DWORD size = sizeof(old_);
-        hadOld_ = key_ && RegQueryValueExA(key_, kZoomValue, nullptr, nullptr, reinterpret_cast<BYTE*>(&old_),
-                                           &size) == ERROR_SUCCESS;
-    }
-    ~StoredZoom() {
-        if (!key_) {
-            return;
-        }
-        if (hadOld_) {
-            RegSetValueExA(key_, kZoomValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_),
-                           sizeof(old_));
-        } else {
-            RegDeleteValueA(key_, kZoomValue);
-        }
-        RegCloseKey(key_);
-    }
-    void choose(int percent) {
-        const DWORD stored = DWORD(percent + 1);
-        RegSetValueExA(key_, kZoomValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&stored),
-                       sizeof(stored));
-    }
-
-private:
-    HKEY key_ = nullptr;
-    DWORD old_ = 0;
-    bool hadOld_ = false;
-};
 
 LRESULT CALLBACK hostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(window, message, wParam, lParam);
@@ -182,7 +147,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "qp_bench_editor: %s\n", error.c_str());
         return 1;
     }
-    StoredZoom stored;
+    qp::hostlib::ZoomSetting stored;
     HWND host = makeHostWindow();
     std::printf(
         "editor of %s, %d repeats (median ms; the first open at a step in the process draws its "

@@ -10,6 +10,7 @@
 #include "tools/EditorSnapshotImage.h"
 #include "tools/PluginLibrary.h"
 #include "tools/hostlib/WindowCapture.h"
+#include "tools/hostlib/ZoomSetting.h"
 
 namespace qp::tools {
 
@@ -30,9 +31,6 @@ constexpr POINT kLogoClick = {235, 155};
 // the way to "Presets".
 constexpr int kZoomEntry = 4;
 constexpr int kPresetsEntry = 5;
-// Where the plug-in keeps its zoom choice for the user (number + 1, 0 or none: Auto).
-constexpr const char* kSettingsKey = "Software\\Veltmarsk\\Quorrelphone";
-constexpr const char* kZoomValue = "Zoom";
 // Lets a menu move its highlight before the next key.
 constexpr DWORD kKeyPauseMs = 40;
 
@@ -46,46 +44,6 @@ struct Options {
     bool menu = false;
     int submenu = kPresetsEntry;  // the entry whose submenu --menu opens
     int zoom = 0;                 // 0: the user's own choice
-};
-
-// The user's zoom choice for the plug-in, as a user would make it from the Zoom
-// menu, for the run's length: the old value (or none) is put back afterwards.
-class ZoomChoice {
-public:
-    explicit ZoomChoice(int percent) {
-        if (percent == 0 ||
-            RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
-                            nullptr, &key_, nullptr) != ERROR_SUCCESS) {
-            key_ = nullptr;
-            return;
-        }
-        DWORD size = sizeof(old_);
-        hadOld_ = RegQueryValueExA(key_, kZoomValue, nullptr, nullptr, reinterpret_cast<BYTE*>(&old_),
-                                   &size) == ERROR_SUCCESS &&
-                  size == sizeof(old_);
-        const DWORD stored = DWORD(percent + 1);
-        RegSetValueExA(key_, kZoomValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&stored),
-                       sizeof(stored));
-    }
-    ~ZoomChoice() {
-        if (!key_) {
-            return;
-        }
-        if (hadOld_) {
-            RegSetValueExA(key_, kZoomValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_),
-                           sizeof(old_));
-        } else {
-            RegDeleteValueA(key_, kZoomValue);
-        }
-        RegCloseKey(key_);
-    }
-    ZoomChoice(const ZoomChoice&) = delete;
-    ZoomChoice& operator=(const ZoomChoice&) = delete;
-
-private:
-    HKEY key_ = nullptr;
-    DWORD old_ = 0;
-    bool hadOld_ = false;
 };
 
 bool parse(const std::vector<std::string>& arguments, Options& options, std::string& error) {
@@ -207,8 +165,12 @@ int runEditorSnapshot(const std::vector<std::string>& arguments) {
         return kExitUsage;
     }
     const std::string path = options.library.empty() ? PluginLibrary::defaultPath() : options.library;
-    // Before the plug-in loads: it answers the editor's size from the choice.
-    const ZoomChoice zoom(options.zoom);
+    // Before the plug-in loads: it answers the editor's size from the choice,
+    // which goes back to the user's own when qphost ends.
+    hostlib::ZoomSetting zoom;
+    if (options.zoom != 0) {
+        zoom.choose(options.zoom);
+    }
     PluginLibrary library;
     if (!library.load(path, &error)) {
         return fail(error);

@@ -12,6 +12,7 @@
 #include "EditorSession.h"
 #include "PluginHost.h"
 #include "tests/gui/RealInput.h"
+#include "tools/hostlib/ZoomSetting.h"
 
 namespace qp::test {
 namespace {
@@ -24,27 +25,6 @@ constexpr std::uint8_t kController = 7;
 constexpr float kForget = 1000.0f;
 constexpr int kZoomEntry = 3;
 constexpr int kPresetsEntry = 5;
-constexpr const char* kSettingsKey = "Software\\Veltmarsk\\Quorrelphone";
-
-// The user's stored zoom (number + 1), or 0 for none.
-DWORD storedZoom() {
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    if (RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, "Zoom", RRF_RT_REG_DWORD, nullptr, &value, &size) !=
-        ERROR_SUCCESS) {
-        return 0;
-    }
-    return value;
-}
-
-void forgetZoom() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-        RegDeleteValueA(key, "Zoom");
-        RegCloseKey(key);
-    }
-}
-
 // What qphost, a process of its own, says of the editor it opens.
 std::string qphostEditorLine() {
     char exe[MAX_PATH] = {};
@@ -83,10 +63,11 @@ class EditorMenus : public OpenEditorTest {
 protected:
     // Every test starts at Auto (this display: 100 %), whatever a test before it chose.
     void setUpForEditor() override {
-        forgetZoom();
+        zoom.choose(0);
         OpenEditorTest::setUpForEditor();
     }
-    void TearDown() override { forgetZoom(); }
+
+    hostlib::ZoomSetting zoom;
 
     void sendController(std::uint8_t controller, std::uint8_t value) {
         VstMidiEvent midi = {};
@@ -259,7 +240,7 @@ TEST_F(EditorMenus, ZoomFromTheCommandMenuResizesTheEditorTellsTheHostAndIsRemem
     for (const HostCall& call : host.callsWith(audioMasterAutomate)) {
         EXPECT_LT(call.index, 2) << "the zoom is the editor's alone, not the host's to automate";
     }
-    EXPECT_EQ(storedZoom(), 151u);
+    EXPECT_EQ(hostlib::ZoomSetting::stored(), 151u);
     // As a host that takes the size: its windows grow to show the whole editor.
     const HWND hostWindow = session->hostWindow();
     SetWindowPos(GetParent(hostWindow), nullptr, 0, 0, 520, 320, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);

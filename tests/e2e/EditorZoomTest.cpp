@@ -14,27 +14,13 @@
 #include "editor/art/Art.h"
 #include "gui/Zoom.h"
 #include "tools/EditorSnapshotImage.h"
+#include "tools/hostlib/ZoomSetting.h"
 
 namespace qp::test {
 namespace {
 
-constexpr const char* kSettingsKey = "Software\\Veltmarsk\\Quorrelphone";
 // Both knobs at the default 0.5 show the strip's middle frame.
 constexpr std::int32_t kDefaultFrame = 45;
-
-void storeZoom(DWORD stored) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS) {
-        return;
-    }
-    if (stored == 0) {
-        RegDeleteValueA(key, "Zoom");
-    } else {
-        RegSetValueExA(key, "Zoom", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&stored), sizeof(stored));
-    }
-    RegCloseKey(key);
-}
 
 int differing(const tools::SnapshotImage& a, const tools::SnapshotImage& b) {
     if (a.width != b.width || a.height != b.height || a.pixels.size() != b.pixels.size()) {
@@ -58,13 +44,13 @@ tools::SnapshotImage asImage(const art::Picture& picture) {
 
 class EditorZoom : public EditorHostTest {
 protected:
-    void TearDown() override { storeZoom(0); }
+    hostlib::ZoomSetting zoom;
 };
 
 TEST_F(EditorZoom, EveryStepShowsTheArtsOwnPictureAndTheX11EditorsPixelForPixel) {
     for (const std::int32_t step : kZoomSteps) {
         SCOPED_TRACE(step);
-        storeZoom(DWORD(step + 1));
+        zoom.choose(step);
         PluginHost host;
         ASSERT_NE(host.open(), nullptr);
         EditorSession session(host);
