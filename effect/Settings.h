@@ -1,9 +1,11 @@
 // The per-user settings: 32-bit values under the key
-// HKEY_CURRENT_USER\Software\Veltmarsk\<product>. Every value stores its
-// number plus 1, so that 0 and a missing value both mean "nothing stored". The
-// effect keeps learnt MIDI controllers here ("MidiCC-" + parameter name) and,
-// for parameters that ask for it, a default value (the parameter's name, as
-// trunc(value * 10000) + 1).
+// HKEY_CURRENT_USER\Software\Veltmarsk\<product> on Windows, and in the file
+// Veltmarsk/<product>/settings under the user's configuration folder on Linux
+// (host/SettingsFilePosix.h). Every value stores its number plus 1, so that 0
+// and a missing value both mean "nothing stored". The effect keeps learnt MIDI
+// controllers here ("MidiCC-" + parameter name) and, for parameters that ask
+// for it, a default value (the parameter's name, as trunc(value * 10000) + 1);
+// the editor keeps its zoom choice ("Zoom": the percent, 0 for Auto).
 #pragma once
 
 #include <cstddef>
