@@ -69,7 +69,8 @@ TEST(BuzzEditorZoom, AStepChosenWhileOpenTakesEffectAtIdleAndAsksTheHostForTheSi
         std::int32_t step;
         IntPtr hostAnswer;  // 0: the host refuses the new size
     };
-    for (const Row row : {Row{"menu", 150, 1}, Row{"menu", 200, 0}, Row{"host scale", 250, 1}}) {
+    for (const Row row : {Row{"menu", 150, 1}, Row{"menu", 200, 0}, Row{"host scale", 250, 1},
+                          Row{"another monitor's DPI", 175, 1}}) {
         SCOPED_TRACE(row.how);
         EditedEffect fx;
         fx.effect->setParameter(0, 0.25f);
@@ -81,6 +82,9 @@ TEST(BuzzEditorZoom, AStepChosenWhileOpenTakesEffectAtIdleAndAsksTheHostForTheSi
         fx.host.answer = row.hostAnswer;
         if (row.step == 250) {
             fx.editor->setHostScale(2.4);
+        } else if (row.step == 175) {
+            // What the window procedure passes on from WM_DPICHANGED (168 dpi).
+            fx.editor->windowScaleChanged(1.75);
         } else {
             // As the popup delivers a choice: the submenu takes the entry and tells its listener.
             OptionMenu* zoom = fx.editor->zoomMenu();
