@@ -6,6 +6,7 @@
 #pragma once
 
 #include <X11/Xlib.h>
+#include <cairo.h>
 
 #include <cstdint>
 #include <functional>
@@ -23,8 +24,13 @@ struct Frame::Platform {
     Display* display = nullptr;
     ::Window window = 0;
     Visual* visual = nullptr;
+    // The frame's size, which its window is made and resized to.
     std::int32_t width = 0;
     std::int32_t height = 0;
+    // The window's size as the server last told it: a host (an LV2 host's
+    // toolkit) may hold it larger than the frame, as after the editor shrank.
+    std::int32_t windowWidth = 0;
+    std::int32_t windowHeight = 0;
     // The cursor set by setCursor, 0 while the window shows its parent's.
     Cursor cursor = 0;
     std::map<unsigned long, x11::EventSink*> sinks;
@@ -49,6 +55,8 @@ struct Frame::Platform {
     bool withContext(Frame& frame, const std::function<void(DrawContext&)>& use);
     // One state of the drag in progress.
     void dragStep(Frame& frame);
+    // Paints the part of an exposed area that lies outside the frame.
+    void paintBeyondFrame(cairo_t* cr, const Rect& area) const;
 
     // Runs what may destroy the frame (a listener or a sink reaching the host,
     // which closes the editor) as a call-out on the frame's lifeline. True when

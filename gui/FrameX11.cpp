@@ -126,8 +126,8 @@ void Frame::openWindow() {
     // No background: the server leaves the area as it is until the frame paints
     // it, instead of flashing a colour first.
     attributes.background_pixmap = None;
-    p.width = size_.width();
-    p.height = size_.height();
+    p.width = p.windowWidth = size_.width();
+    p.height = p.windowHeight = size_.height();
     p.window =
         XCreateWindow(p.display, x11::windowId(parentWindow_), 0, 0, unsigned(p.width), unsigned(p.height), 0,
                       CopyFromParent, InputOutput, CopyFromParent, CWEventMask | CWBackPixmap, &attributes);
@@ -196,8 +196,10 @@ NativeDC Frame::acquireDrawTarget() const {
     if (!p || !p->window) {
         return nullptr;
     }
+    // The whole window, also where a host holds it beyond the frame.
     cairo_surface_t* surface =
-        cairo_xlib_surface_create(p->display, p->window, p->visual, p->width, p->height);
+        cairo_xlib_surface_create(p->display, p->window, p->visual, std::max(p->width, p->windowWidth),
+                                  std::max(p->height, p->windowHeight));
     cairo_t* cr = cairo_create(surface);
     // The context holds the surface from here on.
     cairo_surface_destroy(surface);
@@ -369,6 +371,7 @@ void Frame::Platform::handle(Frame& frame, XEvent& event) {
                     cairo_rectangle(cr, area.left, area.top, area.width(), area.height());
                     cairo_clip(cr);
                     frame.drawArea(&context, area);
+                    paintBeyondFrame(cr, area);
                 });
             }
             return;
@@ -424,6 +427,12 @@ void Frame::Platform::handle(Frame& frame, XEvent& event) {
             }
             return;
         }
+        case ConfigureNotify:
+            if (event.xconfigure.window == window) {
+                windowWidth = event.xconfigure.width;
+                windowHeight = event.xconfigure.height;
+            }
+            return;
         case DestroyNotify:
             if (event.xdestroywindow.window == window) {
                 lost(frame);
@@ -432,6 +441,26 @@ void Frame::Platform::handle(Frame& frame, XEvent& event) {
         default:
             return;
     }
+}
+
+void Frame::Platform::paintBeyondFrame(cairo_t* cr, const Rect& area) const {
+    // The window has no background (so the face never flashes a colour first);
+    // what a host shows of it past the frame would keep whatever was there, an
+    // old larger face among it. It is painted black, as the face's own border.
+    cairo_save(cr);
+    cairo_set_source_rgb(cr, 0.0, 0.0, 0.0);
+    if (area.right > width) {
+        cairo_rectangle(cr, width, area.top, area.right - width, area.height());
+    }
+    if (area.bottom > height) {
+        const std::int32_t left = area.left;
+        const std::int32_t right = std::min(area.right, width);
+        if (right > left) {
+            cairo_rectangle(cr, left, height, right - left, area.bottom - height);
+        }
+    }
+    cairo_fill(cr);
+    cairo_restore(cr);
 }
 
 namespace x11 {

@@ -104,6 +104,31 @@ TEST_F(X11Frame, TheWindowShowsExactlyWhatTheFrameDrawsOffScreen) {
     EXPECT_NE(surfacePixels(face.getSurface()), shown) << "the knob's handle lines are drawn over the face";
 }
 
+// An editor that shrank (a smaller zoom step) in a host that keeps its window
+// at the old size, as jalv's toolkit does: what lies beyond the frame must not
+// keep what was on the screen there (the old, larger picture; white here).
+TEST_F(X11Frame, AHostThatHoldsTheWindowLargerThanTheFrameSeesBlackBeyondIt) {
+    const std::vector<Color> before =
+        host.windowPixels(x11::window(*frame), kFrameSize.width(), kFrameSize.height());
+    frame->setSize(200, 100);
+    settle();
+    const ::Window window = x11::window(*frame);
+    Display* display = host.display();
+    XResizeWindow(display, window, unsigned(kFrameSize.width()), unsigned(kFrameSize.height()));
+    settle();
+    GC gc = XCreateGC(display, window, 0, nullptr);
+    XSetForeground(display, gc, WhitePixel(display, DefaultScreen(display)));
+    XFillRectangle(display, window, gc, 0, 0, unsigned(kFrameSize.width()), unsigned(kFrameSize.height()));
+    XFreeGC(display, gc);
+    // The window has no background: this only tells it that all of it is exposed.
+    XClearArea(display, window, 0, 0, 0, 0, True);
+    settle(40);
+    const std::vector<Color> shown = host.windowPixels(window, kFrameSize.width(), kFrameSize.height());
+    EXPECT_TRUE(everyPixelIs(shown, kFrameSize.width(), [&](int x, int y) {
+        return x < 200 && y < 100 ? before[std::size_t(y * kFrameSize.width() + x)] : colorBlack;
+    }));
+}
+
 TEST_F(X11Frame, ADragFollowsEventsWhileTheHostLoopRunsAndBracketsItsEdits) {
     moveTo(130, 70);
     button(1, true);
