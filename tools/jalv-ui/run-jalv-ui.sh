@@ -71,8 +71,8 @@ geometry() {
         /^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print x, y, w, h}'
 }
 
-run_jalv() {  # run_jalv NAME PERCENT: one jalv session, the editor at that step
-    local name=$1 percent=$2
+run_jalv() {  # run_jalv NAME PERCENT [THEN]: one jalv session, the editor at that step
+    local name=$1 percent=$2 then=${3:-}
     # A coordinate of the 100 % face at this step (the editor's rounding rule).
     z() { echo $((($1 * percent + 50) / 100)); }
     local fw fh
@@ -160,6 +160,7 @@ PY
     python3 -c "import sys; sys.exit(0 if abs(float('$buzz') - 0.45) < 1e-6 else 1)" || fail "the preset did not set buzz"
     python3 -c "import sys; sys.exit(0 if float('$sens') > 0.8 else 1)" || fail "the drag did not move sens up from 0.75"
     log "$percent %: jalv.gtk3 embeds the UI; the Nasal Reed preset and a drag gave sens $sens, buzz $buzz"
+    [ -n "$then" ] && zoom_to "$then"
     # jalv ends here; JACK serves the next session.
     kill "$jalv" 2>/dev/null
     for _ in $(seq 50); do kill -0 "$jalv" 2>/dev/null || break; sleep 0.1; done
@@ -168,6 +169,76 @@ PY
     pids=("${pids[@]:1}")
 }
 
-run_jalv jalv 100
+# "Zoom" -> a step in the open editor (run_jalv's variables): the editor
+# changes size at its next idle and asks jalv to fit it (ui:resize). The face
+# must then be the art's at the new step, and any part of the plug-in's window
+# jalv keeps beyond it must no longer show the old face.
+zoom_to() {  # zoom_to PERCENT (a step)
+    local to=$1 downs="" i
+    for i in "${!steps[@]}"; do
+        downs="$downs Down"
+        [ "${steps[$i]}" = "$to" ] && break
+    done
+    local tw=$(((309 * to + 50) / 100)) th=$(((168 * to + 50) / 100))
+    import -window "$editor" "$out/$name-before-$to.png"
+    # The command menu: About, Zoom, ...; Zoom's submenu: Auto, 100 %, 125 %, ...
+    xdotool mousemove $((ex + $(z 100))) $((ey + $(z 140))) click 1
+    sleep 0.7
+    xdotool key Down Down Right $downs Return
+    # The choice is stored at once; the editor changes at its next idle.
+    local settings="$XDG_CONFIG_HOME/Veltmarsk/Quorrelphone/settings"
+    for _ in $(seq 30); do
+        grep -qx "Zoom=$((to + 1))" "$settings" 2>/dev/null && break
+        sleep 0.2
+    done
+    sleep 1.5
+    local jw jh pw ph
+    read -r _ _ jw jh < <(geometry "$window")
+    read -r _ _ pw ph < <(geometry "$editor")
+    import -window "$editor" "$out/$name-to-$to.png"
+    log "after Zoom -> $to % in the open editor: the plug-in's window ${pw}x${ph}, jalv's ${jw}x${jh}" \
+        "(out/jalv-ui/$name-to-$to.png)"
+    grep -qx "Zoom=$((to + 1))" "$settings" || fail "the choice of $to % was not stored"
+    (( pw >= tw && ph >= th )) || fail "after Zoom -> $to % the plug-in's window is ${pw}x${ph}, smaller than ${tw}x${th}"
+    if [ -f "$out/preview/preview-$to.bmp" ]; then
+        # The preview has both knobs at 0.5, the editor the values the preset
+        # and the drag gave: the knobs' squares (116,14 and 210,14, 98 x 98 at
+        # 100 %) are left out of the comparison.
+        local differ knobs="" left kz=$(((98 * to + 50) / 100)) ky=$(((14 * to + 50) / 100))
+        for left in 116 210; do
+            left=$(((left * to + 50) / 100))
+            knobs="$knobs rectangle $left,$ky $((left + kz - 1)),$((ky + kz - 1))"
+        done
+        convert "$out/$name-to-$to.png" -crop "${tw}x${th}+0+0" +repage -fill black -draw "$knobs" \
+            "$out/$name-to-$to-face.png"
+        convert "$out/preview/preview-$to.bmp" -fill black -draw "$knobs" "$out/$name-to-$to-preview.png"
+        differ=$(compare -metric AE "$out/$name-to-$to-face.png" "$out/$name-to-$to-preview.png" null: 2>&1 |
+            awk '{printf "%d\n", $1}')
+        log "after Zoom -> $to %: $differ of the $((tw * th - 2 * kz * kz)) pixels of the face around its knobs" \
+            "differ from qp_art's preview-$to.bmp"
+        [ "$differ" = 0 ] || fail "after Zoom -> $to % the editor is not the art's face (out/jalv-ui/$name-to-$to.png)"
+    fi
+    if (( pw > tw || ph > th )); then
+        # What jalv's window holds beyond the face (right of it, and below it),
+        # pixel for pixel against the same place before the change.
+        local part total=0 same=0 n d
+        for part in "$((pw - tw))x${ph}+${tw}+0" "${tw}x$((ph - th))+0+${th}"; do
+            [[ $part == 0x* || $part == *x0+* ]] && continue
+            convert "$out/$name-before-$to.png" -crop "$part" +repage "$out/part-before.png"
+            convert "$out/$name-to-$to.png" -crop "$part" +repage "$out/part-after.png"
+            n=$(identify -format '%[fx:w*h]' "$out/part-after.png")
+            d=$(compare -metric AE "$out/part-before.png" "$out/part-after.png" null: 2>&1 | awk '{printf "%d\n", $1}')
+            total=$((total + n)) same=$((same + n - d))
+        done
+        rm -f "$out/part-before.png" "$out/part-after.png"
+        log "after Zoom -> $to %: jalv keeps the plug-in's window ${pw}x${ph}; of its $total pixels beyond the" \
+            "${tw}x${th} face, $same are as they were before the change"
+        (( 2 * same <= total )) || fail "after Zoom -> $to % the plug-in's window still shows the old face beyond" \
+            "the new one ($same of $total pixels unchanged; out/jalv-ui/$name-to-$to.png)"
+    fi
+}
+steps=(100 125 150 175 200 250 300)
+
+run_jalv jalv 100 200
 set_dpi 192
-run_jalv jalv-200 200
+run_jalv jalv-200 200 100
