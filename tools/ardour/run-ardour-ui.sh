@@ -80,6 +80,8 @@ geometry() {
 # Pixels that differ between two pictures of the same size.
 differing() { compare -metric AE "$1" "$2" null: 2>&1 | awk '{printf "%d\n", $1}'; }
 
+# The editor's own per-user settings (its zoom).
+settings="$XDG_CONFIG_HOME/Veltmarsk/Quorrelphone/settings"
 # Ardour's own per-user scale ("GUI and Font scaling" in its preferences),
 # kept in ui_config: 102400 is 100 %.
 set_gui_scale() {  # PERCENT
@@ -96,15 +98,18 @@ XML
 # One Ardour session on the saved session, its GUI at PERCENT; the plug-in's
 # entry in the track's processor box is at ENTRY_X,ENTRY_Y in Ardour's window
 # (the first strip, in the layout of a fresh configuration on a 1280-pixel
-# screen). Pictures are named NAME-*.png. Returns 1 when a key check fails;
-# any other failure ends the script.
-ardour_session() {  # NAME PERCENT ENTRY_X ENTRY_Y FACE_PICTURE
-    local name=$1 percent=$2 entry_x=$3 entry_y=$4 picture=$5
+# screen). Pictures are named NAME-*.png. With ZOOM_TO the editor is then
+# zoomed there from its own menu and back to "Auto". Returns 1 when a key or zoom check
+# fails; any other failure ends the script.
+ardour_session() {  # NAME PERCENT ENTRY_X ENTRY_Y FACE_PICTURE [ZOOM_TO]
+    local name=$1 percent=$2 entry_x=$3 entry_y=$4 picture=$5 then=${6:-}
     # A length of Ardour's 100 % layout or of the 100 % face at this scale.
     z() { echo $((($1 * percent + 50) / 100)); }
     local fw fh
     fw=$(z 309) fh=$(z 168)
     set_gui_scale "$percent"
+    # No zoom stored: the editor follows Ardour's scale.
+    rm -f "$settings"
     ardour -n -a "$session/qp.ardour" >"$out/$name.log" 2>&1 &
     pid=$!
     main=""
@@ -219,13 +224,62 @@ ardour_session() {  # NAME PERCENT ENTRY_X ENTRY_Y FACE_PICTURE
             "out/ardour-ui/$name-clocks-click-*.png)"
         status=1
     fi
+    [ -n "$then" ] && zoom_in_ardour "$then"
     stop_ardour
     return $status
 }
 
+# "Zoom" -> a step in the open editor (ardour_session's variables): Ardour
+# takes the editor's request (ui:resize) and fits its window to it, both ways.
+# The face must be the art's at the new step but for the knobs, which the drag
+# and the click turned (their squares, 116,14 and 210,14, 98 x 98 at 100 %,
+# are left out).
+zoom_in_ardour() {  # PERCENT: that step, then "Auto" (back to Ardour's scale)
+    local choice label to step downs tw th pw ph differ knobs left k ky
+    for choice in "$1" auto; do
+        downs="" to=$choice label="$choice %"
+        if [ "$choice" = auto ]; then
+            to=$percent label='"Auto"'
+        else
+            for step in 100 125 150 175 200 250 300; do
+                downs="$downs Down"
+                [ "$step" = "$to" ] && break
+            done
+        fi
+        read -r ex ey pw ph < <(geometry "$editor")
+        # The logo of the face now shown (its step is the editor's height's).
+        xdotool mousemove $((ex + 100 * ph / 168)) $((ey + 140 * ph / 168)) click 1
+        sleep 0.7
+        xdotool key Down Down Right $downs Return
+        sleep 2.5
+        tw=$(((309 * to + 50) / 100)) th=$(((168 * to + 50) / 100))
+        read -r ex ey pw ph < <(geometry "$editor")
+        log "$percent %: after Zoom -> $label in the open editor the plug-in's window in Ardour is ${pw}x${ph}" \
+            "(out/ardour-ui/$name-to-$choice.png)"
+        import -window "$editor" "$out/$name-to-$choice.png"
+        (( pw >= tw && ph == th )) || { log "Ardour did not fit its window to the editor at $to %"; status=1; continue; }
+        if [ "$choice" = auto ] && [ -e "$settings" ] && ! grep -qx 'Zoom=1' "$settings"; then
+            log "\"Auto\" was not stored: $(grep Zoom "$settings")"; status=1
+        fi
+        [ -f "$out/preview/preview-$to.bmp" ] || continue
+        k=$(((98 * to + 50) / 100)) ky=$(((14 * to + 50) / 100)) knobs=""
+        for left in 116 210; do
+            left=$(((left * to + 50) / 100))
+            knobs="$knobs rectangle $left,$ky $((left + k - 1)),$((ky + k - 1))"
+        done
+        convert "$out/$name-to-$choice.png" -crop "${tw}x${th}+0+0" +repage -fill black -draw "$knobs" "$out/masked-face.png"
+        convert "$out/preview/preview-$to.bmp" -fill black -draw "$knobs" "$out/masked-preview.png"
+        differ=$(differing "$out/masked-face.png" "$out/masked-preview.png")
+        rm -f "$out/masked-face.png" "$out/masked-preview.png"
+        log "$percent %: after Zoom -> $label, $differ of the $((tw * th - 2 * k * k)) pixels of the face around" \
+            "its knobs differ from qp_art's preview-$to.bmp"
+        [ "$differ" = 0 ] || status=1
+    done
+}
+
 status=0
-ardour_session ardour 100 322 207 "$root/docs/images/editor.png" || status=1
+ardour_session ardour 100 322 207 "$root/docs/images/editor.png" 200 || status=1
 ardour_session ardour-200 200 640 353 "$out/preview/preview-200.bmp" || status=1
-[ "$status" = 0 ] || fail "the editor keeps keys from Ardour"
+[ "$status" = 0 ] || fail "the editor keeps keys from Ardour, or Ardour does not fit a zoomed editor (above)"
 log "Ardour shows the editor at 100 % and, at its 200 % scale, at 200 %; over it and after a drag and a click" \
     "on it, Ardour's space key runs the transport"
