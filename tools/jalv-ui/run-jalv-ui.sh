@@ -10,7 +10,10 @@
 #   - "Nasal Reed" from the logo's Presets menu (keys through xdotool) sets
 #     both controls to the preset's values (sens 0.75, buzz 0.45);
 #   - a drag on the sens knob with the pointer then moves sens up;
-#   jalv's own saved state (File > Save) holds what both did.
+#   jalv's own saved state (File > Save) holds what both did;
+#   - "Zoom" in the open editor then changes its size (100 to 200 %, 200 to
+#     100 %): the face follows, and what jalv keeps of a larger window no
+#     longer shows the old face.
 #
 #   run-jalv-ui.sh BUNDLE
 #
