@@ -4,8 +4,10 @@
 #include "clap/ClapValueText.h"
 
 #include <algorithm>
-#include <charconv>
+#include <clocale>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 namespace qp::clap {
@@ -15,9 +17,48 @@ namespace {
 constexpr int kFractionDigits = 6;
 constexpr std::uint32_t kTextLength = 2 + kFractionDigits;
 
-char digitOf(double value) { return char('0' + int(std::fmod(value, 10.0))); }
+// The last integer digit of a value from 0 to 1e7, what fmod(value, 10) gives,
+// found without the maths library (the module needs only the C library itself):
+// tens * 10 is exact and so is the difference, as both are close.
+char digitOf(double value) {
+    double tens = double(std::int64_t(value / 10.0));
+    if (tens * 10.0 > value) {
+        tens -= 1.0;
+    }
+    return char('0' + int(value - tens * 10.0));
+}
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+const char* skipDigits(const char* at, const char* last) {
+    while (at < last && isDigit(*at)) {
+        ++at;
+    }
+    return at;
+}
+
+// A decimal number alone: a sign, digits with at most one point (a digit on at
+// least one side), an exponent. Anything strtod would take besides (infinities,
+// NaN, hexadecimal) is left out here.
+bool isDecimal(const char* first, const char* last) {
+    const char* at = first < last && (*first == '+' || *first == '-') ? first + 1 : first;
+    const char* digitsEnd = skipDigits(at, last);
+    bool digits = digitsEnd > at;
+    at = digitsEnd;
+    if (at < last && *at == '.') {
+        digitsEnd = skipDigits(at + 1, last);
+        digits = digits || digitsEnd > at + 1;
+        at = digitsEnd;
+    }
+    if (digits && at < last && (*at == 'e' || *at == 'E')) {
+        at = at + 1 < last && (at[1] == '+' || at[1] == '-') ? at + 2 : at + 1;
+        digitsEnd = skipDigits(at, last);
+        digits = digitsEnd > at;
+        at = digitsEnd;
+    }
+    return digits && at == last;
+}
 
 }  // namespace
 
@@ -27,11 +68,12 @@ bool valueToText(double value, char* text, std::uint32_t capacity) {
     }
     // As the VST 2 edition sees it: a float, then widened again.
     const double v = double(float(std::clamp(value, 0.0, 1.0)));
-    text[0] = digitOf(std::floor(v));
+    const bool whole = v >= 1.0;
+    text[0] = whole ? '1' : '0';
     text[1] = '.';
     // Each digit truncated, taken from the right with a multiplication by 0.1, so
     // the digits are the ones the VST 2 display has always shown.
-    double m = std::fmod(v, 1.0) * 1e6;
+    double m = (whole ? v - 1.0 : v) * 1e6;
     for (int k = kFractionDigits - 1; k >= 0; --k) {
         if (m <= 0.0) {
             text[2 + k] = '0';
@@ -56,16 +98,29 @@ bool textToValue(const char* text, double& value) {
     while (last > first && isBlank(last[-1])) {
         --last;
     }
-    if (first < last && *first == '+') {
-        ++first;
-        if (first < last && *first == '-') {
-            return false;
+    // strtod reads the point of the locale the host has set: the text goes to it
+    // with that point in place of ours.
+    constexpr std::size_t kLongest = 64;
+    const char* point = std::localeconv()->decimal_point;
+    const std::size_t pointLength = point != nullptr && point[0] != '\0' ? std::strlen(point) : 0;
+    char number[kLongest + 8];
+    std::size_t length = 0;
+    if (!isDecimal(first, last) || std::size_t(last - first) > kLongest || pointLength == 0 ||
+        pointLength > 4) {
+        return false;
+    }
+    for (const char* at = first; at < last; ++at) {
+        if (*at == '.') {
+            std::memcpy(number + length, point, pointLength);
+            length += pointLength;
+        } else {
+            number[length++] = *at;
         }
     }
-    double parsed = 0.0;
-    // from_chars reads the C locale's numbers whatever locale the host has set.
-    const auto [end, error] = std::from_chars(first, last, parsed);
-    if (first == last || error != std::errc() || end != last || !std::isfinite(parsed)) {
+    number[length] = '\0';
+    char* end = nullptr;
+    const double parsed = std::strtod(number, &end);
+    if (end != number + length || !std::isfinite(parsed)) {
         return false;
     }
     value = std::clamp(parsed, 0.0, 1.0);

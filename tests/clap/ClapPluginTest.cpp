@@ -130,7 +130,11 @@ TEST(ClapPlugin, ParametersAndTheirTexts) {
     EXPECT_FALSE(plugin.params->get_info(plugin.get(), 2, &info));
     // The display is the VST 2 effect's for the same value, digit for digit.
     Reference reference(44100.0f);
-    for (double value : {0.0, 0.5, 1.0, 0.1234567, 0.3, 0.999999, 0.7, 1e-7, -0.25, 3.0}) {
+    std::vector<double> values = {0.0, 0.5, 1.0, 0.1234567, 0.3, 0.999999, 0.7, 1e-7, -0.25, 3.0};
+    for (int step = 1; step < 4000; ++step) {
+        values.push_back(step / 3999.0);
+    }
+    for (double value : values) {
         char text[32] = {}, display[32] = {};
         ASSERT_TRUE(plugin.params->value_to_text(plugin.get(), 1, value, text, sizeof(text))) << value;
         reference.effect.setParameter(kBuzzIndex, float(value));
@@ -147,11 +151,14 @@ TEST(ClapPlugin, ParametersAndTheirTexts) {
         double value;
     };
     for (const Parse& p :
-         {Parse{"0.25", true, 0.25}, Parse{"  0.75\t", true, 0.75}, Parse{"1", true, 1.0},
-          Parse{"+0.5", true, 0.5}, Parse{"7", true, 1.0}, Parse{"-2", true, 0.0}, Parse{"", false, 0},
-          Parse{"   ", false, 0}, Parse{"0.5x", false, 0}, Parse{"0.5 0.6", false, 0}, Parse{"nan", false, 0},
-          Parse{"inf", false, 0}, Parse{"-inf", false, 0}, Parse{"1e999", false, 0}, Parse{"+-1", false, 0},
-          Parse{"zero", false, 0}}) {
+         {Parse{"0.25", true, 0.25},  Parse{"  0.75\t", true, 0.75}, Parse{"1", true, 1.0},
+          Parse{"+0.5", true, 0.5},   Parse{"7", true, 1.0},         Parse{"-2", true, 0.0},
+          Parse{"", false, 0},        Parse{"   ", false, 0},        Parse{"0.5x", false, 0},
+          Parse{"0.5 0.6", false, 0}, Parse{"nan", false, 0},        Parse{"inf", false, 0},
+          Parse{"-inf", false, 0},    Parse{"1e999", false, 0},      Parse{"+-1", false, 0},
+          Parse{"zero", false, 0},    Parse{".5", true, 0.5},        Parse{"25e-2", true, 0.25},
+          Parse{"0x1p-1", false, 0},  Parse{"1e", false, 0},         Parse{".", false, 0},
+          Parse{"0,5", false, 0}}) {
         double value = -1.0;
         EXPECT_EQ(plugin.params->text_to_value(plugin.get(), 0, p.text, &value), p.taken)
             << '"' << p.text << '"';
