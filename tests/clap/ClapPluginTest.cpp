@@ -200,6 +200,29 @@ TEST(ClapPlugin, RendersAsTheVst2Effect) {
     }
 }
 
+// Two instances rendered in turn keep apart, and reset brings one back to rest.
+TEST(ClapPlugin, InstancesKeepApartAndResetForgets) {
+    ClapSession session;
+    const std::vector<float> in = signal(256, 0.07, 0.4);
+    const auto block = [&](ClapInstance& plugin, double buzz) {
+        EventList events;
+        events.value(kBuzzIndex, buzz);
+        std::vector<float> l = in, r = in;
+        plugin.block(l.data(), r.data(), l.data(), r.data(), 256, events.list());
+        return l;
+    };
+    ClapInstance alone(session), first(session), second(session);
+    ASSERT_TRUE(alone.start(44100.0) && first.start(44100.0) && second.start(48000.0));
+    const std::vector<float> start = block(alone, 0.9), next = block(alone, 0.9);
+    EXPECT_NE(start, next) << "the filters kept nothing between blocks";
+    for (const std::vector<float>* expected : {&start, &next}) {
+        block(second, 0.1);
+        EXPECT_EQ(block(first, 0.9), *expected);
+    }
+    first->reset(first.get());
+    EXPECT_EQ(block(first, 0.9), start);
+}
+
 // One 512-frame block, given events, against the same input in two blocks split at
 // frame 100 with the change sent between them: the events a plug-in must pass
 // over change nothing, and odd values are clamped or ignored.

@@ -100,11 +100,10 @@ class EventList {
 public:
     template <typename Event>
     void add(const Event& event) {
-        const auto* bytes = reinterpret_cast<const unsigned char*>(&event);
+        // Each event 8-byte aligned, as a host's would be.
         offsets_.push_back(storage_.size());
-        storage_.insert(storage_.end(), bytes, bytes + sizeof(Event));
-        // Keep every event 8-byte aligned, as a host's would be.
-        storage_.resize((storage_.size() + 7) / 8 * 8);
+        storage_.resize(storage_.size() + (sizeof(Event) + 7) / 8);
+        std::memcpy(&storage_[offsets_.back()], &event, sizeof(Event));
     }
     void value(clap_id id, double value, std::uint32_t time = 0) {
         clap_event_param_value event{};
@@ -116,8 +115,6 @@ public:
         add(event);
     }
     const clap_input_events* list() {
-        aligned_.assign((storage_.size() + 7) / 8, 0);
-        std::memcpy(aligned_.data(), storage_.data(), storage_.size());
         input_ = {this, &EventList::size, &EventList::get};
         return &input_;
     }
@@ -131,13 +128,11 @@ private:
         if (index >= self->offsets_.size()) {
             return nullptr;
         }
-        const auto* base = reinterpret_cast<const unsigned char*>(self->aligned_.data());
-        return reinterpret_cast<const clap_event_header*>(base + self->offsets_[index]);
+        return reinterpret_cast<const clap_event_header*>(&self->storage_[self->offsets_[index]]);
     }
 
-    std::vector<unsigned char> storage_;
+    std::vector<std::uint64_t> storage_;
     std::vector<std::size_t> offsets_;
-    std::vector<std::uint64_t> aligned_;
     clap_input_events input_{};
 };
 
