@@ -1,6 +1,6 @@
 // One CLAP instance: the shared signal chain of effect/dsp/ behind the record a
 // host calls. The record's functions, the extensions' tables and the factory that
-// makes instances live in ClapRecord.cpp, ClapExtensions.cpp and ClapEntry.cpp;
+// makes instances live in ClapRecord.cpp and ClapEntry.cpp;
 // this class knows values, blocks and the stored record only.
 #pragma once
 

@@ -79,6 +79,11 @@ TEST(ClapPlugin, EntryFactoryAndDescriptor) {
     EXPECT_EQ(factory->create_plugin(factory, &old, d->id), nullptr);
 }
 
+TEST(ClapPlugin, ModuleStaysLoadedAfterItsLastUnload) {
+    { ClapSession session; }
+    EXPECT_TRUE(ClapModule::stillLoaded());
+}
+
 TEST(ClapPlugin, LifecycleAndPorts) {
     ClapSession session;
     { ClapInstance neverActivated(session); }

@@ -55,6 +55,22 @@ public:
     ClapModule& operator=(const ClapModule&) = delete;
 
     const clap_plugin_entry* entry() const { return entry_; }
+
+    // Whether the module is still mapped after this object's unload: it must be,
+    // as its runtime's memory would otherwise be lost at every load.
+    static bool stillLoaded() {
+#if defined(QP_CLAP_MODULE) && defined(_WIN32)
+        return GetModuleHandleA(QP_CLAP_MODULE) != nullptr;
+#elif defined(QP_CLAP_MODULE)
+        void* handle = dlopen(QP_CLAP_MODULE, RTLD_NOW | RTLD_NOLOAD);
+        if (handle != nullptr) {
+            dlclose(handle);
+        }
+        return handle != nullptr;
+#else
+        return true;
+#endif
+    }
     const clap_plugin_factory* factory() const {
         return static_cast<const clap_plugin_factory*>(entry_->get_factory(CLAP_PLUGIN_FACTORY_ID));
     }
