@@ -1,4 +1,4 @@
-// Our own declarations of the part of the CLAP interface this plug-in uses (1.2):
+// Our own declarations of the subset of the CLAP interface this plug-in uses (1.2):
 // the entry, the factory, the instance and host records, processing, events,
 // streams and the extensions audio-ports, params, state and latency. Plain C
 // layouts; the asserts at the end pin every size and offset on x86-64.
