@@ -1,0 +1,164 @@
+#include "clap/ClapPlugin.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace qp::clap {
+
+namespace {
+
+// The chain counts frames in 32 bits, signed; a larger block is rendered in parts.
+constexpr std::uint32_t kLargestPart = std::uint32_t(std::numeric_limits<std::int32_t>::max());
+
+// The values as one part of a block reads them: the same pair for every sample.
+struct PartValues {
+    float sensValue;
+    float buzzValue;
+
+    const PartValues& atSample() const { return *this; }
+    float sens() const { return sensValue; }
+    float buzz() const { return buzzValue; }
+};
+
+// The two channels of a port's 32-bit buffer, or false when it has none usable.
+bool stereo(const clap_audio_buffer* ports, std::uint32_t count, float* (&channels)[2]) {
+    if (ports == nullptr || count == 0 || ports[0].data32 == nullptr || ports[0].channel_count < 2) {
+        return false;
+    }
+    channels[0] = ports[0].data32[0];
+    channels[1] = ports[0].data32[1];
+    return channels[0] != nullptr && channels[1] != nullptr;
+}
+
+bool onlyWide(const clap_audio_buffer* ports, std::uint32_t count) {
+    return ports != nullptr && count > 0 && ports[0].data32 == nullptr && ports[0].data64 != nullptr;
+}
+
+// Every channel the host gave for the main output, in whichever sample size.
+void silence(clap_audio_buffer* ports, std::uint32_t count, std::uint32_t frames) {
+    if (ports == nullptr || count == 0) {
+        return;
+    }
+    for (std::uint32_t channel = 0; channel < ports[0].channel_count; ++channel) {
+        if (ports[0].data32 != nullptr && ports[0].data32[channel] != nullptr) {
+            std::fill_n(ports[0].data32[channel], frames, 0.0f);
+        }
+        if (ports[0].data64 != nullptr && ports[0].data64[channel] != nullptr) {
+            std::fill_n(ports[0].data64[channel], frames, 0.0);
+        }
+    }
+}
+
+std::uint32_t eventCount(const clap_input_events* in) {
+    return in != nullptr && in->size != nullptr && in->get != nullptr ? in->size(in) : 0;
+}
+
+}  // namespace
+
+ClapPlugin::ClapPlugin(const clap_host* host)
+    : record_{},
+      host_(host) {
+    chain_.tune();
+    for (std::int32_t index = 0; index < kParameterCount; ++index) {
+        values_[index].store(kParameterDefinitions[index].defaultValue, std::memory_order_relaxed);
+    }
+    fillRecord(record_, this);
+}
+
+bool ClapPlugin::activate(double sampleRate) {
+    if (active_ || !std::isfinite(sampleRate) || sampleRate <= 0.0) {
+        return false;
+    }
+    chain_.reset();
+    active_ = true;
+    return true;
+}
+
+void ClapPlugin::deactivate() {
+    processing_ = false;
+    active_ = false;
+}
+
+bool ClapPlugin::startProcessing() {
+    if (!active_) {
+        return false;
+    }
+    processing_ = true;
+    return true;
+}
+
+void ClapPlugin::stopProcessing() { processing_ = false; }
+
+void ClapPlugin::reset() { chain_.reset(); }
+
+bool ClapPlugin::take(const clap_event_header* event) {
+    if (event == nullptr || event->space_id != CLAP_CORE_EVENT_SPACE_ID ||
+        event->type != CLAP_EVENT_PARAM_VALUE || event->size < sizeof(clap_event_param_value)) {
+        return false;
+    }
+    const auto& change = *reinterpret_cast<const clap_event_param_value*>(event);
+    // The ids are the indices; no cookies are handed out, so none is looked at.
+    if (change.param_id >= std::uint32_t(kParameterCount)) {
+        return false;
+    }
+    if (std::isfinite(change.value)) {
+        values_[change.param_id].store(float(std::clamp(change.value, 0.0, 1.0)), std::memory_order_relaxed);
+    }
+    return true;
+}
+
+void ClapPlugin::flush(const clap_input_events* in) {
+    const std::uint32_t count = eventCount(in);
+    for (std::uint32_t index = 0; index < count; ++index) {
+        take(in->get(in, index));
+    }
+}
+
+void ClapPlugin::render(const float* const* in, float* const* out, std::uint32_t from, std::uint32_t to) {
+    const PartValues values{value(kSensIndex), value(kBuzzIndex)};
+    const auto replace = [](float& target, float sample) { target = sample; };
+    while (from < to) {
+        const std::uint32_t part = std::min(to - from, kLargestPart);
+        chain_.render(in[0] + from, in[1] + from, out[0] + from, out[1] + from, std::int32_t(part), values,
+                      replace);
+        from += part;
+    }
+}
+
+clap_process_status ClapPlugin::process(const clap_process& block) {
+    if (!active_) {
+        return CLAP_PROCESS_ERROR;
+    }
+    const std::uint32_t frames = block.frames_count;
+    float* in[2] = {};
+    float* out[2] = {};
+    const bool connected = stereo(block.audio_inputs, block.audio_inputs_count, in) &&
+                           stereo(block.audio_outputs, block.audio_outputs_count, out);
+    // Events are walked in order, the block rendered up to each value change; one
+    // out of order, or past the block's end, takes effect where the walk is.
+    std::uint32_t done = 0;
+    const std::uint32_t count = eventCount(block.in_events);
+    for (std::uint32_t index = 0; index < count; ++index) {
+        const clap_event_header* event = block.in_events->get(block.in_events, index);
+        if (event == nullptr) {
+            continue;
+        }
+        const std::uint32_t at = std::clamp(event->time, done, frames);
+        if (connected && at > done && event->type == CLAP_EVENT_PARAM_VALUE) {
+            render(in, out, done, at);
+            done = at;
+        }
+        take(event);
+    }
+    if (connected) {
+        render(in, out, done, frames);
+        return CLAP_PROCESS_CONTINUE;
+    }
+    silence(block.audio_outputs, block.audio_outputs_count, frames);
+    const bool wide = onlyWide(block.audio_inputs, block.audio_inputs_count) ||
+                      onlyWide(block.audio_outputs, block.audio_outputs_count);
+    return wide ? CLAP_PROCESS_ERROR : CLAP_PROCESS_CONTINUE;
+}
+
+}  // namespace qp::clap

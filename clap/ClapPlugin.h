@@ -1,0 +1,85 @@
+// One CLAP instance: the shared signal chain of effect/dsp/ behind the record a
+// host calls. The record's functions, the extensions' tables and the factory that
+// makes instances live in ClapRecord.cpp and ClapEntry.cpp;
+// this class knows values, blocks and the stored record only.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "clap/ClapAbi.h"
+#include "effect/ParameterRecords.h"
+#include "effect/dsp/BuzzChain.h"
+
+namespace qp::clap {
+
+// The instance's identity, written once here: the factory compares against it.
+inline constexpr const char* kPluginId = "com.veltmarsk.quorrelphone";
+
+class ClapPlugin final {
+public:
+    // The chain tuned for 44100 Hz, as the VST 2 edition is at every rate, so a
+    // host's rate changes nothing in the sound; values at their defaults.
+    explicit ClapPlugin(const clap_host* host);
+
+    ClapPlugin(const ClapPlugin&) = delete;
+    ClapPlugin& operator=(const ClapPlugin&) = delete;
+
+    const clap_plugin* record() const { return &record_; }
+    static ClapPlugin* of(const clap_plugin* plugin) {
+        return plugin != nullptr ? static_cast<ClapPlugin*>(plugin->plugin_data) : nullptr;
+    }
+
+    // Any finite positive rate is taken (the coefficients stay those of 44100 Hz);
+    // the filters start from rest.
+    bool activate(double sampleRate);
+    void deactivate();
+    bool isActive() const { return active_; }
+    bool startProcessing();
+    void stopProcessing();
+    bool isProcessing() const { return processing_; }
+    // The filters forget the signal; the values stay.
+    void reset();
+
+    // Renders one block, each parameter event taking effect at its own frame. While
+    // a main buffer is missing, short of two channels or given only as 64-bit data,
+    // the block is skipped: the outputs get silence and the filters keep their
+    // state (a 64-bit-only block is also reported as failed, as it was not
+    // rendered). Allocates nothing, takes no lock, makes no system call.
+    clap_process_status process(const clap_process& block);
+
+    // Parameter events without sample positions (params.flush).
+    void flush(const clap_input_events* in);
+
+    // The current value of a parameter, 0..1, readable from any thread.
+    float value(std::int32_t index) const { return values_[index].load(std::memory_order_relaxed); }
+
+    // The stored record: a magic, a version and the two values, little-endian.
+    bool save(const clap_ostream& stream) const;
+    // Takes a record only when it is whole and valid; otherwise nothing changes.
+    bool load(const clap_istream& stream);
+
+private:
+    // Applies a parameter value event, passing over everything else; true if it
+    // was one this instance takes.
+    bool take(const clap_event_header* event);
+    void render(const float* const* in, float* const* out, std::uint32_t from, std::uint32_t to);
+
+    clap_plugin record_;
+    const clap_host* host_;
+    BuzzChain chain_;
+    // Clamped to 0..1; a non-finite value is passed over, as the VST 2 edition
+    // passes over a non-finite setParameter, so the last finite one stays.
+    std::atomic<float> values_[kParameterCount];
+    bool active_ = false;
+    bool processing_ = false;
+};
+
+// The record every instance's `desc` points at.
+const clap_plugin_descriptor& descriptor();
+// Fills `plugin` with the functions that forward to `ClapPlugin`.
+void fillRecord(clap_plugin& plugin, ClapPlugin* instance);
+// The extension table for `id`, or null.
+const void* extension(const char* id);
+
+}  // namespace qp::clap
