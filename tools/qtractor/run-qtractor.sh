@@ -133,11 +133,11 @@ xdotool mouseup 1
 sleep 1
 expect_saved "a 30-pixel drag up on sens" "0.55 < sens and buzz == 0.5" "the drag did not move sens up alone"
 
-# The logo opens the command menu: About, a separator, Presets; the fourth
-# preset is Nasal Reed. The menus are the editor's own windows, not Qt's.
+# The logo opens the command menu: About, Zoom, a separator, Presets; the
+# fourth preset is Nasal Reed. The menus are the editor's own windows, not Qt's.
 xdotool mousemove $((ex + 100)) $((ey + 140)) click 1
 sleep 0.7
-xdotool key Down Down Right
+xdotool key Down Down Down Right
 sleep 0.7
 import -window root -crop 420x320+$((ex - 20))+$((ey - 10)) +repage "$out/qtractor-presets-menu.png"
 xdotool key Down Down Down Return
