@@ -19,11 +19,7 @@
 
 namespace qp {
 
-namespace {
-
-constexpr Color kFilmStripKeyColor = makeColor(0, 255, 0);
-
-}  // namespace
+namespace {}  // namespace
 
 EditorBase* makeBuzzEditor(EffectBase* effect) {
     auto* buzz = dynamic_cast<BuzzEffect*>(effect);
@@ -36,10 +32,10 @@ BuzzEditor::BuzzEditor(BuzzEffect* effect, Commands commands)
       commands_(commands) {
     background_ = new (std::nothrow) Bitmap(kFaceBitmapId);
     aboutBitmap_ = new (std::nothrow) Bitmap(kAboutBitmapId);
-    // A host may ask for the rectangle before the first open: it is the step the
-    // stored choice and the system's scale give (no window to ask yet).
+    // The system's scale is asked only when a host asks for the rectangle
+    // (getRect) or opens the window: on X11 it takes a display connection, which
+    // an instance that never shows its editor should not cost.
     zoomChoice_ = storedZoomChoice();
-    windowScale_ = windowScale(nullptr);
     zoom_ = wantedZoom();
     updateRect();
     setKnobMode(kLinearKnobMode);
@@ -102,8 +98,10 @@ Int32 BuzzEditor::open(void* parentWindow) {
     // Another instance may have stored another choice since; the host's window
     // tells its own scale now.
     const ERect announced = rect_;
+    const bool wasAnnounced = rectAnnounced_;
     zoomChoice_ = storedZoomChoice();
     windowScale_ = windowScale(static_cast<NativeWindow>(parentWindow));
+    windowScaleKnown_ = true;
     zoom_ = wantedZoom();
     zoomPending_ = false;
     if (!loadZoomedBitmaps()) {
@@ -128,7 +126,7 @@ Int32 BuzzEditor::open(void* parentWindow) {
     showLearnedControllers();
     // The host sized its window from the last rectangle it asked for; the
     // window it gave may show at another scale, or the choice changed since.
-    if (announced.right != rect_.right || announced.bottom != rect_.bottom) {
+    if (wasAnnounced && (announced.right != rect_.right || announced.bottom != rect_.bottom)) {
         buzzEffect_->hostSizeWindow(rect_.right - rect_.left, rect_.bottom - rect_.top);
     }
     return 1;

@@ -114,6 +114,8 @@ public:
     // window takes the step's size, the views are laid out anew at it, and the
     // host is asked for the new size (audioMasterSizeWindow).
     static constexpr std::int32_t kZoomAuto = 0;
+    // The film strip's ground, which the knobs key out.
+    static constexpr Color kFilmStripKeyColor = makeColor(0, 255, 0);
     static constexpr const char* kZoomSettingName = "Zoom";
     void setHostScale(double scale) override;
     void windowScaleChanged(double scale) override;
@@ -265,8 +267,12 @@ private:
     static constexpr std::int32_t kZoomedBitmaps = 3;
     std::int32_t zoomChoice_ = kZoomAuto;
     std::int32_t zoom_ = 100;
-    // The system's scale for the host's window, as of the last open or change.
+    // The system's scale for the host's window, as of the last open or change;
+    // not asked yet while windowScaleKnown_ is false.
     double windowScale_ = 1.0;
+    bool windowScaleKnown_ = false;
+    // The host has asked for the rectangle (and sized its window by it).
+    bool rectAnnounced_ = false;
     bool zoomPending_ = false;
     // Not owned: the command menu keeps it alive as its "Zoom" submenu.
     OptionMenu* zoomMenu_ = nullptr;

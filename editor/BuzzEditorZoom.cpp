@@ -10,6 +10,7 @@
 #include "gui/Bitmap.h"
 #include "gui/Frame.h"
 #include "gui/OptionMenu.h"
+#include "gui/System.h"
 #include "gui/Zoom.h"
 #include "resources/ResourceIds.h"
 
@@ -18,7 +19,6 @@ namespace qp {
 namespace {
 
 constexpr std::int32_t kArtResources[] = {kFaceBitmapId, kAboutBitmapId, kKnobStripBitmapId};
-constexpr Color kFilmStripKeyColor = makeColor(0, 255, 0);
 // The zoom submenu: "Auto" first, then the steps in order; never drawn, like the
 // command menu it hangs from, with the current choice checked.
 constexpr std::int32_t kZoomMenuStyle =
@@ -63,6 +63,7 @@ void BuzzEditor::setHostScale(double scale) {
 void BuzzEditor::windowScaleChanged(double scale) {
     if (scale > 0.0) {
         windowScale_ = scale;
+        windowScaleKnown_ = true;
         requestZoom();
     }
 }
@@ -86,7 +87,14 @@ void BuzzEditor::updateRect() {
 }
 
 Int32 BuzzEditor::getRect(ERect** rect) {
+    if (!frame_ && !windowScaleKnown_) {
+        // No window yet: the system's scale for a window of the host's.
+        windowScale_ = windowScale(nullptr);
+        windowScaleKnown_ = true;
+        zoom_ = wantedZoom();
+    }
     updateRect();
+    rectAnnounced_ = rect != nullptr;
     return GuiEditorBase::getRect(rect);
 }
 
@@ -111,10 +119,11 @@ void BuzzEditor::applyZoom() {
     busy_ = true;
     const bool aboutShowing = isAboutShowing();
     releaseViews(true);
-    const std::int32_t previous = zoom_;
     zoom_ = wanted;
+    // Without the step's pictures (no memory for them) the editor is laid out
+    // at 100 %, whose pictures it always holds.
     if (!loadZoomedBitmaps()) {
-        zoom_ = previous == wanted ? kUnzoomed : previous;
+        zoom_ = kUnzoomed;
         loadZoomedBitmaps();
     }
     updateRect();
