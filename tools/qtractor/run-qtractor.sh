@@ -1,21 +1,31 @@
 #!/usr/bin/env bash
-# Shows the LV2 bundle's X11 UI in Qtractor (Debian's qtractor, a Qt host that
-# embeds X11 UIs itself) on JACK's dummy driver, and checks what a user sees
-# and does there:
-#   - the plug-in loads on an audio track of a session, and its editor opens
+# Shows the LV2 bundle's X11 UI and the CLAP module in Qtractor (Debian's
+# qtractor, a Qt host that embeds X11 UIs itself and hosts CLAP plug-ins) on
+# JACK's dummy driver, and checks what a user sees and does there:
+#   - the LV2 plug-in loads on an audio track of a session, and its editor opens
 #     from the track's plug-in list showing the face, pixel for pixel the
 #     picture in docs/images/editor.png;
 #   - a drag on the sens knob moves sens up and leaves buzz alone;
 #   - "Nasal Reed" from the logo's Presets menu sets both controls to the
 #     preset's values (sens 0.75, buzz 0.45);
 #   - after a click on the editor, Qtractor's own space shortcut still starts
-#     its transport (the editor has not kept the keyboard).
-# Qtractor's saved session (File > Save) holds what the drag and the preset did.
+#     its transport (the editor has not kept the keyboard);
+#   - Qtractor lists the CLAP module, found on its CLAP path, in its Plugins
+#     dialog; added from there to a second track, it shows in Qtractor's own
+#     parameter form, where keys on the two sliders set sens 0.7 and buzz 0.4;
+#   - a change made there while the transport stands reaches the plug-in when
+#     the transport next runs;
+#   - Qtractor's export of each track (its own output bus) is what lv2apply
+#     makes of Qtractor's export of a third track without a plug-in, with the
+#     values Qtractor saved: the CLAP track's and the LV2 track's alike.
+# Qtractor's saved session (File > Save) holds what the drag, the preset and the
+# sliders did; for the CLAP plug-in also the record the plug-in itself stored.
 #
-#   run-qtractor.sh BUNDLE
+#   run-qtractor.sh BUNDLE MODULE
 #
-# Called by `./run qtractor` with build/linux/Quorrelphone.lv2 and a display
-# ($DISPLAY). Screenshots and logs go to out/qtractor/.
+# Called by `./run qtractor` with build/linux/Quorrelphone.lv2,
+# build/linux/Quorrelphone.clap and a display ($DISPLAY). Screenshots, exports
+# and logs go to out/qtractor/.
 #
 # Qtractor will not start its engine without an ALSA sequencer; where there is
 # none (/dev/snd/seq is missing, as in a container), it runs with the
@@ -27,12 +37,18 @@ out="$root/out/qtractor"
 log() { printf '== %s\n' "$*" >&2; }
 fail() { log "FAILED: $*"; exit 1; }
 
-[ $# -eq 1 ] || { echo "usage: run-qtractor.sh BUNDLE" >&2; exit 2; }
+[ $# -eq 2 ] || { echo "usage: run-qtractor.sh BUNDLE MODULE" >&2; exit 2; }
 [ -n "${DISPLAY:-}" ] || fail "no display"
-rm -rf "$out" && mkdir -p "$out/lv2" "$out/session" "$out/home/.config/rncbc.org" "$out/runtime" || exit 1
-cp -r "$1" "$out/lv2/" || exit 1
+python3 "$here/test_check.py" 2>"$out.check-tests.log" || { cat "$out.check-tests.log" >&2; fail "check.py's own tests"; }
+rm -f "$out.check-tests.log"
+rm -rf "$out" && mkdir -p "$out/lv2" "$out/clap" "$out/session" "$out/home/.config/rncbc.org" "$out/runtime" || exit 1
+cp -r "$1" "$out/lv2/" && cp "$2" "$out/clap/" || exit 1
 chmod 700 "$out/runtime"
-export LV2_PATH="$out/lv2"
+# Each plug-in path holds only our plug-in, installed as a user would: lilv (for
+# Qtractor and lv2apply) reads LV2_PATH, Qtractor's CLAP scan CLAP_PATH.
+export LV2_PATH="$out/lv2" CLAP_PATH="$out/clap"
+uri=urn:veltmarsk:quorrelphone
+check=(python3 "$here/check.py")
 # Qtractor's settings, Qt's caches and runtime files stay in out/.
 export HOME="$out/home" XDG_CONFIG_HOME="$out/home/.config" XDG_CACHE_HOME="$out/home/.cache" \
     XDG_DATA_HOME="$out/home/.local/share" XDG_RUNTIME_DIR="$out/runtime" NO_AT_BRIDGE=1
@@ -40,6 +56,10 @@ server="qp-qtractor-$$"
 sed "s|@MESSAGES@|$out/messages.log|" "$here/qtractor.conf.in" >"$XDG_CONFIG_HOME/rncbc.org/Qtractor.conf"
 session="$out/session/quorrelphone.qts"
 sed "s|@DIRECTORY@|$out/session|" "$here/session.qts.in" >"$session"
+# The known input every track plays: two seconds of 220 Hz on the left and 277 Hz
+# on the right, loud enough that their sum crosses 1 - sens at the values set here.
+sox -n -r 48000 -b 32 -e floating-point -c 2 "$out/session/input.wav" synth 2 sine 220 sine 277 remix 1v0.63 2v0.45 ||
+    fail "sox could not make the input"
 
 preload=()
 if [ ! -e /dev/snd/seq ]; then
@@ -98,31 +118,31 @@ log "the editor in Qtractor at $ex,$ey: $face_differs pixels differ from docs/im
     "(out/qtractor/qtractor-editor.png)"
 [ "$face_differs" = 0 ] || fail "the editor in Qtractor is not the face"
 
-# Qtractor's own view of the plug-in's values: File > Save (Ctrl+S, the session
-# has its file already), then the session's <param> elements.
-saved_values() {
+# Qtractor's own view of a plug-in's values: File > Save (Ctrl+S, the session
+# has its file already), then the <param> elements of its plug-in of TYPE.
+# Qtractor writes only a session it holds changed.
+save_session() {
     local before
     before=$(stat -c %.9Y "$session")
     xdotool windowfocus --sync "$main" key ctrl+s
     for _ in $(seq 50); do
-        [ "$(stat -c %.9Y "$session")" != "$before" ] && break
+        [ "$(stat -c %.9Y "$session")" != "$before" ] && return 0
         sleep 0.2
     done
-    [ "$(stat -c %.9Y "$session")" != "$before" ] || return 1
-    python3 - "$session" <<'PY'
-import sys, xml.etree.ElementTree as ET
-params = {p.get("name"): p.text for p in ET.parse(sys.argv[1]).iter("param")}
-print(params["sens"], params["buzz"])
-PY
+    return 1
+}
+saved_values() {  # saved_values TYPE
+    save_session && "${check[@]}" params "$session" "$1"
 }
 
-# What Qtractor saved after WHAT, held against a Python test of sens and buzz.
-expect_saved() {  # expect_saved WHAT TEST FAILURE
+# What Qtractor saved of the plug-in of TYPE after WHAT, held against a Python
+# test of sens and buzz.
+expect_saved() {  # expect_saved TYPE WHAT TEST FAILURE
     local values sens buzz
-    values=$(saved_values) || fail "Qtractor did not save the session, or saved no values"
+    values=$(saved_values "$1") || fail "Qtractor did not save the session, or saved no values"
     read -r sens buzz <<<"$values"
-    log "after $1, as Qtractor saved them: sens $sens, buzz $buzz"
-    python3 -c "import sys; sens, buzz = $sens, $buzz; sys.exit(0 if $2 else 1)" || fail "$3"
+    log "after $2, as Qtractor saved them ($1): sens $sens, buzz $buzz"
+    python3 -c "import sys; sens, buzz = $sens, $buzz; sys.exit(0 if $3 else 1)" || fail "$4"
 }
 
 # Up 30 pixels from the middle of the sens knob (116,14 98x98): about +0.15.
@@ -131,7 +151,7 @@ xdotool mousemove "$x" "$y" mousedown 1
 for step in $(seq 1 6); do xdotool mousemove "$x" $((y - 5 * step)); sleep 0.05; done
 xdotool mouseup 1
 sleep 1
-expect_saved "a 30-pixel drag up on sens" "0.55 < sens and buzz == 0.5" "the drag did not move sens up alone"
+expect_saved LV2 "a 30-pixel drag up on sens" "0.55 < sens and buzz == 0.5" "the drag did not move sens up alone"
 
 # The logo opens the command menu: About, Zoom, a separator, Presets; the
 # fourth preset is Nasal Reed. The menus are the editor's own windows, not Qt's.
@@ -143,7 +163,7 @@ import -window root -crop 420x320+$((ex - 20))+$((ey - 10)) +repage "$out/qtract
 xdotool key Down Down Down Return
 sleep 1
 import -window "$frame" "$out/qtractor-editor-after.png"
-expect_saved "Nasal Reed from the logo menu" "sens == 0.75 and buzz == 0.45" "the preset did not set both values"
+expect_saved LV2 "Nasal Reed from the logo menu" "sens == 0.75 and buzz == 0.45" "the preset did not set both values"
 
 # Space starts and stops Qtractor's transport; its clock shows whether it ran.
 clock() { import -window "$main" -crop 150x30+340+62 +repage "$1"; }
@@ -171,4 +191,124 @@ else
     fail "after a click on the editor, space no longer reaches Qtractor: the keyboard focus is on $focus" \
         "(the editor's window is $editor)"
 fi
-log "Qtractor shows the editor; a drag, the Nasal Reed preset and Qtractor's space key all work"
+log "Qtractor shows the LV2 editor; a drag, the Nasal Reed preset and Qtractor's space key all work"
+
+# --- the CLAP module -------------------------------------------------------------
+# A window of Qtractor's whose name matches PATTERN, waited for.
+window_named() {  # window_named PATTERN
+    local id
+    for _ in $(seq 50); do
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1) && [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+
+# Add Plugin... from the context menu of the second track's plug-in list; the
+# Plugins dialog opens on the CLAP type (PluginType in qtractor.conf.in) and
+# lists what Qtractor's scan of CLAP_PATH found.
+xdotool mousemove --window "$main" 182 276 click 3
+sleep 0.7
+xdotool key Down Return
+chooser=$(window_named '^Plugins') || fail "Qtractor showed no Plugins dialog"
+sleep 1.5
+import -window "$chooser" "$out/qtractor-clap-plugins.png"
+# The first row, then OK.
+xdotool mousemove --window "$chooser" 60 56 click 1
+sleep 0.3
+xdotool mousemove --window "$chooser" 370 238 click 1
+# Qtractor opens its parameter form for a plug-in it has just added that shows
+# no editor of its own.
+form=$(window_named '^Quorrelphone - Voice CLAP') ||
+    fail "Qtractor added no Quorrelphone to the CLAP track, or opened no form for it (out/qtractor/qtractor-clap-plugins.png)"
+sleep 1
+import -window "$form" "$out/qtractor-clap-form.png"
+xdotool mousemove --window "$form" 95 44 click 1
+sleep 0.5
+import -window "$form" "$out/qtractor-clap-about.png"
+xdotool mousemove --window "$form" 35 44 click 1
+sleep 0.3
+
+# Qtractor hands a CLAP plug-in the form's changes in its process calls only, and
+# those run while the transport does: the keys go in with it running. A click on
+# a slider's handle (at 0.5) gives it the keyboard; each arrow key is 0.01.
+sens_handle="227 97" buzz_handle="227 167"
+xdotool windowfocus --sync "$main" key space
+sleep 0.5
+xdotool mousemove --window "$form" $sens_handle click 1
+xdotool key --delay 30 --repeat 20 Right
+xdotool mousemove --window "$form" $buzz_handle click 1
+xdotool key --delay 30 --repeat 10 Left
+sleep 0.5
+stop_transport
+import -window "$form" "$out/qtractor-clap-form-set.png"
+expect_saved CLAP "20 x Right on sens and 10 x Left on buzz in Qtractor's form" \
+    "abs(sens - 0.7) < 1e-6 and abs(buzz - 0.4) < 1e-6" "the form's sliders did not set the CLAP plug-in's values"
+read -r sens buzz < <("${check[@]}" state "$session") || fail "the CLAP plug-in's state in the session is not its record"
+log "the record the CLAP plug-in stored: sens $sens, buzz $buzz"
+python3 -c "import sys; sys.exit(0 if abs($sens - 0.7) < 1e-6 and abs($buzz - 0.4) < 1e-6 else 1)" ||
+    fail "the CLAP plug-in's stored record disagrees with the values Qtractor saved"
+
+# Five more Left on buzz (the slider still has the keyboard) with the transport
+# standing: the form's label keeps 0.400000 until the transport runs again.
+xdotool windowfocus --sync "$form" key --delay 30 --repeat 5 Left
+sleep 0.7
+import -window "$form" "$out/qtractor-clap-form-standing.png"
+xdotool windowfocus --sync "$main" key space
+sleep 1
+stop_transport
+import -window "$form" "$out/qtractor-clap-form-after-play.png"
+expect_saved CLAP "5 x Left on buzz with the transport standing, then a second of play" \
+    "abs(sens - 0.7) < 1e-6 and abs(buzz - 0.35) < 1e-6" "the change made while the transport stood did not reach the plug-in"
+
+# --- the sound ---------------------------------------------------------------------
+# Track > Export Tracks > Audio..., the session's range of the output bus in ROW
+# of the dialog's list (Master, CLAP, Dry), as 32-bit float WAV
+# (Audio\ExportFormat in qtractor.conf.in).
+export_bus() {  # export_bus ROW FILE
+    local dialog
+    xdotool windowfocus --sync "$main"
+    xdotool mousemove --window "$main" 98 8 click 1
+    sleep 0.6
+    xdotool mousemove --window "$main" 150 349
+    sleep 0.6
+    xdotool mousemove --window "$main" 400 349 click 1
+    dialog=$(window_named '^Export Audio Tracks') || return 1
+    sleep 0.5
+    xdotool mousemove --window "$dialog" 190 37 click 1 key ctrl+a
+    xdotool type --delay 5 "$2"
+    xdotool mousemove --window "$dialog" 265 $((147 + 18 * $1)) click 1
+    sleep 0.3
+    import -window "$dialog" "$out/qtractor-export-$1.png"
+    xdotool mousemove --window "$dialog" 298 345 click 1
+    for _ in $(seq 100); do
+        grep -qF "\"$2\" complete" "$out/messages.log" && return 0
+        sleep 0.2
+    done
+    return 1
+}
+for bus in 0:Master 1:CLAP 2:Dry; do
+    export_bus "${bus%%:*}" "$out/export-${bus#*:}.wav" ||
+        fail "Qtractor did not export its ${bus#*:} bus (out/qtractor/qtractor-export-${bus%%:*}.png)"
+done
+log "Qtractor exported the Master (LV2), CLAP and Dry buses"
+
+# lv2apply (lilv) runs the LV2 plug-in on the dry export with the values TYPE's
+# plug-in had, and the track's export must be that. Qtractor runs its plug-ins
+# whenever the transport runs, so at the export's start they still hold what
+# the last play left: the comparison begins a tenth of a second in, where the
+# filters have forgotten it.
+settle=4800
+check_sound() {  # check_sound TYPE BUS SENS BUZZ
+    log "$1 track: Qtractor's export of the $2 bus against lv2apply at sens $3, buzz $4 on the Dry bus's"
+    lv2apply -i "$out/export-Dry.wav" -o "$out/lv2apply-$1.wav" -c sens "$3" -c buzz "$4" "$uri" \
+        >"$out/lv2apply-$1.log" 2>&1 || { cat "$out/lv2apply-$1.log" >&2; fail "lv2apply failed"; }
+    "${check[@]}" match "$out/lv2apply-$1.wav" "$out/export-$2.wav" "$out/export-Dry.wav" "$settle" ||
+        fail "Qtractor's $1 track does not sound as the LV2 plug-in does"
+}
+read -r sens buzz < <("${check[@]}" state "$session")
+check_sound CLAP CLAP "$sens" "$buzz"
+read -r sens buzz < <("${check[@]}" params "$session" LV2)
+check_sound LV2 Master "$sens" "$buzz"
+log "Qtractor hosts the CLAP module: found on CLAP_PATH, its form sets both values, the session keeps them," \
+    "and it sounds as the LV2 plug-in"
