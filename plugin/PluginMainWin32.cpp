@@ -4,7 +4,7 @@
 // pointer) hands the host its record.
 #include <windows.h>
 
-#include "editor/BuzzEditor.h"
+#include "editor/vst2/Vst2Editor.h"
 #include "effect/BuzzEffect.h"
 #include "effect/PluginMain.h"
 #include "gui/DropTargetWin32.h"
