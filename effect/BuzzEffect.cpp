@@ -96,7 +96,7 @@ bool editorCreationFailed() { return editorFailed.load(); }
 
 // --- construction -----------------------------------------------------------------
 
-BuzzEffect::BuzzEffect(HostCallback callback)
+BuzzEffect::BuzzEffect(HostCallback callback, EditorFactory makeEditor)
     : EffectHostServices(callback, kProgramCount, kParameterCount) {
     setRecordDefaults();
     setupParameters();
@@ -120,7 +120,7 @@ BuzzEffect::BuzzEffect(HostCallback callback)
 
     // The editor attaches itself while it is being constructed (which also sets
     // effFlagsHasEditor); the effect owns it from then on.
-    if (EditorFactory makeEditor = editorFactory()) {
+    if (makeEditor) {
         if (EditorBase* editor = makeEditor(this)) {
             editor_ = editor;
         } else {

@@ -23,9 +23,11 @@ constexpr Int32 kVendorVersion = 1;
 // The editor's commands (kAboutBoxIndex, kMenuCommandIndex, ...) are in
 // host/EditorProtocol.h, shared with the editor.
 
-// The editor the effect creates at construction. The product installs the real
-// editor's maker; with none installed the effect has no editor (and says so in
-// its flags). A maker that returns null counts as a failed editor allocation.
+// The editor the effect creates at construction comes from the maker it is
+// given: the product's front end hands in the real one (plugin/). Without one it
+// takes the maker installed here, which tests set; with none the effect has no
+// editor (and says so in its flags). A maker that returns null counts as a
+// failed editor allocation.
 void setEditorFactory(EditorFactory factory);
 EditorFactory editorFactory();
 
@@ -35,7 +37,7 @@ bool editorCreationFailed();
 
 class BuzzEffect final : public EffectHostServices {
 public:
-    explicit BuzzEffect(HostCallback callback);
+    explicit BuzzEffect(HostCallback callback, EditorFactory makeEditor = editorFactory());
     ~BuzzEffect() override;
 
     // Base operations.
