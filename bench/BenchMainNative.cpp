@@ -1,13 +1,15 @@
 // The native bench: no DLL to load, so it links the effect and reaches it
 // through the record that `main` would hand a host, and the LV2 plug-in through
-// its LV2 record as a host reaches it (ports connected before every block), and
-// times both side by side against the floor loop (usage in bench/README.md).
+// its LV2 record as a host reaches it (ports connected before every block), the
+// CLAP edition through its instance record (ClapContender), and times the three
+// side by side against the floor loop (usage in bench/README.md).
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
 #include "bench/BenchRunner.h"
+#include "bench/ClapContender.h"
 #include "effect/PluginMain.h"
 #include "lv2/Lv2Descriptor.h"
 #include "lv2/Lv2Ports.h"
@@ -19,6 +21,9 @@ qp::IntPtr benchHost(qp::AEffect*, qp::Int32 opcode, qp::Int32, qp::IntPtr, void
 }
 
 constexpr double kLv2Rate = 44100.0;
+// The most frames the CLAP instances are activated for: the largest block --frames
+// takes, and more than the whole input, which the same-work check renders as one block.
+constexpr std::uint32_t kClapMaximumBlock = 1u << 20;
 
 constexpr const char* kUsage =
     "usage: qp_bench [--frames LIST] [--runs N] [--seconds S] [--profile BLOCKS]\n"
@@ -89,8 +94,13 @@ int main(int argc, char** argv) {
 #if defined(__SANITIZE_ADDRESS__)
     std::printf("note: built with AddressSanitizer; the figures are not representative\n");
 #endif
-    std::printf("effect: linked in, through the record's processReplacing; LV2: run() through its record\n");
-    qp::bench::runComparison({{"effect", fresh}, {"LV2 run", freshLv2}}, setup);
+    qp::bench::ClapContender clap;
+    auto freshClap = [&clap]() { return clap.fresh(kClapMaximumBlock); };
+    std::printf(
+        "effect: linked in, through the record's processReplacing; LV2: run() through its record;\n"
+        "CLAP: process() through the instance record, %s\n",
+        clap.origin());
+    qp::bench::runComparison({{"effect", fresh}, {"LV2 run", freshLv2}, {"CLAP process", freshClap}}, setup);
     for (qp::AEffect* effect : effects) {
         effect->dispatcher(effect, qp::effClose, 0, 0, nullptr, 0.0f);
     }

@@ -1,13 +1,13 @@
 // BuzzEditor: construction, the bitmap cache, open and close, and the way values
-// the effect receives reach the views. The layout is in BuzzEditorLayout.cpp, the
+// the host sets reach the views. The layout is in BuzzEditorLayout.cpp, the
 // commands and menus in BuzzEditorCommands.cpp.
 #include "editor/BuzzEditor.h"
 
 #include <new>
 
 #include "editor/AboutBox.h"
+#include "editor/EditorModel.h"
 #include "editor/LearnOverlay.h"
-#include "effect/BuzzEffect.h"
 #include "gui/Bitmap.h"
 #include "gui/Frame.h"
 #include "gui/OptionMenu.h"
@@ -19,16 +19,8 @@
 
 namespace qp {
 
-namespace {}  // namespace
-
-EditorBase* makeBuzzEditor(EffectBase* effect) {
-    auto* buzz = dynamic_cast<BuzzEffect*>(effect);
-    return buzz ? new (std::nothrow) BuzzEditor(buzz) : nullptr;
-}
-
-BuzzEditor::BuzzEditor(BuzzEffect* effect, Commands commands)
-    : GuiEditorBase(effect, effect),
-      buzzEffect_(effect),
+BuzzEditor::BuzzEditor(EditorModel& model, Commands commands)
+    : GuiEditorBase(model),
       commands_(commands) {
     background_ = new (std::nothrow) Bitmap(kFaceBitmapId);
     aboutBitmap_ = new (std::nothrow) Bitmap(kAboutBitmapId);
@@ -86,7 +78,7 @@ Bitmap* BuzzEditor::getBitmap(std::int32_t resourceId) {
     return bitmapCache_[0].bitmap;
 }
 
-Int32 BuzzEditor::open(void* parentWindow) {
+bool BuzzEditor::open(NativeWindow parentWindow) {
     busy_ = true;
     // A host that opens twice without closing would otherwise leak the first window.
     if (frame_) {
@@ -97,10 +89,11 @@ Int32 BuzzEditor::open(void* parentWindow) {
 
     // Another instance may have stored another choice since; the host's window
     // tells its own scale now.
-    const ERect announced = rect_;
+    const std::int32_t announcedWidth = width_;
+    const std::int32_t announcedHeight = height_;
     const bool wasAnnounced = rectAnnounced_;
     zoomChoice_ = storedZoomChoice();
-    windowScale_ = windowScale(static_cast<NativeWindow>(parentWindow));
+    windowScale_ = windowScale(parentWindow);
     windowScaleKnown_ = true;
     zoom_ = wantedZoom();
     zoomPending_ = false;
@@ -108,10 +101,9 @@ Int32 BuzzEditor::open(void* parentWindow) {
         zoom_ = kUnzoomed;
     }
     updateRect();
-    frame_ = new (std::nothrow) Frame(Rect(0, 0, rect_.right - rect_.left, rect_.bottom - rect_.top),
-                                      static_cast<NativeWindow>(parentWindow), this);
+    frame_ = new (std::nothrow) Frame(Rect(0, 0, width_, height_), parentWindow, this);
     if (!frame_) {
-        return 0;
+        return false;
     }
     windowThread_.store(currentThreadId(), std::memory_order_relaxed);
     setKnobMode(kLinearKnobMode);
@@ -126,10 +118,10 @@ Int32 BuzzEditor::open(void* parentWindow) {
     showLearnedControllers();
     // The host sized its window from the last rectangle it asked for; the
     // window it gave may show at another scale, or the choice changed since.
-    if (wasAnnounced && (announced.right != rect_.right || announced.bottom != rect_.bottom)) {
-        buzzEffect_->hostSizeWindow(rect_.right - rect_.left, rect_.bottom - rect_.top);
+    if (wasAnnounced && (announcedWidth != width_ || announcedHeight != height_)) {
+        model_.requestSize(width_, height_);
     }
-    return 1;
+    return true;
 }
 
 void BuzzEditor::close() {
@@ -202,48 +194,30 @@ void BuzzEditor::releaseViews(bool keepFrame) {
 
 bool BuzzEditor::isAboutShowing() const { return frame_ && aboutBox_ && frame_->isChild(aboutBox_); }
 
-Int32 BuzzEditor::keyDown(VstKeyCode&) { return 0; }
-
 bool BuzzEditor::onWindowThread() const {
     const std::uint32_t owner = windowThread_.load(std::memory_order_relaxed);
     return owner != 0 && owner == currentThreadId();
 }
 
-void BuzzEditor::setParameter(Int32 index, float value) {
+void BuzzEditor::parameterChanged(std::int32_t index, float value) {
+    if (!isEntryIndex(index)) {
+        return;
+    }
     if (!onWindowThread()) {
         // Host automation and MIDI arrive on the host's own threads, while the
         // window thread may be drawing or closing the very views this would touch.
-        // The knob catches up at the next idle, with whatever the effect holds then.
-        if (isEntryIndex(index)) {
-            parkedMask_.fetch_or(1u << index, std::memory_order_relaxed);
-            requestUpdate();
-        }
-        return;
-    }
-    if (isBusy() || !frame_) {
-        return;
-    }
-    switch (index) {
-        case kPresetsMenuIndex:
-            selectChosenProgram();
-            break;
-        case kMenuCommandIndex:
-            if (value == float(kMenuAboutEntry)) {
-                openAboutScreen();
-            }
-            break;
-        case kAboutBoxIndex:
-            closeAboutScreen();
-            break;
-        default:
-            break;
-    }
-    commandHook(index, value);
-    if (isEntryIndex(index)) {
-        setControlValue(index, value);
-        tickMatchingPreset();
+        // The knob catches up at the next idle, with whatever the model holds then.
+        parkedMask_.fetch_or(1u << index, std::memory_order_relaxed);
         requestUpdate();
+        return;
     }
+    // A value may bring a controller learnt from the MIDI stream: update() shows it.
+    requestUpdate();
+    if (isBusy() || !frame_ || index == changing_) {
+        return;
+    }
+    setControlValue(index, value);
+    tickMatchingPreset();
 }
 
 void BuzzEditor::update() {
@@ -253,7 +227,7 @@ void BuzzEditor::update() {
     }
     for (std::int32_t index = 0; index < kEntryCount; ++index) {
         if (parked & (1u << index)) {
-            setControlValue(index, buzzEffect_->getParameter(index));
+            setControlValue(index, model_.parameterValue(index));
         }
     }
     if (parked) {

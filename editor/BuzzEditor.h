@@ -1,13 +1,13 @@
 // Quorrelphone's editor: a 309 x 168 face with a film-strip knob per parameter,
 // a learn overlay over each knob, an invisible command menu over the logo and an
-// about screen on demand.
+// about screen on demand, at any of the zoom steps of gui/Zoom.h.
 //
-// Everything the user does goes the same way: a control calls valueChanged, which
-// hands its tag and value to the effect's automateParameter; the effect handles
-// the value (parameters 0 and 1, commands 5 and 13) and passes every pair back to
-// setParameter here, which mirrors parameter values into the knobs and carries
-// out the editor's own commands (4 dismisses the about screen, 5 with 0 opens it,
-// 6 selects the program chosen in the presets submenu).
+// It knows its host only as an EditorModel (editor/EditorModel.h). Everything the
+// user does goes the same way: a control calls valueChanged, which tells the
+// model what it means (a value, a gesture, a preset, learn or forget) and
+// carries out the editor's own part (the about screen, the zoom). What the host
+// sets reaches it through parameterChanged; a value the user is setting is
+// never sent back to its own knob.
 //
 // Ownership: the editor owns its two bitmaps and the bitmap cache for its whole
 // life, and at each open builds the frame and its views. Views in the frame are
@@ -15,16 +15,14 @@
 // the editor's, released at close.
 //
 // Threads: the window, the menus and every view are touched only on the thread
-// that opened the editor. A parameter value the effect receives on another thread
-// (host automation, MIDI on the audio thread) is parked and reaches the knob at
-// the next idle, and so does a change of the learnt controllers (a chunk load, a
-// replayed forget); commands from another thread are not carried out.
+// that opened the editor. A parameter value set on another thread (host
+// automation, MIDI on the audio thread) is parked and reaches the knob at the
+// next idle, and so does a change of the learnt controllers (a chunk load, a
+// replayed forget).
 #pragma once
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
-#include <utility>
 
 #include "editor/GuiEditorBase.h"
 #include "gui/Color.h"
@@ -35,7 +33,6 @@ namespace qp {
 
 class AboutBox;
 class Bitmap;
-class BuzzEffect;
 class Control;
 class LearnOverlay;
 class OptionMenu;
@@ -83,27 +80,34 @@ public:
         AboutAndPresets,
     };
 
-    // Which entry the presets menu ticks. By default the effect's current program.
-    // An edition without a current program (LV2) gives its own answer instead:
-    // the preset whose values equal the parameters' now, or -1 for none. The
-    // tick then follows every value the knobs take.
-    using PresetMatch = std::function<std::int32_t()>;
-
-    explicit BuzzEditor(BuzzEffect* effect, Commands commands = Commands::Full);
+    // The presets menu ticks the model's current preset. With the full commands
+    // that is a program the host keeps (it changes only when one is chosen);
+    // otherwise it is the preset the values match, and the tick follows every
+    // value the knobs take.
+    explicit BuzzEditor(EditorModel& model, Commands commands = Commands::Full);
     ~BuzzEditor() override;
 
-    Int32 open(void* parentWindow) override;
+    bool open(NativeWindow parent) override;
     void close() override;
-    // The rectangle of the current zoom step.
-    Int32 getRect(ERect** rect) override;
     // Carries out a change of zoom step the user, the host or the system asked
     // for since the last idle, then idles as before.
     void idle() override;
-    // Key presses never reach the controls; key releases still do.
-    Int32 keyDown(VstKeyCode& key) override;
-    void setParameter(Int32 index, float value) override;
     void update() override;
-    void refreshLearnedControllers() override;
+
+    // A value the host set, from any thread: the knob follows (at once on the
+    // window's thread, else at the next idle), unless the user is setting that
+    // very value now.
+    void parameterChanged(std::int32_t index, float value);
+    // The learnt controllers changed (learn, forget, a loaded bank); any thread.
+    void learnedControllersChanged();
+    // The about screen, as the host or the model asks; window thread only.
+    void showAboutScreen();
+    void hideAboutScreen();
+    // The size to tell a host that asks before it opens the editor (and sizes
+    // its window by): the current step's, the system's scale asked first when no
+    // window has told it yet. An open that lands on another step then asks the
+    // model for the new size.
+    void announceSize(std::int32_t& width, std::int32_t& height);
 
     void valueChanged(DrawContext* context, Control* control) override;
 
@@ -112,7 +116,7 @@ public:
     // kept in the user's settings ("Zoom") and read again at every open. A change
     // of step while the editor is open is carried out at the next idle: the
     // window takes the step's size, the views are laid out anew at it, and the
-    // host is asked for the new size (audioMasterSizeWindow).
+    // model is asked for the new size (EditorModel::requestSize).
     static constexpr std::int32_t kZoomAuto = 0;
     // The film strip's ground, which the knobs key out.
     static constexpr Color kFilmStripKeyColor = makeColor(0, 255, 0);
@@ -180,21 +184,17 @@ public:
     // The face at the current step.
     Bitmap* background() const;
 
-    // Takes effect at the next open.
-    void setPresetMatch(PresetMatch match) { presetMatch_ = std::move(match); }
-
     // Seeds the generator randomize draws from (0 to 32767 per draw).
     void seedRandom(std::uint32_t seed) { randomState_ = seed; }
 
 protected:
-    BuzzEffect* buzzEffect() const { return buzzEffect_; }
     static bool isEntryIndex(std::int32_t index) { return index >= 0 && index < kEntryCount; }
 
 private:
-    // The editor's own commands, carried out on the window's thread.
-    void selectChosenProgram();
-    void openAboutScreen();
-    void closeAboutScreen();
+    // What a control's tag and value mean, told to the model; false when the
+    // host destroyed the editor from inside.
+    bool tellModel(std::int32_t tag, float value);
+    void choosePreset();
     void buildMenus();
     void buildZoomMenu(OptionMenu* commandMenu);
     // The frame's views at the current step: background, controls, about box, menus.
@@ -217,7 +217,8 @@ private:
     Bitmap* zoomedBitmap(std::int32_t resourceId) const;
     Bitmap* aboutBitmap() const;
     Rect zoomedRect(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) const;
-    // The presets menu's tick from the preset match, where there is one.
+    // The presets menu's tick from the model's matching preset (not with the
+    // full commands, whose menu ticks its current entry).
     void tickMatchingPreset();
     // Takes the frame down and releases what the editor holds of the open window.
     void tearDown();
@@ -238,8 +239,8 @@ private:
     void showLearnedControllers();
     bool onWindowThread() const;
     std::int32_t nextRandom();
+    void setRandomValue(std::int32_t index, float value);
 
-    BuzzEffect* buzzEffect_;
     const Commands commands_;
     Bitmap* background_ = nullptr;
     Bitmap* aboutBitmap_ = nullptr;
@@ -258,7 +259,8 @@ private:
     // The thread that opened the window; 0 while closed.
     std::atomic<std::uint32_t> windowThread_{0};
     std::uint32_t randomState_ = 1;
-    PresetMatch presetMatch_;
+    // The parameter whose value the model is being told right now; -1 for none.
+    std::int32_t changing_ = -1;
 
     struct ZoomedBitmap {
         Bitmap* bitmap = nullptr;
@@ -280,9 +282,5 @@ private:
     ZoomedBitmap zoomedBitmaps_[kZoomedBitmaps];
     std::int32_t zoomedBitmapsStep_ = 100;
 };
-
-// The maker the product installs (setEditorFactory): a BuzzEditor for a BuzzEffect,
-// none for anything else.
-EditorBase* makeBuzzEditor(EffectBase* effect);
 
 }  // namespace qp

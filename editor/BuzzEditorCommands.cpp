@@ -6,8 +6,8 @@
 
 #include "editor/AboutBox.h"
 #include "editor/BuzzEditor.h"
+#include "editor/EditorModel.h"
 #include "editor/LearnOverlay.h"
-#include "effect/BuzzEffect.h"
 #include "gui/Frame.h"
 #include "gui/OptionMenu.h"
 #include "gui/Zoom.h"
@@ -38,19 +38,19 @@ void BuzzEditor::valueChanged(DrawContext* context, Control* control) {
         return;
     }
     if (control == zoomMenu_) {
-        // The editor's own: the effect and the host never hear of it.
+        // The editor's own: the model and the host never hear of it.
         const std::int32_t entry = std::int32_t(control->getValue());
         chooseZoom(entry >= 1 && entry <= kZoomStepCount ? kZoomSteps[entry - 1] : kZoomAuto);
         return;
     }
-    // The effect stores or carries out the value, tells the host (with the tag as
-    // the index, commands included) and passes it back to setParameter here. The
-    // host may destroy the editor from there (effClose, an LV2 UI's cleanup).
-    CallOut call(lifeline_);
-    effect_->automateParameter(control->getTag(), control->getValue());
-    if (call.isLost()) {
+    // The host may destroy the editor from inside the model (a VST 2 host's
+    // effClose, an LV2 UI's cleanup), or close its window, and the control with it.
+    const std::int32_t tag = control->getTag();
+    const float value = control->getValue();
+    if (!tellModel(tag, value)) {
         return;
     }
+    commandHook(tag, value);
     // A control the command just took out of the frame (the about box) must not
     // paint itself over the face again.
     if (context && frame_ && frame_->isChild(control)) {
@@ -58,10 +58,58 @@ void BuzzEditor::valueChanged(DrawContext* context, Control* control) {
     }
 }
 
+bool BuzzEditor::tellModel(std::int32_t tag, float value) {
+    CallOut call(lifeline_);
+    switch (tag) {
+        case kAboutBoxIndex:
+            model_.aboutScreenChanged(false);
+            if (!call.isLost()) {
+                hideAboutScreen();
+            }
+            break;
+        case kMenuCommandIndex:
+            if (value == float(kMenuAboutEntry)) {
+                model_.aboutScreenChanged(true);
+                if (!call.isLost()) {
+                    showAboutScreen();
+                }
+            } else if (value == float(kMenuSaveDefaultsEntry)) {
+                model_.saveDefaults();
+            } else if (value == float(kMenuForgetAllEntry)) {
+                model_.forgetAll();
+            }
+            break;
+        case kPresetsMenuIndex:
+            choosePreset();
+            break;
+        case kLearnCommandIndex:
+            if (value >= kLearnCommandLimit) {
+                model_.forget(std::int32_t(value) - kForgetCommandOffset);
+            } else if (value >= 0.0f) {
+                model_.learn(std::int32_t(value));
+            }
+            break;
+        default:
+            if (isEntryIndex(tag)) {
+                // The knob shows the value already: what comes back of it while
+                // the model hears it is not set again.
+                changing_ = tag;
+                model_.changeValue(tag, value);
+                if (!call.isLost()) {
+                    changing_ = -1;
+                    tickMatchingPreset();
+                }
+            }
+            break;
+    }
+    return !call.isLost();
+}
+
 void BuzzEditor::buildMenus() {
     const Rect menuArea = zoomed(kMenuArea, zoom());
-    presetsMenu_ = new (std::nothrow) OptionMenu(menuArea, this, kPresetsMenuIndex, nullptr, nullptr,
-                                                 presetMatch_ ? kMatchedPresetsMenuStyle : kPresetsMenuStyle);
+    presetsMenu_ = new (std::nothrow)
+        OptionMenu(menuArea, this, kPresetsMenuIndex, nullptr, nullptr,
+                   commands_ == Commands::Full ? kPresetsMenuStyle : kMatchedPresetsMenuStyle);
     commandMenu_ =
         new (std::nothrow) OptionMenu(menuArea, this, kMenuCommandIndex, nullptr, nullptr, kCommandMenuStyle);
     if (!presetsMenu_ || !commandMenu_) {
@@ -74,13 +122,13 @@ void BuzzEditor::buildMenus() {
         presetsMenu_ = commandMenu_ = nullptr;
         return;
     }
-    for (std::int32_t program = 0; program < kProgramCount; ++program) {
+    for (std::int32_t preset = 0; preset < model_.presetCount(); ++preset) {
         char name[kProgramNameBuffer] = {};
-        buzzEffect_->getProgramNameAt(name, program);
+        model_.presetName(preset, name, sizeof name);
         // Names come from hosts, banks and users: never menu markup.
         presetsMenu_->addLiteralEntry(name);
     }
-    presetsMenu_->setCurrent(buzzEffect_->getProgram(), true);
+    presetsMenu_->setCurrent(model_.currentPreset(), true);
     tickMatchingPreset();
     presetsMenu_->setEntriesPerColumn(kPresetsPerColumn);
 
@@ -99,12 +147,12 @@ void BuzzEditor::buildMenus() {
 }
 
 void BuzzEditor::tickMatchingPreset() {
-    if (!presetMatch_ || !presetsMenu_) {
+    if (commands_ == Commands::Full || !presetsMenu_) {
         return;
     }
-    const std::int32_t match = presetMatch_();
-    for (std::int32_t program = 0; program < kProgramCount; ++program) {
-        presetsMenu_->checkEntry(program, program == match);
+    const std::int32_t match = model_.currentPreset();
+    for (std::int32_t preset = 0; preset < model_.presetCount(); ++preset) {
+        presetsMenu_->checkEntry(preset, preset == match);
     }
 }
 
@@ -112,19 +160,20 @@ void BuzzEditor::extraMenuEntries(OptionMenu* commandMenu) { buildZoomMenu(comma
 
 void BuzzEditor::commandHook(std::int32_t, float) {}
 
-void BuzzEditor::selectChosenProgram() {
+void BuzzEditor::choosePreset() {
     if (!presetsMenu_) {
         return;
     }
-    // Choosing an entry has already made it the submenu's current one.
-    const std::int32_t program = presetsMenu_->getCurrent(nullptr, true);
-    if (program >= 0) {
-        effect_->setProgram(program);
+    // Choosing an entry has already made it the submenu's current one. The
+    // model sets the values; the knobs hear them as the host's.
+    const std::int32_t preset = presetsMenu_->getCurrent(nullptr, true);
+    if (preset >= 0) {
+        model_.choosePreset(preset);
     }
 }
 
-void BuzzEditor::openAboutScreen() {
-    if (!aboutBox_ || isAboutShowing()) {
+void BuzzEditor::showAboutScreen() {
+    if (!onWindowThread() || isBusy() || !frame_ || !aboutBox_ || isAboutShowing()) {
         return;
     }
     frame_->addView(aboutBox_);
@@ -133,8 +182,8 @@ void BuzzEditor::openAboutScreen() {
     frame_->setModalView(aboutBox_);
 }
 
-void BuzzEditor::closeAboutScreen() {
-    if (!frame_->getModalView()) {
+void BuzzEditor::hideAboutScreen() {
+    if (!onWindowThread() || isBusy() || !frame_ || !frame_->getModalView()) {
         return;
     }
     frame_->setModalView(nullptr);
@@ -147,7 +196,7 @@ void BuzzEditor::closeAboutScreen() {
     frame_->redrawView(nullptr);
 }
 
-void BuzzEditor::refreshLearnedControllers() {
+void BuzzEditor::learnedControllersChanged() {
     // Chunk loads and replayed learn automation arrive on the host's worker
     // threads, while the window thread may be making or freeing the overlays.
     if (!onWindowThread()) {
@@ -160,7 +209,7 @@ void BuzzEditor::refreshLearnedControllers() {
 void BuzzEditor::showLearnedControllers() {
     for (std::int32_t index = 0; index < kEntryCount; ++index) {
         if (LearnOverlay* overlay = entries_[index].learnOverlay) {
-            overlay->setLearnedController(buzzEffect_->learnedController(index));
+            overlay->setLearnedController(model_.learnedController(index));
         }
     }
 }
@@ -183,6 +232,14 @@ std::int32_t BuzzEditor::nextRandom() {
     return std::int32_t((randomState_ >> 16) & 0x7FFF);
 }
 
+void BuzzEditor::setRandomValue(std::int32_t index, float value) {
+    CallOut call(lifeline_);
+    model_.setValueUnrecorded(index, value);
+    if (!call.isLost()) {
+        setControlValue(index, value);
+    }
+}
+
 void BuzzEditor::randomize(std::int32_t amountNumber) {
     if (amountNumber < 0 || amountNumber >= kRandomAmounts) {
         return;
@@ -192,7 +249,7 @@ void BuzzEditor::randomize(std::int32_t amountNumber) {
         const float amount = setting.amounts[amountNumber];
         if (amount < 0.0f) {
             // A negative amount names a fixed value.
-            effect_->setParameter(index, -amount);
+            setRandomValue(index, -amount);
             continue;
         }
         if (setting.parameter == -1) {
@@ -206,8 +263,7 @@ void BuzzEditor::randomize(std::int32_t amountNumber) {
         } else if (v < 0.0f) {
             v = 0.0f;
         }
-        // The plain setParameter: the host is not told, the knob follows.
-        effect_->setParameter(index, v);
+        setRandomValue(index, v);
     }
 }
 

@@ -4,10 +4,11 @@
 #include <new>
 
 #include "editor/BuzzEditor.h"
+#include "editor/EditorModel.h"
 #include "editor/FilmStripSlider.h"
 #include "editor/LearnOverlay.h"
 #include "editor/StepSwitch.h"
-#include "effect/BuzzEffect.h"
+#include "effect/ParameterRecords.h"
 #include "gui/AnimKnob.h"
 #include "gui/Bitmap.h"
 #include "gui/Frame.h"
@@ -66,7 +67,7 @@ void BuzzEditor::releaseView(const ControlEntry& entry, View* view) {
 }
 
 void BuzzEditor::installControl(std::int32_t index, Control* control, bool show, std::int32_t bitmapId) {
-    control->setValue(buzzEffect_->getParameter(index));
+    control->setValue(model_.parameterValue(index));
     ControlEntry& entry = entries_[index];
     entry.bitmapId = bitmapId;
     // Each entry holds one control: adding again for the same parameter replaces it.
@@ -137,7 +138,7 @@ void BuzzEditor::addValueDisplay(std::int32_t x, std::int32_t y, std::int32_t wi
     if (integerDisplay) {
         display->setValueToText(integerText);
     }
-    display->setValue(displayValue(entry, buzzEffect_->getParameter(index)));
+    display->setValue(displayValue(entry, model_.parameterValue(index)));
     display->setFont(font);
     display->setFontColor(fontColor);
     display->setBackgroundColor(backgroundColor);
@@ -264,7 +265,7 @@ void BuzzEditor::showEntry(std::int32_t index) {
         frame_->addView(entry.learnOverlay);
     }
     // Values set while hidden were ignored: show what the effect holds now.
-    setControlValue(index, buzzEffect_->getParameter(index));
+    setControlValue(index, model_.parameterValue(index));
 }
 
 void BuzzEditor::hideEntry(std::int32_t index) {

@@ -3,9 +3,9 @@
 #include <new>
 
 #include "editor/BuzzEditor.h"
+#include "editor/EditorModel.h"
 #include "editor/ZoomArt.h"
 #include "editor/art/Art.h"
-#include "effect/BuzzEffect.h"
 #include "effect/Settings.h"
 #include "gui/Bitmap.h"
 #include "gui/Frame.h"
@@ -80,13 +80,11 @@ void BuzzEditor::requestZoom() {
 }
 
 void BuzzEditor::updateRect() {
-    rect_.top = 0;
-    rect_.left = 0;
-    rect_.right = std::int16_t(zoomed(background_ ? background_->getWidth() : 0, zoom_));
-    rect_.bottom = std::int16_t(zoomed(background_ ? background_->getHeight() : 0, zoom_));
+    width_ = zoomed(background_ ? background_->getWidth() : 0, zoom_);
+    height_ = zoomed(background_ ? background_->getHeight() : 0, zoom_);
 }
 
-Int32 BuzzEditor::getRect(ERect** rect) {
+void BuzzEditor::announceSize(std::int32_t& width, std::int32_t& height) {
     if (!frame_ && !windowScaleKnown_) {
         // No window yet: the system's scale for a window of the host's.
         windowScale_ = windowScale(nullptr);
@@ -94,8 +92,9 @@ Int32 BuzzEditor::getRect(ERect** rect) {
         zoom_ = wantedZoom();
     }
     updateRect();
-    rectAnnounced_ = rect != nullptr;
-    return GuiEditorBase::getRect(rect);
+    rectAnnounced_ = true;
+    width = width_;
+    height = height_;
 }
 
 void BuzzEditor::idle() {
@@ -127,18 +126,18 @@ void BuzzEditor::applyZoom() {
         loadZoomedBitmaps();
     }
     updateRect();
-    const std::int32_t width = rect_.right - rect_.left;
-    const std::int32_t height = rect_.bottom - rect_.top;
+    const std::int32_t width = width_;
+    const std::int32_t height = height_;
     frame_->setSize(width, height);
     layOut();
     busy_ = false;
     if (aboutShowing) {
-        openAboutScreen();
+        showAboutScreen();
     }
     showLearnedControllers();
     // A host that refuses still has a whole editor at the new size, which it may
     // clip; one that takes it may close the editor from inside.
-    buzzEffect_->hostSizeWindow(width, height);
+    model_.requestSize(width, height);
 }
 
 bool BuzzEditor::loadZoomedBitmaps() {

@@ -27,6 +27,9 @@ public:
     virtual void beginGesture(std::int32_t index) = 0;
     virtual void changeValue(std::int32_t index, float value) = 0;
     virtual void endGesture(std::int32_t index) = 0;
+    // A value the editor sets that is not the user's edit (randomize): where the
+    // host can tell the two apart, it does not record it.
+    virtual void setValueUnrecorded(std::int32_t index, float value) { changeValue(index, value); }
 
     // The presets menu: names, the entry to tick (-1 for none) and the choice.
     virtual std::int32_t presetCount() const = 0;
@@ -45,10 +48,11 @@ public:
     virtual void forget(std::int32_t index) { (void)index; }
     virtual void forgetAll() {}
     virtual void saveDefaults() {}
-    // The controller learnt for a parameter; -1 for none.
+    // The MIDI controller learnt for a parameter, as its learn menu names it; 0
+    // while none is.
     virtual std::int32_t learnedController(std::int32_t index) const {
         (void)index;
-        return -1;
+        return 0;
     }
 
     // A drag keeps the window's thread inside the toolkit: the host gets its

@@ -2,12 +2,11 @@
 
 #include <atomic>
 
+#include "editor/EditorModel.h"
 #include "editor/ToolkitInput.h"
 #include "gui/Frame.h"
 #include "gui/Point.h"
 #include "gui/System.h"
-#include "host/EditHost.h"
-#include "host/EffectBase.h"
 
 namespace qp {
 
@@ -33,26 +32,17 @@ std::int32_t ticksUntil(std::uint32_t then, std::uint32_t now) { return std::int
 
 }  // namespace
 
-GuiEditorBase::GuiEditorBase(EffectBase* effect, EditHost* editHost)
-    : EditorBase(effect),
-      editHost_(editHost),
+GuiEditorBase::GuiEditorBase(EditorModel& model)
+    : model_(model),
       nextIdleTime_(ticks()),
       platform_(openPlatform()) {}
 
 GuiEditorBase::~GuiEditorBase() { lifeline_.end(); }
 
-Int32 GuiEditorBase::getRect(ERect** rect) {
-    if (rect == nullptr) {
-        return 0;
-    }
-    *rect = &rect_;
-    return 1;
-}
-
-Int32 GuiEditorBase::open(void* parentWindow) {
+bool GuiEditorBase::open(NativeWindow parent) {
     requestUpdate();
-    EditorBase::open(parentWindow);
-    return 1;
+    parentWindow_ = parent;
+    return true;
 }
 
 void GuiEditorBase::close() {
@@ -63,19 +53,22 @@ void GuiEditorBase::close() {
             return;
         }
     }
-    EditorBase::close();
 }
 
 void GuiEditorBase::idle() {
-    // The host may call effEditIdle from inside the hostIdle that wait() makes.
+    // The host may call its idle from inside the hostIdle that wait() makes.
     if (inIdle_) {
         return;
     }
-    EditorBase::idle();
+    if (updatePending_.exchange(false, std::memory_order_relaxed)) {
+        update();
+    }
     if (frame_) {
         frame_->idle();
     }
 }
+
+NativeWindow GuiEditorBase::window() const { return frame_ ? frame_->getWindow() : nullptr; }
 
 void GuiEditorBase::wait() {
     std::uint32_t now = ticks();
@@ -100,35 +93,22 @@ void GuiEditorBase::wait() {
     paintPending();
     nextIdleTime_ = now + kIdleIntervalMs;
     inIdle_ = true;
-    if (effect_) {
-        effect_->hostIdle();
-    }
+    model_.hostIdle();
     if (call.isLost()) {
         return;
     }
     inIdle_ = false;
 }
 
-Int32 GuiEditorBase::keyDown(VstKeyCode& key) {
-    KeyCode toolkit = toolkitKey(key);
-    return frame_ ? frame_->keyDown(toolkit) : -1;
-}
+std::int32_t GuiEditorBase::keyDown(KeyCode& key) { return frame_ ? frame_->keyDown(key) : -1; }
 
-Int32 GuiEditorBase::keyUp(VstKeyCode& key) {
-    KeyCode toolkit = toolkitKey(key);
-    return frame_ ? frame_->keyUp(toolkit) : -1;
-}
+std::int32_t GuiEditorBase::keyUp(KeyCode& key) { return frame_ ? frame_->keyUp(key) : -1; }
 
-Int32 GuiEditorBase::setKnobMode(Int32 mode) {
-    sharedKnobMode.store(mode, std::memory_order_relaxed);
-    return 1;
-}
+void GuiEditorBase::setKnobMode(std::int32_t mode) { sharedKnobMode.store(mode, std::memory_order_relaxed); }
 
 bool GuiEditorBase::wheel(float distance) {
     return frame_ ? frame_->wheel(nullptr, Point(0, 0), distance) : false;
 }
-
-void GuiEditorBase::setParameter(Int32, float) { requestUpdate(); }
 
 void GuiEditorBase::draw(const Rect*) {
     if (frame_) {
@@ -139,16 +119,12 @@ void GuiEditorBase::draw(const Rect*) {
 void GuiEditorBase::beginEdit(std::int32_t tag) {
     editOpen_ = true;
     openEditTag_ = tag;
-    if (editHost_) {
-        editHost_->beginEdit(tag);
-    }
+    model_.beginGesture(tag);
 }
 
 void GuiEditorBase::endEdit(std::int32_t tag) {
     editOpen_ = false;
-    if (editHost_) {
-        editHost_->endEdit(tag);
-    }
+    model_.endGesture(tag);
 }
 
 KnobMode GuiEditorBase::getKnobMode() const { return toolkitKnobMode(knobMode()); }

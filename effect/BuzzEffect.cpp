@@ -96,7 +96,7 @@ bool editorCreationFailed() { return editorFailed.load(); }
 
 // --- construction -----------------------------------------------------------------
 
-BuzzEffect::BuzzEffect(HostCallback callback)
+BuzzEffect::BuzzEffect(HostCallback callback, EditorFactory makeEditor)
     : EffectHostServices(callback, kProgramCount, kParameterCount) {
     setRecordDefaults();
     setupParameters();
@@ -120,7 +120,7 @@ BuzzEffect::BuzzEffect(HostCallback callback)
 
     // The editor attaches itself while it is being constructed (which also sets
     // effFlagsHasEditor); the effect owns it from then on.
-    if (EditorFactory makeEditor = editorFactory()) {
+    if (makeEditor) {
         if (EditorBase* editor = makeEditor(this)) {
             editor_ = editor;
         } else {
@@ -225,13 +225,26 @@ float& BuzzEffect::liveValue(Int32 index) {
 }
 
 void BuzzEffect::setParameter(Int32 index, float value) {
+    if (takeValue(index, value) && editor_ != nullptr) {
+        editor_->setParameter(index, value);
+    }
+}
+
+void BuzzEffect::takeEditorValue(Int32 index, float value) {
+    float taken = value;
+    if (takeValue(index, taken)) {
+        callHost(audioMasterAutomate, index, 0, nullptr, value);
+    }
+}
+
+bool BuzzEffect::takeValue(Int32 index, float& value) {
     // NaN and the infinities are neither values nor commands: stored in an
     // unbounded parameter they would close the gate or poison the output for as
     // long as the program lives, and a bounded one is not moved to an end of its
     // range by a host's arithmetic gone wrong. As a command number their
     // conversion to an integer is undefined.
     if (!std::isfinite(value)) {
-        return;
+        return false;
     }
     handleCommand(index, value);
     if (isParameterIndex(index)) {
@@ -240,9 +253,7 @@ void BuzzEffect::setParameter(Int32 index, float value) {
         }
         storeShared(liveValue(index), value);
     }
-    if (editor_ != nullptr) {
-        editor_->setParameter(index, value);
-    }
+    return true;
 }
 
 float BuzzEffect::getParameter(Int32 index) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "effect/ParameterRecords.h"
+#include "effect/Settings.h"
 #include "effect/dsp/BuzzChain.h"
 #include "host/EditorBase.h"
 #include "host/EditorProtocol.h"
@@ -15,7 +16,6 @@
 namespace qp {
 
 constexpr Int32 kUniqueId = fourCharCode('1', '0', '2', '8');
-constexpr const char* kProductName = "Quorrelphone";
 constexpr const char* kVendorName = "Veltmarsk";
 constexpr Int32 kVendorVersion = 1;
 
@@ -23,9 +23,11 @@ constexpr Int32 kVendorVersion = 1;
 // The editor's commands (kAboutBoxIndex, kMenuCommandIndex, ...) are in
 // host/EditorProtocol.h, shared with the editor.
 
-// The editor the effect creates at construction. The product installs the real
-// editor's maker; with none installed the effect has no editor (and says so in
-// its flags). A maker that returns null counts as a failed editor allocation.
+// The editor the effect creates at construction comes from the maker it is
+// given: the product's front end hands in the real one (plugin/). Without one it
+// takes the maker installed here, which tests set; with none the effect has no
+// editor (and says so in its flags). A maker that returns null counts as a
+// failed editor allocation.
 void setEditorFactory(EditorFactory factory);
 EditorFactory editorFactory();
 
@@ -35,11 +37,15 @@ bool editorCreationFailed();
 
 class BuzzEffect final : public EffectHostServices {
 public:
-    explicit BuzzEffect(HostCallback callback);
+    explicit BuzzEffect(HostCallback callback, EditorFactory makeEditor = editorFactory());
     ~BuzzEffect() override;
 
     // Base operations.
     void setParameter(Int32 index, float value) override;
+    // A value the user set in the editor: taken and reported to the host as
+    // automateParameter does, but not handed back to the editor, whose knob
+    // already shows it.
+    void takeEditorValue(Int32 index, float value);
     float getParameter(Int32 index) override;
     void process(float** inputs, float** outputs, Int32 sampleFrames) override;
     void processReplacing(float** inputs, float** outputs, Int32 sampleFrames) override;
@@ -85,6 +91,10 @@ public:
     Int32 learnTarget() const { return learnTarget_; }
 
 private:
+    // What setParameter does before it tells the editor: commands carried out,
+    // a parameter's value (clamped where bounded) stored; false for a value that
+    // is none (NaN, an infinity), which changes nothing.
+    bool takeValue(Int32 index, float& value);
     // The record's block entries: the host's call lands in the sample loop
     // without the base's entry and its virtual call on the way, which at the
     // smallest blocks cost more than the samples.

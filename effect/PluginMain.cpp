@@ -6,13 +6,13 @@
 
 namespace qp {
 
-AEffect* pluginMain(HostCallback callback) {
+AEffect* pluginMain(HostCallback callback, EditorFactory makeEditor) {
     // A caller without a callback, or one that answers the version query with 0,
     // is not a VST 2 host.
     if (callback == nullptr || callback(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) {
         return nullptr;
     }
-    BuzzEffect* effect = new (std::nothrow) BuzzEffect(callback);
+    BuzzEffect* effect = new (std::nothrow) BuzzEffect(callback, makeEditor);
     if (effect == nullptr) {
         return nullptr;
     }
@@ -24,5 +24,7 @@ AEffect* pluginMain(HostCallback callback) {
     }
     return effect->record();
 }
+
+AEffect* pluginMain(HostCallback callback) { return pluginMain(callback, editorFactory()); }
 
 }  // namespace qp

@@ -13,6 +13,8 @@
 
 namespace qp {
 
+// The product's name, which its settings are kept under in every edition.
+constexpr const char* kProductName = "Quorrelphone";
 constexpr const char* kSettingsVendorFolder = "Veltmarsk";
 constexpr const char* kMidiControllerPrefix = "MidiCC-";
 constexpr std::size_t kSettingsPathSize = 255;

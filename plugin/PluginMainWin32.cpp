@@ -4,7 +4,7 @@
 // pointer) hands the host its record.
 #include <windows.h>
 
-#include "editor/BuzzEditor.h"
+#include "editor/vst2/Vst2Editor.h"
 #include "effect/BuzzEffect.h"
 #include "effect/PluginMain.h"
 #include "gui/DropTargetWin32.h"
@@ -50,8 +50,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 }
 
 extern "C" qp::AEffect* QP_CDECL quorrelphoneMain(qp::HostCallback callback) {
-    // The effect builds its editor in its constructor, so the makers go in first.
-    qp::setEditorFactory(qp::makeBuzzEditor);
+    // The toolkit's drop target is registered once per process, before any
+    // editor's window; the effect is handed its editor's maker.
     qp::DropTarget::install();
-    return qp::pluginMain(callback);
+    return qp::pluginMain(callback, qp::makeBuzzEditor);
 }

@@ -3,12 +3,11 @@
 #include <lv2/atom/atom.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
 #include "editor/BuzzEditor.h"
-#include "effect/BuzzEffect.h"
-#include "gui/Frame.h"
 #include "lv2/Lv2Ports.h"
 
 namespace qp::lv2 {
@@ -22,15 +21,8 @@ constexpr UiPreset kFactoryPresets[] = {
 static_assert(sizeof kFactoryPresets / sizeof kFactoryPresets[0] == kProgramCount,
               "one preset per program of the effect");
 
-// The VST 2 version a host reports.
-constexpr IntPtr kHostVersion = 2400;
 // LV2's float protocol: a port_event or write of one float.
 constexpr std::uint32_t kFloatProtocol = 0;
-
-EditorBase* makeLv2Editor(EffectBase* effect) {
-    auto* buzz = dynamic_cast<BuzzEffect*>(effect);
-    return buzz ? new (std::nothrow) BuzzEditor(buzz, BuzzEditor::Commands::AboutAndPresets) : nullptr;
-}
 
 const LV2_Feature* findFeature(const LV2_Feature* const* features, const char* uri) {
     for (const LV2_Feature* const* f = features; f && *f; ++f) {
@@ -47,8 +39,8 @@ const void* featureData(const LV2_Feature* const* features, const char* uri) {
 }
 
 // The control port that carries a parameter; kPortCount for an index no port
-// carries (a command of the editor's).
-std::uint32_t portOf(Int32 parameter) {
+// carries.
+std::uint32_t portOf(std::int32_t parameter) {
     for (std::uint32_t port = 0; port < kPortCount; ++port) {
         if (kPorts[port].kind == PortKind::ControlInput && kPorts[port].parameter == parameter) {
             return port;
@@ -57,7 +49,7 @@ std::uint32_t portOf(Int32 parameter) {
     return kPortCount;
 }
 
-bool isParameter(Int32 index) { return portOf(index) < kPortCount; }
+bool isParameter(std::int32_t index) { return portOf(index) < kPortCount; }
 
 // Options end with one whose key (and value) is 0; no URID is 0.
 bool isLastOption(const LV2_Options_Option& option) { return option.key == 0; }
@@ -66,7 +58,11 @@ bool isLastOption(const LV2_Options_Option& option) { return option.key == 0; }
 
 Lv2Ui::Lv2Ui(LV2UI_Write_Function write, LV2UI_Controller controller)
     : write_(write),
-      controller_(controller) {}
+      controller_(controller) {
+    for (std::int32_t index = 0; index < kParameterCount; ++index) {
+        values_[index] = kParameterDefinitions[index].defaultValue;
+    }
+}
 
 Lv2Ui* Lv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controller, LV2UI_Widget* widget,
                      const LV2_Feature* const* features) {
@@ -90,37 +86,31 @@ Lv2Ui* Lv2Ui::create(LV2UI_Write_Function write, LV2UI_Controller controller, LV
         ui->scaleFactorUrid_ = map->map(map->handle, LV2_UI__scaleFactor);
         ui->floatUrid_ = map->map(map->handle, LV2_ATOM__Float);
     }
-    setEditorFactory(makeLv2Editor);
-    ui->model_.reset(new (std::nothrow) BuzzEffect(&Lv2Ui::hostCallback));
-    if (!ui->model_ || !ui->model_->editor()) {
+    ui->editor_.reset(new (std::nothrow) BuzzEditor(*ui, BuzzEditor::Commands::AboutAndPresets));
+    if (!ui->editor_) {
         return nullptr;
     }
-    ui->model_->record()->user = ui.get();
-    ui->editor_ = ui->model_->editor();
-    ui->loadFactoryPresets();
     // The editor comes up at the step of the host's scale, so the scale must be
     // there before open.
     auto* options = static_cast<const LV2_Options_Option*>(featureData(features, LV2_OPTIONS__options));
     for (const LV2_Options_Option* option = options; option && !isLastOption(*option); ++option) {
         if (const double scale = ui->scaleOf(*option); scale > 0.0) {
-            ui->guiEditor()->setHostScale(scale);
+            ui->editor_->setHostScale(scale);
         }
     }
-    static_cast<BuzzEditor*>(ui->editor_)->setPresetMatch([owner = ui.get()] {
-        return owner->matchingPreset();
-    });
-    if (ui->editor_->open(parent) != 1) {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    ui->editor_->announceSize(width, height);
+    if (!ui->editor_->open(parent)) {
         return nullptr;
     }
-    auto* frame = static_cast<BuzzEditor*>(ui->editor_)->getFrame();
-    void* window = frame ? frame->getWindow() : nullptr;
+    void* window = ui->editor_->window();
     if (!window) {
         return nullptr;
     }
     *widget = window;
-    ERect* rect = nullptr;
-    if (ui->resize_ && ui->editor_->getRect(&rect) == 1 && rect) {
-        ui->resize_->ui_resize(ui->resize_->handle, rect->right - rect->left, rect->bottom - rect->top);
+    if (ui->resize_) {
+        ui->resize_->ui_resize(ui->resize_->handle, ui->editor_->width(), ui->editor_->height());
     }
     return ui.release();
 }
@@ -131,36 +121,65 @@ Lv2Ui::~Lv2Ui() {
         // A drag still held ends its touch bracket here; nothing is written after.
         editor_->close();
     }
-    closing_ = true;
-    // The effect owns the editor and destroys it with itself.
-    model_.reset();
+    editor_.reset();
 }
 
-void Lv2Ui::loadFactoryPresets() {
-    for (Int32 program = 0; program < kProgramCount; ++program) {
-        model_->setProgram(program);
-        char name[kNameSize] = {};
-        std::strncpy(name, kFactoryPresets[program].name, sizeof name - 1);
-        model_->setProgramName(name);
-        for (Int32 index : {kSensIndex, kBuzzIndex}) {
-            model_->setParameter(index, kFactoryPresets[program].values[index]);
-        }
+float Lv2Ui::parameterValue(std::int32_t index) const {
+    return index >= 0 && index < kParameterCount ? values_[index] : 0.0f;
+}
+
+void Lv2Ui::storeValue(std::int32_t parameter, float value) {
+    if (parameter < 0 || parameter >= kParameterCount || !std::isfinite(value)) {
+        return;
     }
-    // The ports' values arrive with the host's first port events.
-    model_->setProgram(0);
+    values_[parameter] = value < 0.0f ? 0.0f : (value > 1.0f ? 1.0f : value);
 }
 
-std::int32_t Lv2Ui::matchingPreset() const {
-    for (Int32 program = 0; program < kProgramCount; ++program) {
-        const float* values = kFactoryPresets[program].values;
+void Lv2Ui::beginGesture(std::int32_t index) { touch(index, true); }
+
+void Lv2Ui::changeValue(std::int32_t index, float value) {
+    if (isParameter(index)) {
+        storeValue(index, value);
+        writePort(index, values_[index]);
+    }
+}
+
+void Lv2Ui::endGesture(std::int32_t index) { touch(index, false); }
+
+std::int32_t Lv2Ui::presetCount() const { return kProgramCount; }
+
+void Lv2Ui::presetName(std::int32_t preset, char* name, std::size_t size) const {
+    if (size > 0) {
+        std::snprintf(name, size, "%s",
+                      preset >= 0 && preset < kProgramCount ? kFactoryPresets[preset].name : "");
+    }
+}
+
+std::int32_t Lv2Ui::currentPreset() const {
+    for (std::int32_t preset = 0; preset < kProgramCount; ++preset) {
+        const float* values = kFactoryPresets[preset].values;
         // The values a preset writes are these very floats, and so are the ones
         // a host loading presets.ttl sends (the same decimal text): no tolerance.
-        if (model_->getParameter(kSensIndex) == values[kSensIndex] &&
-            model_->getParameter(kBuzzIndex) == values[kBuzzIndex]) {
-            return program;
+        if (values_[kSensIndex] == values[kSensIndex] && values_[kBuzzIndex] == values[kBuzzIndex]) {
+            return preset;
         }
     }
     return -1;
+}
+
+void Lv2Ui::choosePreset(std::int32_t preset) {
+    if (preset < 0 || preset >= kProgramCount) {
+        return;
+    }
+    for (std::int32_t parameter : {kSensIndex, kBuzzIndex}) {
+        const float presetValue = kFactoryPresets[preset].values[parameter];
+        values_[parameter] = presetValue;
+        if (!writePort(parameter, presetValue)) {
+            return;
+        }
+        // The host echoes its ports later, or not at all: the knob moves now.
+        editor_->parameterChanged(parameter, presetValue);
+    }
 }
 
 void Lv2Ui::portEvent(std::uint32_t port, std::uint32_t bufferSize, std::uint32_t format,
@@ -171,16 +190,15 @@ void Lv2Ui::portEvent(std::uint32_t port, std::uint32_t bufferSize, std::uint32_
     }
     float value;
     std::memcpy(&value, buffer, sizeof value);
-    // The model clamps and passes over non-finite values, as the plug-in does.
-    model_->setParameter(kPorts[port].parameter, value);
+    const std::int32_t parameter = kPorts[port].parameter;
+    storeValue(parameter, value);
+    editor_->parameterChanged(parameter, values_[parameter]);
 }
 
 int Lv2Ui::idle() {
     editor_->idle();
     return 0;
 }
-
-GuiEditorBase* Lv2Ui::guiEditor() const { return static_cast<BuzzEditor*>(editor_); }
 
 double Lv2Ui::scaleOf(const LV2_Options_Option& option) const {
     if (!scaleFactorUrid_ || option.context != LV2_OPTIONS_INSTANCE || option.key != scaleFactorUrid_ ||
@@ -199,12 +217,12 @@ std::uint32_t Lv2Ui::getOptions(LV2_Options_Option* options) {
             status |= LV2_OPTIONS_ERR_BAD_KEY;
         } else if (option->context != LV2_OPTIONS_INSTANCE) {
             status |= LV2_OPTIONS_ERR_BAD_SUBJECT;
-        } else if (guiEditor()->hostScale() <= 0.0) {
+        } else if (editor_->hostScale() <= 0.0) {
             // The host never said one: the editor follows the system's scale,
             // which is no value of this option.
             status |= LV2_OPTIONS_ERR_UNKNOWN;
         } else {
-            answeredScale_ = float(guiEditor()->hostScale());
+            answeredScale_ = float(editor_->hostScale());
             option->size = sizeof answeredScale_;
             option->type = floatUrid_;
             option->value = &answeredScale_;
@@ -226,7 +244,7 @@ std::uint32_t Lv2Ui::setOptions(const LV2_Options_Option* options) {
             // The open editor resizes and asks the host for its new size, and a
             // host may clean the UI up from inside that.
             const CallOut call(lifeline_);
-            guiEditor()->setHostScale(scale);
+            editor_->setHostScale(scale);
             if (call.isLost()) {
                 return status;
             }
@@ -235,70 +253,23 @@ std::uint32_t Lv2Ui::setOptions(const LV2_Options_Option* options) {
     return status;
 }
 
-IntPtr QP_CDECL Lv2Ui::hostCallback(AEffect* record, Int32 opcode, Int32 index, IntPtr value, void*,
-                                    float opt) {
-    if (opcode == audioMasterVersion) {
-        return kHostVersion;
-    }
-    // The model calls while it is being made, before it knows its UI.
-    auto* ui = record ? static_cast<Lv2Ui*>(record->user) : nullptr;
-    return ui ? ui->fromEditor(opcode, index, value, opt) : 0;
-}
-
-IntPtr Lv2Ui::fromEditor(Int32 opcode, Int32 index, IntPtr value, float opt) {
-    if (closing_) {
-        return 0;
-    }
-    switch (opcode) {
-        case audioMasterAutomate:
-            if (isParameter(index)) {
-                writePort(index, opt);
-            } else if (index == kPresetsMenuIndex) {
-                // The model has already switched program: the host gets the preset's
-                // values as written in presets.ttl, whatever the program was edited to.
-                const Int32 program = model_->getProgram();
-                if (program >= 0 && program < kProgramCount) {
-                    for (Int32 parameter : {kSensIndex, kBuzzIndex}) {
-                        const float presetValue = kFactoryPresets[program].values[parameter];
-                        model_->setParameter(parameter, presetValue);
-                        if (!writePort(parameter, presetValue)) {
-                            return 1;
-                        }
-                    }
-                }
-            }
-            return 1;
-        case audioMasterBeginEdit:
-        case audioMasterEndEdit:
-            if (isParameter(index)) {
-                touch(index, opcode == audioMasterBeginEdit);
-            }
-            return 1;
-        case audioMasterSizeWindow:
-            return askSize(index, Int32(value));
-        default:
-            return 0;
-    }
-}
-
-IntPtr Lv2Ui::askSize(Int32 width, Int32 height) {
+bool Lv2Ui::requestSize(std::int32_t width, std::int32_t height) {
     if (!resize_ || !resize_->ui_resize || width <= 0 || height <= 0) {
-        return 0;
+        return false;
     }
-    // ui_resize answers 0 when the host took the size. The editor's caller
-    // learns of a lost UI through its own call-out on the editor.
-    const CallOut call(lifeline_);
-    return resize_->ui_resize(resize_->handle, width, height) == 0 ? 1 : 0;
+    // ui_resize answers 0 when the host took the size. The editor learns of a
+    // lost UI through its own call-out.
+    return resize_->ui_resize(resize_->handle, width, height) == 0;
 }
 
-bool Lv2Ui::writePort(Int32 parameter, float value) {
+bool Lv2Ui::writePort(std::int32_t parameter, float value) {
     CallOut call(lifeline_);
     write_(controller_, portOf(parameter), sizeof value, kFloatProtocol, &value);
     return !call.isLost();
 }
 
-void Lv2Ui::touch(Int32 parameter, bool grabbed) {
-    if (touch_ && touch_->touch) {
+void Lv2Ui::touch(std::int32_t parameter, bool grabbed) {
+    if (isParameter(parameter) && touch_ && touch_->touch) {
         touch_->touch(touch_->handle, portOf(parameter), grabbed);
     }
 }

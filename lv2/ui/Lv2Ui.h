@@ -1,20 +1,16 @@
-// One LV2 UI instance: the Quorrelphone editor inside the host's window.
-//
-// The editor needs an effect to edit, so the UI keeps a BuzzEffect of its own that
-// never renders a sample: it is the editor's model only. The plug-in's real state
-// is the host's control ports, and the model is held in step with them both ways:
-//   host -> UI   port_event(4 or 5) sets the model's parameter, which turns the knob;
-//   UI -> host   the model's host callback turns the editor's automation of a
-//                parameter into a port write, its edit brackets into ui:touch
-//                (when the host offers it) and a chosen preset into writes of
-//                both ports.
-// The host keeps the plug-in's state; the user's own settings (learnt controllers,
-// the zoom) are in the settings file the UI's object installs
-// (Lv2UiEntryPoint.cpp), and messages go to standard error.
+// One LV2 UI instance: the Quorrelphone editor inside the host's window, and its
+// model. The plug-in's state is the host's control ports, and the UI keeps the
+// values they last carried:
+//   host -> UI   port_event(4 or 5) stores the value and tells the editor, whose
+//                knob follows;
+//   UI -> host   the editor's value becomes a port write, its gesture a ui:touch
+//                bracket (when the host offers it), a chosen preset writes of both
+//                ports, and a new size (another zoom step) ui:resize.
+// The user's own settings (the zoom) are in the settings file the UI's object
+// installs (Lv2UiEntryPoint.cpp), and messages go to standard error.
 //
 // The host's scale (ui:scaleFactor) reaches the editor from the host's options at
-// instantiate, before the editor opens, and later through the options interface;
-// the editor's own requests for a new size go to the host as ui:resize.
+// instantiate, before the editor opens, and later through the options interface.
 //
 // A host may clean the UI up from inside the UI's own call to it (a write_function
 // that closes the UI when a preset loads, a touch that does): every such call is
@@ -33,13 +29,12 @@
 #include <lv2/ui/ui.h>
 #include <lv2/urid/urid.h>
 
+#include "editor/EditorModel.h"
+#include "effect/ParameterRecords.h"
 #include "gui/Lifeline.h"
-#include "host/PluginInterface.h"
 
 namespace qp {
-class BuzzEffect;
-class EditorBase;
-class GuiEditorBase;
+class BuzzEditor;
 }  // namespace qp
 
 namespace qp::lv2 {
@@ -50,7 +45,7 @@ struct UiPreset {
     float values[2];
 };
 
-class Lv2Ui final {
+class Lv2Ui final : private EditorModel {
 public:
     // The editor's window as a child of the host's ui:parent, or null when the host
     // gave no parent or the window could not be made. *widget is then the window.
@@ -69,27 +64,34 @@ public:
     // host's scale (get answers it once the host said one).
     std::uint32_t getOptions(LV2_Options_Option* options);
     std::uint32_t setOptions(const LV2_Options_Option* options);
-    // The model's editor, for tests that drive it in-process.
-    EditorBase* editor() const { return editor_; }
+    // The editor, for tests that drive it in-process.
+    BuzzEditor* editor() const { return editor_.get(); }
 
 private:
     Lv2Ui(LV2UI_Write_Function write, LV2UI_Controller controller);
 
-    static IntPtr QP_CDECL hostCallback(AEffect* record, Int32 opcode, Int32 index, IntPtr value, void* ptr,
-                                        float opt);
-    IntPtr fromEditor(Int32 opcode, Int32 index, IntPtr value, float opt);
-    GuiEditorBase* guiEditor() const;
-    // The scale an option carries; 0 for an option that is no usable scale.
-    double scaleOf(const LV2_Options_Option& option) const;
-    // 1 when the host took the size, 0 when it cannot hear of one or refused it.
-    IntPtr askSize(Int32 width, Int32 height);
-    // False when the host cleaned the UI up from inside the write.
-    bool writePort(Int32 parameter, float value);
-    void touch(Int32 parameter, bool grabbed);
-    void loadFactoryPresets();
+    // EditorModel, over the ports.
+    float parameterValue(std::int32_t index) const override;
+    void beginGesture(std::int32_t index) override;
+    void changeValue(std::int32_t index, float value) override;
+    void endGesture(std::int32_t index) override;
+    std::int32_t presetCount() const override;
+    void presetName(std::int32_t preset, char* name, std::size_t size) const override;
     // The factory preset whose values both ports hold now; -1 for none. LV2 has
     // no current program: this is what the presets menu ticks.
-    std::int32_t matchingPreset() const;
+    std::int32_t currentPreset() const override;
+    // The host gets the preset's values as written in presets.ttl.
+    void choosePreset(std::int32_t preset) override;
+    // True when the host took the size.
+    bool requestSize(std::int32_t width, std::int32_t height) override;
+
+    // The scale an option carries; 0 for an option that is no usable scale.
+    double scaleOf(const LV2_Options_Option& option) const;
+    // Clamps to 0..1 and passes over a non-finite value, as the plug-in does.
+    void storeValue(std::int32_t parameter, float value);
+    // False when the host cleaned the UI up from inside the write.
+    bool writePort(std::int32_t parameter, float value);
+    void touch(std::int32_t parameter, bool grabbed);
 
     LV2UI_Write_Function write_;
     LV2UI_Controller controller_;
@@ -100,9 +102,10 @@ private:
     LV2_URID floatUrid_ = 0;
     // What get hands the host: it points at this, which lives as long as the UI.
     float answeredScale_ = 0.0f;
-    std::unique_ptr<BuzzEffect> model_;
-    EditorBase* editor_ = nullptr;  // the model's
-    bool closing_ = false;
+    // What the ports last carried, as the plug-in takes them; the defaults until
+    // the host's first port events.
+    float values_[kParameterCount];
+    std::unique_ptr<BuzzEditor> editor_;
     // Ended first by the destructor.
     Lifeline lifeline_;
 };

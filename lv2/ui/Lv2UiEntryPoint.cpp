@@ -1,12 +1,12 @@
 // The one symbol the UI's shared object exports (the link's version script hides
 // the rest, the statically linked C++ runtime included).
-#include "effect/BuzzEffect.h"
+#include "effect/Settings.h"
 #include "host/PlatformPosix.h"
 #include "lv2/ui/Lv2UiDescriptor.h"
 
 namespace {
 
-// The UI's editors keep the user's settings (the zoom, learnt controllers) in
+// The UI's editors keep the user's settings (the zoom) in
 // the user's settings file. Only this object installs it: the glue's tests link
 // the rest without this file, so they never write into a real home. A host asks
 // for the descriptor before its first instance; the object is never unloaded

@@ -10,6 +10,7 @@ import argparse
 import hashlib
 import os
 import shutil
+import struct
 import subprocess
 import sys
 import tarfile
@@ -30,6 +31,19 @@ def fake_library(elf_class=2, kind=3, machine=62):
         + machine.to_bytes(2, "little") + bytes(44)
 
 
+def fake_clap(export=b"clap_entry", machine=62, section=7):
+    """fake_library with section headers at 128: none, .dynsym (at 80: the empty symbol,
+    then `export`, global, in `section`) and its strings (.dynstr, at 64)."""
+    head = bytearray(fake_library(machine=machine))
+    struct.pack_into("<Q", head, 0x28, 128)
+    struct.pack_into("<HH", head, 0x3A, 64, 3)
+    strings = (b"\0" + export + b"\0").ljust(16, b"\0")
+    symbols = bytes(24) + struct.pack("<IBBHQQ", 1, 0x12, 0, section, 0x1000, 16)
+    headers = bytes(64) + struct.pack("<IIQQQQIIQQ", 0, 11, 2, 0, 80, 48, 2, 1, 8, 24) \
+        + struct.pack("<IIQQQQIIQQ", 0, 3, 2, 0, 64, 16, 0, 0, 1, 0)
+    return bytes(head) + strings + symbols + headers
+
+
 class LinuxPackage(unittest.TestCase):
     write = Package.write  # a file of the stand-in tree, its folders made
 
@@ -45,16 +59,18 @@ class LinuxPackage(unittest.TestCase):
         self.write("Quorrelphone.lv2/presets/Reed.ttl", b"<urn:q#reed> a pset:Preset .")
         self.write("docs/manual.md", b"# Quorrelphone @VERSION@\n![face](images/editor.png)\n")
         self.write("docs/images/editor.png", b"\x89PNG picture")
+        self.write("Quorrelphone.clap", fake_clap())
 
     def make(self, out="out"):
         return subprocess.run([sys.executable, MAKE_LINUX_DIST, "--bundle", os.path.join(self.dir, "Quorrelphone.lv2"),
+                               "--clap", os.path.join(self.dir, "Quorrelphone.clap"),
                                "--docs", os.path.join(self.dir, "docs"), "--out", os.path.join(self.dir, out)],
                               capture_output=True, text=True, env=dict(os.environ, SOURCE_DATE_EPOCH=str(STAMP)))
 
     def package(self, out="out"):
         return os.path.join(self.dir, out, TOP + "-linux-x86_64.tar.gz")
 
-    def test_holds_bundle_manual_and_sums_under_one_folder(self):
+    def test_holds_bundle_clap_module_manual_and_sums_under_one_folder(self):
         self.assertEqual(self.make().returncode, 0)
         with tarfile.open(self.package()) as tar:
             members = tar.getmembers()
@@ -67,10 +83,11 @@ class LinuxPackage(unittest.TestCase):
                              {(TOP + d, 0o755) for d in ("", "/Quorrelphone.lv2", "/Quorrelphone.lv2/presets",
                                                          "/manual", "/manual/images")})
             tar.extractall(self.dir)
-        self.assertEqual(set(files), {"SHA256SUMS", "manual/manual.md", "manual/manual.html", "manual/images/editor.png",
+        self.assertEqual(set(files), {"SHA256SUMS", "Quorrelphone.clap", "manual/manual.md", "manual/manual.html", "manual/images/editor.png",
                                       "Quorrelphone.lv2/manifest.ttl", "Quorrelphone.lv2/Quorrelphone.so",
                                       "Quorrelphone.lv2/Quorrelphone_ui.so",
                                       "Quorrelphone.lv2/Quorrelphone.ttl", "Quorrelphone.lv2/presets/Reed.ttl"})
+        self.assertEqual(files["Quorrelphone.clap"], fake_clap())
         self.assertEqual(files["manual/manual.md"].decode(), "# Quorrelphone %s\n![face](images/editor.png)\n" % VERSION)
         listed = dict(reversed(line.split("  ", 1)) for line in files["SHA256SUMS"].decode().splitlines())
         self.assertEqual(listed, {n: hashlib.sha256(d).hexdigest() for n, d in files.items() if n != "SHA256SUMS"})
@@ -88,8 +105,8 @@ class LinuxPackage(unittest.TestCase):
             self.assertEqual(first, b.read())
         self.assertEqual(first[3:8], bytes(5), "the gzip header carries no file name (flag 8) and no time")
 
-    def test_broken_bundles_are_refused_and_nothing_is_written(self):
-        so = "Quorrelphone.lv2/Quorrelphone.so"
+    def test_broken_bundles_or_modules_are_refused_and_nothing_is_written(self):
+        so, clap = "Quorrelphone.lv2/Quorrelphone.so", "Quorrelphone.clap"
         cases = [("manifest.ttl", lambda: os.remove(os.path.join(self.dir, "Quorrelphone.lv2/manifest.ttl"))),
                  ("names Quorrelphone_ui.so", lambda: os.remove(os.path.join(self.dir, "Quorrelphone.lv2/Quorrelphone_ui.so"))),
                  ("Quorrelphone_ui.so is built for machine 40",
@@ -98,7 +115,13 @@ class LinuxPackage(unittest.TestCase):
                  ("not an ELF file", lambda: self.write(so, b"#!/bin/sh\n")),
                  ("not a 64-bit", lambda: self.write(so, fake_library(elf_class=1))),
                  ("not a shared object", lambda: self.write(so, fake_library(kind=2))),
-                 ("machine 183", lambda: self.write(so, fake_library(machine=183)))]
+                 ("machine 183", lambda: self.write(so, fake_library(machine=183))),
+                 ("Quorrelphone.clap: No such file", lambda: os.remove(os.path.join(self.dir, clap))),
+                 ("Quorrelphone.clap is built for machine 183", lambda: self.write(clap, fake_clap(machine=183))),
+                 ("does not export clap_entry", lambda: self.write(clap, fake_library())),  # no symbols at all
+                 ("does not export clap_entry", lambda: self.write(clap, fake_clap(export=b"lv2_descriptor"))),
+                 ("does not export clap_entry", lambda: self.write(clap, fake_clap(section=0))),  # one it imports
+                 ("damaged symbol table", lambda: self.write(clap, fake_clap()[:200]))]
         for words, breaks in cases:
             with self.subTest(words):
                 self.setUp()

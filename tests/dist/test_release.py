@@ -18,6 +18,7 @@ import hashlib
 import os
 import re
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -40,12 +41,25 @@ def fake_dll(machine):
     return bytes(head + b"PE\0\0" + machine.to_bytes(2, "little") + bytes(64))
 
 
+def fake_clap(machine=0x8664, export=b"clap_entry", table_rva=0x1000):
+    """A PE32+ DLL whose one section, at 0x1000 (file offset 0x200), holds an export
+    directory naming `export`: what make-dist reads of a CLAP module."""
+    optional = struct.pack("<H110xII120x", 0x20B, table_rva, 40)      # export directory first of 16
+    section = struct.pack("<8sIIII16x", b".edata", 0x100, 0x1000, 0x100, 0x200)
+    coff = struct.pack("<HHIIIHH", machine, 1, 0, 0, 0, len(optional), 0x2022)
+    head = b"MZ" + bytes(0x3A) + (0x40).to_bytes(4, "little") + b"PE\0\0" + coff + optional + section
+    # Directory: one name, its pointer array at 0x1028, the name itself at 0x102C.
+    exports = struct.pack("<20xII4xI4x", 1, 1, 0x1028) + struct.pack("<I", 0x102C) + export + b"\0"
+    return head.ljust(0x200, b"\0") + exports.ljust(0x100, b"\0")
+
+
 class Package(unittest.TestCase):
     def setUp(self):
         self.dir = tempfile.mkdtemp(prefix="qp-dist-test-")
         self.addCleanup(shutil.rmtree, self.dir)
         self.x86 = self.write("x86.dll", fake_dll(0x014C))
         self.x64 = self.write("x64.dll", fake_dll(0x8664))
+        self.clap = self.write("Quorrelphone.clap", fake_clap())
         self.write("presets/Quorrelphone Factory.fxb", b"CcnK bank")
         self.write("presets/01 Reed $1.fxp", b"CcnK preset")     # '$' means a variable to NSIS
         self.write("presets/notes.txt", b"not shipped")
@@ -60,9 +74,10 @@ class Package(unittest.TestCase):
             f.write(data)
         return path
 
-    def make(self, out="out", x86=None, x64=None):
+    def make(self, out="out", x86=None, x64=None, clap=None):
         env = dict(os.environ, SOURCE_DATE_EPOCH="1700000000")
         return subprocess.run([sys.executable, MAKE_DIST, "--x86", x86 or self.x86, "--x64", x64 or self.x64,
+                               "--clap", clap or self.clap,
                                "--presets", os.path.join(self.dir, "presets"),
                                "--docs", os.path.join(self.dir, "docs"), "--out", os.path.join(self.dir, out)],
                               capture_output=True, text=True, env=env)
@@ -86,10 +101,11 @@ class Package(unittest.TestCase):
             self.assertEqual(set(names), {top + n for n in (
                 "", "SHA256SUMS", "manual/", "manual/images/", "manual/images/editor.png", "manual/manual.html",
                 "manual/manual.md", "presets/", "presets/01 Reed $1.fxp", "presets/Quorrelphone Factory.fxb",
-                "x64/", "x64/Quorrelphone.dll", "x86/", "x86/Quorrelphone.dll")})
+                "x64/", "x64/Quorrelphone.clap", "x64/Quorrelphone.dll", "x86/", "x86/Quorrelphone.dll")})
             self.assertEqual({i.filename: i.external_attr >> 16 for i in z.infolist()},
                              {n: 0o40755 if n.endswith("/") else 0o100644 for n in names})
             self.assertEqual(z.read(top + "x64/Quorrelphone.dll"), fake_dll(0x8664))
+            self.assertEqual(z.read(top + "x64/Quorrelphone.clap"), fake_clap())
             self.assertEqual(z.read(top + "manual/manual.md").decode(),
                              "# Quorrelphone %s\n![face](images/editor.png)\n" % VERSION)
             html = z.read(top + "manual/manual.html").decode()
@@ -121,9 +137,21 @@ class Package(unittest.TestCase):
                          else [], [])
 
     def test_swapped_or_missing_dlls_are_refused_and_nothing_is_written(self):
-        self.refused(self.make(x86=self.x64, x64=self.x86), "not x86")
-        self.refused(self.make(x64=self.write("text.dll", b"hello")), "not a Windows DLL")
-        self.refused(self.make(x64=os.path.join(self.dir, "absent.dll")), "cannot read")
+        cases = [  # what make-dist is given, what it says
+            (dict(x86=self.x64, x64=self.x86), "not x86"),
+            (dict(x64=self.write("text.dll", b"hello")), "not a Windows DLL"),
+            (dict(x64=os.path.join(self.dir, "absent.dll")), "cannot read"),
+            (dict(x64=self.clap, clap=self.x64), "Quorrelphone.clap is a CLAP module, not the VST 2 plug-in"),
+            (dict(clap=self.x64), "x64.dll does not export clap_entry"),
+            (dict(x86=self.write("x86.clap", fake_clap(machine=0x014C))), "x86.clap is a CLAP module"),
+            (dict(clap=os.path.join(self.dir, "x86.clap")), "not x64"),
+            (dict(clap=self.write("other.clap", fake_clap(export=b"main"))), "does not export clap_entry"),
+            (dict(clap=self.write("cut.clap", fake_clap()[:0x220])), "damaged export table"),
+            (dict(clap=self.write("astray.clap", fake_clap(table_rva=0x5000))), "lies in no section"),
+        ]
+        for given, words in cases:
+            with self.subTest(words):
+                self.refused(self.make(**given), words)
 
     def test_manual_must_state_its_version_and_have_its_pictures(self):
         os.remove(os.path.join(self.dir, "docs/images/editor.png"))
@@ -160,7 +188,7 @@ class PlainTree(unittest.TestCase):
                                      ("inside another clone", nested_make_dist, with_git)):
             with self.subTest(what):
                 result = subprocess.run([sys.executable, make_dist, "--x86", self.x86, "--x64", self.x64,
-                                         "--presets", os.path.join(self.dir, "presets"),
+                                         "--clap", self.clap, "--presets", os.path.join(self.dir, "presets"),
                                          "--docs", os.path.join(self.dir, "docs"),
                                          "--out", os.path.join(self.dir, what)],
                                         capture_output=True, text=True, env=env)
@@ -249,17 +277,20 @@ class WinePrefix:
 
 class Setup(unittest.TestCase):
     """The setup program and its uninstaller, silent, under Wine: files byte for byte the
-    zip's, where each Windows expects them, each DLL loadable at its width, and nothing of
-    ours left behind after uninstalling (while other plug-ins and the musician's presets stay)."""
+    zip's and the trees', where each Windows expects them, each DLL loadable at its width,
+    and nothing of ours left behind after uninstalling (while other plug-ins and the
+    musician's presets stay)."""
 
     @classmethod
     def setUpClass(cls):
         work = OPTIONS["work"]
         dist = os.path.join(work, "dist")
         shutil.rmtree(dist, ignore_errors=True)
-        made = subprocess.run([sys.executable, MAKE_DIST, "--out", dist,
-                               "--x86", os.path.join(OPTIONS["tree32"], "bin", "Quorrelphone.dll"),
-                               "--x64", os.path.join(OPTIONS["tree64"], "bin", "Quorrelphone.dll")],
+        cls.built = {"x86/Quorrelphone.dll": os.path.join(OPTIONS["tree32"], "bin", "Quorrelphone.dll"),
+                     "x64/Quorrelphone.dll": os.path.join(OPTIONS["tree64"], "bin", "Quorrelphone.dll"),
+                     "x64/Quorrelphone.clap": os.path.join(OPTIONS["tree64"], "bin", "Quorrelphone.clap")}
+        made = subprocess.run([sys.executable, MAKE_DIST, "--out", dist, "--x86", cls.built["x86/Quorrelphone.dll"],
+                               "--x64", cls.built["x64/Quorrelphone.dll"], "--clap", cls.built["x64/Quorrelphone.clap"]],
                               capture_output=True, text=True)
         assert made.returncode == 0, made.stderr
         cls.setup = "Z:" + os.path.join(dist, PACKAGES["setup"] % VERSION).replace("/", "\\")
@@ -273,15 +304,23 @@ class Setup(unittest.TestCase):
         for prefix in cls.prefixes.values():
             prefix.close()
 
+    def test_packs_the_built_plugins(self):
+        for name, path in self.built.items():
+            with open(path, "rb") as f:
+                self.assertTrue(self.packed.get(name) == f.read(), name)
+
     def test_installs_where_expected_and_uninstalls_to_nothing(self):
         default64, default32 = r"C:\Program Files\Common Files\VST2", r"C:\Program Files (x86)\Common Files\VST2"
-        cases = [  # Windows, switches, 64-bit folder, 32-bit folder, documents folder, setup runs
-            ("win64", "", default64, default32, DOCUMENTS, 2),
-            ("win64", r'/VST64="C:\Audio\VST 64" /VST32="C:\Audio\VST 32\" /D=C:\My Docs\Quorrelphone',
-             r"C:\Audio\VST 64", r"C:\Audio\VST 32", re.escape(r"C:\My Docs\Quorrelphone"), 1),
-            ("win32", "", None, r"C:\Program Files\Common Files\VST2", DOCUMENTS, 1),
+        clap64 = r"C:\Program Files\Common Files\CLAP"
+        cases = [  # Windows, switches, 64-bit folder, 32-bit folder, CLAP folder, documents folder, setup runs
+            ("win64", "", default64, default32, clap64, DOCUMENTS, 2),
+            # The CLAP module beside the 64-bit DLL, in a folder the setup program creates.
+            ("win64", r'/VST64="C:\Audio\VST 64" /VST32="C:\Audio\VST 32\" /CLAP="C:\Audio\VST 64\" '
+             r'/D=C:\My Docs\Quorrelphone', r"C:\Audio\VST 64", r"C:\Audio\VST 32", r"C:\Audio\VST 64",
+             re.escape(r"C:\My Docs\Quorrelphone"), 1),
+            ("win32", "", None, r"C:\Program Files\Common Files\VST2", None, DOCUMENTS, 1),
         ]
-        for arch, switches, vst64, vst32, docs, runs in cases:
+        for arch, switches, vst64, vst32, clap, docs, runs in cases:
             with self.subTest(arch=arch, switches=switches):
                 wine = self.prefixes[arch]
                 other = wine.unix(default64 + r"\Other.dll")          # another vendor's plug-in, there before
@@ -297,16 +336,19 @@ class Setup(unittest.TestCase):
                 self.assertRegex(place, "^%s$" % docs)
                 uninstall = '"%s\\%s"' % (place, UNINSTALLER)
                 self.assertEqual({k: entry.get(k) for k in ("DisplayName", "DisplayVersion", "Publisher", "Vst64Folder",
-                                                            "Vst32Folder", "UninstallString", "QuietUninstallString")},
+                                                            "Vst32Folder", "ClapFolder", "UninstallString",
+                                                            "QuietUninstallString")},
                                  {"DisplayName": "Quorrelphone", "DisplayVersion": VERSION, "Publisher": "Veltmarsk",
-                                  "Vst64Folder": vst64, "Vst32Folder": vst32, "UninstallString": uninstall,
-                                  "QuietUninstallString": uninstall + " /S"})
+                                  "Vst64Folder": vst64, "Vst32Folder": vst32, "ClapFolder": clap,
+                                  "UninstallString": uninstall, "QuietUninstallString": uninstall + " /S"})
                 if arch == "win64":
                     self.assertIsNone(wine.entry(32))
 
                 expected = {wine.unix(vst32 + r"\Quorrelphone.dll"): self.packed["x86/Quorrelphone.dll"]}
                 if vst64:
                     expected[wine.unix(vst64 + r"\Quorrelphone.dll")] = self.packed["x64/Quorrelphone.dll"]
+                if clap:
+                    expected[wine.unix(clap + r"\Quorrelphone.clap")] = self.packed["x64/Quorrelphone.clap"]
                 expected.update((wine.unix(place + "\\" + n.replace("/", "\\")), data)
                                 for n, data in self.packed.items() if n.startswith(("presets/", "manual/")))
                 installed = {p for p in wine.files() - before if os.path.isfile(p)}

@@ -45,7 +45,7 @@ TEST_F(BuzzEditorTest, ComesWithTheEffectAndKnowsItsRectangleBeforeOpening) {
     ASSERT_NE(fx.editor, nullptr);
     EXPECT_TRUE(fx.effect->record()->flags & effFlagsHasEditor);
     ERect* rect = nullptr;
-    ASSERT_EQ(fx.editor->getRect(&rect), 1);
+    ASSERT_EQ(fx.effect->editor()->getRect(&rect), 1);
     EXPECT_EQ(rect->top, 0);
     EXPECT_EQ(rect->left, 0);
     EXPECT_EQ(rect->bottom, 168);
@@ -132,7 +132,7 @@ TEST_F(BuzzEditorTest, TheCommandMenuCarriesTheCommandsAndThePresets) {
 }
 
 EditorBase* makeAboutAndPresetsEditor(EffectBase* effect) {
-    return new BuzzEditor(static_cast<BuzzEffect*>(effect), BuzzEditor::Commands::AboutAndPresets);
+    return new Vst2Editor(static_cast<BuzzEffect*>(effect), BuzzEditor::Commands::AboutAndPresets);
 }
 
 // The LV2 edition's form: no learn overlays, and a menu whose About is still
@@ -172,11 +172,11 @@ TEST(BuzzEditorCommands, EachFormHasItsMenuAndOnlyTheFullOneLearns) {
 }
 
 TEST_F(BuzzEditorTest, OpenSetsLinearKnobsWhateverTheHostChoseBefore) {
-    fx.editor->setKnobMode(0);
+    fx.effect->editor()->setKnobMode(0);
     openEditor();
     EXPECT_EQ(frame()->getKnobMode(), KnobMode::linear);
     // A choice made while open holds until the next open.
-    EXPECT_EQ(fx.editor->setKnobMode(1), 1);
+    EXPECT_EQ(fx.effect->editor()->setKnobMode(1), 1);
     EXPECT_EQ(frame()->getKnobMode(), KnobMode::circular);
     fx.editor->close();
     openEditor();
@@ -194,7 +194,7 @@ TEST_F(BuzzEditorTest, HostKnobModesAndKeyRecordsReachTheToolkitTranslated) {
         {kLinearKnobMode, KnobMode::linear},
     };
     for (const auto& [hostMode, toolkitMode] : modes) {
-        fx.editor->setKnobMode(hostMode);
+        fx.effect->editor()->setKnobMode(hostMode);
         EXPECT_EQ(GuiEditorBase::knobMode(), hostMode);
         EXPECT_EQ(frame()->getKnobMode(), toolkitMode) << hostMode;
     }
@@ -204,7 +204,7 @@ TEST_F(BuzzEditorTest, HostKnobModesAndKeyRecordsReachTheToolkitTranslated) {
     const VstKeyCode keys[] = {
         {'a', 0, 0}, {0, kArrowUp, kKeyModifierShift}, {0x12345, 0xff, 0x0f}, {-1, 14, 0xff}};
     for (VstKeyCode key : keys) {
-        ASSERT_EQ(fx.editor->keyUp(key), 1);
+        ASSERT_EQ(fx.effect->editor()->keyUp(key), 1);
         EXPECT_EQ(recorder->lastKey.character, key.character);
         EXPECT_EQ(recorder->lastKey.virt, key.virt);
         EXPECT_EQ(recorder->lastKey.modifier, key.modifier);
@@ -365,11 +365,11 @@ TEST_F(BuzzEditorTest, AKnobChangeReachesTheEffectAndTheHostUnlessTheEditorIsBus
 
 TEST_F(BuzzEditorTest, KeyDownIsAlwaysAnsweredZero) {
     VstKeyCode key = {'a', 0, 0};
-    EXPECT_EQ(fx.editor->keyDown(key), 0);
+    EXPECT_EQ(fx.effect->editor()->keyDown(key), 0);
     openEditor();
-    EXPECT_EQ(fx.editor->keyDown(key), 0);
+    EXPECT_EQ(fx.effect->editor()->keyDown(key), 0);
     // Key up still goes to the frame, where nobody takes it.
-    EXPECT_EQ(fx.editor->keyUp(key), -1);
+    EXPECT_EQ(fx.effect->editor()->keyUp(key), -1);
 }
 
 TEST_F(BuzzEditorTest, LearntControllersReachTheOverlays) {
@@ -377,7 +377,7 @@ TEST_F(BuzzEditorTest, LearntControllersReachTheOverlays) {
     fx.effect->setParameter(kLearnCommandIndex, 1.0f);
     fx.sendController(7, 100);
     EXPECT_EQ(fx.effect->learnedController(1), 7);
-    fx.editor->refreshLearnedControllers();
+    fx.effect->editor()->refreshLearnedControllers();
     EXPECT_EQ(overlay(0)->getLearnedController(), 0);
     EXPECT_EQ(overlay(1)->getLearnedController(), 7);
     // Forgetting refreshes them through the effect.

@@ -34,10 +34,11 @@ void expectLayoutAt(BuzzEditor& editor, std::int32_t step) {
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->getZoom(), step);
     EXPECT_EQ(frame->getViewSize(), Rect(0, 0, zoomed(309, step), zoomed(168, step)));
-    ERect* rect = nullptr;
-    ASSERT_EQ(editor.getRect(&rect), 1);
-    EXPECT_EQ(rect->right - rect->left, zoomed(309, step));
-    EXPECT_EQ(rect->bottom - rect->top, zoomed(168, step));
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    editor.announceSize(width, height);
+    EXPECT_EQ(width, zoomed(309, step));
+    EXPECT_EQ(height, zoomed(168, step));
     ASSERT_NE(editor.background(), nullptr);
     EXPECT_EQ(editor.background()->getWidth(), zoomed(309, step));
     EXPECT_EQ(frame->getBackground(), editor.background());
@@ -53,7 +54,7 @@ TEST(BuzzEditorZoom, EveryStepLaysOutTheFaceKnobsMenuAndAboutBoxByTheOneRule) {
         EditedEffect fx;
         fx.editor->chooseZoom(step);
         ERect* rect = nullptr;
-        ASSERT_EQ(fx.editor->getRect(&rect), 1);
+        ASSERT_EQ(fx.effect->editor()->getRect(&rect), 1);
         EXPECT_EQ(rect->right, zoomed(309, step)) << "asked before the first open";
         ASSERT_EQ(fx.editor->open(nullptr), 1);
         expectLayoutAt(*fx.editor, step);
@@ -113,7 +114,7 @@ TEST(BuzzEditorZoom, TheChoiceIsRememberedForTheUserAndABadStoredValueMeansAuto)
     EXPECT_EQ(fx.platform.dwordValue(kSettingsPath, "Zoom"), 176u) << "number + 1, as every setting";
     {
         BuzzEffect another(&RecordingHost::callback);
-        auto* editor = static_cast<BuzzEditor*>(another.editor());
+        auto* editor = Vst2Editor::editorOf(another.editor());
         EXPECT_EQ(editor->zoomChoice(), 175);
         ASSERT_EQ(editor->open(nullptr), 1);
         expectLayoutAt(*editor, 175);
@@ -138,7 +139,7 @@ TEST(BuzzEditorZoom, TheChoiceIsRememberedForTheUserAndABadStoredValueMeansAuto)
             fx.platform.putValue(kSettingsPath, "Zoom", stored.bytes);
         }
         BuzzEffect effect(&RecordingHost::callback);
-        auto* editor = static_cast<BuzzEditor*>(effect.editor());
+        auto* editor = Vst2Editor::editorOf(effect.editor());
         EXPECT_EQ(editor->zoomChoice(), stored.choice) << stored.bytes.size();
         ASSERT_EQ(editor->open(nullptr), 1);
         expectLayoutAt(*editor, stored.choice == BuzzEditor::kZoomAuto ? 100 : stored.choice);

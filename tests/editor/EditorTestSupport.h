@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "editor/BuzzEditor.h"
+#include "editor/vst2/Vst2Editor.h"
 #include "effect/BuzzEffect.h"
 #include "gui/Color.h"
 #include "gui/Control.h"
@@ -27,7 +27,7 @@ public:
     explicit EditedEffect(EditorFactory maker)
         : factory(maker),
           effect(std::make_unique<BuzzEffect>(&RecordingHost::callback)),
-          editor(static_cast<BuzzEditor*>(effect->editor())) {}
+          editor(Vst2Editor::editorOf(effect->editor())) {}
     EditedEffect(const EditedEffect&) = delete;
     EditedEffect& operator=(const EditedEffect&) = delete;
 

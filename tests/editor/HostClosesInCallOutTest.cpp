@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "editor/BuzzEditor.h"
+#include "editor/vst2/Vst2Editor.h"
 #include "effect/BuzzEffect.h"
 #include "gui/Control.h"
 #include "gui/ControlEditing.h"
@@ -70,7 +70,8 @@ class HostClosesInCallOut : public ::testing::TestWithParam<Row> {
 protected:
     void SetUp() override {
         effect = new BuzzEffect(&RecordingHost::callback);
-        editor = static_cast<BuzzEditor*>(effect->editor());
+        editorBlock = effect->editor();
+        editor = Vst2Editor::editorOf(effect->editor());
         record = effect->record();
         // No parent window (which the record's effEditOpen insists on): a frame
         // without a window of its own.
@@ -99,6 +100,8 @@ protected:
     EditorFactoryScope factory{makeBuzzEditor};
     BuzzEffect* effect = nullptr;
     BuzzEditor* editor = nullptr;
+    // What the effect allocated for its editor: the BuzzEditor lives inside.
+    const void* editorBlock = nullptr;
     AEffect* record = nullptr;
     Frame* frame = nullptr;
     bool effectGone = false;
@@ -158,7 +161,7 @@ TEST_P(HostClosesInCallOut, NothingOfTheClosedEditorIsTouchedAndTheBracketEndsOn
     }
     if (row.close == effClose) {
         if (heldBlockUntouched) {
-            EXPECT_TRUE(heldBlockUntouched(editor)) << "the editor written after its close";
+            EXPECT_TRUE(heldBlockUntouched(editorBlock)) << "the editor written after its close";
         }
         // The record is gone: the host hears nothing more of it.
         EXPECT_EQ(host.calls.size(), closedAfter);

@@ -300,8 +300,7 @@ TEST(Lv2UiAsksForASize, TheEditorsSizeGoesToUiResizeAndItsAnswerBack) {
         host.ui.open(CleansUpIn::nowhere,
                      c.offered ? std::vector{&resizeFeature} : std::vector<const LV2_Feature*>{});
         host.sizes.clear();  // the size told at instantiate
-        auto* effect = static_cast<BuzzEffect*>(host.ui.editor->effect());
-        EXPECT_EQ(effect->hostSizeWindow(618, 336), c.answered);
+        EXPECT_EQ(host.ui.editor->model().requestSize(618, 336), c.answered);
         EXPECT_EQ(host.sizes, (std::vector<std::pair<int, int>>(c.offered ? 1 : 0, {618, 336})));
         EXPECT_EQ(host.ui.host.cleanups, c.cleansUp ? 1 : 0);
         host.ui.close();

@@ -1,21 +1,23 @@
 ; The Windows setup program: the 64-bit and the 32-bit plug-in into the VST 2
-; folders of their width, the factory presets and the manual into the user's
-; documents, and an uninstaller with its Add/Remove Programs entry that takes
+; folders of their width, the CLAP module into the CLAP folder (64-bit Windows
+; only), the factory presets and the manual into the user's documents, and an uninstaller with its Add/Remove Programs entry that takes
 ; away exactly those files again.
 ;
 ; make-dist.py builds it from the package's own files, so the setup program and
 ; the zip install the same bytes:
 ;   makensis -NOCD -DVERSION=1.0.0 -DSTAGE=<staged package> -DOUTFILE=<exe> Quorrelphone.nsi
-; STAGE holds the files under their package names (x64/, x86/, presets/, manual/)
+; STAGE holds the files under their package names (x64/ with the DLL and the
+; CLAP module, x86/, presets/, manual/)
 ; and payload.nsh, which make-dist.py writes: QP_INSTALL_DOCS and QP_REMOVE_DOCS
 ; name every preset and manual file, so that the uninstaller removes ours and never
 ; a preset the musician saved beside them.
 ;
 ; Silent use (the folders default as on the pages; /D= must come last, unquoted):
-;   Quorrelphone-<version>-setup.exe /S [/VST64="folder"] [/VST32="folder"] [/D=folder]
+;   Quorrelphone-<version>-setup.exe /S [/VST64="folder"] [/VST32="folder"] [/CLAP="folder"] [/D=folder]
 ;   "Uninstall Quorrelphone.exe" /S
 ; Exit code 0 when installed, 2 when the 64-bit and the 32-bit folder are the same
 ; (both files are named Quorrelphone.dll, so one would overwrite the other).
+; The CLAP module has a name of its own and may share a folder with either.
 
 !ifndef VERSION | STAGE | OUTFILE
   !error "make-dist.py passes VERSION, STAGE and OUTFILE"
@@ -51,9 +53,11 @@ VIAddVersionKey LegalCopyright "Veltmarsk"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorrelphone"
 !define UNINSTALLER "Uninstall Quorrelphone.exe"
 !define PLUGIN "Quorrelphone.dll"
+!define CLAP_MODULE "Quorrelphone.clap"
 
 Var Vst64Dir
 Var Vst32Dir
+Var ClapDir
 
 ; --- pages --------------------------------------------------------------------
 !define MUI_ABORTWARNING
@@ -65,6 +69,14 @@ Var Vst32Dir
 !define MUI_DIRECTORYPAGE_TEXT_TOP "64-bit hosts (most current hosts) load the 64-bit Quorrelphone.dll. Setup puts it into the folder below; choose another if your host scans a different folder for VST 2 plug-ins."
 !define MUI_DIRECTORYPAGE_TEXT_DESTINATION "Folder for the 64-bit plug-in"
 !define MUI_DIRECTORYPAGE_VARIABLE $Vst64Dir
+!insertmacro MUI_PAGE_DIRECTORY
+
+!define MUI_PAGE_CUSTOMFUNCTION_PRE SkipOn32BitWindows
+!define MUI_PAGE_HEADER_TEXT "CLAP plug-in"
+!define MUI_PAGE_HEADER_SUBTEXT "Where CLAP hosts find Quorrelphone."
+!define MUI_DIRECTORYPAGE_TEXT_TOP "Hosts that load CLAP plug-ins (Bitwig Studio, REAPER, FL Studio and others) look for Quorrelphone.clap in the folder below; choose another if your host scans a different folder for CLAP plug-ins."
+!define MUI_DIRECTORYPAGE_TEXT_DESTINATION "Folder for the CLAP plug-in"
+!define MUI_DIRECTORYPAGE_VARIABLE $ClapDir
 !insertmacro MUI_PAGE_DIRECTORY
 
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE CheckPluginFoldersOnPage
@@ -200,6 +212,12 @@ Section "-64-bit plug-in" SecX64
   File "${STAGE}/x64/${PLUGIN}"
 SectionEnd
 
+Section "-CLAP plug-in" SecClap
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "ClapFolder" "$ClapDir"
+  !insertmacro QP_ENTER_FOLDER "$ClapDir" "ClapNewFolders"
+  File "${STAGE}/x64/${CLAP_MODULE}"
+SectionEnd
+
 Function WriteUninstallEntry
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Quorrelphone"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -217,6 +235,10 @@ Function WriteUninstallEntry
     SectionGetSize ${SecX64} $1
     IntOp $0 $0 + $1
   ${EndIf}
+  ${If} ${SectionIsSelected} ${SecClap}
+    SectionGetSize ${SecClap} $1
+    IntOp $0 $0 + $1
+  ${EndIf}
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 FunctionEnd
 
@@ -229,6 +251,7 @@ FunctionEnd
 Function CheckPluginFoldersOnPage
   !insertmacro QP_TRIM_BACKSLASH $Vst32Dir
   !insertmacro QP_TRIM_BACKSLASH $Vst64Dir
+  !insertmacro QP_TRIM_BACKSLASH $ClapDir
   ${If} ${RunningX64}
   ${AndIf} $Vst64Dir == $Vst32Dir
     MessageBox MB_ICONEXCLAMATION|MB_OK "Both plug-ins are named ${PLUGIN}; choose different folders for the 64-bit and the 32-bit one."
@@ -243,6 +266,7 @@ Function .onInit
   ${Else}
     ; 32-bit Windows runs only the 32-bit plug-in.
     !insertmacro UnselectSection ${SecX64}
+    !insertmacro UnselectSection ${SecClap}
   ${EndIf}
 
   ; Defaults: the folders of an earlier installation, else the usual ones.
@@ -253,6 +277,11 @@ Function .onInit
   ReadRegStr $Vst32Dir HKLM "${UNINSTALL_KEY}" "Vst32Folder"
   ${If} $Vst32Dir == ""
     StrCpy $Vst32Dir "$COMMONFILES32\VST2"
+  ${EndIf}
+  ; Where CLAP hosts look on 64-bit Windows: Common Files\CLAP under Program Files.
+  ReadRegStr $ClapDir HKLM "${UNINSTALL_KEY}" "ClapFolder"
+  ${If} $ClapDir == ""
+    StrCpy $ClapDir "$COMMONFILES64\CLAP"
   ${EndIf}
   ; No InstallDir: an empty $INSTDIR here means no /D= was given.
   ${If} $INSTDIR == ""
@@ -273,10 +302,16 @@ Function .onInit
   ${IfNot} ${Errors}
     StrCpy $Vst32Dir $2
   ${EndIf}
+  ClearErrors
+  ${GetOptions} $1 "/CLAP=" $2
+  ${IfNot} ${Errors}
+    StrCpy $ClapDir $2
+  ${EndIf}
 
   ${If} ${Silent}
     !insertmacro QP_TRIM_BACKSLASH $Vst32Dir
     !insertmacro QP_TRIM_BACKSLASH $Vst64Dir
+    !insertmacro QP_TRIM_BACKSLASH $ClapDir
     ${If} ${RunningX64}
     ${AndIf} $Vst64Dir == $Vst32Dir
       SetErrorLevel 2
@@ -286,10 +321,17 @@ Function .onInit
 FunctionEnd
 
 ; --- uninstalling -----------------------------------------------------------------
-; Everything it removes is named: the two DLLs in the folders the uninstall key
-; remembers, the presets and manual files (payload.nsh), the uninstaller itself, and
+; Everything it removes is named: the two DLLs and the CLAP module in the folders
+; the uninstall key remembers, the presets and manual files (payload.nsh), the uninstaller itself, and
 ; the folders the setup program created, each only when empty.
 Section "Uninstall"
+  ; In the reverse order of installing: a folder shared by two of the files, or
+  ; one inside another, was counted as new by the first to enter it.
+  ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "ClapFolder"
+  ${If} $1 != ""
+    Delete "$1\${CLAP_MODULE}"
+    !insertmacro QP_LEAVE_FOLDER "$1" "ClapNewFolders"
+  ${EndIf}
   ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "Vst64Folder"
   ${If} $1 != ""
     Delete "$1\${PLUGIN}"

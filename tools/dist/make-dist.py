@@ -2,10 +2,11 @@
 """Packs a release: Quorrelphone-<version>-windows.zip and Quorrelphone-<version>-setup.exe.
 
     tools/dist/make-dist.py --x86 build/win32/bin/Quorrelphone.dll \\
-                            --x64 build/win64/bin/Quorrelphone.dll --out dist
+                            --x64 build/win64/bin/Quorrelphone.dll \\
+                            --clap build/win64/bin/Quorrelphone.clap --out dist
 
-The zip unpacks into one folder, Quorrelphone-<version>/, holding both DLLs, the preset
-files, the manual (manual.md with its pictures, and manual.html with the pictures inside,
+The zip unpacks into one folder, Quorrelphone-<version>/, holding both DLLs, the 64-bit
+CLAP module (x64/Quorrelphone.clap, a DLL too), the preset files, the manual (manual.md with its pictures, and manual.html with the pictures inside,
 made by pandoc) and SHA256SUMS over every other file. The setup program (NSIS's makensis,
 tools/dist/Quorrelphone.nsi) installs the same files, byte for byte.
 
@@ -23,6 +24,7 @@ import hashlib
 import os
 import posixpath
 import re
+import struct
 import subprocess
 import sys
 import tempfile
@@ -32,6 +34,8 @@ import zipfile
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 SETUP_SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "Quorrelphone.nsi")
 PLUGIN_NAME = "Quorrelphone.dll"
+CLAP_NAME = "Quorrelphone.clap"
+CLAP_ENTRY = "clap_entry"  # the CLAP module's one export
 PUBLISHED_MODE = 0o644  # the packages; every entry inside the zip is 0644 too, every folder 0755
 VERSION_MARK = "@VERSION@"
 SUMS_NAME = "SHA256SUMS"
@@ -74,6 +78,49 @@ def checked_plugin(path, arch):
             raise PackageError("%s is built for machine 0x%04x, not %s" % (path, machine, arch))
     if not ok:
         raise PackageError("%s is not a Windows DLL" % path)
+    return data
+
+
+def pe_exports(data, path):
+    """The names a PE file exports: its export directory (the first data directory),
+    found through the section that holds it."""
+    try:
+        pe = struct.unpack_from("<I", data, 0x3C)[0]
+        sections, optional_size = struct.unpack_from("<H12xH", data, pe + 6)
+        optional = pe + 24
+        # The data directories follow the optional header's fixed part: 96 bytes in PE32, 112 in PE32+.
+        directories = optional + (112 if struct.unpack_from("<H", data, optional)[0] == 0x20B else 96)
+        if directories + 8 > optional + optional_size:
+            return set()
+        table_rva = struct.unpack_from("<I", data, directories)[0]
+        if table_rva == 0:
+            return set()
+        table = [struct.unpack_from("<8xIIII", data, optional + optional_size + 40 * n) for n in range(sections)]
+
+        def offset(rva):
+            for virtual_size, address, raw_size, raw in table:
+                if address <= rva < address + max(virtual_size, raw_size):
+                    return raw + rva - address
+            raise ValueError("address 0x%x lies in no section" % rva)
+
+        export = offset(table_rva)
+        count, names = struct.unpack_from("<I4xI", data, export + 24)
+        found = set()
+        for n in range(count):
+            start = offset(struct.unpack_from("<I", data, offset(names) + 4 * n)[0])
+            found.add(data[start:data.index(b"\0", start)].decode("ascii"))
+        return found
+    except (struct.error, ValueError, UnicodeDecodeError) as e:
+        raise PackageError("%s has a damaged export table (%s)" % (path, e))
+
+
+def checked_module(path, arch, clap):
+    """A DLL as checked_plugin takes it, which is the CLAP module (it exports clap_entry)
+    when `clap` is true, and otherwise is not: the two 64-bit files must not trade places."""
+    data = checked_plugin(path, arch)
+    if (CLAP_ENTRY in pe_exports(data, path)) != clap:
+        raise PackageError("%s %s" % (path, "does not export " + CLAP_ENTRY if clap else
+                                      "is a CLAP module, not the VST 2 plug-in"))
     return data
 
 
@@ -258,6 +305,7 @@ def main(argv=None):
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--x86", required=True, help="the 32-bit Quorrelphone.dll")
     parser.add_argument("--x64", required=True, help="the 64-bit Quorrelphone.dll")
+    parser.add_argument("--clap", required=True, help="the 64-bit Windows " + CLAP_NAME)
     parser.add_argument("--out", default=os.path.join(ROOT, "dist"), help="folder for the zip")
     parser.add_argument("--presets", default=os.path.join(ROOT, "presets"))
     parser.add_argument("--docs", default=os.path.join(ROOT, "docs"))
@@ -265,8 +313,9 @@ def main(argv=None):
     args = parser.parse_args(argv)
     try:
         version = read_version(args.version_file)
-        files = {"x86/" + PLUGIN_NAME: checked_plugin(args.x86, "x86"),
-                 "x64/" + PLUGIN_NAME: checked_plugin(args.x64, "x64")}
+        files = {"x86/" + PLUGIN_NAME: checked_module(args.x86, "x86", clap=False),
+                 "x64/" + PLUGIN_NAME: checked_module(args.x64, "x64", clap=False),
+                 "x64/" + CLAP_NAME: checked_module(args.clap, "x64", clap=True)}
         presets = preset_files(args.presets)
         files.update(presets)
         manual = manual_files(args.docs, version)

@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
 """Packs the Linux release: Quorrelphone-<version>-linux-x86_64.tar.gz with the LV2 bundle,
-the manual with its pictures (and as one self-contained manual.html), and SHA256SUMS over every other file, all under one folder
+the CLAP module (Quorrelphone.clap, one shared object: it goes into ~/.clap or /usr/lib/clap,
+or a folder named in CLAP_PATH, as the manual tells), the manual with its pictures (and as
+one self-contained manual.html), and SHA256SUMS over every other file, all under one folder
 Quorrelphone-<version>/.
 
-    tools/dist/make-linux-dist.py --bundle build/linux/Quorrelphone.lv2 --out dist
+    tools/dist/make-linux-dist.py --bundle build/linux/Quorrelphone.lv2 \\
+                                  --clap build/linux/Quorrelphone.clap --out dist
 
 The same inputs give the same bytes, as with the Windows zip (make-dist.py, whose version,
 manual, checksum and time rules this reuses): entries are sorted, every entry carries one
@@ -20,6 +23,7 @@ import importlib.util
 import io
 import os
 import re
+import struct
 import sys
 import tarfile
 import tempfile
@@ -27,8 +31,10 @@ import tempfile
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.abspath(os.path.join(HERE, "..", ".."))
 BUNDLE_NAME = "Quorrelphone.lv2"
+CLAP_NAME = "Quorrelphone.clap"
 FOLDER_MODE, FILE_MODE, PUBLISHED_MODE = 0o755, 0o644, 0o644
 ELF_CLASS_64, ELF_LITTLE_ENDIAN, ELF_SHARED_OBJECT, ELF_MACHINE_X86_64 = 2, 1, 3, 62
+ELF_DYNAMIC_SYMBOLS, ELF_GLOBAL, ELF_WEAK = 11, 1, 2  # SHT_DYNSYM, STB_GLOBAL, STB_WEAK
 # A relative IRI in the manifest (<Quorrelphone.so>, <presets/Reed.ttl>) names a file of the bundle.
 RELATIVE_IRI = re.compile(r"<([^<>:#\s]+)>")
 
@@ -55,6 +61,37 @@ def checked_library(name, data):
         raise PackageError("%s is not a shared object (ELF type %d)" % (name, kind))
     if machine != ELF_MACHINE_X86_64:
         raise PackageError("%s is built for machine %d, not x86-64" % (name, machine))
+
+
+def elf_exports(name, data):
+    """The symbols a 64-bit ELF shared object defines for others: its dynamic symbol
+    table's global and weak entries that lie in a section of its own."""
+    try:
+        header, entry_size, count = struct.unpack_from("<Q", data, 0x28)[0], *struct.unpack_from("<HH", data, 0x3A)
+        # Each header: name, type, flags, address, offset, size, link, info, alignment, entry size.
+        sections = [struct.unpack_from("<IIQQQQIIQQ", data, header + n * entry_size) for n in range(count)]
+        found = set()
+        for _, kind, _, _, offset, size, link, _, _, symbol_size in sections:
+            if kind != ELF_DYNAMIC_SYMBOLS or symbol_size == 0:
+                continue
+            strings = sections[link][4]
+            for at in range(offset, offset + size, symbol_size):
+                text, info, _, section = struct.unpack_from("<IBBH", data, at)
+                if section != 0 and info >> 4 in (ELF_GLOBAL, ELF_WEAK):
+                    start = strings + text
+                    found.add(data[start:data.index(b"\0", start)].decode("ascii"))
+        return found
+    except (struct.error, ValueError, IndexError, UnicodeDecodeError) as e:
+        raise PackageError("%s has a damaged symbol table (%s)" % (name, e))
+
+
+def clap_module(path):
+    """The CLAP module's bytes, once it is an x86-64 shared object that exports clap_entry."""
+    data = common.read_bytes(path)
+    checked_library(path, data)
+    if common.CLAP_ENTRY not in elf_exports(path, data):
+        raise PackageError("%s does not export %s" % (path, common.CLAP_ENTRY))
+    return data
 
 
 def bundle_files(bundle):
@@ -126,6 +163,7 @@ def write_package(path, payload):
 def main(argv=None):
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--bundle", required=True, help="the built " + BUNDLE_NAME + " folder")
+    parser.add_argument("--clap", required=True, help="the built " + CLAP_NAME)
     parser.add_argument("--out", default=os.path.join(ROOT, "dist"), help="folder for the package")
     parser.add_argument("--docs", default=os.path.join(ROOT, "docs"))
     parser.add_argument("--version-file", default=os.path.join(ROOT, "VERSION"))
@@ -133,6 +171,7 @@ def main(argv=None):
     try:
         version = common.read_version(args.version_file)
         files = bundle_files(args.bundle)
+        files[CLAP_NAME] = clap_module(args.clap)
         manual = common.manual_files(args.docs, version)
         manual["manual/manual.html"] = common.manual_html(manual, version)
         files.update(manual)
