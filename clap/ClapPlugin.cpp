@@ -1,5 +1,7 @@
 #include "clap/ClapPlugin.h"
 
+#include "clap/ClapGui.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -85,6 +87,8 @@ ClapPlugin::ClapPlugin(const clap_host* host)
     }
     fillRecord(record_, this);
 }
+
+ClapPlugin::~ClapPlugin() = default;
 
 bool ClapPlugin::init() {
     if (host_ == nullptr || host_->get_extension == nullptr) {
@@ -262,6 +266,20 @@ void ClapPlugin::requestFlush() const {
     } else if (host_->request_process != nullptr) {
         host_->request_process(host_);
     }
+}
+
+bool ClapPlugin::createGui(const char* api, bool floating) {
+    threads_.expectMain();
+    if (gui_) {
+        return false;
+    }
+    gui_ = ClapGui::create(*this, host_, api, floating);
+    return gui_ != nullptr;
+}
+
+void ClapPlugin::destroyGui() {
+    threads_.expectMain();
+    gui_.reset();
 }
 
 std::uint32_t ClapPlugin::takeHostChanges() {

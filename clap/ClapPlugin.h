@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 #include "clap/ClapAbi.h"
 #include "clap/ClapEditQueue.h"
@@ -15,6 +16,8 @@
 
 namespace qp::clap {
 
+class ClapGui;
+
 // The instance's identity, written once here: the factory compares against it.
 inline constexpr const char* kPluginId = "com.veltmarsk.quorrelphone";
 
@@ -23,6 +26,8 @@ public:
     // The chain tuned for 44100 Hz, as the VST 2 edition is at every rate, so a
     // host's rate changes nothing in the sound; values at their defaults.
     explicit ClapPlugin(const clap_host* host);
+    // Takes down an editor the host left standing.
+    ~ClapPlugin();
 
     ClapPlugin(const ClapPlugin&) = delete;
     ClapPlugin& operator=(const ClapPlugin&) = delete;
@@ -77,6 +82,13 @@ public:
     // one bit per index; their values are value(index). Main thread.
     std::uint32_t takeHostChanges();
 
+    // The editor (clap.gui), from create to destroy; main thread. A second create
+    // while one stands is refused.
+    bool createGui(const char* api, bool floating);
+    void destroyGui();
+    ClapGui* gui() const { return gui_.get(); }
+    const clap_host* host() const { return host_; }
+
     // The current value of a parameter, 0..1, readable from any thread.
     float value(std::int32_t index) const { return values_[index].load(std::memory_order_relaxed); }
 
@@ -109,6 +121,7 @@ private:
     ClapEditQueue edits_;
     ClapThreadCheck threads_;
     const clap_host_params* hostParams_ = nullptr;
+    std::unique_ptr<ClapGui> gui_;
     bool active_ = false;
     // Read by the main thread to know whether a block will come to take edits.
     std::atomic<bool> processing_{false};
@@ -120,5 +133,7 @@ const clap_plugin_descriptor& descriptor();
 void fillRecord(clap_plugin& plugin, ClapPlugin* instance);
 // The extension table for `id`, or null.
 const void* extension(const char* id);
+// The same among the editor's extensions (gui, timer-support, posix-fd-support).
+const void* guiExtension(const char* id);
 
 }  // namespace qp::clap

@@ -159,7 +159,7 @@ const void* extension(const char* id) {
     if (std::strcmp(id, CLAP_EXT_LATENCY) == 0) {
         return &kLatency;
     }
-    return nullptr;
+    return guiExtension(id);
 }
 
 }  // namespace qp::clap

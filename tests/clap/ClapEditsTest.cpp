@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "clap/ClapEditorModel.h"
 #include "clap/ClapPlugin.h"
 #include "tests/clap/ClapHostServices.h"
 #include "tests/clap/ClapTestHost.h"
@@ -15,6 +16,7 @@
 namespace qp::test {
 namespace {
 
+using qp::clap::ClapEditorModel;
 using qp::clap::ClapEditQueue;
 using qp::clap::ClapPlugin;
 using Event = OutputList::Event;
@@ -282,6 +284,135 @@ TEST(ClapEdits, ThreadCheckTakesTheHostsWord) {
         check.lookUp(host.record());
         EXPECT_EQ(check.onMainThread(), c.onMain) << c.offered;
         EXPECT_EQ(check.onAudioThread(), c.onAudio) << c.offered;
+    }
+}
+
+// The editor's model over a host that neither processes nor flushes: once the
+// queue is full, edits wait in the model, folded, and reach the host in order
+// when it comes back, every gesture closed and every final value heard.
+TEST(ClapEditorModel, RefusedEditsWaitFoldedAndGoOutInOrder) {
+    struct Case {
+        const char* what;
+        std::vector<Event> after;  // the editor's, once the queue is full
+        std::size_t waiting;
+        std::vector<Event> tail;  // what the host hears last
+    };
+    for (const Case& c : {
+             Case{"the drag goes on", {value(0, 0.6f), value(0, 0.7f), end(0)}, 2, {value(0, 0.7f), end(0)}},
+             Case{"taken again before the release was heard",
+                  {value(0, 0.6f), end(0), begin(0), value(0, 0.8f), end(0)},
+                  2,
+                  {value(0, 0.8f), end(0)}},
+             Case{"then the other knob",
+                  {end(0), begin(1), value(1, 0.25f), end(1)},
+                  5,
+                  {end(0), begin(1), value(1, 0.25f), end(1)}},
+             Case{"not a parameter", {end(0), begin(7), value(7, 0.5f)}, 2, {end(0)}},
+         }) {
+        TestHost host;
+        Edited plugin(host);
+        ClapEditorModel model(*plugin.operator->(), host.record(), nullptr);
+        model.beginGesture(0);
+        for (int i = 0; model.waiting() == 0; ++i) {
+            model.changeValue(0, float(i % 100) / 200.0f);
+        }
+        for (const Event& edit : c.after) {
+            edit.type == CLAP_EVENT_PARAM_GESTURE_BEGIN ? model.beginGesture(std::int32_t(edit.id))
+            : edit.type == CLAP_EVENT_PARAM_GESTURE_END
+                ? model.endGesture(std::int32_t(edit.id))
+                : model.changeValue(std::int32_t(edit.id), float(edit.value));
+        }
+        EXPECT_EQ(model.waiting(), c.waiting) << c.what;
+        std::vector<Event> heard;
+        for (int round = 0; round < 3; ++round) {
+            OutputList out;
+            plugin.params->flush(plugin.record(), nullptr, out.list());
+            heard.insert(heard.end(), out.events.begin(), out.events.end());
+            model.poll();
+        }
+        EXPECT_EQ(model.waiting(), 0u) << c.what;
+        ASSERT_GE(heard.size(), c.tail.size()) << c.what;
+        EXPECT_EQ(std::vector<Event>(heard.end() - std::ptrdiff_t(c.tail.size()), heard.end()), c.tail)
+            << c.what;
+        int open[2] = {0, 0};
+        for (const Event& event : heard) {
+            open[event.id] += event.type == CLAP_EVENT_PARAM_GESTURE_BEGIN ? 1
+                              : event.type == CLAP_EVENT_PARAM_GESTURE_END ? -1
+                                                                           : 0;
+            EXPECT_TRUE(open[event.id] == 0 || open[event.id] == 1) << c.what;
+        }
+        EXPECT_EQ(open[0], 0) << c.what;
+        EXPECT_EQ(open[1], 0) << c.what;
+    }
+}
+
+// The factory bank: 3 Nasal Reed (0.75, 0.45), 5 Comb Buzz (0.65, 1).
+TEST(ClapEditorModel, PresetsAreTheBanksAndTheTickFollowsTheValues) {
+    struct Case {
+        const char* what;
+        std::int32_t chosen;                           // -1: none
+        std::vector<std::pair<clap_id, double>> sent;  // by the host, afterwards
+        std::int32_t ticked;
+        std::vector<Event> reported;
+    };
+    for (const Case& c : {
+             Case{"the defaults", -1, {}, -1, {}},
+             Case{"Nasal Reed chosen",
+                  3,
+                  {},
+                  3,
+                  {begin(0), value(0, 0.75f), end(0), begin(1), value(1, 0.45f), end(1)}},
+             Case{"Comb Buzz's values from the host", -1, {{0, 0.65f}, {1, 1.0}}, 5, {}},
+             Case{"Nasal Reed, then the host moves sens", 3, {{0, 0.7}}, -1, {}},
+             Case{"no such preset", 9, {}, -1, {}},
+         }) {
+        TestHost host;
+        Edited plugin(host);
+        plugin.start();
+        ClapEditorModel model(*plugin.operator->(), host.record(), nullptr);
+        if (c.chosen >= 0) {
+            model.choosePreset(c.chosen);
+        }
+        OutputList out;
+        plugin.block(&out);
+        if (!c.reported.empty()) {
+            EXPECT_EQ(out.events, c.reported) << c.what;
+        }
+        EventList sent;
+        for (const auto& [id, v] : c.sent) {
+            sent.value(id, v);
+        }
+        plugin.block(nullptr, sent.list());
+        EXPECT_EQ(model.currentPreset(), c.ticked) << c.what;
+    }
+    TestHost host;
+    Edited plugin(host);
+    ClapEditorModel model(*plugin.operator->(), host.record(), nullptr);
+    EXPECT_EQ(model.presetCount(), 9);
+    const std::pair<std::int32_t, std::string> names[] = {
+        {0, "Faint Reed"}, {3, "Nasal Reed"}, {8, "Spoken Buzz"}, {9, ""}, {-1, ""}};
+    for (const auto& [preset, name] : names) {
+        char text[24] = "x";
+        model.presetName(preset, text, sizeof text);
+        EXPECT_EQ(text, name) << preset;
+    }
+}
+
+TEST(ClapEditorModel, SizeRequestsGoToTheHost) {
+    struct Case {
+        bool offered;
+        bool accepted;
+        bool answer;
+    };
+    for (const Case& c : {Case{true, true, true}, Case{true, false, false}, Case{false, true, false}}) {
+        TestHost host;
+        host.acceptResize = c.accepted;
+        Edited plugin(host);
+        const auto* gui =
+            static_cast<const clap_host_gui*>(host.record()->get_extension(host.record(), CLAP_EXT_GUI));
+        ClapEditorModel model(*plugin.operator->(), host.record(), c.offered ? gui : nullptr);
+        EXPECT_EQ(model.requestSize(618, 336), c.answer);
+        EXPECT_EQ(host.resizeRequests, std::vector<TestHost::Size>(c.offered ? 1 : 0, {618, 336}));
     }
 }
 
