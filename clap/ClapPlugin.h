@@ -1,7 +1,8 @@
 // One CLAP instance: the shared signal chain of effect/dsp/ behind the record a
 // host calls. The record's functions, the extensions' tables and the factory that
-// makes instances live in ClapRecord.cpp and ClapEntry.cpp;
-// this class knows values, blocks and the stored record only.
+// makes instances live in ClapRecord.cpp and ClapEntry.cpp, the editor in
+// ClapGui; this class knows values, blocks, the stored record and the editor's
+// way to the host and back.
 #pragma once
 
 #include <atomic>
@@ -68,10 +69,11 @@ public:
     // queued for the host, and a value is set at once: the next block sounds it
     // and get_value reports it, even while the host is slow to take the queue
     // (setting it again as it leaves would bring back an older value whenever
-    // the host took only part of the queue). False, and nothing done, for an index that is no
-    // parameter, a non-finite value, or a full queue (ClapEditQueue: an end is
-    // always taken while a gesture is open). While the plug-in is not processing,
-    // the host is asked for a flush to carry the edits out.
+    // the host took only part of the queue). False, and nothing done, for an
+    // index that is no parameter, a non-finite value, or a full queue
+    // (ClapEditQueue: an end is always taken while a gesture is open). While the
+    // plug-in is not processing, the host is asked for a flush to carry the
+    // edits out.
     bool beginGesture(std::int32_t index);
     bool changeValue(std::int32_t index, float value);
     bool endGesture(std::int32_t index);
