@@ -1,6 +1,7 @@
 // Our own declarations of the subset of the CLAP interface this plug-in uses (1.2):
 // the entry, the factory, the instance and host records, processing, events,
-// streams and the extensions audio-ports, params, state and latency. Plain C
+// streams, the extensions audio-ports, params, state, latency and gui, and the
+// host's params, gui, timer-support, posix-fd-support and thread-check. Plain C
 // layouts; the asserts at the end pin every size and offset on x86-64.
 #pragma once
 
@@ -28,6 +29,12 @@ inline constexpr const char* CLAP_EXT_AUDIO_PORTS = "clap.audio-ports";
 inline constexpr const char* CLAP_EXT_PARAMS = "clap.params";
 inline constexpr const char* CLAP_EXT_STATE = "clap.state";
 inline constexpr const char* CLAP_EXT_LATENCY = "clap.latency";
+inline constexpr const char* CLAP_EXT_GUI = "clap.gui";
+inline constexpr const char* CLAP_EXT_TIMER_SUPPORT = "clap.timer-support";
+inline constexpr const char* CLAP_EXT_POSIX_FD_SUPPORT = "clap.posix-fd-support";
+inline constexpr const char* CLAP_EXT_THREAD_CHECK = "clap.thread-check";
+inline constexpr const char* CLAP_WINDOW_API_X11 = "x11";
+inline constexpr const char* CLAP_WINDOW_API_WIN32 = "win32";
 inline constexpr const char* CLAP_PORT_STEREO = "stereo";
 
 inline constexpr clap_process_status CLAP_PROCESS_ERROR = 0;
@@ -43,6 +50,21 @@ inline constexpr std::uint16_t CLAP_EVENT_MIDI = 10;
 
 inline constexpr std::uint32_t CLAP_AUDIO_PORT_IS_MAIN = 1;
 inline constexpr std::uint32_t CLAP_PARAM_IS_AUTOMATABLE = 32;
+
+using clap_param_rescan_flags = std::uint32_t;
+using clap_param_clear_flags = std::uint32_t;
+inline constexpr clap_param_rescan_flags CLAP_PARAM_RESCAN_VALUES = 1;
+inline constexpr clap_param_rescan_flags CLAP_PARAM_RESCAN_TEXT = 2;
+inline constexpr clap_param_rescan_flags CLAP_PARAM_RESCAN_INFO = 4;
+inline constexpr clap_param_rescan_flags CLAP_PARAM_RESCAN_ALL = 8;
+inline constexpr clap_param_clear_flags CLAP_PARAM_CLEAR_ALL = 1;
+inline constexpr clap_param_clear_flags CLAP_PARAM_CLEAR_AUTOMATIONS = 2;
+inline constexpr clap_param_clear_flags CLAP_PARAM_CLEAR_MODULATIONS = 4;
+
+using clap_posix_fd_flags_t = std::uint32_t;
+inline constexpr clap_posix_fd_flags_t CLAP_POSIX_FD_READ = 1;
+inline constexpr clap_posix_fd_flags_t CLAP_POSIX_FD_WRITE = 2;
+inline constexpr clap_posix_fd_flags_t CLAP_POSIX_FD_ERROR = 4;
 
 struct clap_plugin_descriptor {
     clap_version clap_version;
@@ -234,6 +256,86 @@ struct clap_plugin_latency {
     std::uint32_t (*get)(const clap_plugin* plugin);
 };
 
+struct clap_host_params {
+    void (*rescan)(const clap_host* host, clap_param_rescan_flags flags);
+    void (*clear)(const clap_host* host, clap_id param_id, clap_param_clear_flags flags);
+    void (*request_flush)(const clap_host* host);
+};
+
+// An X11 Window id is an unsigned long: 8 bytes on Linux, 4 on Windows, where the
+// union's pointers keep the struct at 16 bytes all the same.
+using clap_xwnd = unsigned long;
+using clap_hwnd = void*;
+
+struct clap_window {
+    const char* api;
+    union {
+        void* cocoa;
+        void* uikit;
+        clap_xwnd x11;
+        clap_hwnd win32;
+        void* ptr;
+    };
+};
+
+struct clap_gui_resize_hints {
+    bool can_resize_horizontally;
+    bool can_resize_vertically;
+    bool preserve_aspect_ratio;
+    std::uint32_t aspect_ratio_width;
+    std::uint32_t aspect_ratio_height;
+};
+
+struct clap_plugin_gui {
+    bool (*is_api_supported)(const clap_plugin* plugin, const char* api, bool is_floating);
+    bool (*get_preferred_api)(const clap_plugin* plugin, const char** api, bool* is_floating);
+    bool (*create)(const clap_plugin* plugin, const char* api, bool is_floating);
+    void (*destroy)(const clap_plugin* plugin);
+    bool (*set_scale)(const clap_plugin* plugin, double scale);
+    bool (*get_size)(const clap_plugin* plugin, std::uint32_t* width, std::uint32_t* height);
+    bool (*can_resize)(const clap_plugin* plugin);
+    bool (*get_resize_hints)(const clap_plugin* plugin, clap_gui_resize_hints* hints);
+    bool (*adjust_size)(const clap_plugin* plugin, std::uint32_t* width, std::uint32_t* height);
+    bool (*set_size)(const clap_plugin* plugin, std::uint32_t width, std::uint32_t height);
+    bool (*set_parent)(const clap_plugin* plugin, const clap_window* window);
+    bool (*set_transient)(const clap_plugin* plugin, const clap_window* window);
+    void (*suggest_title)(const clap_plugin* plugin, const char* title);
+    bool (*show)(const clap_plugin* plugin);
+    bool (*hide)(const clap_plugin* plugin);
+};
+
+struct clap_host_gui {
+    void (*resize_hints_changed)(const clap_host* host);
+    bool (*request_resize)(const clap_host* host, std::uint32_t width, std::uint32_t height);
+    bool (*request_show)(const clap_host* host);
+    bool (*request_hide)(const clap_host* host);
+    void (*closed)(const clap_host* host, bool was_destroyed);
+};
+
+struct clap_plugin_timer_support {
+    void (*on_timer)(const clap_plugin* plugin, clap_id timer_id);
+};
+
+struct clap_host_timer_support {
+    bool (*register_timer)(const clap_host* host, std::uint32_t period_ms, clap_id* timer_id);
+    bool (*unregister_timer)(const clap_host* host, clap_id timer_id);
+};
+
+struct clap_plugin_posix_fd_support {
+    void (*on_fd)(const clap_plugin* plugin, int fd, clap_posix_fd_flags_t flags);
+};
+
+struct clap_host_posix_fd_support {
+    bool (*register_fd)(const clap_host* host, int fd, clap_posix_fd_flags_t flags);
+    bool (*modify_fd)(const clap_host* host, int fd, clap_posix_fd_flags_t flags);
+    bool (*unregister_fd)(const clap_host* host, int fd);
+};
+
+struct clap_host_thread_check {
+    bool (*is_main_thread)(const clap_host* host);
+    bool (*is_audio_thread)(const clap_host* host);
+};
+
 }  // extern "C"
 
 // Hosts lay these out as their C compilers do; a difference here would be read as
@@ -292,4 +394,25 @@ static_assert(sizeof(clap_param_info) == 1320 && offsetof(clap_param_info, cooki
 static_assert(sizeof(clap_plugin_params) == 48 && offsetof(clap_plugin_params, flush) == 40);
 static_assert(sizeof(clap_ostream) == 16 && sizeof(clap_istream) == 16);
 static_assert(sizeof(clap_plugin_state) == 16 && sizeof(clap_plugin_latency) == 8);
+static_assert(sizeof(clap_host_params) == 24 && offsetof(clap_host_params, clear) == 8 &&
+              offsetof(clap_host_params, request_flush) == 16);
+static_assert(sizeof(clap_window) == 16 && alignof(clap_window) == 8 && offsetof(clap_window, x11) == 8 &&
+              offsetof(clap_window, win32) == 8);
+static_assert(sizeof(clap_gui_resize_hints) == 12 && alignof(clap_gui_resize_hints) == 4 &&
+              offsetof(clap_gui_resize_hints, preserve_aspect_ratio) == 2 &&
+              offsetof(clap_gui_resize_hints, aspect_ratio_width) == 4 &&
+              offsetof(clap_gui_resize_hints, aspect_ratio_height) == 8);
+static_assert(sizeof(clap_plugin_gui) == 120 && offsetof(clap_plugin_gui, create) == 16 &&
+              offsetof(clap_plugin_gui, set_scale) == 32 && offsetof(clap_plugin_gui, get_size) == 40 &&
+              offsetof(clap_plugin_gui, set_size) == 72 && offsetof(clap_plugin_gui, set_parent) == 80 &&
+              offsetof(clap_plugin_gui, suggest_title) == 96 && offsetof(clap_plugin_gui, show) == 104 &&
+              offsetof(clap_plugin_gui, hide) == 112);
+static_assert(sizeof(clap_host_gui) == 40 && offsetof(clap_host_gui, request_resize) == 8 &&
+              offsetof(clap_host_gui, closed) == 32);
+static_assert(sizeof(clap_plugin_timer_support) == 8 && sizeof(clap_host_timer_support) == 16 &&
+              offsetof(clap_host_timer_support, unregister_timer) == 8);
+static_assert(sizeof(clap_plugin_posix_fd_support) == 8 && sizeof(clap_host_posix_fd_support) == 24 &&
+              offsetof(clap_host_posix_fd_support, modify_fd) == 8 &&
+              offsetof(clap_host_posix_fd_support, unregister_fd) == 16);
+static_assert(sizeof(clap_host_thread_check) == 16 && offsetof(clap_host_thread_check, is_audio_thread) == 8);
 #endif

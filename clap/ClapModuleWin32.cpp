@@ -3,8 +3,11 @@
 // storage slot it never gives back, so every unload and reload by a host that
 // scans its CLAP folders would cost one of the process's 1,088 slots, and the
 // runtime aborts the host when they run out. Pinned, the image stays mapped after
-// the host's last FreeLibrary, once per process.
+// the host's last FreeLibrary, once per process. The editor's bitmaps and its
+// frame's window class are this DLL's.
 #include <windows.h>
+
+#include "gui/GuiModule.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
@@ -13,5 +16,6 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
         GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
                            reinterpret_cast<LPCWSTR>(instance), &pinned);
     }
+    qp::setGuiModule(instance);
     return TRUE;
 }

@@ -1,5 +1,7 @@
 #include "clap/ClapPlugin.h"
 
+#include "clap/ClapGui.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -54,6 +56,26 @@ std::uint32_t eventCount(const clap_input_events* in) {
     return in != nullptr && in->size != nullptr && in->get != nullptr ? in->size(in) : 0;
 }
 
+bool isParameter(std::int32_t index) { return index >= 0 && index < kParameterCount; }
+
+// One queued edit as the host hears it: a global parameter's event at frame 0.
+bool report(const ClapEditQueue::Edit& edit, const clap_output_events& out) {
+    if (edit.kind == ClapEditQueue::Kind::Value) {
+        clap_event_param_value event{};
+        event.header = {sizeof(event), 0, CLAP_CORE_EVENT_SPACE_ID, CLAP_EVENT_PARAM_VALUE, 0};
+        event.param_id = edit.id;
+        event.cookie = nullptr;
+        event.note_id = -1;
+        event.port_index = event.channel = event.key = -1;
+        event.value = double(edit.value);
+        return out.try_push(&out, &event.header);
+    }
+    const std::uint16_t type = edit.kind == ClapEditQueue::Kind::GestureBegin ? CLAP_EVENT_PARAM_GESTURE_BEGIN
+                                                                              : CLAP_EVENT_PARAM_GESTURE_END;
+    const clap_event_param_gesture event{{sizeof(event), 0, CLAP_CORE_EVENT_SPACE_ID, type, 0}, edit.id};
+    return out.try_push(&out, &event.header);
+}
+
 }  // namespace
 
 ClapPlugin::ClapPlugin(const clap_host* host)
@@ -66,7 +88,20 @@ ClapPlugin::ClapPlugin(const clap_host* host)
     fillRecord(record_, this);
 }
 
+ClapPlugin::~ClapPlugin() = default;
+
+bool ClapPlugin::init() {
+    if (host_ == nullptr || host_->get_extension == nullptr) {
+        return false;
+    }
+    threads_.lookUp(host_);
+    threads_.expectMain();
+    hostParams_ = static_cast<const clap_host_params*>(host_->get_extension(host_, CLAP_EXT_PARAMS));
+    return true;
+}
+
 bool ClapPlugin::activate(double sampleRate) {
+    threads_.expectMain();
     if (active_ || !std::isfinite(sampleRate) || sampleRate <= 0.0) {
         return false;
     }
@@ -76,21 +111,29 @@ bool ClapPlugin::activate(double sampleRate) {
 }
 
 void ClapPlugin::deactivate() {
-    processing_ = false;
+    threads_.expectMain();
+    processing_.store(false, std::memory_order_release);
     active_ = false;
 }
 
 bool ClapPlugin::startProcessing() {
+    threads_.expectAudio();
     if (!active_) {
         return false;
     }
-    processing_ = true;
+    processing_.store(true, std::memory_order_release);
     return true;
 }
 
-void ClapPlugin::stopProcessing() { processing_ = false; }
+void ClapPlugin::stopProcessing() {
+    threads_.expectAudio();
+    processing_.store(false, std::memory_order_release);
+}
 
-void ClapPlugin::reset() { chain_.reset(); }
+void ClapPlugin::reset() {
+    threads_.expectAudio();
+    chain_.reset();
+}
 
 bool ClapPlugin::take(const clap_event_header* event) {
     if (event == nullptr || event->space_id != CLAP_CORE_EVENT_SPACE_ID ||
@@ -104,11 +147,29 @@ bool ClapPlugin::take(const clap_event_header* event) {
     }
     if (std::isfinite(change.value)) {
         values_[change.param_id].store(float(std::clamp(change.value, 0.0, 1.0)), std::memory_order_relaxed);
+        // After the value, so the editor that sees the bit reads the new one.
+        hostChanges_.fetch_or(1u << change.param_id, std::memory_order_release);
     }
     return true;
 }
 
-void ClapPlugin::flush(const clap_input_events* in) {
+void ClapPlugin::sendEdits(const clap_output_events* out) {
+    const bool listening = out != nullptr && out->try_push != nullptr;
+    while (const ClapEditQueue::Edit* edit = edits_.front()) {
+        if (listening && !report(*edit, *out)) {
+            return;
+        }
+        edits_.pop();
+    }
+}
+
+void ClapPlugin::flush(const clap_input_events* in, const clap_output_events* out) {
+    if (active_) {
+        threads_.expectAudio();
+    } else {
+        threads_.expectMain();
+    }
+    sendEdits(out);
     const std::uint32_t count = eventCount(in);
     for (std::uint32_t index = 0; index < count; ++index) {
         take(in->get(in, index));
@@ -127,9 +188,11 @@ void ClapPlugin::render(const float* const* in, float* const* out, std::uint32_t
 }
 
 clap_process_status ClapPlugin::process(const clap_process& block) {
+    threads_.expectAudio();
     if (!active_) {
         return CLAP_PROCESS_ERROR;
     }
+    sendEdits(block.out_events);
     const std::uint32_t frames = block.frames_count;
     float* in[2] = {};
     float* out[2] = {};
@@ -159,6 +222,69 @@ clap_process_status ClapPlugin::process(const clap_process& block) {
     const bool wide = onlyWide(block.audio_inputs, block.audio_inputs_count) ||
                       onlyWide(block.audio_outputs, block.audio_outputs_count);
     return wide ? CLAP_PROCESS_ERROR : CLAP_PROCESS_CONTINUE;
+}
+
+bool ClapPlugin::queueEdit(ClapEditQueue::Kind kind, std::int32_t index, float value) {
+    threads_.expectMain();
+    if (!isParameter(index) || !edits_.push({kind, clap_id(index), value})) {
+        return false;
+    }
+    if (kind == ClapEditQueue::Kind::Value) {
+        values_[index].store(value, std::memory_order_relaxed);
+    }
+    if (!isProcessing()) {
+        requestFlush();
+    }
+    return true;
+}
+
+bool ClapPlugin::beginGesture(std::int32_t index) {
+    return queueEdit(ClapEditQueue::Kind::GestureBegin, index, 0.0f);
+}
+
+bool ClapPlugin::changeValue(std::int32_t index, float value) {
+    return std::isfinite(value) &&
+           queueEdit(ClapEditQueue::Kind::Value, index, std::clamp(value, 0.0f, 1.0f));
+}
+
+bool ClapPlugin::endGesture(std::int32_t index) {
+    return queueEdit(ClapEditQueue::Kind::GestureEnd, index, 0.0f);
+}
+
+void ClapPlugin::keepEditsMoving() {
+    threads_.expectMain();
+    if (!edits_.empty() && !isProcessing()) {
+        requestFlush();
+    }
+}
+
+// request_flush is the host's way in; a host without clap.params can at least be
+// asked to process, which drains the queue too.
+void ClapPlugin::requestFlush() const {
+    if (hostParams_ != nullptr && hostParams_->request_flush != nullptr) {
+        hostParams_->request_flush(host_);
+    } else if (host_->request_process != nullptr) {
+        host_->request_process(host_);
+    }
+}
+
+bool ClapPlugin::createGui(const char* api, bool floating) {
+    threads_.expectMain();
+    if (gui_) {
+        return false;
+    }
+    gui_ = ClapGui::create(*this, host_, api, floating);
+    return gui_ != nullptr;
+}
+
+void ClapPlugin::destroyGui() {
+    threads_.expectMain();
+    gui_.reset();
+}
+
+std::uint32_t ClapPlugin::takeHostChanges() {
+    threads_.expectMain();
+    return hostChanges_.exchange(0, std::memory_order_acquire);
 }
 
 }  // namespace qp::clap

@@ -28,7 +28,10 @@ void copyName(char* target, std::size_t capacity, const char* name) {
 
 // --- the instance -------------------------------------------------------------------
 
-bool init(const clap_plugin* plugin) { return ClapPlugin::of(plugin) != nullptr; }
+bool init(const clap_plugin* plugin) {
+    ClapPlugin* instance = ClapPlugin::of(plugin);
+    return instance != nullptr && instance->init();
+}
 
 void destroy(const clap_plugin* plugin) { delete ClapPlugin::of(plugin); }
 
@@ -111,8 +114,8 @@ bool paramTextToValue(const clap_plugin*, clap_id id, const char* text, double* 
     return isParameter(id) && value != nullptr && textToValue(text, *value);
 }
 
-void paramFlush(const clap_plugin* plugin, const clap_input_events* in, const clap_output_events*) {
-    ClapPlugin::of(plugin)->flush(in);
+void paramFlush(const clap_plugin* plugin, const clap_input_events* in, const clap_output_events* out) {
+    ClapPlugin::of(plugin)->flush(in, out);
 }
 
 constexpr clap_plugin_params kParams{paramCount,       paramInfo,        paramValue,
@@ -156,7 +159,7 @@ const void* extension(const char* id) {
     if (std::strcmp(id, CLAP_EXT_LATENCY) == 0) {
         return &kLatency;
     }
-    return nullptr;
+    return guiExtension(id);
 }
 
 }  // namespace qp::clap

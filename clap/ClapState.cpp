@@ -31,6 +31,7 @@ std::uint32_t getWord(const unsigned char* at) {
 }  // namespace
 
 bool ClapPlugin::save(const clap_ostream& stream) const {
+    threads_.expectMain();
     if (stream.write == nullptr) {
         return false;
     }
@@ -56,6 +57,7 @@ bool ClapPlugin::save(const clap_ostream& stream) const {
 }
 
 bool ClapPlugin::load(const clap_istream& stream) {
+    threads_.expectMain();
     if (stream.read == nullptr) {
         return false;
     }
@@ -88,6 +90,8 @@ bool ClapPlugin::load(const clap_istream& stream) {
     for (std::int32_t index = 0; index < kParameterCount; ++index) {
         values_[index].store(loaded[index], std::memory_order_relaxed);
     }
+    // The editor shows what was loaded, as it shows what the host set.
+    hostChanges_.fetch_or((1u << kParameterCount) - 1, std::memory_order_release);
     return true;
 }
 

@@ -103,7 +103,9 @@ TEST(ClapPlugin, LifecycleAndPorts) {
         }
     }
     ClapInstance plugin(session);
-    EXPECT_EQ(plugin->get_extension(plugin.get(), "clap.gui"), nullptr);
+    for (const char* id : {"clap.gui", "clap.timer-support", "clap.posix-fd-support"}) {
+        EXPECT_NE(plugin->get_extension(plugin.get(), id), nullptr) << id;
+    }
     for (bool input : {true, false}) {
         EXPECT_EQ(plugin.ports->count(plugin.get(), input), 1u);
         clap_audio_port_info info{};

@@ -192,8 +192,8 @@ struct Stream {
 // One instance made through the factory, initialised, with its extensions.
 class ClapInstance {
 public:
-    explicit ClapInstance(const ClapSession& session)
-        : plugin_(session.module().factory()->create_plugin(session.module().factory(), &kTestHost,
+    explicit ClapInstance(const ClapSession& session, const clap_host* host = &kTestHost)
+        : plugin_(session.module().factory()->create_plugin(session.module().factory(), host,
                                                             "com.veltmarsk.quorrelphone")) {
         EXPECT_NE(plugin_, nullptr);
         EXPECT_TRUE(plugin_->init(plugin_));
@@ -231,12 +231,13 @@ public:
 
     // One block through the given channels (inputs may be the outputs).
     clap_process_status block(float* inLeft, float* inRight, float* outLeft, float* outRight,
-                              std::uint32_t frames, const clap_input_events* events = nullptr) {
+                              std::uint32_t frames, const clap_input_events* events = nullptr,
+                              const clap_output_events* outEvents = nullptr) {
         float* in[2] = {inLeft, inRight};
         float* out[2] = {outLeft, outRight};
         clap_audio_buffer input{in, nullptr, 2, 0, 0};
         clap_audio_buffer output{out, nullptr, 2, 0, 0};
-        clap_process process{-1, frames, nullptr, &input, &output, 1, 1, events, nullptr};
+        clap_process process{-1, frames, nullptr, &input, &output, 1, 1, events, outEvents};
         return plugin_->process(plugin_, &process);
     }
 
