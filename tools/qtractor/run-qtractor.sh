@@ -11,9 +11,11 @@
 #   - after a click on the editor, Qtractor's own space shortcut still starts
 #     its transport (the editor has not kept the keyboard);
 #   - Qtractor lists the CLAP module, found on its CLAP path, in its Plugins
-#     dialog; added from there to a second track, it shows in Qtractor's own
-#     parameter form, where keys on the two sliders set sens 0.7 and buzz 0.4
-#     with the transport running;
+#     dialog; added from there to a second track, it opens in its editor, the
+#     face pixel for pixel, where a drag on sens and Nasal Reed from the logo's
+#     menu work as on the LV2 editor (the run fails where Qtractor finds no
+#     editor, after the rest); in Qtractor's own parameter form keys on the two
+#     sliders set sens 0.7 and buzz 0.4; both with the transport running;
 #   - a change made there while the transport stands reaches the plug-in when
 #     the transport next runs (once the plug-in has run at all: what the form
 #     did before is lost in Qtractor, and only logged);
