@@ -196,7 +196,10 @@ clap_process_status ClapPlugin::process(const clap_process& block) {
     if (!active_) {
         return CLAP_PROCESS_ERROR;
     }
-    sendEdits(block.out_events);
+    // Most blocks carry no edit: the check stays here, the call out of the way.
+    if (edits_.front() != nullptr) {
+        sendEdits(block.out_events);
+    }
     const std::uint32_t frames = block.frames_count;
     Channels channels;
     float* inLeft = nullptr;
