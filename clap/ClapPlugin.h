@@ -108,7 +108,13 @@ private:
     void sendEdits(const clap_output_events* out);
     bool queueEdit(ClapEditQueue::Kind kind, std::int32_t index, float value);
     void requestFlush() const;
-    void render(const float* const* in, float* const* out, std::uint32_t from, std::uint32_t to);
+    struct Channels {
+        const float* inLeft = nullptr;
+        const float* inRight = nullptr;
+        float* outLeft = nullptr;
+        float* outRight = nullptr;
+    };
+    void render(const Channels& channels, std::uint32_t from, std::uint32_t to);
 
     clap_plugin record_;
     const clap_host* host_;
