@@ -35,7 +35,6 @@ inline constexpr const char* CLAP_EXT_POSIX_FD_SUPPORT = "clap.posix-fd-support"
 inline constexpr const char* CLAP_EXT_THREAD_CHECK = "clap.thread-check";
 inline constexpr const char* CLAP_WINDOW_API_X11 = "x11";
 inline constexpr const char* CLAP_WINDOW_API_WIN32 = "win32";
-inline constexpr const char* CLAP_WINDOW_API_WAYLAND = "wayland";
 inline constexpr const char* CLAP_PORT_STEREO = "stereo";
 
 inline constexpr clap_process_status CLAP_PROCESS_ERROR = 0;

@@ -36,7 +36,7 @@ bool usableDescriptors(const clap_host_posix_fd_support* descriptors) {
 }  // namespace
 
 bool ClapGui::isApiSupported(const clap_host* host, const char* api, bool floating) {
-    return api != nullptr && (std::strcmp(api, ClapGui::api()) == 0 || answersProbe(api)) && !floating &&
+    return api != nullptr && std::strcmp(api, ClapGui::api()) == 0 && !floating &&
            (canTimeItself() ||
             usableTimers(hostExtension<clap_host_timer_support>(host, CLAP_EXT_TIMER_SUPPORT)));
 }

@@ -77,9 +77,6 @@ private:
     // A timer of the window system's that calls tick(), where there is one to
     // use without the host's (Windows); false where not (X11).
     static bool canTimeItself();
-    // Another window system's name that this build answers yes to, as hosts ask
-    // before they embed through this one (ClapGuiX11.cpp says which and why).
-    static bool answersProbe(const char* api);
     bool startOwnTimer(std::uint32_t periodMs);
     void stopOwnTimer();
     bool showWindow(bool shown);

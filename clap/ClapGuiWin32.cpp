@@ -41,8 +41,6 @@ bool ClapGui::eventsQueued() const { return false; }
 
 bool ClapGui::canTimeItself() { return true; }
 
-bool ClapGui::answersProbe(const char*) { return false; }
-
 bool ClapGui::startOwnTimer(std::uint32_t periodMs) {
     const UINT_PTR id = SetTimer(nullptr, 0, periodMs, ownTimerTick);
     if (id == 0) {

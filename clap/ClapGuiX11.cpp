@@ -2,9 +2,6 @@
 // display connection of its own, whose descriptor the host watches for us.
 #include <X11/Xlib.h>
 
-#include <cstdlib>
-#include <cstring>
-
 #include "clap/ClapGui.h"
 #include "editor/BuzzEditor.h"
 #include "gui/Frame.h"
@@ -14,17 +11,6 @@
 namespace qp::clap {
 
 const char* ClapGui::api() { return CLAP_WINDOW_API_X11; }
-
-// Qtractor 0.9.31 offers a plug-in's editor only when it answers yes to
-// "wayland", embedded, and then embeds it through x11 all the same. In a session
-// without a Wayland display no host can embed through Wayland, so the question
-// there can only be such a probe, and yes lets those hosts show the editor; in
-// a Wayland session the answer stays no, so a host that could take either
-// chooses x11. A Wayland window handed to set_parent is refused either way.
-bool ClapGui::answersProbe(const char* api) {
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return std::strcmp(api, CLAP_WINDOW_API_WAYLAND) == 0 && (wayland == nullptr || *wayland == '\0');
-}
 
 void* ClapGui::parentOf(const clap_window& window) { return x11::nativeWindow(::Window(window.x11)); }
 
