@@ -35,10 +35,12 @@ bool usableDescriptors(const clap_host_posix_fd_support* descriptors) {
 
 }  // namespace
 
-bool ClapGui::isApiSupported(const clap_host* host, const char* api, bool floating) {
-    return api != nullptr && std::strcmp(api, ClapGui::api()) == 0 && !floating &&
-           (canTimeItself() ||
-            usableTimers(hostExtension<clap_host_timer_support>(host, CLAP_EXT_TIMER_SUPPORT)));
+// The answer a host is given may be asked on a probe instance whose host offers
+// nothing (Qtractor 0.9.31 asks once, at its scan, and remembers "no editor"):
+// it is about the window system only. Whether this host can drive the editor
+// is create's question.
+bool ClapGui::isApiSupported(const char* api, bool floating) {
+    return api != nullptr && std::strcmp(api, ClapGui::api()) == 0 && !floating;
 }
 
 ClapGui::ClapGui(ClapPlugin& plugin, const clap_host* host)
@@ -49,7 +51,9 @@ ClapGui::ClapGui(ClapPlugin& plugin, const clap_host* host)
 
 std::unique_ptr<ClapGui> ClapGui::create(ClapPlugin& plugin, const clap_host* host, const char* api,
                                          bool floating) {
-    if (!isApiSupported(host, api, floating)) {
+    if (!isApiSupported(api, floating) ||
+        (!canTimeItself() &&
+         !usableTimers(hostExtension<clap_host_timer_support>(host, CLAP_EXT_TIMER_SUPPORT)))) {
         return nullptr;
     }
     std::unique_ptr<ClapGui> gui(new (std::nothrow) ClapGui(plugin, host));

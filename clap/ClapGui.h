@@ -35,11 +35,11 @@ class ClapGui final {
 public:
     // The window system of this build, as clap.gui names it.
     static const char* api();
-    // On X11 also only where the host offers the timer that drives the editor.
-    static bool isApiSupported(const clap_host* host, const char* api, bool floating);
+    // This build's window system, embedded; what the host offers is not asked.
+    static bool isApiSupported(const char* api, bool floating);
 
     // Null when the API is not this build's, the GUI would float, or the host
-    // cannot drive it.
+    // cannot drive it (on X11: it offers no timer).
     static std::unique_ptr<ClapGui> create(ClapPlugin& plugin, const clap_host* host, const char* api,
                                            bool floating);
     // Ends a drag's gesture still open, takes the window down and gives the

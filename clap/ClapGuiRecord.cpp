@@ -16,7 +16,7 @@ ClapGui* guiOf(const clap_plugin* plugin) {
 }
 
 bool isApiSupported(const clap_plugin* plugin, const char* api, bool floating) {
-    return ClapGui::isApiSupported(ClapPlugin::of(plugin)->host(), api, floating);
+    return plugin != nullptr && ClapGui::isApiSupported(api, floating);
 }
 
 bool preferredApi(const clap_plugin*, const char** api, bool* floating) {
