@@ -29,7 +29,6 @@ namespace qp::test {
 
 // The buttons a Windows script would click; nobody clicks here.
 constexpr int IDOK = 1;
-constexpr int IDYES = 6;
 constexpr int IDNO = 7;
 
 struct SeenDialog {
@@ -38,7 +37,7 @@ struct SeenDialog {
     bool hasYes = false;
     bool hasNo = false;
     bool hasOk = false;
-    int clicked = 0;
+    int clicked = 0;  // the answer the library gave itself
 };
 
 struct DialogButtons {
@@ -46,7 +45,6 @@ struct DialogButtons {
     bool no = false;
     bool ok = false;
 };
-inline constexpr DialogButtons kYesNoButtons{true, true, false};
 inline constexpr DialogButtons kOkButton{false, false, true};
 inline constexpr DialogButtons kNoButtons{false, false, false};
 
@@ -95,8 +93,6 @@ public:
         capture_ = nullptr;
         return seen_;
     }
-
-    void giveUp() {}
 
 private:
     void read(std::string line) {
