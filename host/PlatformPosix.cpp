@@ -25,8 +25,6 @@ SettingsLocation* locationOf(SettingsKey key) { return static_cast<SettingsLocat
 
 }  // namespace
 
-// Without Windows nobody can answer a dialog: questions are answered No, so
-// nothing is written on anyone's behalf.
 Platform& defaultPlatform() {
     static MemoryPlatform platform;
     return platform;
@@ -37,17 +35,16 @@ PosixPlatform::PosixPlatform(const char* product, std::FILE* messages)
       messages_(messages) {}
 
 MessageAnswer PosixPlatform::messageBox(const char* text, const char* caption, MessageKind kind) {
-    if (kind == MessageKind::Question) {
-        return MessageAnswer::No;
-    }
-    // One write per message, so that lines of two threads do not mix.
+    // One write per message, so that lines of two threads do not mix. A question
+    // is written out too, with the answer given for the user, so that whoever
+    // reads the log knows why nothing happened.
     std::string line = product_ + ": " + (caption ? caption : captionFor(kind)) + " " + (text ? text : "");
-    line += '\n';
+    line += kind == MessageKind::Question ? " (answered No: there is no window to ask in)\n" : "\n";
     if (messages_) {
         std::fwrite(line.data(), 1, line.size(), messages_);
         std::fflush(messages_);
     }
-    return MessageAnswer::Ok;
+    return kind == MessageKind::Question ? MessageAnswer::No : MessageAnswer::Ok;
 }
 
 KeyOpening PosixPlatform::openUserKey(const char* path, SettingsKey* key) {

@@ -24,9 +24,9 @@ public:
     PosixPlatform(const PosixPlatform&) = delete;
     PosixPlatform& operator=(const PosixPlatform&) = delete;
 
-    // Nobody can answer a dialog from a plug-in's UI here: questions are answered
-    // No, so nothing is written on anyone's behalf; errors and confirmations are
-    // written out and answered Ok.
+    // Nobody can answer a dialog from a plug-in's UI here: questions are written
+    // out and answered No at once, so nothing is written on anyone's behalf and no
+    // thread waits; errors and confirmations are written out and answered Ok.
     MessageAnswer messageBox(const char* text, const char* caption, MessageKind kind) override;
     // Software\<vendor>\<product> only; Existed when the settings file is there,
     // else Created: no file is made before a value is written. The folder is

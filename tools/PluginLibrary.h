@@ -1,5 +1,5 @@
-// A plug-in library loaded the way a host loads it: LoadLibrary, the `main`
-// entry, and a host callback that answers like a plain offline host. The record
+// A plug-in library loaded the way a host loads it (hostlib::PluginModule: the
+// DLL's `main`, the Linux library's VSTPluginMain), and a host callback that answers like a plain offline host. The record
 // is checked before anyone uses it; a library that is no VST 2 plug-in is
 // refused with the reason.
 #pragma once

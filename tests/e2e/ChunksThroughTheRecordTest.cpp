@@ -1,5 +1,6 @@
 // Bank and preset chunks through effGetChunk and effSetChunk, as a host saves
-// and restores a project; refused sizes show real error boxes, answered here.
+// and restores a project; refused sizes show real error boxes, answered here (on
+// Linux the messages the library writes to standard error).
 #include <chrono>
 #include <cstring>
 #include <limits>
@@ -58,7 +59,7 @@ TEST_F(ChunksE2e, WrongSizesAreRefusedWithTheirMessages) {
     }
     const auto before = chunkOf(host, false);
     std::vector<unsigned char> bytes(400, 0x41);
-    DialogAnswerer person({IDOK, IDOK, IDOK});
+    ShownMessages person({IDOK, IDOK, IDOK});
     EXPECT_EQ(setChunk(host, bytes.data(), 359, false), 1);
     EXPECT_EQ(setChunk(host, bytes.data(), 361, false), 1);
     EXPECT_EQ(setChunk(host, bytes.data(), 33, true), 1);
@@ -82,7 +83,7 @@ TEST_F(ChunksE2e, NegativeSizesAndNullChunksAreRefusedWithTheirMessages) {
     host.setParameter(0, 0.25f);
     const auto before = chunkOf(host, false);
     std::vector<unsigned char> bytes(400, 0x41);
-    DialogAnswerer person({IDOK, IDOK, IDOK, IDOK, IDOK});
+    ShownMessages person({IDOK, IDOK, IDOK, IDOK, IDOK});
     EXPECT_EQ(setChunk(host, bytes.data(), -1, true), 1);
     EXPECT_EQ(setChunk(host, bytes.data(), -360, false), 1);
     EXPECT_EQ(setChunk(host, nullptr, 32, true), 1);
@@ -109,7 +110,7 @@ TEST_F(ChunksE2e, AnEmptyNullPresetCopiesNothingAndAsksNothing) {
         GTEST_SKIP() << "a wrongly shown box needs a display to be seen";
     }
     const auto before = chunkOf(host, false);
-    DialogAnswerer person({IDOK}, std::chrono::milliseconds(1500));
+    ShownMessages person({IDOK}, std::chrono::milliseconds(1500));
     EXPECT_EQ(setChunk(host, nullptr, 0, true), 1);
     EXPECT_TRUE(person.finish().empty());
     EXPECT_EQ(chunkOf(host, false), before);

@@ -1,22 +1,26 @@
 // For the MIDI and chunk tests through the built library: MIDI event lists as
-// hosts build them, the effect's settings key in the registry, and the chunk
-// opcodes.
+// hosts build them, the effect's settings (the registry key on Windows, the
+// settings file elsewhere), and the chunk opcodes.
 #pragma once
 
+#ifdef _WIN32
 #include <windows.h>
+#endif
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <fstream>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "PluginHost.h"
-#include "tests/win32/DialogAnswerer.h"
+#include "ShownMessages.h"
 
 namespace qp::test {
 
-constexpr const char* kSettingsKey = "Software\\Veltmarsk\\Quorrelphone";
 constexpr Int32 kLearnCommand = 13;
 constexpr Int32 kMenuCommand = 5;
 
@@ -52,10 +56,13 @@ inline void controllerChange(PluginHost& host, int channel, int number, int valu
     MidiList().add(0xB0 | channel, number, value).sendTo(host);
 }
 
+#ifdef _WIN32
+constexpr const char* kSettingsKey = "Software\\Veltmarsk\\Quorrelphone";
+
 inline void deleteSettings() { RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey); }
 
 // A DWORD of the effect's settings, read with plain registry calls.
-inline std::optional<DWORD> storedSetting(const char* name) {
+inline std::optional<std::uint32_t> storedSetting(const char* name) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return std::nullopt;
@@ -68,6 +75,28 @@ inline std::optional<DWORD> storedSetting(const char* name) {
     }
     return data;
 }
+#else
+// The file the library keeps the settings in; PluginHost points
+// XDG_CONFIG_HOME at a folder of the test's own first.
+inline std::string settingsFile() {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    return std::string(config ? config : "") + "/Veltmarsk/Quorrelphone/settings";
+}
+
+inline void deleteSettings() { std::remove(settingsFile().c_str()); }
+
+// A value of the effect's settings, read from its "Name=value" lines.
+inline std::optional<std::uint32_t> storedSetting(const char* name) {
+    std::ifstream in(settingsFile());
+    const std::string prefix = std::string(name) + "=";
+    for (std::string line; std::getline(in, line);) {
+        if (line.starts_with(prefix)) {
+            return std::uint32_t(std::stoul(line.substr(prefix.size())));
+        }
+    }
+    return std::nullopt;
+}
+#endif
 
 inline std::vector<unsigned char> chunkOf(PluginHost& host, bool preset) {
     void* data = nullptr;
@@ -90,7 +119,14 @@ protected:
     void SetUp() override { deleteSettings(); }
     void TearDown() override { deleteSettings(); }
 
-    static bool haveDisplay() { return std::getenv("DISPLAY") != nullptr; }
+    // Windows boxes need one; the Linux library writes its messages out instead.
+    static bool haveDisplay() {
+#ifdef _WIN32
+        return std::getenv("DISPLAY") != nullptr;
+#else
+        return true;
+#endif
+    }
 };
 
 // A fresh effect opened through the record, with the settings isolated.

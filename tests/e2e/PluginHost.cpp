@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <utility>
 
 namespace qp::test {
@@ -17,6 +18,24 @@ std::mutex registryMutex;
 std::map<AEffect*, PluginHost*> hostsByEffect;
 PluginHost* openingHost = nullptr;
 std::mutex openMutex;  // one open() at a time keeps openingHost unambiguous
+
+#ifndef _WIN32
+// The Linux library keeps its settings in $XDG_CONFIG_HOME: unless the run names
+// a folder, the tests get one of their own and never write into a real home.
+void keepSettingsOutOfTheHome() {
+    static const bool done = [] {
+        if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) {
+            return true;
+        }
+        std::string folder = "/tmp/qp-e2e-XXXXXX";
+        if (::mkdtemp(folder.data()) != nullptr) {
+            ::setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+        }
+        return true;
+    }();
+    (void)done;
+}
+#endif
 
 PluginHost* findHost(AEffect* effect) {
     std::lock_guard<std::mutex> lock(registryMutex);
@@ -66,10 +85,13 @@ std::string PluginHost::defaultLibraryPath() {
     if (const char* configured = std::getenv("QP_PLUGIN_DLL"); configured && *configured) {
         return configured;
     }
-    return hostlib::besideExecutable("Quorrelphone.dll");
+    return hostlib::besideExecutable(hostlib::kPluginFileName);
 }
 
 PluginHost::PluginHost(std::string libraryPath) {
+#ifndef _WIN32
+    keepSettingsOutOfTheHome();
+#endif
     answers_[audioMasterVersion] = kDefaultHostVersion;
     module_.load(libraryPath, &loadError_);
 }

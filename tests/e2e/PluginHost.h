@@ -1,6 +1,6 @@
 // A minimal VST 2 host for the end-to-end tests: it loads the built library the
-// way a host does (LoadLibrary, GetProcAddress "main"), hands `main` a recording
-// callback and then drives the effect through its record only. Nothing of the
+// way a host does (LoadLibrary and "main" on Windows, dlopen and "VSTPluginMain"
+// on Linux), hands the entry a recording callback and then drives the effect through its record only. Nothing of the
 // product is linked in; what the tests see is what any host would see.
 //
 // Several PluginHost objects may live at once (each with its own effect). The

@@ -240,10 +240,11 @@ class AgainstDll(unittest.TestCase):
         self.compared = self.differing = 0
 
     def assertSameRender(self, lv2_command, qphost_arguments, source, rate, plugin_argument=True):
+        # No lv2_command: the caller has written lv2.wav itself.
         name = "%s-%d.wav" % (source, rate)
-        if plugin_argument:
+        if lv2_command is not None and plugin_argument:
             run(lv2_command + ["-i", name, "-o", "lv2.wav", PLUGIN_URI], cwd=self.dir, env=self.env)
-        else:
+        elif lv2_command is not None:
             run(lv2_command + [name, "lv2.wav"], cwd=self.dir)
         self.qphost("render", *qphost_arguments, name, "dll.wav")
         renders = [read_float_wav(os.path.join(self.dir, f)) for f in ("lv2.wav", "dll.wav")]
@@ -281,6 +282,56 @@ class AgainstDll(unittest.TestCase):
                                               source, rate, plugin_argument=False)
         print("the CLAP module against the DLL: %d samples compared, %d differ" % (self.compared, self.differing))
 
+    def linux_qphost(self, *arguments):
+        # qphost of the linux tree with Quorrelphone.so; the library's settings file
+        # (learnt controllers, defaults) is the test's own, empty one.
+        qphost, library = OPTIONS["vst"]
+        env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(self.dir, "config"))
+        words = 2 if arguments[0] == "preset" else 1  # the command's words come before its options
+        return run([qphost, *arguments[:words], "--dll", library, *arguments[words:]], cwd=self.dir, env=env)
+
+    def test_linux_vst_renders_equal_the_dlls(self):
+        # Quorrelphone.so through the same host code as the DLL, at the block sizes
+        # of the CLAP comparison, through processReplacing and through process.
+        for source in ("vowel", "phrase"):
+            for rate in (44100, 48000):
+                for block, accumulate in ((1, False), (7, True), (64, False), (4096, True)):
+                    sens, buzz = self.PAIRS[block % len(self.PAIRS)]
+                    params = ["--param", "sens=%s" % sens, "--param", "buzz=%s" % buzz]
+                    with self.subTest(input=source, rate=rate, block=block, accumulate=accumulate):
+                        self.linux_qphost("render", "--block", str(block), *params,
+                                          *(["--accumulate"] if accumulate else []),
+                                          "%s-%d.wav" % (source, rate), "lv2.wav")
+                        self.assertSameRender(None, params, source, rate)
+        print("Quorrelphone.so against the DLL: %d samples compared, %d differ" % (self.compared, self.differing))
+
+    def test_banks_and_presets_pass_between_the_dll_and_the_linux_vst(self):
+        # The same steps give byte-identical files from both libraries; each loads
+        # the other's, holds the same values and renders the same sound.
+        steps = ["--program", "3", "--name", "Wasp", "--param", "sens=0.3", "--param", "buzz=0.8",
+                 "--program", "6", "--name", "Drone", "--param", "sens=0.9", "--param", "buzz=0.15"]
+        for extension in ("fxb", "fxp"):
+            with self.subTest(file=extension):
+                dll_file, so_file = "dll.%s" % extension, "so.%s" % extension
+                self.qphost("preset", "save", *steps, dll_file)
+                self.linux_qphost("preset", "save", *steps, so_file)
+                saved = [open(os.path.join(self.dir, f), "rb").read() for f in (dll_file, so_file)]
+                self.assertEqual(saved[0], saved[1])
+                # What each holds after loading the other's file, program by program.
+                held_by_so = self.linux_qphost("preset", "load", dll_file)
+                held_by_dll = self.qphost("preset", "load", so_file)
+                listing = [[line.strip() for line in text.splitlines() if "program" in line and '"' in line]
+                           for text in (held_by_so, held_by_dll)]
+                self.assertTrue(listing[0])
+                self.assertEqual(listing[0], listing[1])
+                self.assertIn("byte for byte", held_by_so)
+                load = ["--bank", dll_file, "--program", "6"] if extension == "fxb" else ["--preset", dll_file]
+                load_other = ["--bank", so_file, "--program", "6"] if extension == "fxb" else ["--preset", so_file]
+                self.linux_qphost("render", *load, "phrase-48000.wav", "lv2.wav")
+                self.assertSameRender(None, load_other, "phrase", 48000)
+        print("banks and presets between the DLL and Quorrelphone.so: %d samples compared, %d differ"
+              % (self.compared, self.differing))
+
     def test_factory_presets_render_as_the_dlls_programs(self):
         shutil.copy(OPTIONS["bank"], os.path.join(self.dir, "factory.fxb"))
         for number, (name, _, _) in enumerate(factory_programs(), 1):
@@ -300,11 +351,13 @@ def main():
     parser.add_argument("--bank", required=True)
     parser.add_argument("--qphost", nargs=2, metavar=("WINE_RUN", "QPHOST_EXE"))
     parser.add_argument("--clap", nargs=2, metavar=("QP_CLAP_RENDER", "MODULE"))
+    parser.add_argument("--vst", nargs=2, metavar=("LINUX_QPHOST", "QUORRELPHONE_SO"))
     parser.add_argument("suites", nargs="+", choices=["Bundle", "Jalv", "AgainstDll"])
     args = parser.parse_args()
     OPTIONS.update(bundle=args.bundle, bank=os.path.abspath(args.bank),
                    qphost=args.qphost and [os.path.abspath(p) for p in args.qphost],
-                   clap=args.clap and [os.path.abspath(p) for p in args.clap])
+                   clap=args.clap and [os.path.abspath(p) for p in args.clap],
+                   vst=args.vst and [os.path.abspath(p) for p in args.vst])
     if not os.path.isfile(os.path.join(args.bundle, "manifest.ttl")):
         sys.exit("no LV2 bundle in %s: cmake --preset linux && cmake --build build/linux --target lv2_bundle"
                  % args.bundle)

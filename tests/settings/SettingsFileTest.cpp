@@ -254,11 +254,14 @@ TEST_F(SettingsFileStore, SettingsRoundTripInTheFolderTheEnvironmentNames) {
     char path[4096];
     ASSERT_TRUE(platform.moduleFileName(path, sizeof path));
     EXPECT_EQ(fs::path(path), fs::canonical("/proc/self/exe"));
-    // Nobody can answer here: a question is No, an error is written out.
+    // Nobody can answer here: a question is No at once, and every message is written out.
     EXPECT_FALSE(askYesNo("Save?"));
     showError("it broke");
+    showConfirmation("done");
     std::fclose(messageStream);
-    EXPECT_EQ(std::string(messages, messagesLength), "Quorrelphone: Error! it broke\n");
+    EXPECT_EQ(std::string(messages, messagesLength),
+              "Quorrelphone: Warning! Save? (answered No: there is no window to ask in)\n"
+              "Quorrelphone: Error! it broke\nQuorrelphone: Ok! done\n");
     std::free(messages);
 }
 

@@ -1,6 +1,7 @@
-// A plug-in library loaded the way a host loads it: LoadLibrary, then the `main`
-// entry, whose record is checked before anyone calls into it. Shared by qphost,
-// the bench, the cross-width check and the tests that drive the built DLL.
+// A plug-in library loaded the way a host loads it: LoadLibrary and `main` on
+// Windows, dlopen and VSTPluginMain (else `main`) elsewhere; the record is checked
+// before anyone calls into it. Shared by qphost, the bench, the cross-width check
+// and the tests that drive the built DLL or Quorrelphone.so.
 #pragma once
 
 #include <string>
@@ -10,6 +11,9 @@
 namespace qp::hostlib {
 
 using MainEntry = AEffect*(QP_CDECL*)(HostCallback callback);
+
+// The plug-in's file name on this system: Quorrelphone.dll or Quorrelphone.so.
+extern const char* const kPluginFileName;
 
 // The file of that name in the running executable's folder.
 std::string besideExecutable(const char* name);
@@ -23,13 +27,13 @@ public:
     PluginModule& operator=(const PluginModule&) = delete;
 
     // False with the reason when the file is missing, cannot be loaded at this
-    // width, or exports no `main`.
+    // width, or exports no entry point.
     bool load(const std::string& path, std::string* error);
     bool loaded() const { return entry_ != nullptr; }
-    // `main` itself, for a host that wants to see what it returns unchecked.
+    // The entry point itself, for a host that wants to see what it returns unchecked.
     MainEntry entry() const { return entry_; }
 
-    // Calls `main` with the callback and returns the record when it is one a
+    // Calls the entry point with the callback and returns the record when it is one a
     // host may call into; null with the reason otherwise.
     AEffect* create(HostCallback callback, std::string* error) const;
 

@@ -26,7 +26,7 @@ PluginLibrary::~PluginLibrary() {
     }
 }
 
-std::string PluginLibrary::defaultPath() { return hostlib::besideExecutable("Quorrelphone.dll"); }
+std::string PluginLibrary::defaultPath() { return hostlib::besideExecutable(hostlib::kPluginFileName); }
 
 bool PluginLibrary::load(const std::string& path, std::string* error) {
     if (!module_.load(path, error)) {

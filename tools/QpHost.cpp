@@ -1,4 +1,6 @@
-// qphost: the project's own command-line VST 2 host (see tools/CommandLine.h).
+// qphost: the project's own command-line VST 2 host (see tools/CommandLine.h),
+// for the DLL on Windows and for Quorrelphone.so on Linux. Pictures of the
+// editor are taken on Windows only (tools/EditorSnapshotWin32.cpp).
 #include <cmath>
 #include <cstdio>
 #include <iostream>
@@ -6,7 +8,9 @@
 #include <vector>
 
 #include "tools/CommandLine.h"
+#ifdef _WIN32
 #include "tools/EditorSnapshot.h"
+#endif
 #include "tools/EffectInfo.h"
 #include "tools/OfflineRenderer.h"
 #include "tools/PluginLibrary.h"
@@ -303,9 +307,11 @@ int runSynth(const CommandLine& line) {
 int main(int argc, char** argv) {
     using namespace qp::tools;
     const std::vector<std::string> arguments(argv + 1, argv + argc);
+#ifdef _WIN32
     if (!arguments.empty() && arguments[0] == "editor") {
         return runEditorSnapshot({arguments.begin() + 1, arguments.end()});
     }
+#endif
     const CommandLine line = parseCommandLine(arguments);
     if (!line.error.empty()) {
         std::cerr << "qphost: " << line.error << "\n\n" << usageText();
