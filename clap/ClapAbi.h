@@ -256,6 +256,10 @@ struct clap_plugin_latency {
     std::uint32_t (*get)(const clap_plugin* plugin);
 };
 
+struct clap_host_state {
+    void (*mark_dirty)(const clap_host* host);
+};
+
 struct clap_host_params {
     void (*rescan)(const clap_host* host, clap_param_rescan_flags flags);
     void (*clear)(const clap_host* host, clap_id param_id, clap_param_clear_flags flags);
@@ -394,6 +398,7 @@ static_assert(sizeof(clap_param_info) == 1320 && offsetof(clap_param_info, cooki
 static_assert(sizeof(clap_plugin_params) == 48 && offsetof(clap_plugin_params, flush) == 40);
 static_assert(sizeof(clap_ostream) == 16 && sizeof(clap_istream) == 16);
 static_assert(sizeof(clap_plugin_state) == 16 && sizeof(clap_plugin_latency) == 8);
+static_assert(sizeof(clap_host_state) == 8);
 static_assert(sizeof(clap_host_params) == 24 && offsetof(clap_host_params, clear) == 8 &&
               offsetof(clap_host_params, request_flush) == 16);
 static_assert(sizeof(clap_window) == 16 && alignof(clap_window) == 8 && offsetof(clap_window, x11) == 8 &&

@@ -101,6 +101,7 @@ bool ClapPlugin::init() {
     threads_.lookUp(host_);
     threads_.expectMain();
     hostParams_ = static_cast<const clap_host_params*>(host_->get_extension(host_, CLAP_EXT_PARAMS));
+    hostState_ = static_cast<const clap_host_state*>(host_->get_extension(host_, CLAP_EXT_STATE));
     return true;
 }
 
@@ -245,6 +246,13 @@ bool ClapPlugin::queueEdit(ClapEditQueue::Kind kind, std::int32_t index, float v
     }
     if (!isProcessing()) {
         requestFlush();
+        // A value reported by event marks the host's project changed; one that
+        // waits for a flush the host may never make (Qtractor 0.9.31 with its
+        // transport stopped) is already in the state, which the host must save.
+        if (kind == ClapEditQueue::Kind::Value && hostState_ != nullptr &&
+            hostState_->mark_dirty != nullptr) {
+            hostState_->mark_dirty(host_);
+        }
     }
     return true;
 }

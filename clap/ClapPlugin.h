@@ -129,6 +129,7 @@ private:
     ClapEditQueue edits_;
     ClapThreadCheck threads_;
     const clap_host_params* hostParams_ = nullptr;
+    const clap_host_state* hostState_ = nullptr;
     std::unique_ptr<ClapGui> gui_;
     bool active_ = false;
     // Read by the main thread to know whether a block will come to take edits.

@@ -116,6 +116,7 @@ TEST(ClapEdits, ComeOutInOrderAndAreHeard) {
                 EXPECT_EQ(apply(plugin.plugin, c.edits[i]), c.taken[i]) << c.what << ", edit " << i;
             }
             EXPECT_EQ(host.flushRequests > 0, route != kBlock) << c.what;
+            EXPECT_EQ(host.dirtyMarks > 0, route != kBlock) << c.what;
             OutputList out;
             std::vector<float> heard;
             if (route == kBlock) {

@@ -37,6 +37,7 @@ public:
     std::thread::id mainThread = std::this_thread::get_id();
     std::thread::id audioThread = std::this_thread::get_id();
     std::atomic<int> flushRequests{0};
+    int dirtyMarks = 0;
     std::vector<clap_id> timers;
     std::vector<int> descriptors;  // each watched for reading
     std::vector<std::pair<std::uint32_t, std::uint32_t>> resizeRequests;
@@ -74,6 +75,7 @@ private:
 
     static const void* extension(const clap_host* host, const char* id) {
         const void* tables[][2] = {{CLAP_EXT_PARAMS, &kParams},
+                                   {CLAP_EXT_STATE, &kState},
                                    {CLAP_EXT_THREAD_CHECK, &kThreadCheck},
                                    {CLAP_EXT_GUI, &kGui},
                                    {CLAP_EXT_TIMER_SUPPORT, of(host).offerTimers ? &kTimers : nullptr},
@@ -88,6 +90,7 @@ private:
     static void request(const clap_host*) {}
 
     static void requestFlush(const clap_host* host) { ++of(host).flushRequests; }
+    static void markDirty(const clap_host* host) { ++of(host).dirtyMarks; }
     static bool isMain(const clap_host* host) { return std::this_thread::get_id() == of(host).mainThread; }
     static bool isAudio(const clap_host* host) { return std::this_thread::get_id() == of(host).audioThread; }
     static bool requestResize(const clap_host* host, std::uint32_t width, std::uint32_t height) {
@@ -116,6 +119,7 @@ private:
     static bool unregisterFd(const clap_host* host, int fd) { return take(of(host).descriptors, fd); }
 
     static constexpr clap_host_params kParams{nullptr, nullptr, requestFlush};
+    static constexpr clap_host_state kState{markDirty};
     static constexpr clap_host_thread_check kThreadCheck{isMain, isAudio};
     static constexpr clap_host_gui kGui{nullptr, requestResize, nullptr, nullptr, nullptr};
     static constexpr clap_host_timer_support kTimers{registerTimer, unregisterTimer};
