@@ -226,7 +226,7 @@ void BuzzEditor::showQuestion() {
         hideAboutScreen();
     }
     const Question& next = questions_.front();
-    questionView_->setMessage(next.text, next.kind == MessageKind::Question);
+    questionView_->setMessage(next.text, next.kind);
     questionView_->setFrame(frame_);
     if (frame_->setModalView(questionView_)) {
         frame_->redrawView(nullptr);

@@ -12,7 +12,8 @@ namespace qp {
 namespace {
 
 // The panel's parts at 100 %, from its top-left corner (it is 261 x 108).
-constexpr Rect kTextArea(10, 8, 251, 72);
+constexpr Rect kCaptionArea(8, 4, 253, 18);
+constexpr Rect kTextArea(10, 20, 251, 74);
 constexpr std::int32_t kLineHeight = 15;
 constexpr std::int32_t kAnswerTop = 78;
 constexpr std::int32_t kAnswerWidth = 64;
@@ -59,9 +60,9 @@ QuestionView::QuestionView(const Rect& size, ControlListener* listener, std::int
     : Control(size, listener, tag),
       percent_(percent) {}
 
-void QuestionView::setMessage(const std::string& text, bool question) {
+void QuestionView::setMessage(const std::string& text, MessageKind kind) {
     text_ = text;
-    question_ = question;
+    kind_ = kind;
     setDirty(true);
 }
 
@@ -78,7 +79,7 @@ Rect QuestionView::answerRect(std::int32_t answer) const {
 }
 
 const char* QuestionView::answerLabel(std::int32_t answer) const {
-    if (!question_) {
+    if (!isQuestion()) {
         return "OK";
     }
     return answer == 0 ? "Yes" : "No";
@@ -89,6 +90,10 @@ void QuestionView::draw(DrawContext* context) {
     context->setLineColor(kPanelBorder);
     context->fillRect(size_);
     context->drawRectOutline(size_);
+
+    context->selectFont(kFontSmall);
+    context->setFontColor(kPanelBorder);
+    context->drawText(captionFor(kind_), zoomedPart(kCaptionArea), 0, kAlignLeft);
 
     context->selectFont(kFontMedium);
     context->setFontColor(kTextColor);
@@ -124,7 +129,7 @@ void QuestionView::mouseDown(DrawContext* context, Point where) {
     }
     for (std::int32_t answer = 0; answer < answerCount(); ++answer) {
         if (answerRect(answer).isInside(where)) {
-            setValue(question_ && answer == 1 ? kNo : kYes);
+            setValue(isQuestion() && answer == 1 ? kNo : kYes);
             // The answer may close the editor, which lets go of this view: the
             // scope keeps it until the listener is back, and nothing is touched after.
             TrackingScope scope(*this);

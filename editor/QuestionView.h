@@ -1,5 +1,6 @@
 // A question or a notice over the face, as the frame's modal view: a panel with
-// the text wrapped to its width and the answers under it, "Yes" and "No" for a
+// the caption a message box would have ("Warning!", "Error!", "Ok!"), the text
+// wrapped to its width and the answers under it, "Yes" and "No" for a
 // question, "OK" for a notice, all at the frame's zoom step. A press on an
 // answer sets the value (kYes or kNo; OK is kYes) and tells the listener; a
 // press anywhere else on the face does nothing, as the view is modal.
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "gui/Control.h"
+#include "host/Platform.h"
 
 namespace qp {
 
@@ -34,11 +36,12 @@ public:
     QuestionView(const Rect& size, ControlListener* listener, std::int32_t tag, std::int32_t percent);
 
     // What to show next: a question has Yes and No, anything else OK.
-    void setMessage(const std::string& text, bool question);
+    void setMessage(const std::string& text, MessageKind kind);
     const std::string& text() const { return text_; }
-    bool isQuestion() const { return question_; }
+    MessageKind kind() const { return kind_; }
+    bool isQuestion() const { return kind_ == MessageKind::Question; }
     // 2 for a question (Yes, No), 1 for a notice (OK).
-    std::int32_t answerCount() const { return question_ ? 2 : 1; }
+    std::int32_t answerCount() const { return isQuestion() ? 2 : 1; }
     // Where answer i lies, in frame coordinates.
     Rect answerRect(std::int32_t answer) const;
     const char* answerLabel(std::int32_t answer) const;
@@ -51,7 +54,7 @@ private:
 
     std::int32_t percent_;
     std::string text_;
-    bool question_ = true;
+    MessageKind kind_ = MessageKind::Question;
 };
 
 }  // namespace qp

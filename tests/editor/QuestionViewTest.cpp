@@ -1,0 +1,206 @@
+// The questions and notices the editor shows in its window: the text's wrap, the
+// answer that runs the action (Yes only, once), the effect's settings commands
+// asked there when the platform asks in the editor, and the old boxes otherwise.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "editor/QuestionView.h"
+#include "gui/Frame.h"
+#include "tests/editor/EditorTestSupport.h"
+
+namespace qp::test {
+namespace {
+
+TEST(QuestionViewWrap, BreaksBetweenWordsAtTheWidth) {
+    const auto sixPerCharacter = [](const std::string& s) { return std::int32_t(s.size()) * 6; };
+    const struct {
+        const char* text;
+        std::int32_t width;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"Save Actual Values as Defaults?", 1000, {"Save Actual Values as Defaults?"}},
+        {"Save Actual Values as Defaults?", 120, {"Save Actual Values", "as Defaults?"}},
+        {"Save Actual Values as Defaults?", 18, {"Save", "Actual", "Values", "as", "Defaults?"}},
+        {"  two   spaces  ", 1000, {"two spaces"}},
+        {"", 100, {}},
+        {"   ", 100, {}},
+        {"x averyveryverylongword y", 30, {"x", "averyveryverylongword", "y"}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(wrapText(c.text, c.width, sixPerCharacter), c.lines) << c.text << " in " << c.width;
+    }
+}
+
+class EditorQuestions : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fx.platform.setAsksInEditor(true);
+        ASSERT_EQ(fx.editor->open(nullptr), 1);
+    }
+    QuestionView* shown() const { return fx.editor ? fx.editor->shownQuestion() : nullptr; }
+    // A left press in the middle of answer i of the question on show.
+    void press(std::int32_t answer) {
+        QuestionView* view = shown();
+        ASSERT_NE(view, nullptr);
+        const Rect r = view->answerRect(answer);
+        DrawContext context(fx.editor->getFrame(), nullptr, nullptr);
+        context.reportPress(kButtonLeft);
+        fx.editor->getFrame()->mouseDown(&context, Point((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    }
+    std::vector<std::string> boxes() const {
+        std::vector<std::string> texts;
+        for (const auto& m : fx.platform.messages()) {
+            texts.push_back(m.text);
+        }
+        return texts;
+    }
+
+    EditedEffect fx;
+    int ran = 0;
+};
+
+TEST(EditorQuestionAnswers, YesRunsTheActionOnceAndNoCloseOrTheEditorsEndNever) {
+    enum class Then {
+        Yes,
+        No,
+        Close,
+        DestroyEffect,
+        YesTwice
+    };
+    const struct {
+        const char* name;
+        Then then;
+        int ran;
+    } cases[] = {
+        {"Yes", Then::Yes, 1},
+        {"No", Then::No, 0},
+        {"closed", Then::Close, 0},
+        {"effect destroyed", Then::DestroyEffect, 0},
+        {"Yes twice", Then::YesTwice, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EditedEffect local;
+        local.platform.setAsksInEditor(true);
+        ASSERT_EQ(local.editor->open(nullptr), 1);
+        int ran = 0;
+        ASSERT_TRUE(local.editor->ask("Sure?", MessageKind::Question, [&ran] { ++ran; }));
+        QuestionView* view = local.editor->shownQuestion();
+        ASSERT_NE(view, nullptr);
+        EXPECT_EQ(local.editor->getFrame()->getModalView(), view);
+        EXPECT_EQ(view->text(), "Sure?");
+        EXPECT_EQ(view->answerCount(), 2);
+        EXPECT_EQ(ran, 0) << "ran before the answer";
+        const auto pressAnswer = [&](std::int32_t answer) {
+            const Rect r = view->answerRect(answer);
+            DrawContext context(local.editor->getFrame(), nullptr, nullptr);
+            context.reportPress(kButtonLeft);
+            local.editor->getFrame()->mouseDown(&context, Point(r.left + 2, r.top + 2));
+        };
+        switch (c.then) {
+            case Then::Yes:
+                pressAnswer(0);
+                break;
+            case Then::YesTwice:
+                pressAnswer(0);
+                pressAnswer(0);  // the face again: nothing to answer
+                break;
+            case Then::No:
+                pressAnswer(1);
+                break;
+            case Then::Close:
+                local.editor->close();
+                ASSERT_EQ(local.editor->open(nullptr), 1);
+                break;
+            case Then::DestroyEffect:
+                local.effect.reset();
+                local.editor = nullptr;
+                break;
+        }
+        EXPECT_EQ(ran, c.ran);
+        if (local.editor) {
+            EXPECT_EQ(local.editor->shownQuestion(), nullptr);
+            EXPECT_EQ(local.editor->getFrame()->getModalView(), nullptr);
+        }
+    }
+}
+
+TEST_F(EditorQuestions, CannotAskWhileClosedOrFromAnotherThread) {
+    bool fromThread = true;
+    std::thread([&] {
+        fromThread = fx.editor->ask("Sure?", MessageKind::Question, [this] { ++ran; });
+    }).join();
+    EXPECT_FALSE(fromThread);
+    fx.editor->close();
+    EXPECT_FALSE(fx.editor->ask("Sure?", MessageKind::Question, [this] { ++ran; }));
+    ASSERT_EQ(fx.editor->open(nullptr), 1);
+    EXPECT_EQ(shown(), nullptr);
+    EXPECT_EQ(ran, 0);
+}
+
+TEST_F(EditorQuestions, TheSettingsCommandsAskInTheEditorAndTheirNoticesFollowInTurn) {
+    const std::string key = "Software\\Veltmarsk\\Quorrelphone";
+    const struct {
+        const char* name;
+        float command;
+        bool failWrites;
+        std::vector<std::string> notices;  // shown one after the other after Yes
+    } cases[] = {
+        {"Default", 1.0f, false, {"Default Values Saved!"}},
+        {"Default, unwritable",
+         1.0f,
+         true,
+         {"Error saving Midi-CC registery!", "Error saving Midi-CC registery!", "Default Values Saved!"}},
+        {"MidiForget", 2.0f, false, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fx.platform.clearRegistry();
+        fx.platform.failValueWrites(c.failWrites);
+        fx.effect->setParameter(kLearnCommandIndex, 0.0f);
+        fx.sendController(7, 64);
+        fx.effect->setParameter(kMenuCommandIndex, c.command);
+        ASSERT_NE(shown(), nullptr);
+        EXPECT_EQ(shown()->kind(), MessageKind::Question);
+        EXPECT_EQ(shown()->text(),
+                  c.command == 1.0f ? "Save Actual Values as Defaults?" : "Forget Learned MidiCC?");
+        EXPECT_FALSE(fx.platform.dwordValue(key, "MidiCC-sens"));
+        EXPECT_EQ(fx.effect->learnedController(0), 7);
+        press(0);
+        for (const std::string& notice : c.notices) {
+            ASSERT_NE(shown(), nullptr) << notice;
+            EXPECT_EQ(shown()->text(), notice);
+            EXPECT_NE(shown()->kind(), MessageKind::Question);
+            EXPECT_EQ(shown()->answerCount(), 1);
+            press(0);
+        }
+        EXPECT_EQ(shown(), nullptr);
+        EXPECT_EQ(fx.platform.dwordValue(key, "MidiCC-sens").has_value(), c.command == 1.0f && !c.failWrites);
+        EXPECT_EQ(fx.effect->learnedController(0), c.command == 1.0f ? 7 : 0);
+        EXPECT_TRUE(boxes().empty()) << "a box besides the window";
+    }
+}
+
+TEST_F(EditorQuestions, WithTheEditorClosedOrAPlatformOfBoxesTheBoxAsks) {
+    for (const bool asksInEditor : {true, false}) {
+        SCOPED_TRACE(asksInEditor);
+        fx.platform.setAsksInEditor(asksInEditor);
+        fx.platform.clearMessages();
+        if (asksInEditor) {
+            fx.editor->close();
+        } else {
+            ASSERT_EQ(fx.editor->open(nullptr), 1);
+        }
+        fx.platform.answerNext(MessageAnswer::Yes);
+        fx.effect->setParameter(kMenuCommandIndex, 1.0f);
+        EXPECT_EQ(shown(), nullptr);
+        EXPECT_EQ(boxes(),
+                  (std::vector<std::string>{"Save Actual Values as Defaults?", "Default Values Saved!"}));
+    }
+}
+
+}  // namespace
+}  // namespace qp::test
