@@ -195,11 +195,6 @@ TEST_F(X11Editor, ADragOnTheSensKnobIsAutomatedInsideOneEdit) {
     host.dispatch(effEditClose);
 }
 
-// Where the question's answers lie on the face at 100 %: Yes and No side by
-// side, OK alone in the middle; the command menu opens from the logo.
-constexpr int kAnswerY = 118, kYesX = 114, kNoX = 194, kOkX = 154;
-constexpr int kLogoX = 100, kLogoY = 140;
-
 // A picture of the editor for a person to look at, as a PPM file in the test results.
 void keepPicture(const std::vector<unsigned long>& pixels, const char* name) {
     std::filesystem::create_directories("../test-results");
@@ -220,6 +215,59 @@ int differing(const std::vector<unsigned long>& a, const std::vector<unsigned lo
     }
     return count;
 }
+
+// The windows on the screen that are mapped, the popups among them.
+int mappedTopLevels(Display* display) {
+    Window root = 0, above = 0, *list = nullptr;
+    unsigned count = 0;
+    XQueryTree(display, DefaultRootWindow(display), &root, &above, &list, &count);
+    int mapped = 0;
+    for (unsigned i = 0; i < count; ++i) {
+        XWindowAttributes attributes{};
+        mapped += XGetWindowAttributes(display, list[i], &attributes) && attributes.map_state == IsViewable;
+    }
+    if (list) {
+        XFree(list);
+    }
+    return mapped;
+}
+
+TEST_F(X11Editor, TheKnobsLearnMenuLearnsAndForgetsAControllerThatThenTurnsTheKnob) {
+    ASSERT_EQ(open(), 1);
+    idle();
+    const int x = kSensX + kKnobSize / 2, y = kKnobY + kKnobSize / 2;
+    const int before = mappedTopLevels(display);
+    const struct {
+        const char* name;
+        int downs;  // MidiLearn, or with a controller learnt: MidiLearn New, Forget CC n
+        bool drives;
+    } steps[] = {{"MidiLearn", 1, true}, {"Forget CC 20", 2, false}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        host.setParameter(0, 0.5f);
+        idle();
+        pointerTo(editorWindow(), x, y);
+        button(true, 3);
+        EXPECT_EQ(mappedTopLevels(display), before + 1) << "no menu open";
+        button(false, 3);
+        EXPECT_EQ(mappedTopLevels(display), before + 1) << "the menu went with the release";
+        for (int i = 0; i < step.downs; ++i) {
+            key(XK_Down);
+        }
+        key(XK_Return);
+        EXPECT_EQ(mappedTopLevels(display), before);
+        const std::vector<unsigned long> middle = shot();
+        controllerChange(host, 0, 20, 127);
+        EXPECT_EQ(host.getParameter(0) == 1.0f, step.drives);
+        EXPECT_EQ(differing(shot(), middle) > 100, step.drives) << "the knob did not follow";
+    }
+    host.dispatch(effEditClose);
+}
+
+// Where the question's answers lie on the face at 100 %: Yes and No side by
+// side, OK alone in the middle; the command menu opens from the logo.
+constexpr int kAnswerY = 118, kYesX = 114, kNoX = 194, kOkX = 154;
+constexpr int kLogoX = 100, kLogoY = 140;
 
 // The settings commands asked inside the window, answered with the real pointer.
 class X11EditorQuestions : public X11Editor {
