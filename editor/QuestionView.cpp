@@ -67,7 +67,11 @@ void QuestionView::setMessage(const std::string& text, MessageKind kind) {
 }
 
 Rect QuestionView::zoomedPart(const Rect& part) const {
-    return zoomed(part, percent_).offsetBy(size_.left, size_.top);
+    // Zoomed where it lies on the face, by the one rule every rectangle of the
+    // layout takes, then moved with the view should it lie elsewhere.
+    const Rect panel = zoomed(kPanel, percent_);
+    return zoomed(part.offsetBy(kPanel.left, kPanel.top), percent_)
+        .offsetBy(size_.left - panel.left, size_.top - panel.top);
 }
 
 Rect QuestionView::answerRect(std::int32_t answer) const {

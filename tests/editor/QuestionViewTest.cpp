@@ -9,6 +9,7 @@
 
 #include "editor/QuestionView.h"
 #include "gui/Frame.h"
+#include "gui/Zoom.h"
 #include "tests/editor/EditorTestSupport.h"
 
 namespace qp::test {
@@ -31,6 +32,29 @@ TEST(QuestionViewWrap, BreaksBetweenWordsAtTheWidth) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(wrapText(c.text, c.width, sixPerCharacter), c.lines) << c.text << " in " << c.width;
+    }
+}
+
+TEST(QuestionViewLayout, TheAnswersAreTheFacesRectanglesAtEveryZoomStep) {
+    for (const MessageKind kind : {MessageKind::Question, MessageKind::Confirmation}) {
+        // Views are counted and deleted by their last release.
+        auto* unzoomed = new QuestionView(QuestionView::kPanel, nullptr, 0, kUnzoomed);
+        unzoomed->setMessage("?", kind);
+        for (const std::int32_t step : kZoomSteps) {
+            auto* view = new QuestionView(zoomed(QuestionView::kPanel, step), nullptr, 0, step);
+            view->setMessage("?", kind);
+            EXPECT_EQ(view->answerCount(), kind == MessageKind::Question ? 2 : 1);
+            for (std::int32_t answer = 0; answer < view->answerCount(); ++answer) {
+                const Rect expected = zoomed(unzoomed->answerRect(answer), step);
+                const Rect got = view->answerRect(answer);
+                EXPECT_TRUE(got.left == expected.left && got.top == expected.top &&
+                            got.right == expected.right && got.bottom == expected.bottom)
+                    << step << " % answer " << answer;
+                EXPECT_TRUE(view->getViewSize().isInside(Point(got.right, got.bottom))) << step;
+            }
+            view->release();
+        }
+        unzoomed->release();
     }
 }
 
