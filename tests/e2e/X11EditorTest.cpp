@@ -14,8 +14,6 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -195,16 +193,6 @@ TEST_F(X11Editor, ADragOnTheSensKnobIsAutomatedInsideOneEdit) {
     host.dispatch(effEditClose);
 }
 
-// A picture of the editor for a person to look at, as a PPM file in the test results.
-void keepPicture(const std::vector<unsigned long>& pixels, const char* name) {
-    std::filesystem::create_directories("../test-results");
-    std::ofstream out(std::string("../test-results/") + name, std::ios::binary);
-    out << "P6\n309 168\n255\n";
-    for (unsigned long pixel : pixels) {
-        out.put(char(pixel >> 16)).put(char(pixel >> 8)).put(char(pixel));
-    }
-}
-
 int differing(const std::vector<unsigned long>& a, const std::vector<unsigned long>& b) {
     if (a.size() != b.size()) {
         return int(std::max(a.size(), b.size()));
@@ -324,8 +312,6 @@ TEST_F(X11EditorQuestions, EachCommandAsksInTheWindowAndActsOnlyOnYes) {
         ShownMessages written;
         choose(c.entry);
         const std::vector<unsigned long> asking = shot();
-        keepPicture(asking,
-                    c.entry == 1 ? "x11-editor-default-question.ppm" : "x11-editor-forget-question.ppm");
         EXPECT_GT(differing(asking, face), 2000) << "no question over the face";
         EXPECT_FALSE(storedSetting("MidiCC-sens")) << "acted before the answer";
         EXPECT_TRUE(controllerSevenDrivesSens()) << "acted before the answer";
@@ -340,7 +326,6 @@ TEST_F(X11EditorQuestions, EachCommandAsksInTheWindowAndActsOnlyOnYes) {
         if (c.confirmed) {
             EXPECT_GT(differing(after, face), 2000) << "no confirmation";
             EXPECT_NE(after, asking) << "the question is still there";
-            keepPicture(after, "x11-editor-defaults-saved.ppm");
             click(kOkX, kAnswerY);
         }
         EXPECT_EQ(differing(shot(), face), 0) << "the face is not back";
