@@ -8,6 +8,7 @@
 #include "editor/AboutBox.h"
 #include "editor/EditorModel.h"
 #include "editor/LearnOverlay.h"
+#include "editor/QuestionView.h"
 #include "gui/Bitmap.h"
 #include "gui/Frame.h"
 #include "gui/OptionMenu.h"
@@ -142,12 +143,16 @@ void BuzzEditor::layOut() {
     if (aboutBox_) {
         aboutBox_->setValue(0.0f);
     }
+    questionView_ = new (std::nothrow) QuestionView(zoomed(QuestionView::kPanel, zoom_), this, -1, zoom_);
 
     buildMenus();
+    showQuestion();
 }
 
 void BuzzEditor::tearDown() {
     windowThread_.store(0, std::memory_order_relaxed);
+    // Closed unanswered: nothing the questions would have done is done.
+    questions_.clear();
     releaseViews(false);
 }
 
@@ -187,6 +192,10 @@ void BuzzEditor::releaseViews(bool keepFrame) {
         aboutBox_->release();
     }
     aboutBox_ = nullptr;
+    if (questionView_) {
+        questionView_->release();
+    }
+    questionView_ = nullptr;
     commandMenu_ = nullptr;
     presetsMenu_ = nullptr;
     zoomMenu_ = nullptr;

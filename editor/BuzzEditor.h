@@ -23,11 +23,15 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
 
 #include "editor/GuiEditorBase.h"
 #include "gui/Color.h"
 #include "gui/ControlListener.h"
 #include "gui/FontTable.h"
+#include "host/Platform.h"
 
 namespace qp {
 
@@ -37,6 +41,7 @@ class Control;
 class LearnOverlay;
 class OptionMenu;
 class ParamDisplay;
+class QuestionView;
 class View;
 
 class BuzzEditor : public GuiEditorBase, public ControlListener {
@@ -103,6 +108,15 @@ public:
     // The about screen, as the host or the model asks; window thread only.
     void showAboutScreen();
     void hideAboutScreen();
+    // A question (Yes/No) or a notice (OK) in the window, over the face, as the
+    // frame's modal view; returns at once. Several wait their turn, each shown
+    // when the one before is answered. onYes runs on the window's thread when
+    // the user answers Yes, once; never on No, on OK, or when the editor closes
+    // or goes with them still open. False, keeping nothing, when it cannot show
+    // it now: closed, or called off the window's thread.
+    bool ask(const char* text, MessageKind kind, std::function<void()> onYes);
+    // The question or notice on show now, if any.
+    QuestionView* shownQuestion() const;
     // The size to tell a host that asks before it opens the editor (and sizes
     // its window by): the current step's, the system's scale asked first when no
     // window has told it yet. An open that lands on another step then asks the
@@ -195,6 +209,11 @@ private:
     // host destroyed the editor from inside.
     bool tellModel(std::int32_t tag, float value);
     void choosePreset();
+    // The first waiting question over the face (again after a new layout).
+    void showQuestion();
+    void hideQuestion();
+    // The user's answer to the question on show.
+    void answerQuestion(bool yes);
     void buildMenus();
     void buildZoomMenu(OptionMenu* commandMenu);
     // The frame's views at the current step: background, controls, about box, menus.
@@ -246,6 +265,15 @@ private:
     Bitmap* aboutBitmap_ = nullptr;
     std::atomic<bool> busy_{true};
     AboutBox* aboutBox_ = nullptr;
+    // The editor's while open; the frame only points at it while it shows.
+    QuestionView* questionView_ = nullptr;
+    struct Question {
+        std::string text;
+        MessageKind kind;
+        std::function<void()> onYes;
+    };
+    // The first is on show; kept across a new layout, dropped at close.
+    std::deque<Question> questions_;
     OptionMenu* commandMenu_ = nullptr;
     // Not owned: the command menu keeps it alive as its "Presets" submenu.
     OptionMenu* presetsMenu_ = nullptr;

@@ -8,6 +8,7 @@
 #include "editor/BuzzEditor.h"
 #include "editor/EditorModel.h"
 #include "editor/LearnOverlay.h"
+#include "editor/QuestionView.h"
 #include "gui/Frame.h"
 #include "gui/OptionMenu.h"
 #include "gui/Zoom.h"
@@ -35,6 +36,10 @@ constexpr float kRandomScale = 3.0518509e-05f;
 
 void BuzzEditor::valueChanged(DrawContext* context, Control* control) {
     if (isBusy() || !control) {
+        return;
+    }
+    if (control == questionView_) {
+        answerQuestion(control->getValue() == QuestionView::kYes);
         return;
     }
     if (control == zoomMenu_) {
@@ -173,7 +178,9 @@ void BuzzEditor::choosePreset() {
 }
 
 void BuzzEditor::showAboutScreen() {
-    if (!onWindowThread() || isBusy() || !frame_ || !aboutBox_ || isAboutShowing()) {
+    // A question on show keeps the face until it is answered.
+    if (!onWindowThread() || isBusy() || !frame_ || !aboutBox_ || isAboutShowing() ||
+        frame_->getModalView()) {
         return;
     }
     frame_->addView(aboutBox_);
@@ -183,7 +190,7 @@ void BuzzEditor::showAboutScreen() {
 }
 
 void BuzzEditor::hideAboutScreen() {
-    if (!onWindowThread() || isBusy() || !frame_ || !frame_->getModalView()) {
+    if (!onWindowThread() || isBusy() || !frame_ || !aboutBox_ || frame_->getModalView() != aboutBox_) {
         return;
     }
     frame_->setModalView(nullptr);
@@ -194,6 +201,63 @@ void BuzzEditor::hideAboutScreen() {
     }
     frame_->setDirty(true);
     frame_->redrawView(nullptr);
+}
+
+bool BuzzEditor::ask(const char* text, MessageKind kind, std::function<void()> onYes) {
+    if (!onWindowThread() || isBusy() || !frame_ || !questionView_) {
+        return false;
+    }
+    questions_.push_back(
+        Question{text ? text : "", kind, kind == MessageKind::Question ? std::move(onYes) : nullptr});
+    showQuestion();
+    return true;
+}
+
+QuestionView* BuzzEditor::shownQuestion() const {
+    return frame_ && questionView_ && frame_->getModalView() == questionView_ ? questionView_ : nullptr;
+}
+
+void BuzzEditor::showQuestion() {
+    if (questions_.empty() || !frame_ || !questionView_ || shownQuestion()) {
+        return;
+    }
+    // The question comes first: the about screen is the user's to open again.
+    if (isAboutShowing()) {
+        hideAboutScreen();
+    }
+    const Question& next = questions_.front();
+    questionView_->setMessage(next.text, next.kind);
+    questionView_->setFrame(frame_);
+    if (frame_->setModalView(questionView_)) {
+        frame_->redrawView(nullptr);
+    }
+}
+
+void BuzzEditor::hideQuestion() {
+    if (!shownQuestion()) {
+        return;
+    }
+    frame_->setModalView(nullptr);
+    frame_->setDirty(true);
+    frame_->redrawView(nullptr);
+}
+
+void BuzzEditor::answerQuestion(bool yes) {
+    if (questions_.empty()) {
+        return;
+    }
+    // Taken out first: what the answer does may ask again, or close the editor.
+    Question answered = std::move(questions_.front());
+    questions_.pop_front();
+    hideQuestion();
+    if (yes && answered.onYes) {
+        CallOut call(lifeline_);
+        answered.onYes();
+        if (call.isLost()) {
+            return;
+        }
+    }
+    showQuestion();
 }
 
 void BuzzEditor::learnedControllersChanged() {

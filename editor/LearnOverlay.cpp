@@ -44,11 +44,13 @@ void LearnOverlay::mouseDown(DrawContext* context, Point where) {
 }
 
 void LearnOverlay::runLearnMenu(DrawContext* context, Point where) {
+    // A menu whose popup closed without a choice.
+    removeTemporaryMenu();
     Frame* frame = getFrame();
     if (!frame) {
         return;
     }
-    OptionMenu* menu = new (std::nothrow) OptionMenu(size_, nullptr, 0, nullptr, nullptr, kLearnMenuStyle);
+    OptionMenu* menu = new (std::nothrow) OptionMenu(size_, this, 0, nullptr, nullptr, kLearnMenuStyle);
     if (!menu) {
         return;
     }
@@ -65,36 +67,67 @@ void LearnOverlay::runLearnMenu(DrawContext* context, Point where) {
         return;
     }
     temporaryMenu_ = menu;
-    // The popup's loop dispatches messages, and the host may close the editor in
-    // there: the frame goes, and with it the frame's references to this overlay
-    // and the menu. Both stay alive until the choice has been looked at.
+    // A modal popup's loop dispatches messages, and the host may close the
+    // editor in there: the frame goes, and with it the frame's references to
+    // this overlay and the menu. Both stay alive until the menu is done with.
     TrackingScope overlayTracking(*this);
     TrackingScope menuTracking(*menu);
-    // Returns when the popup closes; the menu has no listener, so a choice only
-    // toggles the chosen entry's check flag.
+    inMenu_ = true;
     menu->mouseDown(context, where);
+    inMenu_ = false;
 
-    if (!overlayTracking.frameLost()) {
-        const bool learn = menu->isCheckedEntry(kLearnEntry);
-        const bool forget = menu->isCheckedEntry(kForgetEntry);
-        if (learn || forget) {
-            if (target_) {
-                value_ = float(target_->getTag());
-            }
-            if (forget) {
-                value_ += float(kForgetCommandOffset);
-            }
-            if (listener_) {
-                listener_->valueChanged(context, this);
-            }
-        }
+    Frame* holder = menuTracking.frame();
+    if (holder && temporaryMenu_ == menu && holder->getEditView() == menu) {
+        // Its popup is open still (it does not block here): the choice comes
+        // through valueChanged. Meanwhile the invisible menu takes no presses,
+        // so the knob beneath keeps its own.
+        menu->setMouseEnabled(false);
+        return;
     }
     // The frame may have closed in the popup or in the listener; one still there
     // holds the menu.
-    if (Frame* holder = menuTracking.frame()) {
+    if (holder && temporaryMenu_ == menu) {
         holder->removeView(menu, true);
     }
     temporaryMenu_ = nullptr;
+}
+
+void LearnOverlay::valueChanged(DrawContext* context, Control* control) {
+    OptionMenu* menu = temporaryMenu_;
+    if (!menu || control != menu) {
+        return;
+    }
+    // The menu has no tag to tell: a choice toggles the chosen entry's check flag.
+    const bool learn = menu->isCheckedEntry(kLearnEntry);
+    const bool forget = menu->isCheckedEntry(kForgetEntry);
+    if (learn || forget) {
+        if (target_) {
+            value_ = float(target_->getTag());
+        }
+        if (forget) {
+            value_ += float(kForgetCommandOffset);
+        }
+        if (listener_) {
+            // The listener reaches the host, which may close the editor.
+            TrackingScope tracking(*this);
+            listener_->valueChanged(context, this);
+            if (tracking.frameLost()) {
+                return;
+            }
+        }
+    }
+    // Inside the modal popup the right click's end lets go of the menu.
+    if (!inMenu_) {
+        removeTemporaryMenu();
+    }
+}
+
+void LearnOverlay::removeTemporaryMenu() {
+    OptionMenu* menu = temporaryMenu_;
+    temporaryMenu_ = nullptr;
+    if (menu && getFrame() && getFrame()->isChild(menu)) {
+        getFrame()->removeView(menu, true);
+    }
 }
 
 bool LearnOverlay::wheel(DrawContext* context, Point, float distance) {

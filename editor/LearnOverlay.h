@@ -6,21 +6,27 @@
 // A chosen learn entry reaches the listener as this overlay's value change: the
 // target's tag to learn, the tag + kForgetCommandOffset to forget.
 //
+// The menu's choice reaches the overlay as the menu's listener: inside the
+// right click where the popup is modal (Windows), or later, from the frame's
+// event pump, where it is not (X11), so the host's loop runs while it is open.
+//
 // Ownership: the target is not owned (both live in the same frame or entry); the
-// temporary menu exists only while the right-click menu is up and belongs to the
-// frame meanwhile.
+// temporary menu exists while the right-click menu is up and belongs to the
+// frame meanwhile. A popup closed without a choice leaves it in the frame,
+// taking no presses, until the next right click or the frame's end.
 #pragma once
 
 #include <cstdint>
 
 #include "gui/Control.h"
+#include "gui/ControlListener.h"
 #include "host/EditorProtocol.h"
 
 namespace qp {
 
 class OptionMenu;
 
-class LearnOverlay : public Control {
+class LearnOverlay : public Control, private ControlListener {
 public:
     LearnOverlay(const Rect& size, ControlListener* listener, std::int32_t tag, Control* target);
     ~LearnOverlay() override;
@@ -42,8 +48,13 @@ public:
 
 private:
     void runLearnMenu(DrawContext* context, Point where);
+    // The temporary menu's choice.
+    void valueChanged(DrawContext* context, Control* control) override;
+    void removeTemporaryMenu();
 
     OptionMenu* temporaryMenu_ = nullptr;
+    // While the menu's mouseDown runs: a modal popup's choice comes from inside it.
+    bool inMenu_ = false;
     Control* target_;
     std::int32_t learnedController_ = 0;
 };

@@ -95,6 +95,15 @@ private:
     // a parameter's value (clamped where bounded) stored; false for a value that
     // is none (NaN, an infinity), which changes nothing.
     bool takeValue(Int32 index, float& value);
+    // The two settings commands' work, done once the user answered Yes.
+    void saveDefaults();
+    void forgetAllControllers();
+    // Asks the user, in the open editor where the platform asks there (the
+    // action then runs when the user answers Yes), else in the platform's box
+    // (the action runs at once on Yes).
+    void askThen(const char* question, void (BuzzEffect::*action)());
+    // An error or a confirmation, shown where askThen asks.
+    void tell(const char* text, MessageKind kind);
     // The record's block entries: the host's call lands in the sample loop
     // without the base's entry and its virtual call on the way, which at the
     // smallest blocks cost more than the samples.

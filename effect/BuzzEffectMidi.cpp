@@ -124,37 +124,61 @@ Int32 BuzzEffect::learnedController(Int32 parameter) {
     return loadShared(block_.parameters[parameter].learnedController);
 }
 
+void BuzzEffect::askThen(const char* question, void (BuzzEffect::*action)()) {
+    // The editor keeps the action until the answer and drops it unrun when it
+    // closes or goes with the effect, so `this` outlives every call of it.
+    if (currentPlatform().asksInEditor() && editor_ &&
+        editor_->ask(question, MessageKind::Question, [this, action] { (this->*action)(); })) {
+        return;
+    }
+    if (askYesNo(question)) {
+        (this->*action)();
+    }
+}
+
+void BuzzEffect::tell(const char* text, MessageKind kind) {
+    if (currentPlatform().asksInEditor() && editor_ && editor_->ask(text, kind, nullptr)) {
+        return;
+    }
+    if (kind == MessageKind::Error) {
+        showError(text);
+    } else {
+        showConfirmation(text);
+    }
+}
+
+void BuzzEffect::saveDefaults() {
+    for (Int32 p = 0; p < kParameterCount; ++p) {
+        const ParameterRecord& record = block_.parameters[p];
+        const SettingNames names(record);
+        if (loadShared(record.keepDefault) == kKeepDefault &&
+            !writeSetting(kProductName, names.keptDefault, keptDefaultNumber(currentParameterValue(p)))) {
+            tell(kDefaultWriteError, MessageKind::Error);
+        }
+        if (!writeSetting(kProductName, names.controller, learnedController(p))) {
+            tell(kControllerWriteError, MessageKind::Error);
+        }
+    }
+    // Shown after errors too: the user always learns that saving ended.
+    tell(kDefaultsSaved, MessageKind::Confirmation);
+}
+
+void BuzzEffect::forgetAllControllers() {
+    // Memory only: the settings keep the old bindings until saved again.
+    for (Int32 p = 0; p < kParameterCount; ++p) {
+        storeShared(block_.parameters[p].learnedController, 0);
+    }
+    if (editor_) {
+        editor_->refreshLearnedControllers();
+    }
+}
+
 void BuzzEffect::handleCommand(Int32 index, float value) {
     if (index == kMenuCommandIndex) {
         if (value == kSaveDefaultsCommand) {
-            if (!askYesNo(kSaveDefaultsQuestion)) {
-                return;
-            }
-            for (Int32 p = 0; p < kParameterCount; ++p) {
-                const ParameterRecord& record = block_.parameters[p];
-                const SettingNames names(record);
-                if (loadShared(record.keepDefault) == kKeepDefault &&
-                    !writeSetting(kProductName, names.keptDefault,
-                                  keptDefaultNumber(currentParameterValue(p)))) {
-                    showError(kDefaultWriteError);
-                }
-                if (!writeSetting(kProductName, names.controller, learnedController(p))) {
-                    showError(kControllerWriteError);
-                }
-            }
-            // Shown after errors too: the user always learns that saving ended.
-            showConfirmation(kDefaultsSaved);
+            askThen(kSaveDefaultsQuestion, &BuzzEffect::saveDefaults);
         } else if (value == kForgetAllCommand) {
-            if (!askYesNo(kForgetAllQuestion)) {
-                return;
-            }
-            // Memory only: the settings keep the old bindings until saved again.
-            for (Int32 p = 0; p < kParameterCount; ++p) {
-                storeShared(block_.parameters[p].learnedController, 0);
-            }
-            if (editor_) {
-                editor_->refreshLearnedControllers();
-            }
+            askThen(kForgetAllQuestion, &BuzzEffect::forgetAllControllers);
         }
         return;
     }

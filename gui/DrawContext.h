@@ -85,6 +85,9 @@ public:
     // One line, vertically centred. Left alignment starts one pixel in from the
     // left edge; opaque (non-zero) fills the text cell with the fill colour.
     void drawText(const char* text, const Rect& r, std::int16_t opaque = 0, TextAlign align = kAlignCenter);
+    // How many pixels wide drawText draws the text in the selected font; 0 without
+    // a device context (nothing would be drawn).
+    std::int32_t textWidth(const char* text) const;
 
     void setLineColor(Color color);
     void setLineStyle(LineStyle style);

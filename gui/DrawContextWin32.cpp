@@ -135,6 +135,15 @@ void DrawContext::drawText(const char* text, const Rect& r, std::int16_t opaque,
     SetBkMode(dc, TRANSPARENT);
 }
 
+std::int32_t DrawContext::textWidth(const char* text) const {
+    HDC dc = win32::hdc(deviceContext_);
+    SIZE extent{};
+    if (!text || !dc || !GetTextExtentPoint32A(dc, text, int(std::strlen(text)), &extent)) {
+        return 0;
+    }
+    return std::int32_t(extent.cx);
+}
+
 void DrawContext::setLineColor(Color color) {
     lineColor_ = color;
     platform_->makePen(win32::hdc(deviceContext_), lineColor_, lineWidth_);

@@ -131,6 +131,24 @@ void DrawContext::drawText(const char* text, const Rect& r, std::int16_t opaque,
     cairo_restore(cr);
 }
 
+std::int32_t DrawContext::textWidth(const char* text) const {
+    cairo_t* cr = cairoOf(deviceContext_);
+    if (!text || !cr) {
+        return 0;
+    }
+    // The font drawText selects, on a saved state, so nothing of this context changes.
+    cairo_save(cr);
+    cairo_select_font_face(
+        cr, platform_->fontFace,
+        (platform_->fontStyle & kFontStyleItalic) ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
+        platform_->fontBold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr, fontSize_);
+    cairo_text_extents_t extents;
+    cairo_text_extents(cr, text, &extents);
+    cairo_restore(cr);
+    return std::int32_t(std::lround(extents.x_advance));
+}
+
 void DrawContext::setLineColor(Color color) { lineColor_ = color; }
 
 void DrawContext::setLineStyle(LineStyle style) { lineStyle_ = style; }

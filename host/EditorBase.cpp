@@ -58,4 +58,6 @@ void EditorBase::setParameter(Int32, float) { requestUpdate(); }
 
 void EditorBase::refreshLearnedControllers() {}
 
+bool EditorBase::ask(const char*, MessageKind, std::function<void()>) { return false; }
+
 }  // namespace qp

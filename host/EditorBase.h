@@ -2,6 +2,9 @@
 // window or a toolkit type: everything it asks of an editor goes through here.
 #pragma once
 
+#include <functional>
+
+#include "host/Platform.h"
 #include "host/PluginInterface.h"
 
 namespace qp {
@@ -34,6 +37,12 @@ public:
     virtual void setParameter(Int32 index, float value);
     // The learnt MIDI controllers changed (learn, forget, a loaded bank).
     virtual void refreshLearnedControllers();
+    // Shows a question (Yes/No) or a notice (OK) in the editor's own window and
+    // returns at once; onYes runs later, on the window's thread, when the user
+    // answers Yes, and never on No, on a notice, or when the editor closes or
+    // goes first. False when it cannot ask now (closed, or called off the
+    // window's thread): the caller then asks the platform as before.
+    virtual bool ask(const char* text, MessageKind kind, std::function<void()> onYes);
 
     EffectBase* effect() const { return effect_; }
     void* parentWindow() const { return parentWindow_; }

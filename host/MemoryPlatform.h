@@ -35,6 +35,9 @@ public:
     MemoryPlatform& operator=(const MemoryPlatform&) = delete;
 
     MessageAnswer messageBox(const char* text, const char* caption, MessageKind kind) override;
+    // No unless a test plays a platform whose editors ask in their window.
+    bool asksInEditor() const override { return asksInEditor_; }
+    void setAsksInEditor(bool asks) { asksInEditor_ = asks; }
     KeyOpening openUserKey(const char* path, SettingsKey* key) override;
     bool setDwordValue(SettingsKey key, const char* valueName, std::uint32_t data) override;
     bool queryValue(SettingsKey key, const char* valueName, void* buffer, std::uint32_t* size) override;
@@ -78,6 +81,7 @@ private:
 
     std::deque<MessageAnswer> scriptedAnswers_;
     MessageAnswer defaultQuestionAnswer_ = MessageAnswer::No;
+    bool asksInEditor_ = false;
     std::vector<ShownMessage> messages_;
 
     std::map<std::string, Values> keys_;

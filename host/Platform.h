@@ -43,6 +43,10 @@ public:
 
     // A message box with no owner window; blocks the calling thread until answered.
     virtual MessageAnswer messageBox(const char* text, const char* caption, MessageKind kind) = 0;
+    // Whether an open editor asks the effect's questions (and shows its notices)
+    // inside its own window rather than in messageBox: where the system has no
+    // message box a plug-in can show without blocking its host.
+    virtual bool asksInEditor() const { return false; }
 
     // Opens the key at path below the current user's hive for reading and
     // writing, creating it when missing. *key is set only when it did not fail.

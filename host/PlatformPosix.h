@@ -28,6 +28,9 @@ public:
     // out and answered No at once, so nothing is written on anyone's behalf and no
     // thread waits; errors and confirmations are written out and answered Ok.
     MessageAnswer messageBox(const char* text, const char* caption, MessageKind kind) override;
+    // An open editor asks in its window instead, so the host's loop keeps running
+    // while the user answers; messageBox stays for when no editor is open.
+    bool asksInEditor() const override { return true; }
     // Software\<vendor>\<product> only; Existed when the settings file is there,
     // else Created: no file is made before a value is written. The folder is
     // found from XDG_CONFIG_HOME and HOME as they are at the opening.

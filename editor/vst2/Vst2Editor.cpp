@@ -101,6 +101,10 @@ void Vst2Editor::setParameter(Int32 index, float value) {
 
 void Vst2Editor::refreshLearnedControllers() { editor_.learnedControllersChanged(); }
 
+bool Vst2Editor::ask(const char* text, MessageKind kind, std::function<void()> onYes) {
+    return editor_.ask(text, kind, std::move(onYes));
+}
+
 float Vst2Editor::parameterValue(std::int32_t index) const { return buzzEffect_->getParameter(index); }
 
 void Vst2Editor::beginGesture(std::int32_t index) { buzzEffect_->beginEdit(index); }

@@ -48,6 +48,8 @@ public:
     bool wheel(float distance) override;
     void setParameter(Int32 index, float value) override;
     void refreshLearnedControllers() override;
+    // In the editor's window, while it is open.
+    bool ask(const char* text, MessageKind kind, std::function<void()> onYes) override;
 
 private:
     // EditorModel, over the effect.

@@ -2,7 +2,7 @@
 // host drives them: the record's setParameter entry for the editor's command
 // indexes, effProcessEvents for MIDI, real dialogs answered by clicking, and
 // the current user's registry read back with plain registry calls; on Linux the
-// settings file, and the questions the library cannot ask.
+// settings file, and the questions asked with no editor open.
 #include "MidiE2eSupport.h"
 
 namespace qp::test {
@@ -123,8 +123,9 @@ TEST_F(MidiLearnE2e, ForgetAllAsksAndClearsOnlyOnYes) {
 }
 
 #else
-// With no window to ask in, each question is written out and answered No at
-// once: the call returns, nothing is stored and nothing is forgotten.
+// With the editor closed there is no window to ask in (X11EditorTest asks in an
+// open one): each question is written out and answered No at once, the call
+// returns, nothing is stored and nothing is forgotten.
 TEST_F(MidiLearnE2e, QuestionsWithNoWindowAreAnsweredNoAtOnce) {
     const struct {
         float command;
