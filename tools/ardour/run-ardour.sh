@@ -63,6 +63,7 @@ rm -rf "$out" && mkdir -p "$XDG_CONFIG_HOME/ardour7/export" "$lv2_dir"
 cp -r "$bundle" "$lv2_dir/" || exit 1
 cp "$here/float-wav.preset" "$XDG_CONFIG_HOME/ardour7/export/"
 check=(python3 "$here/check.py")
+python3 "$here/test_check.py" 2>"$out/check-tests.log" || { cat "$out/check-tests.log" >&2; log "check.py's own tests failed"; exit 1; }
 # Ardour lists a Linux VST 2 plug-in only once its scanner has written an index
 # of it to the cache (the GUI runs it when asked to look for new plug-ins);
 # the headless interpreter reads that index alone.
