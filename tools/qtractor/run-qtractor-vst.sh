@@ -9,7 +9,8 @@
 #   - the logo's command menu is the full one (About, Default, MidiForget, Zoom,
 #     Presets), and a program chosen under Presets sets the values it holds
 #     (sens back to 0.5), as Qtractor saves them;
-#   - the saved session holds the plug-in's chunk.
+#   - the saved session holds the plug-in's chunk;
+#   - a right click on a knob opens its MIDI-learn menu.
 #
 #   run-qtractor-vst.sh PLUGIN.so
 #
@@ -157,6 +158,29 @@ else
     saved "the fourth program from the logo menu, then a 5-pixel drag up on buzz"
 fi
 holds "sens == 0.5" || fail "the program chosen did not set sens back to 0.5 in Qtractor's session"
-[ "$status" = 0 ] || fail "Qtractor kept the program's values only once a drag had changed the session"
+[ "$status" = 0 ] || log "Qtractor kept the program's values only once a drag had changed the session"
+
+# A right click on the buzz knob: its MIDI-learn menu ("MidiLearn"), a top-level
+# window of the plug-in's X client as the command menu is.
+popups() {
+    local w n=0
+    for w in $(xwininfo -root -children | awk '$1 ~ /^0x/ {print $1}'); do
+        (((w & ~0x1fffff) == (editor & ~0x1fffff))) || continue
+        read -r _ _ ww wh < <(geometry "$w")
+        ((ww > 1 && wh > 1)) && n=$((n + 1))
+    done
+    echo $n
+}
+xdotool mousemove $((ex + 259)) $((ey + 63)) click 3
+sleep 1
+import -window root -crop 420x360+$((ex - 20))+$((ey - 10)) +repage "$out/qtractor-vst-learn-menu.png"
+if [ "$(popups)" -ge 1 ]; then
+    log "a right click on buzz opened its MIDI-learn menu (out/qtractor-vst/qtractor-vst-learn-menu.png)"
+    xdotool key Escape
+else
+    log "a right click on buzz opened no MIDI-learn menu (out/qtractor-vst/qtractor-vst-learn-menu.png)"
+    status=1
+fi
+[ "$status" = 0 ] || fail "a program chosen in the editor, or the MIDI-learn menu (above)"
 log "Qtractor hosts the Linux VST 2 plug-in: found on LXVST_PATH; its editor shows the face, and a drag and a" \
     "program from the logo menu reach the saved session"
