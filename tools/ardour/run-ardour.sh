@@ -10,9 +10,9 @@
 # found through LXVST_PATH (Ardour 7.3's Linux VST path when set) in a folder
 # holding it alone, after Ardour's own scanner has indexed it as Ardour's
 # plug-in manager would; its export must equal `qphost render` of the Windows
-# DLL on the export without it. QP_QPHOST is qphost built for Linux (it reads
+# DLL on the export without it. QP_QPHOST is the path of qphost built for Linux (it reads
 # the parameters' indices), QP_DLL_QPHOST the command that runs qphost.exe
-# with the DLL beside it, from the repository's root.
+# with the DLL beside it, both from the repository's root.
 # The same steps run with no plug-in and with Ardour's own ACE Reverb, so that
 # a fault of Ardour's (it crashes now and then while closing an exported WAV)
 # shows up there as well and is not taken for one of the plug-in's.
