@@ -4,6 +4,9 @@
 usage: check.py ports URI DIR SYMBOL=VALUE... port index of each control (from lilv), as PORT=VALUE,
                                               and preset:LABEL for each preset lilv lists, once
                                               lilv finds the plug-in in a bundle inside DIR
+       check.py vstports QPHOST PLUGIN.so SYMBOL=VALUE...
+                                              index of each parameter of a VST 2 plug-in (from
+                                              `qphost info`), as PORT=VALUE
        check.py levels FILE.wav...            peak and RMS of each export; fails on a silent one
        check.py fade DRY.wav TAKE_L.wav TAKE_R.wav   prints the frame where the fades at the
                                               start of an export have ended: the export without
@@ -13,7 +16,8 @@ usage: check.py ports URI DIR SYMBOL=VALUE... port index of each control (from l
                                               fails unless GOT is EXPECTED from frame FROM on,
                                               within one float step of full scale (or only tells)
        check.py session FILE.ardour URI SYMBOL=VALUE...
-                                              the session lists the plug-in as LV2 with these values
+                                              the session lists the plug-in as LV2 (as Linux VST 2
+                                              for lxvst:NAME) with these values
        check.py controls PLUGIN.log EXPORT.log PORT=VALUE...
                                               each control differs from its default when set and
                                               comes back when Ardour loads the saved session; a
@@ -95,6 +99,19 @@ def ports(uri, folder, pairs):
     print(f"  {uri} from {where}", file=sys.stderr)
 
 
+def vst_ports(qphost, plugin, pairs):
+    info = subprocess.run(qphost.split() + ["info", plugin], capture_output=True, text=True)
+    if info.returncode != 0:
+        raise CheckError(f"qphost info {plugin} failed: {info.stderr.strip()}")
+    found = dict((name, int(index)) for index, name in re.findall(r'^\s+(\d+) "([^"]*)" = ', info.stdout, re.M))
+    wanted = settings(pairs)
+    missing = sorted(set(wanted) - set(found))
+    if missing:
+        raise CheckError(f"{plugin} has no parameter {', '.join(missing)}")
+    for name, value in wanted.items():
+        print(f"{found[name]}={value:g}")
+
+
 def levels(paths):
     for path in paths:
         rate, channels = read_wav(path)
@@ -154,17 +171,27 @@ def match(expected, got, first, strict=True):
 
 def session(path, uri, pairs):
     wanted = settings(pairs)
-    inserts = [p for p in ET.parse(path).getroot().iter("Processor") if p.get("unique-id") == uri]
+    # Ardour knows a Linux VST 2 plug-in by its numeric id, which the session
+    # stores, and its name; an LV2 plug-in by its URI.
+    vst = uri[len("lxvst:"):] if uri.startswith("lxvst:") else None
+    kind = "lxvst" if vst else "lv2"
+    processors = ET.parse(path).getroot().iter("Processor")
+    inserts = [p for p in processors if (p.get("name") == vst if vst else p.get("unique-id") == uri)]
     if len(inserts) != 1:
         raise CheckError(f"{path} holds {len(inserts)} processors for {uri}, not 1")
     insert = inserts[0]
-    if insert.get("type") != "lv2":
-        raise CheckError(f"{path} lists {uri} as type {insert.get('type')!r}, not lv2")
-    stored = {p.get("symbol"): float(p.get("value")) for p in insert.iter("Port")}
+    if insert.get("type") != kind:
+        raise CheckError(f"{path} lists {uri} as type {insert.get('type')!r}, not {kind}")
+    if vst:
+        if insert.find("lxvst/chunk") is None:
+            raise CheckError(f"{path} holds no chunk of {uri}: its programs would be lost")
+        stored = {c.get("name"): float(c.get("value")) for c in insert.iter("Controllable") if c.get("parameter")}
+    else:
+        stored = {p.get("symbol"): float(p.get("value")) for p in insert.iter("Port")}
     for symbol, value in wanted.items():
         if symbol not in stored or abs(stored[symbol] - value) > VALUE_TOLERANCE:
             raise CheckError(f"{path} stores {symbol}={stored.get(symbol)}, not {value:g}")
-    print(f"  {path.rsplit('/', 1)[-1]}: Processor type=\"lv2\" unique-id=\"{uri}\" name=\"{insert.get('name')}\", "
+    print(f"  {path.rsplit('/', 1)[-1]}: Processor type=\"{kind}\" unique-id=\"{insert.get('unique-id')}\" name=\"{insert.get('name')}\", "
           + ", ".join(f"{s}={stored[s]:g}" for s in wanted))
 
 
@@ -209,6 +236,8 @@ def main(argv):
     command, rest = argv[0], argv[1:]
     if command == "ports" and len(rest) >= 2:
         ports(rest[0], rest[1], rest[2:])
+    elif command == "vstports" and len(rest) >= 2:
+        vst_ports(rest[0], rest[1], rest[2:])
     elif command == "levels":
         levels(rest)
     elif command == "fade" and len(rest) >= 2:

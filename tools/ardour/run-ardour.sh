@@ -6,22 +6,32 @@
 #   - control values set before saving come back when the session is reopened;
 #   - Ardour's export equals lv2apply (lilv) running the plug-in on Ardour's
 #     own export of the track without it.
+# With --vst, the Linux VST 2 plug-in PLUGIN.so goes through the same steps,
+# found through LXVST_PATH (Ardour 7.3's Linux VST path when set) in a folder
+# holding it alone, after Ardour's own scanner has indexed it as Ardour's
+# plug-in manager would; its export must equal `qphost render` of the Windows
+# DLL on the export without it. QP_QPHOST is the path of qphost built for Linux (it reads
+# the parameters' indices), QP_DLL_QPHOST the command that runs qphost.exe
+# with the DLL beside it, both from the repository's root.
 # The same steps run with no plug-in and with Ardour's own ACE Reverb, so that
 # a fault of Ardour's (it crashes now and then while closing an exported WAV)
 # shows up there as well and is not taken for one of the plug-in's.
 #
-#   run-ardour.sh BUNDLE URI SYMBOL=VALUE...
+#   run-ardour.sh [--vst PLUGIN.so] BUNDLE URI SYMBOL=VALUE...
 #
-# Called by `./run ardour` with build/linux/Quorrelphone.lv2, Quorrelphone's
-# URI and its controls. Results and logs go to out/ardour/.
+# Called by `./run ardour` with build/linux/vst/Quorrelphone.so,
+# build/linux/Quorrelphone.lv2, Quorrelphone's URI and its controls. Results
+# and logs go to out/ardour/.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 here="$root/tools/ardour"
 out="$root/out/ardour"
 log() { printf '== %s\n' "$*" >&2; }
 
+vst=""
+if [ "${1:-}" = --vst ] && [ $# -ge 2 ]; then vst=$(realpath "$2") && shift 2 || exit 2; fi
 if [ $# -lt 3 ]; then
-    echo "usage: run-ardour.sh BUNDLE URI SYMBOL=VALUE..." >&2; exit 2
+    echo "usage: run-ardour.sh [--vst PLUGIN.so] BUNDLE URI SYMBOL=VALUE..." >&2; exit 2
 fi
 bundle=$1 uri=$2
 shift 2
@@ -53,6 +63,21 @@ rm -rf "$out" && mkdir -p "$XDG_CONFIG_HOME/ardour7/export" "$lv2_dir"
 cp -r "$bundle" "$lv2_dir/" || exit 1
 cp "$here/float-wav.preset" "$XDG_CONFIG_HOME/ardour7/export/"
 check=(python3 "$here/check.py")
+python3 "$here/test_check.py" 2>"$out/check-tests.log" || { cat "$out/check-tests.log" >&2; log "check.py's own tests failed"; exit 1; }
+# Ardour lists a Linux VST 2 plug-in only once its scanner has written an index
+# of it to the cache (the GUI runs it when asked to look for new plug-ins);
+# the headless interpreter reads that index alone.
+vst_name=Quorrelphone
+if [ -n "$vst" ]; then
+    export LXVST_PATH="$out/vst-path"
+    # The copy keeps the build's time: Ardour takes an index only when it is newer
+    # than the plug-in, by whole seconds, and a scan may end within the second of a fresh copy.
+    mkdir -p "$LXVST_PATH" && cp -p "$vst" "$LXVST_PATH/" || exit 1
+    vst="$LXVST_PATH/$(basename "$vst")"
+    LD_LIBRARY_PATH=/usr/lib/ardour7 /usr/lib/ardour7/ardour-vst-scanner -f -v "$vst" >"$out/vst-scan.log" 2>&1 ||
+        { cat "$out/vst-scan.log" >&2; log "Ardour's scanner could not index $vst"; exit 1; }
+    log "Ardour's scanner: $(grep -o "Found Plugin: .*" "$out/vst-scan.log")"
+fi
 
 declare -A crashes=()
 total_crashes=0
@@ -102,8 +127,12 @@ variant() {
     local name=$1 v_uri=${2:-} v_dir=${3:-} found ports=()
     shift $(( $# < 3 ? $# : 3 ))
     local session="$out/$name/qp"
-    if [ -n "$v_uri" ]; then
+    if [[ $v_uri == lxvst:* ]]; then
+        found=$("${check[@]}" vstports "$root/$QP_QPHOST" "$v_dir" "$@") || return 1
+    elif [ -n "$v_uri" ]; then
         found=$("${check[@]}" ports "$v_uri" "$v_dir" "$@") || return 1
+    fi
+    if [ -n "$v_uri" ]; then
         mapfile -t ports <<<"$found"
         log "$name: $v_uri with $*"
         ardour_step "$name" "$out/$name-plugin.log" "copy_base $name" plugin "$session" qp "$v_uri" "${ports[@]}" ||
@@ -129,6 +158,7 @@ expected() {  # expected NAME URI SYMBOL=VALUE...: lv2apply on Ardour's dry expo
 variant dry || status=1
 variant subject "$uri" "$lv2_dir" "${subject_settings[@]}" || status=1
 variant control "$control_uri" "$control_dir" "${control_settings[@]}" || status=1
+[ -z "$vst" ] || variant lxvst "lxvst:$vst_name" "$vst" "${subject_settings[@]}" || status=1
 
 takes=("$out"/base/qp/interchange/qp/audiofiles/*%[LR].wav)
 if [ -f "$out/dry.wav" ] && fade=$("${check[@]}" fade "$out/dry.wav" "${takes[@]}"); then
@@ -136,10 +166,10 @@ if [ -f "$out/dry.wav" ] && fade=$("${check[@]}" fade "$out/dry.wav" "${takes[@]
     log "the export without a plug-in departs from the take for its first $fade frames;" \
         "comparisons start at frame $skip"
     log "the exports"
-    for f in dry subject control; do
+    for f in dry subject control lxvst; do
         [ -f "$out/$f.wav" ] && { "${check[@]}" levels "$out/$f.wav" || status=1; }
     done
-    for f in subject control; do
+    for f in subject control lxvst; do
         [ -f "$out/$f.wav" ] || continue
         log "$f: Ardour's export with the plug-in against the same session without it"
         "${check[@]}" differ "$out/dry.wav" "$out/$f.wav" "$skip" || status=1
@@ -150,6 +180,18 @@ if [ -f "$out/dry.wav" ] && fade=$("${check[@]}" fade "$out/dry.wav" "${takes[@]
     else
         status=1
     fi
+    if [ -n "$vst" ]; then
+        log "lxvst: Ardour's export with the Linux VST 2 plug-in against qphost render of the DLL on the export without it"
+        args=()
+        for setting in "${subject_settings[@]}"; do args+=(--param "$setting"); done
+        if (cd "$root" && $QP_DLL_QPHOST render "${args[@]}" "${out#"$root"/}/dry.wav" "${out#"$root"/}/lxvst-dll.wav") \
+            >"$out/lxvst-dll.log" 2>&1 && [ -f "$out/lxvst.wav" ]; then
+            "${check[@]}" match "$out/lxvst-dll.wav" "$out/lxvst.wav" "$skip" || status=1
+        else
+            cat "$out/lxvst-dll.log" >&2; log "lxvst: qphost render of the DLL failed, or Ardour exported nothing"
+            status=1
+        fi
+    fi
     log "control: the same for Ardour's ACE Reverb (figures only: its tail carries the fade-in's difference on for seconds)"
     if expected control "$control_uri" "${control_settings[@]}" && [ -f "$out/control.wav" ]; then
         "${check[@]}" match "$out/control-lv2apply.wav" "$out/control.wav" "$skip" figures
@@ -159,7 +201,7 @@ else
 fi
 
 summary=""
-for step in record dry subject control; do summary+=" $step ${crashes[$step]:-0},"; done
+for step in record dry subject control ${vst:+lxvst}; do summary+=" $step ${crashes[$step]:-0},"; done
 log "Ardour crashes (each retried):${summary%,}; in all $total_crashes"
 if [ "$status" -eq 0 ]; then log "passed; exports and logs in $out"; else log "FAILED; logs in $out"; fi
 exit "$status"

@@ -6,9 +6,11 @@
 --   session.lua record  DIR NAME INPUT SECONDS   new session with one stereo track,
 --                                                SECONDS of the dummy backend's INPUT recorded
 --   session.lua plugin  DIR NAME URI [preset:LABEL...] [PORT=VALUE...]
---                                                adds the LV2 plug-in URI before the fader, finds
+--                                                adds the LV2 plug-in URI (or the Linux VST 2
+--                                                plug-in NAME for lxvst:NAME) before the fader, finds
 --                                                each preset named and loads the last one, then
---                                                sets the controls (by LV2 port index), saves
+--                                                sets the controls (by LV2 port index, VST
+--                                                parameter index), saves
 --   session.lua export  DIR NAME OUT.wav         prints the plug-in's controls as loaded, then
 --                                                exports the take's span as 32-bit float WAV
 --
@@ -163,12 +165,23 @@ local function open_track(dir, name)
 	return session, the_track(session)
 end
 
+-- "lxvst:NAME" is a Linux VST 2 plug-in Ardour knows by that name (from its
+-- scan cache); anything else an LV2 URI.
+local function plugin_kind(uri)
+	local vst = uri:match("^lxvst:(.+)$")
+	if vst then
+		return ARDOUR.PluginType.LXVST, vst, "Linux VST 2"
+	end
+	return ARDOUR.PluginType.LV2, uri, "LV2"
+end
+
 local function add_plugin(dir, name, uri, presets, settings)
 	local session, track = open_track(dir, name)
 	step("plugin")
-	local proc = ARDOUR.LuaAPI.new_plugin(session, uri, ARDOUR.PluginType.LV2, "")
+	local kind, id, kind_name = plugin_kind(uri)
+	local proc = ARDOUR.LuaAPI.new_plugin(session, id, kind, "")
 	if proc:isnil() then
-		fail("Ardour found no LV2 plug-in " .. uri)
+		fail("Ardour found no " .. kind_name .. " plug-in " .. id)
 	end
 	if track:add_processor_by_index(proc, 0, nil, true) ~= 0 then
 		fail("the track refused the plug-in")
