@@ -18,10 +18,13 @@
 #include <optional>
 #include <thread>
 
+#include "effect/BuzzEffect.h"
 #include "effect/Settings.h"
+#include "host/EditorProtocol.h"
 #include "host/PlatformPosix.h"
 #include "host/SettingsFilePosix.h"
 #include "tests/settings/SettingsStoreCases.h"
+#include "tests/support/EffectScopes.h"
 
 namespace qp::test {
 namespace {
@@ -160,6 +163,70 @@ TEST_F(SettingsFileStore, KeepsWhatEveryStoreKeeps) {
     setCurrentPlatform(&platform);
     FileStore store(location);
     expectSettingsStoreCases(store, "Quorrelphone");
+}
+
+// The file store behind a user who answers Yes, so that the effect's own save
+// command writes into the file and its messages can be read back.
+class AnsweringFilePlatform final : public Platform {
+public:
+    MessageAnswer messageBox(const char* text, const char*, MessageKind kind) override {
+        shown.emplace_back(text);
+        return kind == MessageKind::Question ? MessageAnswer::Yes : MessageAnswer::Ok;
+    }
+    KeyOpening openUserKey(const char* path, SettingsKey* key) override {
+        return files_.openUserKey(path, key);
+    }
+    bool setDwordValue(SettingsKey key, const char* name, std::uint32_t data) override {
+        return files_.setDwordValue(key, name, data);
+    }
+    bool queryValue(SettingsKey key, const char* name, void* buffer, std::uint32_t* size) override {
+        return files_.queryValue(key, name, buffer, size);
+    }
+    void closeKey(SettingsKey key) override { files_.closeKey(key); }
+    bool moduleFileName(char*, std::uint32_t) override { return false; }
+    std::int32_t readFileStart(const char*, void*, std::uint32_t) override { return -1; }
+    bool findResource(const char*, std::uint16_t, const void**, std::uint32_t*) override { return false; }
+
+    std::vector<std::string> shown;
+
+private:
+    PosixPlatform files_{"Quorrelphone", nullptr};
+};
+
+TEST_F(SettingsFileStore, SavingDefaultsIntoAReadOnlyStoreSaysSoAndKeepsTheFile) {
+    const std::vector<std::string> saved = {"Save Actual Values as Defaults?", "Default Values Saved!"};
+    const std::vector<std::string> refused = {"Save Actual Values as Defaults?",
+                                              "Error saving Midi-CC registery!",
+                                              "Error saving Midi-CC registery!", "Default Values Saved!"};
+    const struct {
+        const char* label;
+        bool key;  // the folder, else the file, is made read-only
+        bool spoil;
+    } cases[] = {
+        {"writable", false, false}, {"read-only file", false, true}, {"read-only folder", true, true}};
+    AnsweringFilePlatform platform;
+    setCurrentPlatform(&platform);
+    RecordingHost host;
+    EditorFactoryScope factory{&RecordingEditor::make};
+    FileStore store(location);
+    for (const auto& c : cases) {
+        store.clear();
+        store.putDword("Zoom", 5);
+        store.putDword("MidiCC-sens", 8);
+        BuzzEffect effect(&RecordingHost::callback);
+        platform.shown.clear();
+        if (c.spoil) {
+            store.failWrites(c.key);
+        }
+        effect.setParameter(kMenuCommandIndex, float(kMenuSaveDefaultsEntry));
+        store.repair();
+        EXPECT_EQ(platform.shown, c.spoil ? refused : saved) << c.label;
+        // The learnt controller 7 was read at construction and saved as it was.
+        EXPECT_EQ(readSettingsFile(location.file),
+                  c.spoil ? (SettingsEntries{{"Zoom", 5}, {"MidiCC-sens", 8}})
+                          : (SettingsEntries{{"Zoom", 5}, {"MidiCC-sens", 8}, {"MidiCC-buzz", 1}}))
+            << c.label;
+    }
 }
 
 TEST_F(SettingsFileStore, ALinkedFileStaysALink) {
