@@ -98,6 +98,15 @@ bool makeFolder(const std::string& path) {
     return errno == EEXIST && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// False where the user took the write bit away: root writes through any mode, so
+// the mode itself is asked. A path that is not there is not refused here.
+bool userMayWrite(const std::string& path) {
+    struct stat info;
+    return ::stat(path.c_str(), &info) != 0 || (info.st_mode & S_IWUSR) != 0;
+}
+
+std::string folderOf(const std::string& file) { return file.substr(0, file.rfind('/')); }
+
 bool writeAll(int fd, const std::string& text) {
     std::size_t done = 0;
     while (done < text.size()) {
@@ -158,7 +167,7 @@ bool replaceFile(const std::string& file, const std::string& text) {
         ::unlink(temporary.c_str());
         return false;
     }
-    syncFolder(file.substr(0, file.rfind('/')));
+    syncFolder(folderOf(file));
     return true;
 }
 
@@ -307,19 +316,24 @@ bool writeSettingsValue(const SettingsLocation& location, const char* name, std:
             return false;
         }
     }
+    // A user who made the folder read-only keeps it as it is, from root too (the
+    // lock and the temporary file would be new entries in it).
+    if (!userMayWrite(location.folders.back())) {
+        return false;
+    }
     Descriptor lock(::open(location.lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (!lock.valid() || !lockExclusively(lock.get())) {
         return false;
     }
     // The rename would replace a file the user made read-only (the folder is
-    // what a rename asks for), and root may write anything: the mode decides.
-    struct stat info;
-    if (::stat(location.file.c_str(), &info) == 0 && (info.st_mode & S_IWUSR) == 0) {
+    // what a rename asks for), so the file's mode decides, and so does the mode
+    // of the folder a linked file lies in.
+    const std::optional<std::string> file = replacedFile(location.file);
+    if (!file || !userMayWrite(location.file) || !userMayWrite(folderOf(*file))) {
         return false;
     }
-    const std::optional<std::string> file = replacedFile(location.file);
     std::optional<SettingsEntries> entries = loadSettingsFile(location.file);
-    if (!file || !entries) {
+    if (!entries) {
         return false;
     }
     put(*entries, name, value);

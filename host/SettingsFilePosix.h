@@ -68,8 +68,8 @@ bool settingsFileExists(const std::string& file);
 
 // Stores one value, making the folders (mode 0700) as needed. False when the
 // name cannot be stored, a folder cannot be made, the file or its folder is
-// not writable or not readable, or the user made the file read-only: the old
-// file then stays.
+// not writable or not readable, or the user made the file or its folder
+// read-only (root included): the old file then stays.
 bool writeSettingsValue(const SettingsLocation& location, const char* name, std::uint32_t value);
 
 }  // namespace qp

@@ -18,9 +18,13 @@
 #include <optional>
 #include <thread>
 
+#include "effect/BuzzEffect.h"
 #include "effect/Settings.h"
+#include "host/EditorProtocol.h"
 #include "host/PlatformPosix.h"
 #include "host/SettingsFilePosix.h"
+#include "tests/settings/SettingsStoreCases.h"
+#include "tests/support/EffectScopes.h"
 
 namespace qp::test {
 namespace {
@@ -94,6 +98,8 @@ TEST_F(SettingsFileStore, ReadsWhatParsesAndTheNextWriteKeepsIt) {
         {"empty", "", {}},
         {"garbage", std::string("\0\xff\x01junk\0=\x02\nZoom=3\n\xfe\xfe", 18), {{"Zoom", 3}}},
         {"truncated line", "Zoom=3\nMidiCC-sens=", {{"Zoom", 3}}},
+        {"cut inside a name", "Zoom=3\nMidiC", {{"Zoom", 3}}},
+        {"cut inside the first line", "# Quorrelph", {}},
         {"no equals sign", "Zoom 3\nsens=7\n", {{"sens", 7}}},
         {"out of range", "a=4294967296\nb=4294967295\nc=-1\nd=12x\ne=00000000001\n", {{"b", 0xFFFFFFFFu}}},
         {"comments, CRLF, repeats", "# c\r\nZoom=1\r\n\r\nsens=4\nZoom=2\n=4\n", {{"Zoom", 2}, {"sens", 4}}},
@@ -114,6 +120,115 @@ TEST_F(SettingsFileStore, ReadsWhatParsesAndTheNextWriteKeepsIt) {
     }
 }
 
+// The file as a user's editor leaves it: values put by hand are lines, a damaged
+// value is a line cut short after its '=', and writes fail where the user made
+// the file (a value) or its folder (the whole store) read-only.
+class FileStore final : public SettingsStoreUnderTest {
+public:
+    explicit FileStore(const SettingsLocation& location)
+        : location_(location) {}
+    void clear() override {
+        repair();
+        fs::remove_all(location_.folders.front());
+    }
+    void putDword(const char* name, std::uint32_t data) override { putLine(name, std::to_string(data)); }
+    void damage(const char* name) override { putLine(name, ""); }
+    void failWrites(bool key) override {
+        ::chmod(key ? location_.folders.back().c_str() : location_.file.c_str(), key ? 0500 : 0400);
+    }
+    void repair() override {
+        ::chmod(location_.folders.back().c_str(), 0700);
+        ::chmod(location_.file.c_str(), 0600);
+    }
+
+private:
+    void putLine(const std::string& name, const std::string& value) {
+        fs::create_directories(location_.folders.back());
+        std::ifstream in(location_.file);
+        std::string text, line;
+        while (std::getline(in, line)) {
+            if (!line.starts_with(name + "=")) {
+                text += line + "\n";
+            }
+        }
+        in.close();
+        std::ofstream(location_.file, std::ios::trunc) << text << name << "=" << value << "\n";
+    }
+
+    const SettingsLocation& location_;
+};
+
+TEST_F(SettingsFileStore, KeepsWhatEveryStoreKeeps) {
+    PosixPlatform platform("Quorrelphone", nullptr);
+    setCurrentPlatform(&platform);
+    FileStore store(location);
+    expectSettingsStoreCases(store, "Quorrelphone");
+}
+
+// The file store behind a user who answers Yes, so that the effect's own save
+// command writes into the file and its messages can be read back.
+class AnsweringFilePlatform final : public Platform {
+public:
+    MessageAnswer messageBox(const char* text, const char*, MessageKind kind) override {
+        shown.emplace_back(text);
+        return kind == MessageKind::Question ? MessageAnswer::Yes : MessageAnswer::Ok;
+    }
+    KeyOpening openUserKey(const char* path, SettingsKey* key) override {
+        return files_.openUserKey(path, key);
+    }
+    bool setDwordValue(SettingsKey key, const char* name, std::uint32_t data) override {
+        return files_.setDwordValue(key, name, data);
+    }
+    bool queryValue(SettingsKey key, const char* name, void* buffer, std::uint32_t* size) override {
+        return files_.queryValue(key, name, buffer, size);
+    }
+    void closeKey(SettingsKey key) override { files_.closeKey(key); }
+    bool moduleFileName(char*, std::uint32_t) override { return false; }
+    std::int32_t readFileStart(const char*, void*, std::uint32_t) override { return -1; }
+    bool findResource(const char*, std::uint16_t, const void**, std::uint32_t*) override { return false; }
+
+    std::vector<std::string> shown;
+
+private:
+    PosixPlatform files_{"Quorrelphone", nullptr};
+};
+
+TEST_F(SettingsFileStore, SavingDefaultsIntoAReadOnlyStoreSaysSoAndKeepsTheFile) {
+    const std::vector<std::string> saved = {"Save Actual Values as Defaults?", "Default Values Saved!"};
+    const std::vector<std::string> refused = {"Save Actual Values as Defaults?",
+                                              "Error saving Midi-CC registery!",
+                                              "Error saving Midi-CC registery!", "Default Values Saved!"};
+    const struct {
+        const char* label;
+        bool key;  // the folder, else the file, is made read-only
+        bool spoil;
+    } cases[] = {
+        {"writable", false, false}, {"read-only file", false, true}, {"read-only folder", true, true}};
+    AnsweringFilePlatform platform;
+    setCurrentPlatform(&platform);
+    RecordingHost host;
+    EditorFactoryScope factory{&RecordingEditor::make};
+    FileStore store(location);
+    for (const auto& c : cases) {
+        store.clear();
+        store.putDword("Zoom", 5);
+        store.putDword("MidiCC-sens", 8);
+        BuzzEffect effect(&RecordingHost::callback);
+        platform.shown.clear();
+        if (c.spoil) {
+            store.failWrites(c.key);
+        }
+        effect.setParameter(kMenuCommandIndex, float(kMenuSaveDefaultsEntry));
+        store.repair();
+        EXPECT_EQ(platform.shown, c.spoil ? refused : saved) << c.label;
+        // The learnt controller 7 was read at construction and saved as it was.
+        EXPECT_EQ(readSettingsFile(location.file),
+                  c.spoil ? (SettingsEntries{{"Zoom", 5}, {"MidiCC-sens", 8}})
+                          : (SettingsEntries{{"Zoom", 5}, {"MidiCC-sens", 8}, {"MidiCC-buzz", 1}}))
+            << c.label;
+    }
+}
+
 TEST_F(SettingsFileStore, ALinkedFileStaysALink) {
     const fs::path kept = root / "dotfiles" / "settings";
     fs::create_directories(kept.parent_path());
@@ -122,6 +237,10 @@ TEST_F(SettingsFileStore, ALinkedFileStaysALink) {
     fs::create_symlink(kept, location.file);
     ASSERT_TRUE(writeSettingsValue(location, "New", 5));
     EXPECT_TRUE(fs::is_symlink(location.file));
+    EXPECT_EQ(readSettingsFile(kept), (SettingsEntries{{"Zoom", 3}, {"New", 5}}));
+    fs::permissions(kept.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_FALSE(writeSettingsValue(location, "New", 6)) << "the linked file's folder is read-only";
+    fs::permissions(kept.parent_path(), fs::perms::owner_all);
     EXPECT_EQ(readSettingsFile(kept), (SettingsEntries{{"Zoom", 3}, {"New", 5}}));
     fs::remove(kept);
     EXPECT_FALSE(writeSettingsValue(location, "New", 6)) << "a dangling link is left alone";

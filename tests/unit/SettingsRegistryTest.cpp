@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "effect/Settings.h"
+#include "tests/settings/SettingsStoreCases.h"
 #include "tests/support/EffectScopes.h"
 
 namespace qp::test {
@@ -75,6 +76,36 @@ TEST_F(SettingsStore, UnopenableKeyFailsWritesAndReadsAsAbsent) {
     platform.failValueWrites(true);
     EXPECT_FALSE(writeSetting("Quorrelphone", "MidiCC-sens", 3));
     EXPECT_EQ(readSetting("Quorrelphone", "MidiCC-sens"), 8);
+    EXPECT_EQ(platform.openKeys(), 0u);
+}
+
+// The registry in memory, damaged as a registry can be: data of three bytes.
+class MemoryStore final : public SettingsStoreUnderTest {
+public:
+    explicit MemoryStore(MemoryPlatform& platform)
+        : platform_(platform) {}
+    void clear() override { platform_.clearRegistry(); }
+    void putDword(const char* name, std::uint32_t data) override { platform_.putDword(kKey, name, data); }
+    void damage(const char* name) override { platform_.putValue(kKey, name, {9, 0, 0}); }
+    void failWrites(bool key) override {
+        if (key) {
+            platform_.failKeyOpening(true);
+        } else {
+            platform_.failValueWrites(true);
+        }
+    }
+    void repair() override {
+        platform_.failKeyOpening(false);
+        platform_.failValueWrites(false);
+    }
+
+private:
+    MemoryPlatform& platform_;
+};
+
+TEST_F(SettingsStore, KeepsWhatEveryStoreKeeps) {
+    MemoryStore store(platform);
+    expectSettingsStoreCases(store, "Quorrelphone");
     EXPECT_EQ(platform.openKeys(), 0u);
 }
 

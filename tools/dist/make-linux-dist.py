@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """Packs the Linux release: Quorrelphone-<version>-linux-x86_64.tar.gz with the LV2 bundle,
 the CLAP module (Quorrelphone.clap, one shared object: it goes into ~/.clap or /usr/lib/clap,
-or a folder named in CLAP_PATH, as the manual tells), the manual with its pictures (and as
-one self-contained manual.html), and SHA256SUMS over every other file, all under one folder
-Quorrelphone-<version>/.
+or a folder named in CLAP_PATH, as the manual tells), the VST 2 plug-in (vst/Quorrelphone.so,
+for ~/.vst, ~/.lxvst or a folder of LXVST_PATH/VST_PATH), the manual with its pictures (and
+as one self-contained manual.html), and SHA256SUMS over every other file, all under one
+folder Quorrelphone-<version>/.
 
     tools/dist/make-linux-dist.py --bundle build/linux/Quorrelphone.lv2 \\
-                                  --clap build/linux/Quorrelphone.clap --out dist
+                                  --clap build/linux/Quorrelphone.clap \\
+                                  --vst build/linux/vst/Quorrelphone.so --out dist
 
 The same inputs give the same bytes, as with the Windows zip (make-dist.py, whose version,
 manual, checksum and time rules this reuses): entries are sorted, every entry carries one
@@ -32,6 +34,11 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.abspath(os.path.join(HERE, "..", ".."))
 BUNDLE_NAME = "Quorrelphone.lv2"
 CLAP_NAME = "Quorrelphone.clap"
+# Its own folder, as the bundle's DSP object carries the same file name.
+VST_NAME = "vst/Quorrelphone.so"
+# Linux hosts look for either name; anything more it exported would be the static
+# C++ runtime leaking into the host's symbol space.
+VST_ENTRIES = {"VSTPluginMain", "main"}
 FOLDER_MODE, FILE_MODE, PUBLISHED_MODE = 0o755, 0o644, 0o644
 ELF_CLASS_64, ELF_LITTLE_ENDIAN, ELF_SHARED_OBJECT, ELF_MACHINE_X86_64 = 2, 1, 3, 62
 ELF_DYNAMIC_SYMBOLS, ELF_GLOBAL, ELF_WEAK = 11, 1, 2  # SHT_DYNSYM, STB_GLOBAL, STB_WEAK
@@ -91,6 +98,19 @@ def clap_module(path):
     checked_library(path, data)
     if common.CLAP_ENTRY not in elf_exports(path, data):
         raise PackageError("%s does not export %s" % (path, common.CLAP_ENTRY))
+    return data
+
+
+def vst_library(path):
+    """The VST 2 plug-in's bytes, once it is an x86-64 shared object that exports its two
+    entry names and nothing else."""
+    data = common.read_bytes(path)
+    checked_library(path, data)
+    exports = elf_exports(path, data)
+    if exports != VST_ENTRIES:
+        missing, extra = sorted(VST_ENTRIES - exports), sorted(exports - VST_ENTRIES)
+        raise PackageError("%s %s" % (path, "does not export " + " and ".join(missing) if missing else
+                                      "exports more than VSTPluginMain and main: " + ", ".join(extra[:5])))
     return data
 
 
@@ -164,6 +184,7 @@ def main(argv=None):
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--bundle", required=True, help="the built " + BUNDLE_NAME + " folder")
     parser.add_argument("--clap", required=True, help="the built " + CLAP_NAME)
+    parser.add_argument("--vst", required=True, help="the built Quorrelphone.so of the VST 2 plug-in")
     parser.add_argument("--out", default=os.path.join(ROOT, "dist"), help="folder for the package")
     parser.add_argument("--docs", default=os.path.join(ROOT, "docs"))
     parser.add_argument("--version-file", default=os.path.join(ROOT, "VERSION"))
@@ -172,6 +193,7 @@ def main(argv=None):
         version = common.read_version(args.version_file)
         files = bundle_files(args.bundle)
         files[CLAP_NAME] = clap_module(args.clap)
+        files[VST_NAME] = vst_library(args.vst)
         manual = common.manual_files(args.docs, version)
         manual["manual/manual.html"] = common.manual_html(manual, version)
         files.update(manual)
