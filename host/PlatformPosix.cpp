@@ -132,4 +132,12 @@ std::int32_t PosixPlatform::readFileStart(const char* path, void* buffer, std::u
 
 bool PosixPlatform::findResource(const char*, std::uint16_t, const void**, std::uint32_t*) { return false; }
 
+void keepSettingsInTheUsersFile(const char* product) {
+    static const bool installed = [product] {
+        setCurrentPlatform(new PosixPlatform(product));
+        return true;
+    }();
+    (void)installed;
+}
+
 }  // namespace qp

@@ -50,4 +50,11 @@ private:
     std::FILE* messages_;
 };
 
+// Makes a PosixPlatform for the product the current platform, once per process.
+// Only the modules' roots call it (the VST 2 library, the LV2 UI, the CLAP
+// module), so tests that link the rest never write into a real home. The
+// platform is never destroyed: every module stays loaded once loaded
+// (nodelete), and making it only stores the product's name.
+void keepSettingsInTheUsersFile(const char* product);
+
 }  // namespace qp

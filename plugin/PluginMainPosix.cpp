@@ -9,24 +9,10 @@
 #include "effect/Settings.h"
 #include "host/PlatformPosix.h"
 
-namespace {
-
-// The effect's settings (learnt controllers, defaults) and the editor's zoom go
-// into the user's settings file, the one the LV2 UI uses too. Only this object
-// installs it, so tests that link the effect without it never write into a real
-// home.
-void keepSettingsInTheUsersFile() {
-    static const bool installed = [] {
-        qp::setCurrentPlatform(new qp::PosixPlatform(qp::kProductName));
-        return true;
-    }();
-    (void)installed;
-}
-
-}  // namespace
-
 extern "C" __attribute__((visibility("default"))) qp::AEffect* VSTPluginMain(qp::HostCallback callback) {
-    keepSettingsInTheUsersFile();
+    // The effect's settings (learnt controllers, defaults) and the editor's zoom
+    // go into the user's settings file, the one the LV2 UI uses too.
+    qp::keepSettingsInTheUsersFile(qp::kProductName);
     return qp::pluginMain(callback, qp::makeBuzzEditor);
 }
 
