@@ -55,11 +55,14 @@ protected:
         return host.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(std::uintptr_t(parent)));
     }
     // The host's idle for a while, as its loop gives it.
+    // None once the effect is closed.
     void idle(int milliseconds = 150) {
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
         while (std::chrono::steady_clock::now() < end) {
             XSync(display, False);
-            host.dispatch(effEditIdle);
+            if (host.effect()) {
+                host.dispatch(effEditIdle);
+            }
         }
     }
     std::vector<Window> children() {
@@ -191,6 +194,42 @@ TEST_F(X11Editor, ADragOnTheSensKnobIsAutomatedInsideOneEdit) {
     EXPECT_GT(values.back(), 0.55f);
     EXPECT_EQ(host.getParameter(0), values.back());
     host.dispatch(effEditClose);
+}
+
+// A host that closes the editor in the middle of a drag gets the edit's end from
+// the close; one that closes the whole effect hears nothing more of it, as on
+// Windows. Either way the release that follows reaches nobody.
+TEST_F(X11Editor, ClosedInTheMiddleOfADragTheEditEndsOnce) {
+    for (const bool wholeEffect : {false, true}) {
+        SCOPED_TRACE(wholeEffect ? "effClose" : "effEditClose");
+        if (wholeEffect) {
+            TearDown();
+            SetUp();
+        }
+        ASSERT_EQ(open(), 1);
+        idle();
+        const std::vector<Window> shown = children();
+        ASSERT_EQ(shown.size(), 1u);
+        host.clearCalls();
+        const int x = kSensX + kKnobSize / 2, y = kKnobY + kKnobSize / 2;
+        pointerTo(shown[0], x, y);
+        button(true);
+        pointerTo(shown[0], x, y - 10);
+        idle();
+        host.dispatch(wholeEffect ? effClose : effEditClose);
+        const std::size_t closedAfter = host.calls().size();
+        button(false);
+        idle();
+        std::size_t begins = 0, ends = 0;
+        for (const HostCall& call : host.calls()) {
+            begins += call.opcode == audioMasterBeginEdit;
+            ends += call.opcode == audioMasterEndEdit;
+        }
+        EXPECT_EQ(begins, 1u);
+        EXPECT_EQ(ends, wholeEffect ? 0u : 1u);
+        EXPECT_EQ(host.calls().size(), closedAfter) << "a call after the close";
+        EXPECT_TRUE(children().empty());
+    }
 }
 
 int differing(const std::vector<unsigned long>& a, const std::vector<unsigned long>& b) {
