@@ -21,6 +21,7 @@
 #include "editor/art/Art.h"
 #include "tests/clap/ClapHostServices.h"
 #include "tests/clap/ClapTestHost.h"
+#include "tests/x11/Picture.h"
 #include "tests/x11/XTestInput.h"
 
 namespace qp::test {
@@ -33,26 +34,6 @@ constexpr std::uint16_t kBegin = CLAP_EVENT_PARAM_GESTURE_BEGIN, kEnd = CLAP_EVE
 // The strip frame a value shows, by the knob's own arithmetic.
 int frameFor(float value) {
     return std::min(kKnobFrames - 1, int(value * float(kKnobSize * (kKnobFrames - 1))) / kKnobSize);
-}
-
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<unsigned> pixels;  // 0xRRGGBB
-    bool operator==(const Picture&) const = default;
-};
-
-Picture readPng(const std::string& path) {
-    cairo_surface_t* surface = cairo_image_surface_create_from_png(path.c_str());
-    Picture picture{cairo_image_surface_get_width(surface), cairo_image_surface_get_height(surface), {}};
-    for (int y = 0; y < picture.height; ++y) {
-        const auto* row = reinterpret_cast<const unsigned*>(cairo_image_surface_get_data(surface) +
-                                                            y * cairo_image_surface_get_stride(surface));
-        for (int x = 0; x < picture.width; ++x) {
-            picture.pixels.push_back(row[x] & 0xFFFFFF);
-        }
-    }
-    cairo_surface_destroy(surface);
-    return picture;
 }
 
 Picture preview(int step, int frame) {

@@ -32,9 +32,13 @@
 #include <thread>
 #include <vector>
 
+#include "tests/x11/Picture.h"
 #include "tests/x11/XTestInput.h"
 
 namespace {
+
+using qp::test::Picture;
+using qp::test::readPng;
 
 const std::string kBundle = QP_LV2_BUNDLE_DIR;
 const std::string kSource = QP_SOURCE_DIR;
@@ -46,13 +50,6 @@ constexpr unsigned kSensPort = 4, kBuzzPort = 5;
 inline int frameFor(float value) {
     return std::min(kKnobFrames - 1, int(value * float(kKnobSize * (kKnobFrames - 1))) / kKnobSize);
 }
-
-// An RGB picture, 0xRRGGBB per pixel.
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<unsigned> pixels;
-    unsigned at(int x, int y) const { return pixels[std::size_t(y) * width + x]; }
-};
 
 // The art's 24-bit, bottom-up .bmp files.
 inline Picture readBmp(const std::string& path) {
@@ -69,20 +66,6 @@ inline Picture readBmp(const std::string& path) {
             picture.pixels.push_back(row[x * 3 + 2] << 16 | row[x * 3 + 1] << 8 | row[x * 3]);
         }
     }
-    return picture;
-}
-
-inline Picture readPng(const std::string& path) {
-    cairo_surface_t* surface = cairo_image_surface_create_from_png(path.c_str());
-    Picture picture{cairo_image_surface_get_width(surface), cairo_image_surface_get_height(surface), {}};
-    for (int y = 0; y < picture.height; ++y) {
-        const auto* row = reinterpret_cast<const unsigned*>(cairo_image_surface_get_data(surface) +
-                                                            y * cairo_image_surface_get_stride(surface));
-        for (int x = 0; x < picture.width; ++x) {
-            picture.pixels.push_back(row[x] & 0xFFFFFF);
-        }
-    }
-    cairo_surface_destroy(surface);
     return picture;
 }
 
